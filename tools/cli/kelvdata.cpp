@@ -1,0 +1,67 @@
+// kelvdata: writes the game's data files.
+//
+//   kelvdata seed <bbf|tdb> DIR     seed files for a fuzz target
+//   kelvdata bbf OUT NAME=FILE...   an archive of the given files
+//   kelvdata tdb OUT TEXT...        a text database of the given texts
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tools/bbf.h"
+#include "tools/seeds.h"
+#include "tools/tdb.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: kelvdata seed <bbf|tdb> DIR\n"
+               "       kelvdata bbf OUT NAME=FILE...\n"
+               "       kelvdata tdb OUT TEXT...\n");
+  return 2;
+}
+
+bool ReadHostFile(const std::string& path, kelvdata::Bytes* out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  std::string cmd = argv[1];
+  if (cmd == "seed" && argc == 4) {
+    std::string kind = argv[2];
+    bool ok = false;
+    if (kind == "bbf") ok = kelvdata::WriteBbfSeeds(argv[3]);
+    else if (kind == "tdb") ok = kelvdata::WriteTdbSeeds(argv[3]);
+    else return Usage();
+    return ok ? 0 : 1;
+  }
+  if (cmd == "bbf") {
+    std::vector<kelvdata::BbfMember> members;
+    for (int i = 3; i < argc; ++i) {
+      const char* eq = std::strchr(argv[i], '=');
+      if (!eq) return Usage();
+      kelvdata::BbfMember m;
+      m.name.assign(argv[i], eq);
+      if (!ReadHostFile(eq + 1, &m.data)) {
+        std::fprintf(stderr, "kelvdata: cannot read %s\n", eq + 1);
+        return 1;
+      }
+      members.push_back(std::move(m));
+    }
+    return kelvdata::WriteHostFile(argv[2], kelvdata::BuildBbf(members)) ? 0 : 1;
+  }
+  if (cmd == "tdb") {
+    std::vector<std::string> texts(argv + 3, argv + argc);
+    return kelvdata::WriteHostFile(argv[2], kelvdata::BuildTdb(texts)) ? 0 : 1;
+  }
+  return Usage();
+}

@@ -1,0 +1,12 @@
+// Seed files for the fuzz targets: small valid files of each format and a few
+// near misses, written into a folder.
+#pragma once
+
+#include <string>
+
+namespace kelvdata {
+
+bool WriteBbfSeeds(const std::string& dir);
+bool WriteTdbSeeds(const std::string& dir);
+
+}  // namespace kelvdata

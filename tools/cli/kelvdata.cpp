@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
       const char* eq = std::strchr(argv[i], '=');
       if (!eq) return Usage();
       kelvdata::BbfMember m;
-      m.name.assign(argv[i], eq);
+      m.name.assign(argv[i], static_cast<std::size_t>(eq - argv[i]));
       if (!ReadHostFile(eq + 1, &m.data)) {
         std::fprintf(stderr, "kelvdata: cannot read %s\n", eq + 1);
         return 1;

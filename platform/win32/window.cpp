@@ -185,6 +185,7 @@ struct State {
   MSG pendingKey{};
   std::string pendingText;
   bool sdlVideo = false;  // we initialised SDL's video subsystem
+  bool openGL = true;
   std::deque<SDL_Event> injected;
   Uint32 nextTestSdlId = 0x7000;
   bool closePostedThisPump = false;
@@ -356,7 +357,8 @@ SDL_Window* CreateSdlWindow(const char* title, DWORD style, int x, int y, int wi
     }
   }
   // The renderer draws into this window with OpenGL; drivers without it get a plain window.
-  SDL_Window* win = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL);
+  SDL_Window* win = nullptr;
+  if (S().openGL) win = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL);
   if (win == nullptr) win = SDL_CreateWindow(title, x, y, width, height, flags);
   if (win == nullptr) std::fprintf(stderr, "Kelvarro: window creation failed: %s\n", SDL_GetError());
   return win;
@@ -968,6 +970,8 @@ void* NativeWindow(HWND h) {
   Window* w = Find(h);
   return w != nullptr ? w->sdl : nullptr;
 }
+
+void UseOpenGLWindows(bool on) { S().openGL = on; }
 
 void AddSdlEventListener(SdlEventListener listener) {
   auto& v = S().listeners;

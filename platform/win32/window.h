@@ -305,6 +305,11 @@ int CodePageByte(char32_t codePoint);
 // The SDL_Window* of a top-level window (NULL for child windows, invalid
 // handles and the test backend), for the renderer and input.
 void* NativeWindow(HWND hwnd);
+// Top-level windows are made for OpenGL, for the renderer to draw into
+// (on by default). Tests of the window alone switch it off: the GL driver
+// loaded under SDL's offscreen video leaks at exit, which the leak checker
+// reports.
+void UseOpenGLWindows(bool on);
 // Other platform modules see every SDL event that the queue pumps (the
 // argument is a const SDL_Event*), before it is translated.
 using SdlEventListener = void (*)(const void* sdlEvent);

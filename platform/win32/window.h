@@ -8,8 +8,9 @@
 // A top-level window is one SDL window: borderless over the whole desktop,
 // or, when the environment variable KELVARRO_WINDOW="WIDTHxHEIGHT" is set, a
 // plain window of that size (for development). Child windows have no SDL
-// window of their own. SDL mouse events never become window messages: the
-// game's own cursor posts its clicks.
+// window of their own. SDL mouse events never become window messages (the
+// game's own cursor posts its clicks); only WM_SETCURSOR is sent as the
+// pointer enters or moves over a window, so that its procedure can hide it.
 #pragma once
 
 #include <cstdint>
@@ -108,6 +109,9 @@ constexpr WPARAM SC_CLOSE = 0xF060;
 constexpr WPARAM SC_RESTORE = 0xF120;
 constexpr WPARAM SC_SCREENSAVE = 0xF140;
 constexpr WPARAM SC_MONITORPOWER = 0xF170;
+
+// WM_SETCURSOR: LOWORD(lParam), where the pointer is.
+constexpr WORD HTCLIENT = 1;
 
 // WM_MOUSEACTIVATE results.
 constexpr LRESULT MA_ACTIVATE = 1;
@@ -344,6 +348,7 @@ void InjectFocus(HWND hwnd, bool gained);
 void InjectMinimized(HWND hwnd);
 void InjectRestored(HWND hwnd);
 void InjectCloseButton(HWND hwnd);
+void InjectMouseMove(HWND hwnd, int x, int y);
 
 // Record of window-manager calls (test backend only).
 enum class WindowCallKind { ShowWindow, UpdateWindow, SetFocus, SetForegroundWindow, SetCursor, DestroyWindow, OpenIcon };

@@ -493,6 +493,23 @@ TEST_F(WindowTest, RecordsWhatTheProcedureReturned) {
   EXPECT_EQ(calls[1].result, TRUE);
 }
 
+TEST_F(WindowTest, TheMouseOnlyAsksForTheCursor) {
+  HWND h = Create();
+  g_handler = [](HWND hw, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m == WM_SETCURSOR) {
+      SetCursor(nullptr);
+      return TRUE;
+    }
+    return DefWindowProcA(hw, m, w, l);
+  };
+  g_log.clear();
+  platform::InjectMouseMove(h, 10, 20);
+  EXPECT_TRUE(Drain().empty()) << "no mouse message is queued";
+  EXPECT_EQ(g_log, (std::vector<Delivered>{
+                       {h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)}}));
+  EXPECT_EQ(SetCursor(nullptr), nullptr) << "the procedure hid the pointer";
+}
+
 TEST_F(WindowTest, ListenersSeeTheRawEvents) {
   static int seen = 0;
   seen = 0;

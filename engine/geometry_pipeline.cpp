@@ -1,0 +1,507 @@
+#include "engine/geometry_pipeline.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <unordered_map>
+
+#include "engine/camera.h"
+#include "engine/display.h"
+
+GeometryPipeline g_GeometryPipeline;
+Vector3 g_LightDirection;
+
+namespace {
+
+// Full 4x4 product: the view-projection's last column is not affine.
+void Multiply4x4(const Matrix4& a, const Matrix4& b, Matrix4* out) {
+  Matrix4 r;
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      r.m[i * 4 + j] = a.m[i * 4 + 0] * b.m[0 * 4 + j] + a.m[i * 4 + 1] * b.m[1 * 4 + j] +
+                       a.m[i * 4 + 2] * b.m[2 * 4 + j] + a.m[i * 4 + 3] * b.m[3 * 4 + j];
+    }
+  }
+  *out = r;
+}
+
+// The position times column j of m.
+inline float Column(const Vector3& p, const Matrix4& m, int j) {
+  return p.x * m.m[j] + p.y * m.m[4 + j] + p.z * m.m[8 + j] + m.m[12 + j];
+}
+
+inline std::uint32_t Channel(std::uint32_t colour, int shift) { return (colour >> shift) & 0xFFu; }
+
+// Blend factor of a clip point: trunc(t x 256) within 0..256 (a NaN counts as 0).
+inline std::uint32_t BlendFactor256(float t) {
+  float f = t * 256.0f;
+  if (!(f > 0.0f)) return 0;
+  if (f >= 256.0f) return 256;
+  return static_cast<std::uint32_t>(f);
+}
+
+}  // namespace
+
+struct GeometryPipeline::Corner {
+  ScreenVertex v;
+  std::uint8_t code;
+};
+
+GeometryPipeline::GeometryPipeline() {
+  std::memset(transformed, 0, sizeof(transformed));
+  std::memset(output, 0, sizeof(output));
+  viewProjection = g_IdentityMatrix;
+}
+
+void GeometryPipeline::SetupProjection() {
+  viewWidth = g_ViewWidth;
+  viewHeight = g_ViewHeight;
+  halfWidth = viewWidth * 0.5f;
+  halfHeight = viewHeight * 0.5f;
+  centreX = (g_ViewRect.left + g_ViewRect.right) / 2.0f;
+  centreY = (g_ViewRect.top + g_ViewRect.bottom) / 2.0f;
+
+  const Matrix4& v = g_Camera.view;
+  const Matrix4& proj = g_Camera.projection;
+  const float px = proj.m[0];
+  const float py = proj.m[5];
+  const float pz = proj.m[10];
+  const float pz0 = proj.m[14];
+  for (int r = 0; r < 4; ++r) {
+    float* row = &viewProjection.m[r * 4];
+    const float* vr = &v.m[r * 4];
+    row[0] = px * vr[0] * halfWidth;
+    // The half width scales both screen axes: pixels are square.
+    row[1] = py * vr[1] * halfWidth;
+    row[2] = pz * vr[2];
+    if (r == 3) row[2] = row[2] + pz0;
+    row[3] = vr[2];
+  }
+  depthScale = 65535.0f / (g_Camera.farPlane - g_Camera.nearPlane);
+}
+
+std::uint8_t GeometryPipeline::ScreenCode(float x, float y) const {
+  std::uint8_t code = 0;
+  if (x < left_) code |= CLIP_LEFT;
+  if (x >= right_) code |= CLIP_RIGHT;
+  if (y < top_) code |= CLIP_TOP;
+  if (y >= bottom_) code |= CLIP_BOTTOM;
+  return code;
+}
+
+int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const std::uint16_t* partSizes,
+                                    const VertexAttribute* attributes, const std::uint16_t* indices,
+                                    std::uint16_t indexCount, ScreenVertex** outVertices, std::uint16_t* outCount,
+                                    VertexLight* lights, const Vector3& lightColour) {
+  near_ = g_Camera.nearPlane;
+  far_ = g_Camera.farPlane;
+  left_ = g_ViewRect.left;
+  right_ = g_ViewRect.right;
+  top_ = g_ViewRect.top;
+  bottom_ = g_ViewRect.bottom;
+  outCount_ = 0;
+  full_ = false;
+  *outVertices = output;
+  *outCount = 0;
+
+  int total = 0;
+  for (int p = 0; p < parts; ++p) total += partSizes[p];
+  if (total > PIPELINE_MAX_VERTICES) return 0;
+
+  // 1-2. Transform, project, code and light, part by part.
+  float fullLight = 0.9f;
+  float maxLight = 1.0f;
+  if (lights != nullptr && fogOn) {
+    fullLight = 0.7f;
+    maxLight = 0.8f;
+  }
+  std::uint8_t allCodes = 0xFF;
+  int index = 0;
+  for (int p = 0; p < parts; ++p) {
+    Matrix4 m = viewProjection;
+    Vector3 light = g_LightDirection;
+    if (objectMatrix != nullptr) {
+      const Matrix4& o = objectMatrix[p];
+      Multiply4x4(o, viewProjection, &m);
+      if (lights != nullptr) {
+        Vector3 l(o.m[0] * g_LightDirection.x + o.m[1] * g_LightDirection.y + o.m[2] * g_LightDirection.z,
+                  o.m[4] * g_LightDirection.x + o.m[5] * g_LightDirection.y + o.m[6] * g_LightDirection.z,
+                  o.m[8] * g_LightDirection.x + o.m[9] * g_LightDirection.y + o.m[10] * g_LightDirection.z);
+        float len = std::sqrt(LengthSquared(l));
+        light = len > 0.0f ? l / len : l;
+      }
+    }
+    const int end = index + partSizes[p];
+    for (; index < end; ++index) {
+      const Vector3& pos = positions[index];
+      ScreenVertex& out = transformed[index];
+      float w = Column(pos, m, 3);
+      std::uint8_t code;
+      if (w > far_) {
+        code = CLIP_FAR;
+      } else {
+        code = 0;
+        if (w < near_) {
+          code = CLIP_NEAR;
+          if (w == 0.0f) w = 0.0001f;
+        }
+        out.z = (far_ - w) * depthScale;
+        const float q = 1.0f / w;
+        out.q = q;
+        out.x = centreX + q * Column(pos, m, 0);
+        out.y = centreY - q * Column(pos, m, 1);
+        // Behind the near plane the projection mirrors x and y, so their bits
+        // would be wrong; such a vertex only counts as near.
+        if (code == 0) code = ScreenCode(out.x, out.y);
+        if (lights != nullptr) {
+          VertexLight& rec = lights[index];
+          float d = -Dot(light, rec.normal);
+          float intensity = 0.3f + (maxLight - 0.3f) * d / fullLight;
+          if (!(intensity >= 0.3f)) intensity = 0.3f;
+          if (intensity > maxLight) intensity = maxLight;
+          rec.intensity = intensity;
+        }
+      }
+      out.colour = code;
+      allCodes &= code;
+    }
+  }
+  positionsTransformed += static_cast<std::uint32_t>(total);
+  const int triangles = indexCount / 3;
+  trianglesReceived += static_cast<std::uint32_t>(triangles);
+
+  // 3. Every position beyond one and the same edge: nothing can show.
+  if (total == 0 || allCodes != 0) return 0;
+
+  // 4. Triangles in index order.
+  for (int tri = 0; tri < triangles && !full_; ++tri) {
+    Corner c[3];
+    std::uint8_t any = 0;
+    bool valid = true;
+    for (int j = 0; j < 3; ++j) {
+      const int k = tri * 3 + j;
+      const std::uint16_t i = indices[k];
+      if (i >= total) {
+        valid = false;
+        break;
+      }
+      const ScreenVertex& t = transformed[i];
+      c[j].code = static_cast<std::uint8_t>(t.colour);
+      any |= c[j].code;
+      if (c[j].code & CLIP_FAR) break;
+      const VertexAttribute& a = attributes[k];
+      std::uint32_t colour = a.colour | 0xFF000000u;
+      if (lights != nullptr) {
+        const float intensity = lights[i].intensity;
+        std::uint32_t f[3];
+        const float lc[3] = {lightColour.x, lightColour.y, lightColour.z};
+        for (int ch = 0; ch < 3; ++ch) f[ch] = BlendFactor256(intensity * lc[ch]);
+        colour = 0xFF000000u | ((Channel(colour, 16) * f[0]) >> 8) << 16 | ((Channel(colour, 8) * f[1]) >> 8) << 8 |
+                 ((Channel(colour, 0) * f[2]) >> 8);
+      }
+      ScreenVertex& v = c[j].v;
+      v = t;
+      v.colour = colour;
+      v.s = a.u * t.q;
+      v.t = a.v * t.q;
+    }
+    if (!valid || (any & CLIP_FAR)) continue;
+    if (any != 0) {
+      ClipTriangle(c[0], c[1], c[2], CLIP_NEAR);
+    } else {
+      Emit(c[0], c[1], c[2]);
+    }
+  }
+
+  // 5. Statistics and result.
+  verticesEmitted += static_cast<std::uint32_t>(outCount_);
+  trianglesEmitted += static_cast<std::uint32_t>(outCount_ / 3);
+  *outCount = static_cast<std::uint16_t>(outCount_);
+  return outCount_;
+}
+
+void GeometryPipeline::Emit(const Corner& a, const Corner& b, const Corner& c) {
+  // Back faces: screen y grows downwards.
+  const float x0 = a.v.x, y0 = a.v.y;
+  if ((x0 - c.v.x) * (y0 - b.v.y) > (x0 - b.v.x) * (y0 - c.v.y)) return;
+  if (outCount_ + 3 > PIPELINE_MAX_VERTICES) {
+    full_ = true;
+    return;
+  }
+  output[outCount_] = a.v;
+  output[outCount_ + 1] = b.v;
+  output[outCount_ + 2] = c.v;
+  outCount_ += 3;
+}
+
+void GeometryPipeline::ClipTriangle(const Corner& a, const Corner& b, const Corner& c, std::uint8_t mask) {
+  if (full_) return;
+  if (mask == 0) {
+    Emit(a, b, c);
+    return;
+  }
+  const std::uint8_t next = static_cast<std::uint8_t>(mask >> 1);
+  const Corner* v[3] = {&a, &b, &c};
+  int outside = 0;
+  int first = -1;  // the outside corner when one is, the inside one when two are
+  for (int i = 0; i < 3; ++i) {
+    if (v[i]->code & mask) ++outside;
+  }
+  if (outside == 0) {
+    ClipTriangle(a, b, c, next);
+    return;
+  }
+  if (outside == 3) return;
+  for (int i = 0; i < 3; ++i) {
+    const bool out = (v[i]->code & mask) != 0;
+    if (out == (outside == 1)) {
+      first = i;
+      break;
+    }
+  }
+  const Corner& p = *v[first];
+  const Corner& n = *v[(first + 1) % 3];
+  const Corner& r = *v[(first + 2) % 3];
+  if (outside == 2) {
+    // p is the one inside corner.
+    const Corner pn = ClipEdge(p, n, mask);
+    const Corner rp = ClipEdge(r, p, mask);
+    ClipTriangle(p, pn, rp, next);
+  } else {
+    // p is the one outside corner: the quadrilateral left is cut as a fan.
+    const Corner q0 = ClipEdge(p, n, mask);
+    const Corner q3 = ClipEdge(r, p, mask);
+    ClipTriangle(q0, n, r, next);
+    ClipTriangle(q0, r, q3, next);
+  }
+}
+
+GeometryPipeline::Corner GeometryPipeline::ClipEdge(const Corner& a, const Corner& b, std::uint8_t plane) const {
+  const float wa = 1.0f / a.v.q;
+  const float wb = 1.0f / b.v.q;
+  const float xa = wa * (a.v.x - centreX) / halfWidth;
+  const float xb = wb * (b.v.x - centreX) / halfWidth;
+  const float ya = -wa * (a.v.y - centreY) / halfHeight;
+  const float yb = -wb * (b.v.y - centreY) / halfHeight;
+  float da;
+  float db;
+  switch (plane) {
+    case CLIP_LEFT:
+      da = wa + xa;
+      db = wb + xb;
+      break;
+    case CLIP_RIGHT:
+      da = wa - xa;
+      db = wb - xb;
+      break;
+    case CLIP_TOP:
+      da = wa - ya;
+      db = wb - yb;
+      break;
+    case CLIP_BOTTOM:
+      da = wa + ya;
+      db = wb + yb;
+      break;
+    default:  // near
+      da = wa - near_;
+      db = wb - near_;
+      break;
+  }
+  const float t = da == db ? 0.0f : da / (da - db);
+
+  Corner out;
+  out.v = a.v;
+  out.code = 0;
+  float w;
+  if (plane == CLIP_NEAR) {
+    w = near_;
+    out.v.q = 1.0f / near_;
+    out.v.z = (far_ - near_) * depthScale;
+  } else {
+    w = wa + t * (wb - wa);
+    out.v.z = (far_ - w) * depthScale;
+    out.v.q = 1.0f / w;
+  }
+  const float q = out.v.q;
+  if (plane == CLIP_LEFT) {
+    out.v.x = left_;
+  } else if (plane == CLIP_RIGHT) {
+    out.v.x = right_;
+  } else {
+    out.v.x = centreX + (xa + t * (xb - xa)) * q * halfWidth;
+    if (out.v.x < left_) out.code |= CLIP_LEFT;
+    if (out.v.x >= right_) out.code |= CLIP_RIGHT;
+  }
+  if (plane == CLIP_TOP) {
+    out.v.y = top_;
+  } else if (plane == CLIP_BOTTOM) {
+    out.v.y = bottom_;
+  } else {
+    out.v.y = centreY - (ya + t * (yb - ya)) * q * halfHeight;
+    if (out.v.y < top_) out.code |= CLIP_TOP;
+    if (out.v.y >= bottom_) out.code |= CLIP_BOTTOM;
+  }
+
+  const std::uint32_t f = BlendFactor256(t);
+  std::uint32_t colour = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    colour |= ((f * Channel(b.v.colour, shift) + (256 - f) * Channel(a.v.colour, shift)) >> 8) << shift;
+  }
+  out.v.colour = colour;
+  const float sa = a.v.s * wa;
+  const float ta = a.v.t * wa;
+  out.v.s = (sa + t * (b.v.s * wb - sa)) * q;
+  out.v.t = (ta + t * (b.v.t * wb - ta)) * q;
+  return out;
+}
+
+bool GeometryPipeline::IsBoxVisible(const Vector3* box) {
+  near_ = g_Camera.nearPlane;
+  far_ = g_Camera.farPlane;
+  left_ = g_ViewRect.left;
+  right_ = g_ViewRect.right;
+  top_ = g_ViewRect.top;
+  bottom_ = g_ViewRect.bottom;
+  Matrix4 m = viewProjection;
+  if (objectMatrix != nullptr) Multiply4x4(*objectMatrix, viewProjection, &m);
+  const Vector3& lo = box[0];
+  const Vector3& hi = box[7];
+  std::uint8_t allCodes = 0xFF;
+  for (int c = 0; c < 8; ++c) {
+    const Vector3 p((c & 1) ? hi.x : lo.x, (c & 2) ? hi.y : lo.y, (c & 4) ? hi.z : lo.z);
+    const float w = Column(p, m, 3);
+    std::uint8_t code = w > far_ ? CLIP_FAR : 0;
+    if (w >= near_) {
+      const float q = 1.0f / w;
+      code |= ScreenCode(centreX + q * Column(p, m, 0), centreY - q * Column(p, m, 1));
+      if (code == 0) return true;
+    } else {
+      code |= CLIP_NEAR;
+    }
+    allCodes &= code;
+  }
+  return allCodes == 0;
+}
+
+void GeometryPipeline::ApplyDepthBias(int count, ScreenVertex* vertices, std::uint32_t steps) {
+  const float step = static_cast<float>(steps);
+  for (int i = 0; i < count; ++i) {
+    ScreenVertex& v = vertices[i];
+    v.z = v.z + step;
+    const float w = 1.0f / v.q - step / depthScale;
+    // A vertex already at the eye cannot come nearer.
+    if (w > 0.0f) v.q = 1.0f / w;
+  }
+}
+
+// ---- Welding ------------------------------------------------------------------
+
+namespace {
+
+// Exact float equality as a hash key: 0 and -0 are equal, a NaN equals
+// nothing (such positions are never merged).
+struct PositionKey {
+  std::uint32_t x, y, z;
+  bool operator==(const PositionKey& o) const { return x == o.x && y == o.y && z == o.z; }
+};
+
+struct PositionKeyHash {
+  std::size_t operator()(const PositionKey& k) const {
+    std::uint64_t h = k.x;
+    h = h * 0x9E3779B97F4A7C15ull ^ k.y;
+    h = h * 0x9E3779B97F4A7C15ull ^ k.z;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+};
+
+std::uint32_t Bits(float f) {
+  if (f == 0.0f) f = 0.0f;
+  std::uint32_t u;
+  std::memcpy(&u, &f, 4);
+  return u;
+}
+
+bool MakeKey(const Vector3& p, PositionKey* key) {
+  if (p.x != p.x || p.y != p.y || p.z != p.z) return false;
+  *key = {Bits(p.x), Bits(p.y), Bits(p.z)};
+  return true;
+}
+
+}  // namespace
+
+bool WeldVertices(std::vector<Vector3>* positions, std::uint16_t* indices, std::size_t indexCount) {
+  try {
+    const std::size_t n = positions->size();
+    std::vector<std::uint16_t> remap(n);
+    std::vector<Vector3> kept;
+    kept.reserve(n);
+    std::unordered_map<PositionKey, std::uint16_t, PositionKeyHash> seen;
+    seen.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      const Vector3& p = (*positions)[i];
+      PositionKey key;
+      if (MakeKey(p, &key)) {
+        auto [it, added] = seen.emplace(key, static_cast<std::uint16_t>(kept.size()));
+        if (!added) {
+          remap[i] = it->second;
+          continue;
+        }
+      }
+      remap[i] = static_cast<std::uint16_t>(kept.size());
+      kept.push_back(p);
+    }
+    for (std::size_t k = 0; k < indexCount; ++k) {
+      if (indices[k] < n) indices[k] = remap[indices[k]];
+    }
+    kept.shrink_to_fit();
+    *positions = std::move(kept);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool BuildWeldedGroups(std::vector<VertexAttribute>* attributes, std::uint16_t* partSizes, int partCount,
+                       std::uint16_t* indices, std::size_t indexCount, std::vector<Vector3>* positions) {
+  try {
+    const std::size_t n = positions->size();
+    std::size_t sum = 0;
+    for (int p = 0; p < partCount; ++p) sum += partSizes[p];
+    if (sum != n || attributes->size() < n) return false;
+    std::vector<std::uint16_t> remap(n);
+    std::vector<Vector3> collected;
+    collected.reserve(n);
+    std::unordered_map<PositionKey, std::uint16_t, PositionKeyHash> seen;
+    seen.reserve(n);
+    std::size_t i = 0;
+    for (int p = 0; p < partCount; ++p) {
+      const std::size_t before = collected.size();
+      for (std::size_t end = i + partSizes[p]; i < end; ++i) {
+        const Vector3& pos = (*positions)[i];
+        PositionKey key;
+        if (MakeKey(pos, &key)) {
+          auto [it, added] = seen.emplace(key, static_cast<std::uint16_t>(collected.size()));
+          if (!added) {
+            remap[i] = it->second;
+            continue;
+          }
+        }
+        remap[i] = static_cast<std::uint16_t>(collected.size());
+        collected.push_back(pos);
+      }
+      partSizes[p] = static_cast<std::uint16_t>(collected.size() - before);
+    }
+    std::vector<VertexAttribute> perIndex(indexCount);
+    for (std::size_t k = 0; k < indexCount; ++k) {
+      const std::uint16_t old = indices[k] < n ? indices[k] : 0;
+      perIndex[k] = (*attributes)[old];
+      indices[k] = remap[old];
+    }
+    collected.shrink_to_fit();
+    *positions = std::move(collected);
+    *attributes = std::move(perIndex);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}

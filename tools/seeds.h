@@ -8,5 +8,7 @@ namespace kelvdata {
 
 bool WriteBbfSeeds(const std::string& dir);
 bool WriteTdbSeeds(const std::string& dir);
+bool WriteActSeeds(const std::string& dir);
+bool WriteAnimSeeds(const std::string& dir);
 
 }  // namespace kelvdata

@@ -17,8 +17,18 @@ void ResetDoubles() { Devices() = Doubles(); }
 
 using kelvtest::Devices;
 
-Renderer g_Renderer;
-TextureManager g_TextureManager;
+static Renderer renderer;
+Renderer& g_Renderer = renderer;
+static TextureManager textureManager;
+TextureManager& g_TextureManager = textureManager;
+std::uint32_t g_RiderCount = 0;
+ColourKey g_ColourKey = {0, 0, 0};
+std::uint8_t g_TextureSizeClasses[TEXTURE_SIZE_CLASS_COUNT];
+
+Renderer::Renderer() {}
+TextureManager::TextureManager() {
+  for (int i = 0; i < TEXTURE_SLOT_COUNT; ++i) sScale[i] = tScale[i] = 256.0f;
+}
 
 bool Renderer::SetAlphaBlendEnable(bool on) {
   Devices().blending = on;
@@ -34,15 +44,11 @@ bool Renderer::SetDestBlend(BlendFactor f) {
 }
 bool Renderer::SetFogEnable(bool on) {
   Devices().fog = on;
+  cache.fogEnable = on ? 1 : 0;
   Devices().log.push_back(on ? "fog on" : "fog off");
   return true;
 }
-bool Renderer::FogEnabled() const { return Devices().fog; }
-bool Renderer::SetDepthBias(std::uint32_t steps) {
-  Devices().depthBias = steps;
-  return true;
-}
-std::uint32_t Renderer::DepthBias() const { return Devices().depthBias; }
+void Renderer::SetDepthBias(std::uint32_t steps) { depthBias = steps; }
 bool Renderer::DrawTriangles(std::uint16_t count, const ScreenVertex* vertices) {
   if (count % 3 != 0) return false;
   kelvtest::Doubles& d = Devices();
@@ -64,6 +70,10 @@ bool TextureManager::Load(char* name, TextureSlot* slot, std::uint8_t limit) {
   auto it = d.slots.find(name);
   if (it == d.slots.end()) it = d.slots.emplace(name, static_cast<int>(d.slots.size()) + 1).first;
   *slot = static_cast<TextureSlot>(it->second);
+  auto s = d.scaleS.find(name);
+  auto t = d.scaleT.find(name);
+  sScale[*slot] = s == d.scaleS.end() ? 256.0f : s->second;
+  tScale[*slot] = t == d.scaleT.end() ? 256.0f : t->second;
   return true;
 }
 bool TextureManager::Select(TextureSlot slot) {
@@ -73,18 +83,6 @@ bool TextureManager::Select(TextureSlot slot) {
 void TextureManager::Free(TextureSlot slot) {
   if (slot != 0) Devices().freed.push_back(slot);
 }
-static float Scale(const std::map<std::string, float>& m, TextureSlot slot) {
-  for (const auto& [name, s] : Devices().slots) {
-    if (s == slot) {
-      auto it = m.find(name);
-      return it == m.end() ? 256.0f : it->second;
-    }
-  }
-  return 1.0f;
-}
-float TextureManager::ScaleS(TextureSlot slot) const { return Scale(Devices().scaleS, slot); }
-float TextureManager::ScaleT(TextureSlot slot) const { return Scale(Devices().scaleT, slot); }
-
 void SoundSample::Stop() {
   playing = 0;
   ++Devices().soundStops;

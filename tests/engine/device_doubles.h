@@ -28,7 +28,6 @@ struct Doubles {
   BlendFactor src = BLEND_ONE;
   BlendFactor dest = BLEND_ZERO;
   bool fog = false;
-  std::uint32_t depthBias = 0;
   std::vector<DrawCall> draws;
   std::vector<std::string> log;
   // Texture manager

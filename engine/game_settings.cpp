@@ -1,0 +1,3 @@
+#include "engine/game_settings.h"
+
+std::uint8_t g_RaceType = 0;

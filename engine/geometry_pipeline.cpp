@@ -160,6 +160,11 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
           if (!(intensity >= 0.3f)) intensity = 0.3f;
           if (intensity > maxLight) intensity = maxLight;
           rec.intensity = intensity;
+          // Each corner's channel is scaled by trunc(intensity x light colour x 256) / 256.
+          LightFactors& f = lightFactors_[index];
+          f.red = static_cast<std::uint16_t>(BlendFactor256(intensity * lightColour.x));
+          f.green = static_cast<std::uint16_t>(BlendFactor256(intensity * lightColour.y));
+          f.blue = static_cast<std::uint16_t>(BlendFactor256(intensity * lightColour.z));
         }
       }
       out.colour = code;
@@ -174,43 +179,64 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
   if (total == 0 || allCodes != 0) return 0;
 
   // 4. Triangles in index order.
-  for (int tri = 0; tri < triangles && !full_; ++tri) {
-    Corner c[3];
-    std::uint8_t any = 0;
-    bool valid = true;
-    for (int j = 0; j < 3; ++j) {
-      const int k = tri * 3 + j;
-      const std::uint16_t i = indices[k];
-      if (i >= total) {
-        valid = false;
-        break;
-      }
-      const ScreenVertex& t = transformed[i];
-      c[j].code = static_cast<std::uint8_t>(t.colour);
-      any |= c[j].code;
-      if (c[j].code & CLIP_FAR) break;
-      const VertexAttribute& a = attributes[k];
-      std::uint32_t colour = a.colour | 0xFF000000u;
-      if (lights != nullptr) {
-        const float intensity = lights[i].intensity;
-        std::uint32_t f[3];
-        const float lc[3] = {lightColour.x, lightColour.y, lightColour.z};
-        for (int ch = 0; ch < 3; ++ch) f[ch] = BlendFactor256(intensity * lc[ch]);
-        colour = 0xFF000000u | ((Channel(colour, 16) * f[0]) >> 8) << 16 | ((Channel(colour, 8) * f[1]) >> 8) << 8 |
-                 ((Channel(colour, 0) * f[2]) >> 8);
-      }
-      ScreenVertex& v = c[j].v;
-      v = t;
-      v.colour = colour;
-      v.s = a.u * t.q;
-      v.t = a.v * t.q;
+  const auto cornerColour = [&](std::uint16_t i, const VertexAttribute& a) {
+    std::uint32_t colour = a.colour | 0xFF000000u;
+    if (lights != nullptr) {
+      const LightFactors& f = lightFactors_[i];
+      colour = 0xFF000000u | ((Channel(colour, 16) * f.red) >> 8) << 16 | ((Channel(colour, 8) * f.green) >> 8) << 8 |
+               ((Channel(colour, 0) * f.blue) >> 8);
     }
-    if (!valid || (any & CLIP_FAR)) continue;
-    if (any != 0) {
+    return colour;
+  };
+  for (int tri = 0; tri < triangles; ++tri) {
+    const int k = tri * 3;
+    const std::uint16_t i0 = indices[k], i1 = indices[k + 1], i2 = indices[k + 2];
+    if (i0 >= total || i1 >= total || i2 >= total) continue;
+    const ScreenVertex& t0 = transformed[i0];
+    const ScreenVertex& t1 = transformed[i1];
+    const ScreenVertex& t2 = transformed[i2];
+    const std::uint8_t c0 = static_cast<std::uint8_t>(t0.colour);
+    const std::uint8_t c1 = static_cast<std::uint8_t>(t1.colour);
+    const std::uint8_t c2 = static_cast<std::uint8_t>(t2.colour);
+    // All three beyond one and the same plane: clipping would leave nothing.
+    if ((c0 & c1 & c2) != 0 || ((c0 | c1 | c2) & CLIP_FAR) != 0) continue;
+    if ((c0 | c1 | c2) != 0) {
+      Corner c[3];
+      const ScreenVertex* t[3] = {&t0, &t1, &t2};
+      const std::uint16_t idx[3] = {i0, i1, i2};
+      for (int j = 0; j < 3; ++j) {
+        const VertexAttribute& a = attributes[k + j];
+        c[j].v = *t[j];
+        c[j].code = static_cast<std::uint8_t>(t[j]->colour);
+        c[j].v.colour = cornerColour(idx[j], a);
+        c[j].v.s = a.u * t[j]->q;
+        c[j].v.t = a.v * t[j]->q;
+      }
       ClipTriangle(c[0], c[1], c[2], CLIP_NEAR);
-    } else {
-      Emit(c[0], c[1], c[2]);
+      if (full_) break;
+      continue;
     }
+    // Back faces: screen y grows downwards.
+    if ((t0.x - t2.x) * (t0.y - t1.y) > (t0.x - t1.x) * (t0.y - t2.y)) continue;
+    if (outCount_ + 3 > PIPELINE_MAX_VERTICES) {
+      full_ = true;
+      break;
+    }
+    ScreenVertex* out = &output[outCount_];
+    const ScreenVertex* t[3] = {&t0, &t1, &t2};
+    const std::uint16_t idx[3] = {i0, i1, i2};
+    for (int j = 0; j < 3; ++j) {
+      const VertexAttribute& a = attributes[k + j];
+      ScreenVertex& o = out[j];
+      o.x = t[j]->x;
+      o.y = t[j]->y;
+      o.z = t[j]->z;
+      o.q = t[j]->q;
+      o.colour = cornerColour(idx[j], a);
+      o.s = a.u * t[j]->q;
+      o.t = a.v * t[j]->q;
+    }
+    outCount_ += 3;
   }
 
   // 5. Statistics and result.

@@ -96,6 +96,11 @@ class GeometryPipeline {
   void Emit(const Corner& a, const Corner& b, const Corner& c);
   std::uint8_t ScreenCode(float x, float y) const;
 
+  // Per position during a call: the lit colour factors (0..256 per channel).
+  struct LightFactors {
+    std::uint16_t red, green, blue;
+  };
+  LightFactors lightFactors_[PIPELINE_MAX_VERTICES];
   int outCount_ = 0;
   bool full_ = false;
   float near_ = 0.0f;

@@ -1,6 +1,7 @@
 // kelvdata: writes the game's data files.
 //
 //   kelvdata seed <bbf|tdb> DIR     seed files for a fuzz target
+//   kelvdata seed tex DIR           seed files for the texture reader
 //   kelvdata bbf OUT NAME=FILE...   an archive of the given files
 //   kelvdata tdb OUT TEXT...        a text database of the given texts
 #include <cstdio>
@@ -19,6 +20,7 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: kelvdata seed <bbf|tdb> DIR\n"
+               "       kelvdata seed tex DIR\n"
                "       kelvdata bbf OUT NAME=FILE...\n"
                "       kelvdata tdb OUT TEXT...\n");
   return 2;
@@ -41,6 +43,7 @@ int main(int argc, char** argv) {
     bool ok = false;
     if (kind == "bbf") ok = kelvdata::WriteBbfSeeds(argv[3]);
     else if (kind == "tdb") ok = kelvdata::WriteTdbSeeds(argv[3]);
+    else if (kind == "tex") ok = kelvdata::WriteTexSeeds(argv[3]);
     else return Usage();
     return ok ? 0 : 1;
   }

@@ -82,3 +82,18 @@ constexpr UINT MB_SYSTEMMODAL = 0x1000;
 constexpr UINT MB_TOPMOST = 0x40000;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
+
+// Window system.
+struct POINT {
+  LONG x;
+  LONG y;
+};
+using ATOM = WORD;
+struct HICON__;
+using HICON = HICON__*;
+using HCURSOR = HICON;
+struct HBRUSH__;
+using HBRUSH = HBRUSH__*;
+struct HMENU__;
+using HMENU = HMENU__*;
+using HGDIOBJ = void*;

@@ -320,7 +320,8 @@ void UseTestWindowing(bool on);
 void SetTestScreen(int width, int height, bool mousePresent);
 
 // Injected input, as SDL would deliver it; it goes through the same
-// translation at the next PeekMessageA. `extended` picks the right-hand or
+// translation at the next PeekMessageA (with SDL windows it is pushed into
+// SDL's own event queue). `extended` picks the right-hand or
 // cursor-block variant of keys that have two (Ctrl, Alt, Return...);
 // `numLock` is the state of Num Lock for the number pad. `text` is UTF-8.
 struct TestKey {
@@ -331,7 +332,8 @@ struct TestKey {
   bool extended = false;
   bool numLock = true;
 };
-void InjectKey(HWND hwnd, const TestKey& key);
+// False when no key of the table has this virtual-key code.
+bool InjectKey(HWND hwnd, const TestKey& key);
 void InjectText(HWND hwnd, const std::string& utf8);  // text with no key
 void InjectFocus(HWND hwnd, bool gained);
 void InjectMinimized(HWND hwnd);

@@ -1,0 +1,111 @@
+#include "tools/bbf.h"
+
+#include <filesystem>
+#include <string>
+
+#include "tools/seeds.h"
+
+namespace kelvdata {
+
+Bytes BuildBbf(const std::vector<BbfMember>& members) {
+  ByteWriter w;
+  // File header: magic "BBFA", u32 size of the file header (8).
+  w.Raw("BBFA", 4);
+  w.U32(8);
+  for (const BbfMember& m : members) {
+    std::size_t headerOffset = w.Size();
+    // Member header, 540 bytes.
+    w.U32(540);                                               // 0: size of the member header
+    w.FixedString(m.name, 260);                               // 4: name, NUL-terminated, zero-filled
+    w.U32(4);                                                 // 264: always 4
+    w.U32(static_cast<std::uint32_t>(headerOffset + 540));    // 268: absolute offset of the data
+    w.U32(static_cast<std::uint32_t>(m.data.size()));         // 272: data size
+    w.U32(0);                                                 // 276: always 0
+    w.U8(0);                                                  // 280: always 0
+    w.Zeros(259);                                             // 281: zero
+    w.Raw(m.data);
+  }
+  return w.Take();
+}
+
+namespace {
+
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+void PutU32(Bytes* b, std::size_t offset, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) (*b)[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+bool WriteBbfSeeds(const std::string& dir) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  const std::vector<BbfMember> three = {
+      {"_CUROBJ.TEX", Text("pointer texture bytes")},
+      {"EMPTY.BIN", {}},
+      {"gametxt0.tdb", Text("\x02\x00\x00\x00texts")},
+  };
+  const Bytes valid = BuildBbf(three);
+  // Offsets from the format: the first member header starts at 8.
+  constexpr std::size_t first = 8;
+
+  struct Seed {
+    const char* name;
+    Bytes bytes;
+  };
+  std::vector<Seed> seeds;
+  seeds.push_back({"empty.bbf", BuildBbf({})});
+  seeds.push_back({"one.bbf", BuildBbf({{"QDV.BIN", Text("scene table")}})});
+  seeds.push_back({"three.bbf", valid});
+  {
+    // A last header cut short: still opens with the complete members.
+    Bytes cut = valid;
+    cut.insert(cut.end(), 100, 0);
+    PutU32(&cut, cut.size() - 100, 540);
+    seeds.push_back({"cut_header.bbf", cut});
+  }
+  {
+    Bytes b = valid;
+    b[3] = 'B';
+    seeds.push_back({"bad_magic.bbf", b});
+  }
+  {
+    Bytes b = valid;
+    PutU32(&b, 4, 9);
+    seeds.push_back({"bad_file_header.bbf", b});
+  }
+  {
+    Bytes b = valid;
+    PutU32(&b, first, 539);
+    seeds.push_back({"bad_member_header_size.bbf", b});
+  }
+  {
+    Bytes b = valid;
+    PutU32(&b, first + 268, first + 541);
+    seeds.push_back({"bad_data_offset.bbf", b});
+  }
+  {
+    Bytes b = valid;
+    PutU32(&b, first + 272, 0x7FFFFFF0u);
+    seeds.push_back({"size_past_end.bbf", b});
+  }
+  {
+    Bytes b = valid;
+    b.resize(b.size() - 2);  // the last member's data cut short
+    seeds.push_back({"cut_data.bbf", b});
+  }
+  {
+    Bytes b = valid;
+    for (std::size_t i = 0; i < 260; ++i) b[first + 4 + i] = 'A';
+    seeds.push_back({"name_without_nul.bbf", b});
+  }
+  seeds.push_back({"duplicate_names.bbf", BuildBbf({{"A.TEX", Text("1")}, {"a.tex", Text("2")}})});
+  seeds.push_back({"short.bbf", Text("BBFA")});
+
+  for (const Seed& s : seeds)
+    if (!WriteHostFile((std::filesystem::path(dir) / s.name).string(), s.bytes)) return false;
+  return true;
+}
+
+}  // namespace kelvdata

@@ -185,6 +185,8 @@ struct State {
   MSG pendingKey{};
   std::string pendingText;
   bool sdlVideo = false;  // we initialised SDL's video subsystem
+  bool openGL = true;
+  bool sdlCursorShown = true;
   std::deque<SDL_Event> injected;
   Uint32 nextTestSdlId = 0x7000;
   bool closePostedThisPump = false;
@@ -296,6 +298,15 @@ void Deactivate() {
 // ---------------------------------------------------------------------------
 // SDL.
 
+// The system pointer shows unless the cursor is NULL.
+void ApplyCursor() {
+  State& s = S();
+  bool show = s.cursor != nullptr;
+  if (s.test || !s.sdlVideo || show == s.sdlCursorShown) return;
+  SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+  s.sdlCursorShown = show;
+}
+
 bool InitVideo() {
   State& s = S();
   if (s.sdlVideo) return true;
@@ -306,7 +317,9 @@ bool InitVideo() {
     return false;
   }
   s.sdlVideo = true;
+  s.sdlCursorShown = true;
   SDL_DisableScreenSaver();
+  ApplyCursor();
   return true;
 }
 
@@ -356,7 +369,8 @@ SDL_Window* CreateSdlWindow(const char* title, DWORD style, int x, int y, int wi
     }
   }
   // The renderer draws into this window with OpenGL; drivers without it get a plain window.
-  SDL_Window* win = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL);
+  SDL_Window* win = nullptr;
+  if (S().openGL) win = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL);
   if (win == nullptr) win = SDL_CreateWindow(title, x, y, width, height, flags);
   if (win == nullptr) std::fprintf(stderr, "Kelvarro: window creation failed: %s\n", SDL_GetError());
   return win;
@@ -448,6 +462,10 @@ void HandleText(const SDL_TextInputEvent& t) {
   for (BYTE b : CodePageBytes(text)) Post(target, WM_CHAR, b, 1);
 }
 
+void SendSetCursor(HWND h) {
+  CallProc(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& e) {
   HWND h = FromSdlId(e.windowID);
   Window* w = Find(h);
@@ -482,6 +500,9 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
       Post(h, WM_SYSCOMMAND, SC_CLOSE, 0);
       S().closePostedThisPump = true;
       break;
+    case SDL_WINDOWEVENT_ENTER:
+      SendSetCursor(h);
+      break;
     default:
       break;
   }
@@ -502,6 +523,10 @@ void HandleSdlEvent(const SDL_Event& e) {
     case SDL_TEXTINPUT:
       HandleText(e.text);
       break;
+    case SDL_MOUSEMOTION:
+      // Otherwise the mouse is read elsewhere.
+      if (HWND h = FromSdlId(e.motion.windowID)) SendSetCursor(h);
+      break;
     case SDL_QUIT:
       // A quit request from outside any window (a signal): close the main window.
       if (!S().closePostedThisPump) {
@@ -514,7 +539,7 @@ void HandleSdlEvent(const SDL_Event& e) {
       }
       break;
     default:
-      break;  // the mouse is read elsewhere
+      break;
   }
 }
 
@@ -811,7 +836,7 @@ HCURSOR SetCursor(HCURSOR cursor) {
   Record(platform::WindowCallKind::SetCursor, nullptr, reinterpret_cast<std::intptr_t>(cursor));
   HCURSOR previous = s.cursor;
   s.cursor = cursor;
-  if (!s.test && s.sdlVideo) SDL_ShowCursor(cursor != nullptr ? SDL_ENABLE : SDL_DISABLE);
+  ApplyCursor();
   return previous;
 }
 
@@ -969,6 +994,8 @@ void* NativeWindow(HWND h) {
   return w != nullptr ? w->sdl : nullptr;
 }
 
+void UseOpenGLWindows(bool on) { S().openGL = on; }
+
 void AddSdlEventListener(SdlEventListener listener) {
   auto& v = S().listeners;
   if (listener != nullptr && std::find(v.begin(), v.end(), listener) == v.end()) v.push_back(listener);
@@ -1031,6 +1058,15 @@ void InjectFocus(HWND hwnd, bool gained) {
 void InjectMinimized(HWND hwnd) { InjectWindowEvent(hwnd, SDL_WINDOWEVENT_MINIMIZED); }
 void InjectRestored(HWND hwnd) { InjectWindowEvent(hwnd, SDL_WINDOWEVENT_RESTORED); }
 void InjectCloseButton(HWND hwnd) { InjectWindowEvent(hwnd, SDL_WINDOWEVENT_CLOSE); }
+
+void InjectMouseMove(HWND hwnd, int x, int y) {
+  SDL_Event e{};
+  e.type = SDL_MOUSEMOTION;
+  e.motion.windowID = SdlIdOf(hwnd);
+  e.motion.x = x;
+  e.motion.y = y;
+  Inject(e);
+}
 
 const std::vector<WindowCall>& RecordedWindowCalls() { return S().calls; }
 void ClearRecordedWindowCalls() { S().calls.clear(); }

@@ -8,8 +8,9 @@
 // A top-level window is one SDL window: borderless over the whole desktop,
 // or, when the environment variable KELVARRO_WINDOW="WIDTHxHEIGHT" is set, a
 // plain window of that size (for development). Child windows have no SDL
-// window of their own. SDL mouse events never become window messages: the
-// game's own cursor posts its clicks.
+// window of their own. SDL mouse events never become window messages (the
+// game's own cursor posts its clicks); only WM_SETCURSOR is sent as the
+// pointer enters or moves over a window, so that its procedure can hide it.
 #pragma once
 
 #include <cstdint>
@@ -108,6 +109,9 @@ constexpr WPARAM SC_CLOSE = 0xF060;
 constexpr WPARAM SC_RESTORE = 0xF120;
 constexpr WPARAM SC_SCREENSAVE = 0xF140;
 constexpr WPARAM SC_MONITORPOWER = 0xF170;
+
+// WM_SETCURSOR: LOWORD(lParam), where the pointer is.
+constexpr WORD HTCLIENT = 1;
 
 // WM_MOUSEACTIVATE results.
 constexpr LRESULT MA_ACTIVATE = 1;
@@ -305,6 +309,11 @@ int CodePageByte(char32_t codePoint);
 // The SDL_Window* of a top-level window (NULL for child windows, invalid
 // handles and the test backend), for the renderer and input.
 void* NativeWindow(HWND hwnd);
+// Top-level windows are made for OpenGL, for the renderer to draw into
+// (on by default). Tests of the window alone switch it off: the GL driver
+// loaded under SDL's offscreen video leaks at exit, which the leak checker
+// reports.
+void UseOpenGLWindows(bool on);
 // Other platform modules see every SDL event that the queue pumps (the
 // argument is a const SDL_Event*), before it is translated.
 using SdlEventListener = void (*)(const void* sdlEvent);
@@ -339,6 +348,7 @@ void InjectFocus(HWND hwnd, bool gained);
 void InjectMinimized(HWND hwnd);
 void InjectRestored(HWND hwnd);
 void InjectCloseButton(HWND hwnd);
+void InjectMouseMove(HWND hwnd, int x, int y);
 
 // Record of window-manager calls (test backend only).
 enum class WindowCallKind { ShowWindow, UpdateWindow, SetFocus, SetForegroundWindow, SetCursor, DestroyWindow, OpenIcon };

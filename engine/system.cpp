@@ -1,7 +1,13 @@
 #include "engine/system.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 
+#include "engine/archive.h"
+#include "engine/disk_file.h"
+#include "platform/win32/files.h"
 #include "platform/win32/msgbox.h"
 #include "platform/win32/registry.h"
 
@@ -49,6 +55,17 @@ bool WriteConfigValue(const char* name, DWORD type, const BYTE* data, DWORD size
   bool ok = RegSetValueExA(key, name, 0, type, data, size) == ERROR_SUCCESS;
   RegCloseKey(key);
   return ok;
+}
+
+// Whether `directory` (upper case) contains DATA\<name>\, accepting either
+// backslash doubled: some paths in the data files are stored that way.
+bool NamesDataDirectory(const std::string& directory, const char* name) {
+  for (const char* before : {"DATA\\", "DATA\\\\"}) {
+    for (const char* after : {"\\", "\\\\"}) {
+      if (directory.find(std::string(before) + name + after) != std::string::npos) return true;
+    }
+  }
+  return false;
 }
 
 bool OpenPolicyKey(HKEY* key) {
@@ -136,4 +153,46 @@ void RestoreAutoRun() {
 int ShowMessageBox(const char* text, const char* caption, UINT style) {
   // TODO(main window): restore the owner afterwards when it is minimised (OpenIcon).
   return MessageBoxA(g_MainWindow, text, caption, style);
+}
+
+bool OpenDataFile(const char* path, ArchiveFile* file) {
+  if (!path || !file) return false;
+  std::string_view whole(path);
+  std::size_t split = whole.find_last_of("\\/:");
+  split = split == std::string_view::npos ? 0 : split + 1;
+  std::string directory(whole.substr(0, split));
+  std::string member(whole.substr(split));
+  for (char& c : directory)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+
+  BbfArchive* archive = nullptr;
+  if (NamesDataDirectory(directory, "UI")) archive = &g_UiArchive;
+  else if (NamesDataDirectory(directory, "TRACK")) archive = &g_TrackArchive;
+  else if (NamesDataDirectory(directory, "MISC")) archive = &g_MiscArchive;
+  else return false;
+  // A member name fills at most the 260-byte field of its header, NUL included.
+  if (member.empty() || member.size() >= BBF_MEMBER_NAME_SIZE) return false;
+  if (!file->SetArchive(archive)) return false;
+  return file->Open(member.c_str(), GENERIC_READ, MEMBER_OPEN_EXISTING, FILE_SHARE_READ);
+}
+
+bool FindGameDisc(char* out) {
+  if (!out) return false;
+  DWORD drives = GetLogicalDrives();
+  for (char letter = 'D'; letter <= 'Z'; ++letter) {
+    if (!(drives & (1u << (letter - 'A')))) continue;
+    const char root[4] = {letter, ':', '\\', '\0'};
+    // A CD has no free bytes; a hard disk with a copy of the data does not count.
+    ULARGE_INTEGER available, total, totalFree;
+    if (!GetDiskFreeSpaceExA(root, &available, &total, &totalFree) || totalFree.QuadPart != 0) continue;
+    char probe[MAX_PATH];
+    std::snprintf(probe, sizeof probe, "%sDATA\\QDV.DAT", root);
+    DiskFile file;
+    if (!file.Open(probe, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ)) continue;
+    std::memcpy(out, root, sizeof root);
+    WriteRegistryString("CDPath", root);
+    file.Close();
+    return true;
+  }
+  return false;
 }

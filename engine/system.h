@@ -61,3 +61,16 @@ extern HWND g_MainWindow;
 
 // The button pressed (IDOK, IDCANCEL).
 int ShowMessageBox(const char* text, const char* caption, UINT style);
+
+// ---- Data files and the game disc -----------------------------------------
+
+// Binds `file` to the archive that the path's directory names (DATA\UI\,
+// DATA\TRACK\ or DATA\MISC\, each backslash possibly doubled, any case) and
+// opens the member (file name and extension) for reading. False for any
+// other directory or a missing member.
+bool OpenDataFile(const char* path, ArchiveFile* file);
+
+// Looks for the game's CD on drives D: to Z:: a drive without free bytes that
+// holds DATA\QDV.DAT. On success writes its root ("E:\") into `out` (at least
+// 4 bytes) and into the registry value CDPath; `out` is unchanged otherwise.
+bool FindGameDisc(char* out);

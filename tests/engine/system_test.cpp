@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/archive.h"
+#include "platform/win32/files.h"
 #include "platform/win32/msgbox.h"
 #include "platform/win32/registry.h"
 #include "tests/support/game_root.h"
+#include "tools/bbf.h"
 
 namespace {
 
@@ -214,6 +217,122 @@ TEST_F(SystemTest, MessageBoxGoesToTheMainWindowWithTheCallersStyle) {
   EXPECT_EQ(boxes[0].type, 0x40031u);
   EXPECT_EQ(boxes[0].owner, g_MainWindow);
   EXPECT_EQ(boxes[1].type, 0x40010u);
+}
+
+class DataFileTest : public kelvtest::GameRootTest {
+ protected:
+  void SetUp() override {
+    GameRootTest::SetUp();
+    auto bytes = [](const std::string& s) { return kelvdata::Bytes(s.begin(), s.end()); };
+    Put("data/ui.bbf", kelvdata::BuildBbf({{"_CUROBJ.TEX", bytes("ui cursor")}, {"DIALOG01.DLG", bytes("ui dialog")}}));
+    Put("data/track.bbf", kelvdata::BuildBbf({{"T1.TRK", bytes("track one")}}));
+    Put("data/misc.bbf", kelvdata::BuildBbf({{"RAIN.SFX", bytes("misc rain")}}));
+    Put("sounds/rain.sfx", bytes("loose rain"));
+    ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+    ASSERT_TRUE(g_TrackArchive.Open("DATA\\TRACK.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+    ASSERT_TRUE(g_MiscArchive.Open("DATA\\MISC.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  }
+  void TearDown() override {
+    g_UiArchive.Close();
+    g_TrackArchive.Close();
+    g_MiscArchive.Close();
+    GameRootTest::TearDown();
+  }
+};
+
+// Which archive a path reaches, by the member's contents ("" when it opens nothing).
+std::string Reached(const char* path) {
+  ArchiveFile file;
+  if (!OpenDataFile(path, &file)) return "";
+  std::string s(static_cast<std::size_t>(file.Size()), '\0');
+  if (!file.Read(s.data(), file.Size())) return "unreadable";
+  return s;
+}
+
+TEST_F(DataFileTest, PathsAreRoutedByTheirDataDirectory) {
+  struct Case {
+    const char* path;
+    const char* contents;
+  };
+  const std::vector<Case> cases = {
+      {"DATA\\UI\\_CUROBJ.TEX", "ui cursor"},
+      {"DATA\\\\UI\\\\_CUROBJ.TEX", "ui cursor"},
+      {"DATA\\\\UI\\_CUROBJ.TEX", "ui cursor"},
+      {"DATA\\UI\\\\_CUROBJ.TEX", "ui cursor"},
+      {"data\\ui\\_curobj.tex", "ui cursor"},
+      {"Data\\Ui\\Dialog01.dlg", "ui dialog"},
+      {"DATA\\TRACK\\T1.TRK", "track one"},
+      {"DATA\\\\TRACK\\\\T1.TRK", "track one"},
+      {"DATA\\MISC\\RAIN.SFX", "misc rain"},
+      {"E:\\GAMES\\DATA\\MISC\\RAIN.SFX", "misc rain"},
+      // Only the three archive directories are routed.
+      {"SOUNDS\\RAIN.SFX", ""},
+      {"RAIN.SFX", ""},
+      {"DATA\\RAIN.SFX", ""},
+      {"DATA\\SOUNDS\\RAIN.SFX", ""},
+      {"DATA\\UIX\\_CUROBJ.TEX", ""},
+      {"DATA\\\\\\UI\\_CUROBJ.TEX", ""},
+      {"UI\\_CUROBJ.TEX", ""},
+      // The routed archive is the only one searched.
+      {"DATA\\UI\\T1.TRK", ""},
+      {"DATA\\TRACK\\_CUROBJ.TEX", ""},
+      {"DATA\\UI\\MISSING.TEX", ""},
+      {"DATA\\UI\\", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Reached(c.path), c.contents) << c.path;
+
+  const std::string overlong = "DATA\\UI\\" + std::string(300, 'A') + ".TEX";
+  EXPECT_EQ(Reached(overlong.c_str()), "");
+  ArchiveFile file;
+  EXPECT_FALSE(OpenDataFile(nullptr, &file));
+  EXPECT_FALSE(OpenDataFile("DATA\\UI\\_CUROBJ.TEX", nullptr));
+
+  g_UiArchive.Close();
+  EXPECT_EQ(Reached("DATA\\UI\\_CUROBJ.TEX"), "") << "archive not open";
+}
+
+class GameDiscTest : public SystemTest {
+ protected:
+  // A drive folder under the game root, with the disc's data file when `withData`.
+  platform::DriveMapping Drive(char letter, bool readOnly, bool withData) {
+    std::string folder = std::string("drive_") + letter;
+    std::filesystem::create_directories(Host(folder));
+    if (withData) GameRootTest::Put(folder + "/DATA/QDV.DAT", {1, 2, 3});
+    return {letter, Host(folder), readOnly};
+  }
+};
+
+TEST_F(GameDiscTest, FindsTheFirstFullDriveWithTheDataFile) {
+  platform::SetDriveMap({
+      Drive('D', false, true),  // a hard disk holding a copy of the data
+      Drive('E', true, false),  // another disc
+      Drive('G', true, true),
+      Drive('F', true, true),
+  });
+  char out[8] = "unset";
+  ASSERT_TRUE(FindGameDisc(out));
+  EXPECT_STREQ(out, "F:\\");
+  char path[REGISTRY_STRING_SIZE];
+  ASSERT_TRUE(ReadRegistryString("CDPath", path));
+  EXPECT_STREQ(path, "F:\\");
+}
+
+TEST_F(GameDiscTest, NoDiscLeavesEverythingAlone) {
+  platform::SetDriveMap({Drive('D', false, true), Drive('E', true, false), Drive('Z', true, false)});
+  char out[8] = "unset";
+  EXPECT_FALSE(FindGameDisc(out));
+  EXPECT_STREQ(out, "unset");
+  char path[REGISTRY_STRING_SIZE];
+  EXPECT_FALSE(ReadRegistryString("CDPath", path));
+
+  // A drive whose folder has gone (the disc was taken out) is skipped as well.
+  platform::DriveMapping gone = Drive('Y', true, true);
+  platform::SetDriveMap({gone, Drive('Z', true, true)});
+  std::filesystem::remove_all(gone.hostRoot);
+  ASSERT_TRUE(FindGameDisc(out));
+  EXPECT_STREQ(out, "Z:\\");
+  EXPECT_FALSE(FindGameDisc(nullptr));
 }
 
 }  // namespace

@@ -486,8 +486,10 @@ bool ArchiveFile::CreateMemberHeader(const char* name) {
 bool ArchiveFile::ReadMemberHeader() {
   int at = archive_->Tell();
   BYTE h[BBF_MEMBER_HEADER_SIZE];
-  // The file may have changed since the archive was opened: check again.
-  if (at < 0 || !archive_->Read(h, BBF_MEMBER_HEADER_SIZE) || !HeaderIsSound(h, at, archive_->Size())) {
+  // Checked against the whole file when the archive was opened. The file may
+  // have changed since: check the header again, and keep member positions
+  // within 32 bits (a file shortened behind our back only makes reads fail).
+  if (at < 0 || !archive_->Read(h, BBF_MEMBER_HEADER_SIZE) || !HeaderIsSound(h, at, INT_MAX)) {
     SyncPosition();
     return false;
   }

@@ -16,7 +16,7 @@ DiskFile::~DiskFile() {
 
 bool DiskFile::Open(const char* name, DWORD access, DWORD disposition, DWORD share) {
   // Reopening must not leak the handle that is open now.
-  if (open_ || handle_ != INVALID_HANDLE_VALUE) Close();
+  if (open_ || handle_ != INVALID_HANDLE_VALUE) DiskFile::Close();
   HANDLE h = CreateFileA(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   handle_ = h;
@@ -24,7 +24,7 @@ bool DiskFile::Open(const char* name, DWORD access, DWORD disposition, DWORD sha
   char* part = nullptr;
   DWORD n = GetFullPathNameA(name, MAX_PATH, fullPath_, &part);
   if (n == 0 || n >= MAX_PATH) {
-    Close();
+    DiskFile::Close();
     return false;
   }
   filePart_ = part;

@@ -4,11 +4,13 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <map>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -327,10 +329,14 @@ bool InitVideo() {
 bool DevelopmentWindowSize(int* width, int* height) {
   const char* v = std::getenv("KELVARRO_WINDOW");
   if (v == nullptr || *v == '\0') return false;
+  std::string_view text(v);
+  auto number = [&](std::string_view part, int* out) {
+    auto [end, err] = std::from_chars(part.data(), part.data() + part.size(), *out);
+    return err == std::errc() && end == part.data() + part.size() && *out > 0 && *out <= 16384;
+  };
+  std::size_t cross = text.find_first_of("xX");
   int w = 0, h = 0;
-  char x = 0, extra = 0;
-  if (std::sscanf(v, "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') || w <= 0 ||
-      h <= 0 || w > 16384 || h > 16384) {
+  if (cross == std::string_view::npos || !number(text.substr(0, cross), &w) || !number(text.substr(cross + 1), &h)) {
     std::fprintf(stderr, "Kelvarro: KELVARRO_WINDOW=\"%s\" is not WIDTHxHEIGHT; ignored\n", v);
     return false;
   }
@@ -472,6 +478,10 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
   if (w == nullptr) return;
   switch (e.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:
+      // A window that the system never minimised (a minimise request can be
+      // ignored) must not come back as active-but-minimised, which the game
+      // would wait out for ever.
+      if (w->sdl != nullptr && (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_MINIMIZED) == 0) w->minimized = false;
       Activate(h);
       break;
     case SDL_WINDOWEVENT_FOCUS_LOST:

@@ -255,7 +255,8 @@ HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowNam
                      int x, int y, int width, int height, HWND parent, HMENU menu,
                      HINSTANCE instance, void* param);
 // Sends WM_DESTROY to the window, then destroys its children likewise; its
-// waiting posted messages are dropped. FALSE for no window.
+// waiting posted messages are dropped, and it loses activation and focus
+// without further messages. FALSE for no window.
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
 

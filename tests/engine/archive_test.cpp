@@ -336,3 +336,22 @@ TEST_F(ArchiveTest, ReadOnlyDiscOpensForReading) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ArchiveTest, HeaderDamagedAfterOpeningIsRefused) {
+  ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  {
+    std::fstream f(Host("data/ui.bbf"), std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(FIRST_HEADER + 268));
+    f.write("\x01\x00\x00\x00", 4);  // first member's data offset
+  }
+  ArchiveFile f;
+  ASSERT_TRUE(f.SetArchive(&g_UiArchive));
+  EXPECT_FALSE(f.Open("_CUROBJ.TEX", GENERIC_READ, MEMBER_OPEN_EXISTING, FILE_SHARE_READ));
+  EXPECT_FALSE(f.IsOpen());
+  ASSERT_TRUE(f.Open("GAMETXT0.TDB", GENERIC_READ, MEMBER_OPEN_EXISTING, FILE_SHARE_READ));
+  EXPECT_EQ(ReadAll(f), "abcdefghijklmnop");
+}
+
+}  // namespace

@@ -572,6 +572,27 @@ TEST_F(SdlWindowTest, CreatesPumpsAndDestroysARealWindow) {
   EXPECT_EQ(platform::NativeWindow(h), nullptr);
 }
 
+TEST_F(SdlWindowTest, FocusBackOnAWindowThatWasNeverMinimised) {
+  // The offscreen driver ignores minimise requests, as some window managers
+  // do: the window comes back active and not minimised.
+  HWND h = Create();
+  if (h == nullptr) GTEST_SKIP() << "no SDL video driver here";
+  platform::InjectFocus(h, false);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  ShowWindow(h, SW_MINIMIZE);
+  EXPECT_TRUE(IsIconic(h));
+  g_log.clear();
+  platform::InjectFocus(h, true);
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  EXPECT_FALSE(IsIconic(h));
+  ASSERT_FALSE(g_log.empty());
+  EXPECT_EQ(g_log.back(), (Delivered{h, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0}));
+  DestroyWindow(h);
+}
+
 TEST_F(SdlWindowTest, DevelopmentWindowSize) {
   setenv("KELVARRO_WINDOW", "800x600", 1);
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
@@ -581,7 +602,7 @@ TEST_F(SdlWindowTest, DevelopmentWindowSize) {
   EXPECT_TRUE(DestroyWindow(h));
 
   // A malformed value is ignored: the desktop size again.
-  for (const char* bad : {"800", "800x", "x600", "0x600", "800x600x2", "800y600"}) {
+  for (const char* bad : {"800", "800x", "x600", "0x600", "800x600x2", "800y600", "-800x600", "99999999999x600"}) {
     setenv("KELVARRO_WINDOW", bad, 1);
     EXPECT_NE(GetSystemMetrics(SM_CXSCREEN), 800) << bad;
   }

@@ -81,9 +81,7 @@ bool App::Init(HINSTANCE instance, const char*) {
   if (!InitDevices()) return false;
   if (!LoadSceneTable("DATA\\QDV.BIN")) return false;
 
-  char texts[32];
-  std::snprintf(texts, sizeof texts, "DATA\\UI\\GAMETXT%u.TDB", g_Language <= 7 ? g_Language : 0u);
-  if (!g_TextDatabase.Load(texts)) return false;
+  if (!g_TextDatabase.Load(TextDatabaseFile(g_Language))) return false;
 
   return CreateScene(static_cast<int>(FIRST_SCENE));
 }

@@ -9,6 +9,7 @@
 #include "engine/cursor.h"
 #include "engine/mixer.h"
 #include "engine/renderer.h"
+#include "engine/text_database.h"
 #include "engine/texture_manager.h"
 
 namespace {
@@ -44,7 +45,7 @@ ProgramObject table[PROGRAM_OBJECT_COUNT] = {
     {"g_GeometryPipeline", nullptr, nullptr},
     {"g_Camera", nullptr, nullptr},
     {"g_CdAudio", [] { cdAudioStorage.Construct(); }, [] { cdAudioStorage.object().Shutdown(); }},
-    {"g_TextDatabase", nullptr, nullptr},
+    {"g_TextDatabase", nullptr, [] { g_TextDatabase.Release(); }},
     {"g_App", [] { appStorage.Construct(); }, [] { appStorage.Destroy(); }},
     {"g_NetGame", nullptr, nullptr},
     {"g_Cursor", [] { cursorStorage.Construct(); }, [] { cursorStorage.object().Release(); }},

@@ -177,8 +177,8 @@ TEST_F(AppTest, TheTextDatabaseFollowsTheLanguage) {
     WriteGame();
     if (c.language >= 0) SetDword("Language", static_cast<DWORD>(c.language));
     ASSERT_TRUE(Start()) << c.language;
-    ASSERT_EQ(g_TextDatabase.count, 1u) << c.language;
-    EXPECT_STREQ(g_TextDatabase.strings[0], c.texts) << c.language;
+    ASSERT_EQ(g_TextDatabase.Count(), 1u) << c.language;
+    EXPECT_STREQ(g_TextDatabase.Text(0), c.texts) << c.language;
   }
 }
 

@@ -114,6 +114,7 @@ void ProgramTest::SetUp() {
   InstallFrontEndServices(&frontEnd_);
   InstallRaceServices(&race_);
   ConstructProgramObjects();
+  exited_ = false;
 }
 
 void ProgramTest::Exit() {

@@ -114,6 +114,7 @@ App::App() {
 
 App::~App() {
   FreeSceneTable();
+  sceneCount = 0;
   DeleteCurrentScene();
   for (std::uint32_t a1 = 0; a1 < 3; ++a1) Command(CMD_SAVE_OPTIONS, a1, 0, "");
   g_CdAudio.Close();

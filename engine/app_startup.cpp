@@ -6,6 +6,7 @@
 #include "engine/app_internal.h"
 #include "engine/archive.h"
 #include "engine/cd_audio.h"
+#include "engine/disk_file.h"
 #include "engine/mixer.h"
 #include "engine/scene/scene.h"
 #include "engine/scene/scene_table.h"
@@ -63,6 +64,23 @@ void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* t
 }
 
 }  // namespace
+
+bool App::LoadSceneTable(const char* path) {
+  FreeSceneTable();
+  sceneCount = 0;
+
+  DiskFile file;
+  SceneTableEntry* table = nullptr;
+  std::uint32_t count = 0;
+  const bool opened = file.Open(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
+  if (!opened || !ReadSceneTable(file, &table, &count)) {
+    ShowMessageBox("File error opening game data.\nPlease reinstall Kelvarro.", MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR);
+    return false;
+  }
+  g_SceneTable = table;
+  sceneCount = count;
+  return true;
+}
 
 bool App::Init(HINSTANCE instance, const char*) {
   g_CdAudio.Open();

@@ -1,5 +1,9 @@
 #include "tools/qdv.h"
 
+#include <filesystem>
+
+#include "tools/seeds.h"
+
 namespace kelvdata {
 
 namespace {
@@ -32,6 +36,33 @@ Bytes BuildQdvRaw(std::uint32_t count, const std::vector<QdvRecord>& records) {
     w.U8(r.flag);
   }
   return w.Take();
+}
+
+bool WriteQdvSeeds(const std::string& dir) {
+  struct Seed {
+    const char* name;
+    Bytes bytes;
+  };
+  const Bytes name = {'A', '.', 'S', 'C', 'N', 0};
+  Bytes truncated = BuildQdv({{0, "DATA\\UI\\MENU.SCN"}, {1, "DATA\\RACE.SCN"}});
+  truncated.resize(truncated.size() - 3);
+  const Seed seeds[] = {
+      {"empty.qdv", BuildQdv({})},
+      {"one.qdv", BuildQdv({{0, "DATA\\UI\\MENU.SCN", 1}})},
+      {"several.qdv", BuildQdv({{0, "A.SCN"}, {1, "B.SCN", 3}, {0, ""}, {2, "C.SCN"}})},
+      {"longest_name.qdv", BuildQdv({{0, std::string(255, 'N')}})},
+      {"count_too_big.qdv", BuildQdvRaw(1000, {{0, 6, name, 0}})},
+      {"count_huge.qdv", BuildQdvRaw(0xFFFFFFFFu, {{0, 6, name, 0}})},
+      {"length_zero.qdv", BuildQdvRaw(1, {{0, 0, {}, 0}})},
+      {"length_257.qdv", BuildQdvRaw(1, {{0, 257, Bytes(257, 'A'), 0}})},
+      {"missing_nul.qdv", BuildQdvRaw(1, {{0, 5, {'A', '.', 'S', 'C', 'N'}, 0}})},
+      {"truncated.qdv", truncated},
+      {"short_count.qdv", Bytes{1, 0}},
+  };
+  for (const Seed& s : seeds) {
+    if (!WriteHostFile((std::filesystem::path(dir) / s.name).string(), s.bytes)) return false;
+  }
+  return true;
 }
 
 }  // namespace kelvdata

@@ -3,9 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "engine/app.h"
 #include "engine/disk_file.h"
-#include "engine/system.h"
 
 SceneTableEntry* g_SceneTable = nullptr;
 
@@ -36,39 +34,25 @@ bool ReadEntry(DiskFile& file, SceneTableEntry* entry) {
 void FreeSceneTable() {
   delete[] g_SceneTable;
   g_SceneTable = nullptr;
-  g_App.sceneCount = 0;
 }
 
-bool App::LoadSceneTable(const char* path) {
-  FreeSceneTable();
-
-  DiskFile file;
-  if (!file.Open(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ)) {
-    ShowMessageBox("File error opening game data.\nPlease reinstall Kelvarro.", MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR);
-    return false;
-  }
-
+bool ReadSceneTable(DiskFile& file, SceneTableEntry** table, std::uint32_t* count) {
   // A count that the file cannot hold is a damaged file; checked before the
   // table is allocated.
-  std::uint32_t count = 0;
+  std::uint32_t n = 0;
   const int size = file.Size();
-  bool good = size >= 4 && ReadU32(file, &count) &&
-              count <= (static_cast<std::uint32_t>(size) - 4) / MIN_ENTRY_BYTES;
-  SceneTableEntry* table = nullptr;
-  if (good) {
-    table = new (std::nothrow) SceneTableEntry[count == 0 ? 1 : count];
-    if (!table) return false;
-    for (std::uint32_t i = 0; good && i < count; ++i) {
-      std::memset(&table[i], 0, sizeof table[i]);
-      good = ReadEntry(file, &table[i]);
+  if (size < 4 || !file.SeekToStart() || !ReadU32(file, &n)) return false;
+  if (n > (static_cast<std::uint32_t>(size) - 4) / MIN_ENTRY_BYTES) return false;
+  SceneTableEntry* entries = new (std::nothrow) SceneTableEntry[n == 0 ? 1 : n];
+  if (!entries) return false;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    std::memset(&entries[i], 0, sizeof entries[i]);
+    if (!ReadEntry(file, &entries[i])) {
+      delete[] entries;
+      return false;
     }
   }
-  if (!good) {
-    delete[] table;
-    ShowMessageBox("File error opening game data.\nPlease reinstall Kelvarro.", MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR);
-    return false;
-  }
-  g_SceneTable = table;
-  sceneCount = count;
+  *table = entries;
+  *count = n;
   return true;
 }

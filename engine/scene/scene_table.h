@@ -20,7 +20,15 @@ struct SceneTableEntry {
 // Indexed by scene number; the count is g_App.sceneCount.
 extern SceneTableEntry* g_SceneTable;
 
-// Frees the table and sets the count to 0.
+class DiskFile;
+
+// Reads a scene table from the start of an open file. Every count, length
+// and NUL is checked against the file's bytes before it is used; a damaged
+// table gives false and leaves nothing allocated. On success *table is a
+// new[] array of *count entries (never null).
+bool ReadSceneTable(DiskFile& file, SceneTableEntry** table, std::uint32_t* count);
+
+// Frees g_SceneTable (the count is the App's to clear).
 void FreeSceneTable();
 
 // The scene factory: replaces the current scene with a new scene of the

@@ -204,6 +204,25 @@ TEST_F(AppTest, MissingGameFilesEndTheStartUp) {
   }
 }
 
+TEST_F(AppTest, AMissingTextDatabaseEndsTheStartUp) {
+  WriteGame();
+  Put("DATA/UI.BBF", kelvdata::BuildBbf({{"OTHER.TDB", {0, 0, 0, 0}}}));
+  EXPECT_EQ(RunWinMain(), 0);
+  EXPECT_EQ(Boxes(), Texts{"File error opening textDB data.\nPlease reinstall Kelvarro."});
+  EXPECT_EQ(LogEntries("ui scene made"), Log{});
+}
+
+TEST_F(AppTest, AFailedClassRegistrationEndsTheStartUpSilently) {
+  WriteGame();
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "qdvclass";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  EXPECT_EQ(RunWinMain(), 0);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(g_App.hwnd, nullptr);
+}
+
 TEST_F(AppTest, TrackArchiveMissingAndNoCdPath) {
   WriteGame(false);
   EXPECT_EQ(RunWinMain(), 0);
@@ -654,6 +673,9 @@ TEST_F(AppTest, ShutdownAndExitHandlersRunInTheirOrder) {
                               "Renderer::Close",
                               "Mixer::~Mixer"}));
   EXPECT_EQ(AutoRunPolicy(), 0x91);
+  EXPECT_EQ(g_TextDatabase.Count(), 0u);
+  EXPECT_EQ(g_UiArchive.FirstMember(), nullptr);
+  EXPECT_EQ(g_SceneTable, nullptr);
 }
 
 TEST_F(AppTest, TheExitHandlersRestoreTheAutoRunPolicyAfterAFailedStartUp) {

@@ -108,7 +108,6 @@ struct RendererStatistics {
   std::uint32_t trianglesIn;    // sent into the geometry pipeline
   std::uint32_t verticesIn;     // sent into the geometry pipeline
   std::uint32_t pixelsWritten;  // as the device counts them
-  std::uint32_t reserved[2];
 };
 
 // What became of a presented frame.

@@ -5,11 +5,9 @@
 #include <new>
 
 #include "engine/display.h"
+#include "engine/scene/scene.h"
 #include "engine/system.h"
 #include "engine/texture_manager.h"
-
-// The frame time of the current frame (the scene's frame clock).
-extern float g_FrameTime;
 
 namespace {
 

@@ -537,7 +537,6 @@ struct GlideState {
   GrCoordinateSpaceMode_t coordinateSpace;
   // Byte offsets of the vertex parameters, -1 when disabled.
   FxI32 offsetXY, offsetZ, offsetQ, offsetPARGB, offsetRGB, offsetA, offsetST0, offsetST1, offsetQ0, offsetQ1;
-  float gamma[3];
   FxU32 enables;  // bit n set after grEnable(n)
 };
 const GlideState& CurrentGlideState();

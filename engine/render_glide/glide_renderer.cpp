@@ -70,6 +70,8 @@ long long SizeClassCost(std::uint8_t entry) { return static_cast<long long>(entr
 
 }  // namespace
 
+void (*GlideRenderer::presentObserver)() = nullptr;
+
 // ---- Resolutions and the device open -----------------------------------------
 
 int GlideRenderer::ResolutionWidth(int index) { return RESOLUTIONS[index].width; }
@@ -263,6 +265,7 @@ bool Renderer::RestoreSurfaces() {
 
 PresentResult Renderer::Present() {
   grBufferSwap(1);
+  if (GlideRenderer::presentObserver) GlideRenderer::presentObserver();
   return PresentResult::SHOWN;
 }
 

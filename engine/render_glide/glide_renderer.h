@@ -30,4 +30,7 @@ class GlideRenderer {
   static void SendColourCombine(const Renderer& renderer);
   // The blend pair for the cached blending switch and factors.
   static void SendBlend(const Renderer& renderer);
+
+  // Called after every presented frame when set (the program's screenshot).
+  static void (*presentObserver)();
 };

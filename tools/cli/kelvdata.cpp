@@ -4,6 +4,7 @@
 //   kelvdata seed tex DIR           seed files for the texture reader
 //   kelvdata bbf OUT NAME=FILE...   an archive of the given files
 //   kelvdata tdb OUT TEXT...        a text database of the given texts
+//   kelvdata dataset DIR            the synthetic data set in a game root
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "tools/bbf.h"
+#include "tools/dataset.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
 
@@ -22,6 +24,7 @@ int Usage() {
                "usage: kelvdata seed <bbf|tdb|qdv> DIR\n"
                "       kelvdata seed tex DIR\n"
                "       kelvdata bbf OUT NAME=FILE...\n"
+               "       kelvdata dataset DIR\n"
                "       kelvdata tdb OUT TEXT...\n");
   return 2;
 }
@@ -48,6 +51,7 @@ int main(int argc, char** argv) {
     else return Usage();
     return ok ? 0 : 1;
   }
+  if (cmd == "dataset" && argc == 3) return kelvdata::WriteDataSet(argv[2]) ? 0 : 1;
   if (cmd == "bbf") {
     std::vector<kelvdata::BbfMember> members;
     for (int i = 3; i < argc; ++i) {

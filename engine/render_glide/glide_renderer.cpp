@@ -504,12 +504,16 @@ void Renderer::ResetStatistics() {
 bool Renderer::HoldsExclusiveWindow() { return deviceOpen != 0; }
 
 void Renderer::SuspendExclusiveWindow() {
+  // Already closed (a deactivation after a failed reopen): nothing to save.
+  if (context == 0) return;
   if (savedState) grGlideGetState(savedState);
   if (!grSstWinClose(context)) Report("Error: Failed closing 3DFX device.");
   context = 0;
 }
 
 bool Renderer::ResumeExclusiveWindow(bool selectContext) {
+  // An activation that no deactivation preceded finds the window open.
+  if (context != 0) return true;
   const int index = resolution >= 0 && resolution < GlideRenderer::RESOLUTION_COUNT ? resolution : 1;
   const GrContext_t reopened = OpenWindow(index);
   if (!reopened) {

@@ -396,9 +396,17 @@ TEST_F(RendererTest, DeactivationClosesAndReactivationRestoresTheWindow) {
   ASSERT_EQ(1u, Calls("grBufferClear").size());
   EXPECT_EQ(599u, CurrentGlideState().clipMaxY);
 
+  // An activation without a deactivation before it changes nothing, and a
+  // second deactivation closes nothing.
+  platform::ClearGlideRecords();
+  ASSERT_TRUE(g_Renderer.ResumeExclusiveWindow(false));
+  EXPECT_TRUE(Calls("grSstWinOpen").empty());
+
   // Around a movie the context is selected as well.
   g_Renderer.SuspendExclusiveWindow();
   platform::ClearGlideRecords();
+  g_Renderer.SuspendExclusiveWindow();  // already closed
+  EXPECT_TRUE(Calls("grSstWinClose").empty());
   ASSERT_TRUE(g_Renderer.ResumeExclusiveWindow(true));
   EXPECT_EQ(1u, Calls("grSelectContext").size());
   EXPECT_TRUE(platform::RecordedMessageBoxes().empty());

@@ -412,7 +412,7 @@ GrContext_t grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution, GrScreenRe
 
 FxBool grSstWinClose(GrContext_t context) {
   Record("grSstWinClose", {static_cast<double>(context)});
-  if (context == 0 || context != L().context) return FXFALSE;
+  if (context == 0 || context != L().context || L().board.failWindowClose) return FXFALSE;
   CloseWindow();
   return FXTRUE;
 }
@@ -711,6 +711,16 @@ void grBufferSwap(FxU32 swapInterval) {
   if (UsesGl()) gl::Swap(swapInterval, L().gammaTable);
 }
 
+void grFlush() {
+  Record("grFlush", {});
+  if (UsesGl()) gl::Flush(false);
+}
+
+void grFinish() {
+  Record("grFinish", {});
+  if (UsesGl()) gl::Flush(true);
+}
+
 FxBool grLfbWriteRegion(GrBuffer_t dstBuffer, FxU32 dstX, FxU32 dstY, GrLfbSrcFmt_t srcFormat, FxU32 srcWidth,
                         FxU32 srcHeight, FxBool pixelPipeline, FxI32 srcStride, void* srcData) {
   Record("grLfbWriteRegion", {static_cast<double>(dstBuffer), static_cast<double>(dstX), static_cast<double>(dstY),
@@ -720,6 +730,7 @@ FxBool grLfbWriteRegion(GrBuffer_t dstBuffer, FxU32 dstX, FxU32 dstY, GrLfbSrcFm
   FxU8 probe[4];
   FxU8 zero[4] = {0, 0, 0, 0};
   if (!Open() || srcData == nullptr || pixelPipeline || !LfbPixel(srcFormat, zero, probe)) return FXFALSE;
+  if (L().board.failFrameBufferWrites) return FXFALSE;
   if (dstBuffer != GR_BUFFER_FRONTBUFFER && dstBuffer != GR_BUFFER_BACKBUFFER) return FXFALSE;
   FxU32 pixelBytes = srcFormat >= GR_LFB_SRC_FMT_888 ? 4 : 2;
   if (srcStride < 0 || static_cast<std::uint64_t>(srcStride) < std::uint64_t{srcWidth} * pixelBytes) return FXFALSE;

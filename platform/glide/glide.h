@@ -397,6 +397,9 @@ void grClipWindow(FxU32 minx, FxU32 miny, FxU32 maxx, FxU32 maxy);
 void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU32 depth);
 // Shows the back buffer; swapInterval 0 does not wait for a retrace.
 void grBufferSwap(FxU32 swapInterval);
+// grFlush starts everything sent so far; grFinish waits until it is drawn.
+void grFlush();
+void grFinish();
 // Writes pixels straight into a colour buffer (without the pixel pipeline:
 // no clip, blend or test). Pixels outside the buffer are dropped. FXFALSE
 // for an unknown format, a pixel-pipeline write or no open window.
@@ -469,10 +472,13 @@ struct GlideBoard {
   FxU32 tmuCount = 2;         // GR_NUM_TMU, 1 or 2
   FxU32 tmuMemory = 4u << 20; // GR_MEMORY_TMU, per unit (up to 16 MiB)
   // Fault injection: grGet answers nothing (0 bytes) for these queries;
-  // grSstWinOpen fails at these resolutions; grSelectContext fails.
+  // grSstWinOpen fails at these resolutions; grSelectContext fails;
+  // grSstWinClose fails (the window stays open); grLfbWriteRegion fails.
   std::vector<FxU32> failingQueries;
   std::vector<GrScreenResolution_t> failingResolutions;
   bool failContextSelection = false;
+  bool failWindowClose = false;
+  bool failFrameBufferWrites = false;
 };
 void SetGlideBoard(const GlideBoard& board);
 const GlideBoard& CurrentGlideBoard();

@@ -98,7 +98,8 @@
   X(PFNGLBEGINQUERYPROC, glBeginQuery)                         \
   X(PFNGLENDQUERYPROC, glEndQuery)                             \
   X(PFNGLGETQUERYOBJECTUIVPROC, glGetQueryObjectuiv)           \
-  X(PFNGLFINISHPROC, glFinish)
+  X(PFNGLFINISHPROC, glFinish)                                 \
+  X(PFNGLFLUSHPROC, glFlush)
 
 namespace glf {
 #define KELV_GL_DECLARE(type, name) type name = nullptr;
@@ -1065,6 +1066,12 @@ void Swap(FxU32 interval, const GammaTable& gamma) {
     b->swapInterval = wanted;
   }
   SDL_GL_SwapWindow(b->window);
+}
+
+void Flush(bool wait) {
+  if (g_backend == nullptr) return;
+  if (wait) glFinish();
+  else glFlush();
 }
 
 void WritePixels(int buffer, int x, int y, int width, int height, const std::vector<FxU8>& rgba) {

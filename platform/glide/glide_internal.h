@@ -48,6 +48,7 @@ void Clear(const platform::GlideState& state, GrColor_t rgba, GrAlpha_t alpha, F
 void Draw(const platform::GlideState& state, FxU32 mode, FxU32 count, const void* vertices, FxU32 stride);
 // Swaps the colour buffers and shows the new front buffer.
 void Swap(FxU32 interval, const GammaTable& gamma);
+void Flush(bool wait);
 // Writes RGBA8 rows (top first) into the front (0) or back (1) buffer.
 void WritePixels(int buffer, int x, int y, int width, int height, const std::vector<FxU8>& rgba);
 // Reads a colour buffer as RGB rows from the top.

@@ -142,8 +142,15 @@ TEST_F(GlideRecordedTest, WindowOpenFailsAtInjectedResolutionsAndContextSelectio
   EXPECT_FALSE(grSstWinClose(context + 1));
 
   board.failContextSelection = true;
+  board.failWindowClose = true;
+  board.failFrameBufferWrites = true;
   platform::SetGlideBoard(board);
   EXPECT_FALSE(grSelectContext(context));
+  FxU16 pixel = 0;
+  EXPECT_FALSE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 0, 0, GR_LFB_SRC_FMT_565, 1, 1, FXFALSE, 2, &pixel));
+  EXPECT_FALSE(grSstWinClose(context));
+  board.failWindowClose = false;
+  platform::SetGlideBoard(board);
   EXPECT_TRUE(grSstWinClose(context));
   EXPECT_FALSE(grSstWinClose(context));
   EXPECT_EQ(OpenAt(GR_RESOLUTION_NONE), 0u);
@@ -378,6 +385,31 @@ TEST_F(GlidePictureTest, FlatAndGouraudTrianglesWithTheDepthTest) {
   EXPECT_EQ(kelvtest::PixelAt(p, 3, 3), 0xFFFF00u);  // outside the red triangle
   EXPECT_EQ(kelvtest::PixelAt(p, 45, 8), 0x00FFFFu);
   EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 96), Reference("glide_flat_gouraud.png"), 0));
+}
+
+TEST_F(GlidePictureTest, CullingBySignOfTheArea) {
+  OPEN_OR_SKIP(Open());
+  VertexColourState();
+  grBufferClear(0, 0, 0);
+  // Clockwise on the screen (y down): positive area.
+  auto clockwise = [](float x, std::uint32_t c) { return std::vector<Vertex>{V(x, 0, c), V(x + 20, 0, c), V(x, 20, c)}; };
+  auto anticlockwise = [](float x, std::uint32_t c) { return std::vector<Vertex>{V(x, 0, c), V(x, 20, c), V(x + 20, 0, c)}; };
+  grCullMode(GR_CULL_NEGATIVE);
+  Draw(clockwise(0, 0xFFFF0000u));
+  Draw(anticlockwise(30, 0xFFFF0000u));
+  grCullMode(GR_CULL_POSITIVE);
+  Draw(clockwise(60, 0xFF00FF00u));
+  Draw(anticlockwise(90, 0xFF00FF00u));
+  grCullMode(GR_CULL_DISABLE);
+  Draw(clockwise(120, 0xFF0000FFu));
+  Draw(anticlockwise(150, 0xFF0000FFu));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 3, 3), 0xFF0000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 33, 3), 0x000000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 63, 3), 0x000000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 93, 3), 0x00FF00u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 123, 3), 0x0000FFu);
+  EXPECT_EQ(kelvtest::PixelAt(p, 153, 3), 0x0000FFu);
 }
 
 TEST_F(GlidePictureTest, KeyedTexelsAreNotDrawn) {

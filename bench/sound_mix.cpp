@@ -63,8 +63,9 @@ void BM_MixVoices(benchmark::State& state) {
     benchmark::DoNotOptimize(out.data());
     benchmark::ClobberMemory();
   }
-  state.counters["audio_s_per_cpu_s"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * FRAME_SAMPLES / platform::SOUND_OUTPUT_RATE, benchmark::Counter::kIsRate);
+  state.counters["audio_s_per_cpu_s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * FRAME_SAMPLES / platform::SOUND_OUTPUT_RATE,
+                         benchmark::Counter::kIsRate);
 
   for (IDirectSoundBuffer* b : voices) b->Release();
   ds->Release();

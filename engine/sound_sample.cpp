@@ -176,8 +176,7 @@ bool RealCreateBuffer(SoundSample* s, const WAVEFORMATEX* format) {
                           (format->nChannels == 2 && (caps.dwFlags & DSCAPS_SECONDARYSTEREO));
   bool hardwareBits = (format->wBitsPerSample == 8 && (caps.dwFlags & DSCAPS_SECONDARY8BIT)) ||
                       (format->wBitsPerSample == 16 && (caps.dwFlags & DSCAPS_SECONDARY16BIT));
-  if (caps.dwFreeHwMixingStaticBuffers >= 1 && caps.dwFreeHwMemBytes >= s->dataSize && hardwareChannels &&
-      hardwareBits)
+  if (caps.dwFreeHwMixingStaticBuffers >= 1 && caps.dwFreeHwMemBytes >= s->dataSize && hardwareChannels && hardwareBits)
     flags |= DSBCAPS_LOCHARDWARE;
   flags |= DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLVOLUME;
 
@@ -276,8 +275,7 @@ bool SoundSample::ReadSfx(const char* path) {
   DWORD rate = static_cast<DWORD>(header[2]) | static_cast<DWORD>(header[3]) << 8;
   // A file no device can play is as bad as a missing one: less than the
   // smallest buffer, or a format outside 8/16 bits, mono/stereo, 100 Hz up.
-  if ((bits != 8 && bits != 16) || (channels != 1 && channels != 2) || rate < DSBFREQUENCY_MIN ||
-      bytes < DSBSIZE_MIN) {
+  if ((bits != 8 && bits != 16) || (channels != 1 && channels != 2) || rate < DSBFREQUENCY_MIN || bytes < DSBSIZE_MIN) {
     ShowMessageBox(kOpenError, MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR);
     return false;
   }

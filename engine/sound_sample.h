@@ -59,13 +59,13 @@ struct SoundSample {
   VectorOp setVelocityOp;
 
   IDirectSoundBuffer* buffer;
-  BYTE playing;        // set by Play, cleared by Stop
-  DWORD dataSize;      // bytes of PCM data
-  BYTE* data;          // the PCM data, held only while loading
+  BYTE playing;    // set by Play, cleared by Stop
+  DWORD dataSize;  // bytes of PCM data
+  BYTE* data;      // the PCM data, held only while loading
   DWORD lowPassFormat[4];
-  LONG volume;         // cached, hundredths of a decibel, 0 = full
-  LONG pan;            // cached
-  DWORD frequency;     // cached, Hz
+  LONG volume;      // cached, hundredths of a decibel, 0 = full
+  LONG pan;         // cached
+  DWORD frequency;  // cached, Hz
   BYTE is3D;
   IDirectSound3DBuffer* buffer3D;
 

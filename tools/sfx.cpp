@@ -10,10 +10,10 @@ namespace kelvdata {
 
 Bytes BuildSfx(std::uint8_t bits, std::uint8_t channels, std::uint16_t rate, const Bytes& pcm) {
   ByteWriter w;
-  w.U8(bits);       // 0: bits per sample, 8 or 16
-  w.U8(channels);   // 1: channels, 1 or 2
-  w.U16(rate);      // 2: sample rate in Hz
-  w.Raw(pcm);       // 4: PCM data to the end of the file
+  w.U8(bits);      // 0: bits per sample, 8 or 16
+  w.U8(channels);  // 1: channels, 1 or 2
+  w.U16(rate);     // 2: sample rate in Hz
+  w.Raw(pcm);      // 4: PCM data to the end of the file
   return w.Take();
 }
 
@@ -24,8 +24,10 @@ Bytes SineTonePcm(std::uint8_t bits, std::uint8_t channels, std::uint16_t rate, 
   for (std::uint32_t i = 0; i < frames; ++i) {
     double v = amplitude * std::sin(kTwoPi * hz * i / rate);
     for (int c = 0; c < channels; ++c) {
-      if (bits == 8) w.U8(static_cast<std::uint8_t>(std::lround(128.0 + 127.0 * v)));
-      else w.U16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(32767.0 * v))));
+      if (bits == 8)
+        w.U8(static_cast<std::uint8_t>(std::lround(128.0 + 127.0 * v)));
+      else
+        w.U16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(32767.0 * v))));
     }
   }
   return w.Take();

@@ -287,7 +287,8 @@ class SecondaryBuffer final : public IDirectSoundBuffer {
 
   HRESULT SetVolume(LONG volume) override {
     if (!(flags_ & DSBCAPS_CTRLVOLUME)) return Log(Self(), "SetVolume", volume, 0, DSERR_CONTROLUNAVAIL);
-    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return Log(Self(), "SetVolume", volume, 0, DSERR_INVALIDPARAM);
+    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX)
+      return Log(Self(), "SetVolume", volume, 0, DSERR_INVALIDPARAM);
     volume_ = volume;
     UpdateGains();
     return Log(Self(), "SetVolume", volume, 0, DS_OK);
@@ -327,7 +328,8 @@ class SecondaryBuffer final : public IDirectSoundBuffer {
     if (offset >= bytes_ || bytes == 0 || bytes > bytes_) return Log(Self(), "Lock", offset, bytes, DSERR_INVALIDPARAM);
     DWORD first = std::min(bytes, bytes_ - offset);
     DWORD second = bytes - first;
-    if (second > 0 && (part2 == nullptr || bytes2 == nullptr)) return Log(Self(), "Lock", offset, bytes, DSERR_INVALIDPARAM);
+    if (second > 0 && (part2 == nullptr || bytes2 == nullptr))
+      return Log(Self(), "Lock", offset, bytes, DSERR_INVALIDPARAM);
     {
       std::lock_guard<std::mutex> hold(device_->mixer().Lock());
       voice_.locked = true;

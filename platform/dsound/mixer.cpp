@@ -165,15 +165,15 @@ void Mixer::MixChunk(float* out, int frames) {
     Snapshot& s = snapshot_[i];
     bool going;
     if (s.bits == 8) {
-      going = s.channels == 1 ? MixVoice<8, 1>(s.data, s.frames, s.looping, &s.position, s.step, s.gainLeft,
-                                               s.gainRight, out, frames)
-                              : MixVoice<8, 2>(s.data, s.frames, s.looping, &s.position, s.step, s.gainLeft,
-                                               s.gainRight, out, frames);
+      going =
+          s.channels == 1
+              ? MixVoice<8, 1>(s.data, s.frames, s.looping, &s.position, s.step, s.gainLeft, s.gainRight, out, frames)
+              : MixVoice<8, 2>(s.data, s.frames, s.looping, &s.position, s.step, s.gainLeft, s.gainRight, out, frames);
     } else {
-      going = s.channels == 1 ? MixVoice<16, 1>(s.data, s.frames, s.looping, &s.position, s.step, s.gainLeft,
-                                                s.gainRight, out, frames)
-                              : MixVoice<16, 2>(s.data, s.frames, s.looping, &s.position, s.step, s.gainLeft,
-                                                s.gainRight, out, frames);
+      going =
+          s.channels == 1
+              ? MixVoice<16, 1>(s.data, s.frames, s.looping, &s.position, s.step, s.gainLeft, s.gainRight, out, frames)
+              : MixVoice<16, 2>(s.data, s.frames, s.looping, &s.position, s.step, s.gainLeft, s.gainRight, out, frames);
     }
     s.ended = !going;
   }

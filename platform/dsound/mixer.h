@@ -36,9 +36,9 @@ struct Voice {
   // Guarded by the mixer's lock.
   bool playing = false;
   bool looping = false;
-  bool locked = false;          // the owner is writing the data: not mixed
-  std::uint64_t position = 0;   // frames, 32.32 fixed point
-  std::uint32_t change = 0;     // bumped when the owner moves, stops or starts the voice
+  bool locked = false;         // the owner is writing the data: not mixed
+  std::uint64_t position = 0;  // frames, 32.32 fixed point
+  std::uint32_t change = 0;    // bumped when the owner moves, stops or starts the voice
   float gainLeft = 1.0f;
   float gainRight = 1.0f;
   std::uint32_t hz = 22050;

@@ -86,9 +86,7 @@ TEST_F(SoundTest, StartUpOpensTheFirstDriverAndSetsUpTheStereoPrimaryBuffer) {
   for (const platform::SoundCall& c : platform::RecordedSoundCalls())
     calls.push_back(c.op + "(" + std::to_string(c.a) + "," + std::to_string(c.b) + ")");
   const std::vector<std::string> want = {
-      "DirectSoundCreate(1,0)",
-      "SetCooperativeLevel(1,0)",
-      "SetSpeakerConfig(4,0)",
+      "DirectSoundCreate(1,0)",   "SetCooperativeLevel(1,0)", "SetSpeakerConfig(4,0)",
       "CreateSoundBuffer(1,0)",  // DSBCAPS_PRIMARYBUFFER, nothing else
       "SetCooperativeLevel(3,0)",
       "SetFormat(22050,216)",  // 2 channels, 16 bits
@@ -439,9 +437,9 @@ TEST_F(SoundTest, PlayStopAndRewind) {
   s.buffer->GetCurrentPosition(&position, nullptr);
   EXPECT_EQ(0u, position);
   EXPECT_EQ(DSBSTATUS_PLAYING, Status(&s));
-  EXPECT_EQ((std::vector<std::string>{"Play(1)", "Stop(0)", "SetCurrentPosition(0)", "Play(0)",
-                                      "SetCurrentPosition(0)"}),
-            CallsTo(s.buffer));
+  EXPECT_EQ(
+      (std::vector<std::string>{"Play(1)", "Stop(0)", "SetCurrentPosition(0)", "Play(0)", "SetCurrentPosition(0)"}),
+      CallsTo(s.buffer));
 }
 
 TEST_F(SoundTest, MutedSamplesDoNotStartAndChangesStopThem) {

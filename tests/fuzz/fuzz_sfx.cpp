@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The format: 4 header bytes (bits 8 or 16, channels 1 or 2, rate of at
   // least 100 Hz) and at least 4 bytes of PCM.
-  bool playable = size >= 8 && (data[0] == 8 || data[0] == 16) && (data[1] == 1 || data[1] == 2) &&
-                  (data[2] | data[3] << 8) >= 100;
+  bool playable =
+      size >= 8 && (data[0] == 8 || data[0] == 16) && (data[1] == 1 || data[1] == 2) && (data[2] | data[3] << 8) >= 100;
 
   SoundSample s;
   Check(s.Load(temp.path.c_str()));
@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   DWORD pcmBytes = static_cast<DWORD>(size - 4);
   WAVEFORMATEX f{};
   Check(s.buffer->GetFormat(&f, sizeof(f), nullptr) == DS_OK);
-  Check(f.wBitsPerSample == data[0] && f.nChannels == data[1] && f.nSamplesPerSec == static_cast<DWORD>(data[2] | data[3] << 8));
+  Check(f.wBitsPerSample == data[0] && f.nChannels == data[1] &&
+        f.nSamplesPerSec == static_cast<DWORD>(data[2] | data[3] << 8));
   void* p1;
   void* p2;
   DWORD n1, n2;

@@ -102,9 +102,7 @@ class DirectSoundTest : public ::testing::Test {
 
   // 441 Hz at 22,050 Hz: exactly 50 frames a cycle, so a loop of whole
   // cycles joins without a step.
-  IDirectSoundBuffer* Tone441() {
-    return Make(16, 1, 22050, kelvdata::SineTonePcm(16, 1, 22050, 441.0, 0.5, 2200));
-  }
+  IDirectSoundBuffer* Tone441() { return Make(16, 1, 22050, kelvdata::SineTonePcm(16, 1, 22050, 441.0, 0.5, 2200)); }
 
   IDirectSound* ds_ = nullptr;
   std::vector<IDirectSoundBuffer*> buffers_;
@@ -319,9 +317,9 @@ TEST_F(DirectSoundTest, PanAttenuatesTheOtherSideByItsValue) {
     double rightDb;
   };
   const Case cases[] = {
-      {600, 0, -6.0, 0.0},         // right: the left side 6 dB down
-      {-2000, 0, 0.0, -20.0},      // left: the right side 20 dB down
-      {1500, -300, -18.0, -3.0},   // volume and pan add up
+      {600, 0, -6.0, 0.0},        // right: the left side 6 dB down
+      {-2000, 0, 0.0, -20.0},     // left: the right side 20 dB down
+      {1500, -300, -18.0, -3.0},  // volume and pan add up
       {0, -300, -3.0, -3.0},
   };
   for (const Case& c : cases) {
@@ -509,9 +507,15 @@ TEST_F(DirectSoundTest, InjectedFaultsFailTheirCallsAndLostBuffersNeedARestore) 
   for (const platform::SoundCall& c : platform::RecordedSoundCalls())
     if (c.object == b || c.op == "CreateSoundBuffer") log.push_back({c.op, c.result});
   const std::vector<std::pair<std::string, HRESULT>> want = {
-      {"CreateSoundBuffer", DSERR_OUTOFMEMORY}, {"CreateSoundBuffer", DS_OK}, {"Lock", DSERR_BUFFERLOST},
-      {"Play", DSERR_BUFFERLOST},               {"Lock", DSERR_BUFFERLOST},   {"Restore", DS_OK},
-      {"Lock", DS_OK},                          {"Unlock", DS_OK},            {"Lock", DSERR_GENERIC},
+      {"CreateSoundBuffer", DSERR_OUTOFMEMORY},
+      {"CreateSoundBuffer", DS_OK},
+      {"Lock", DSERR_BUFFERLOST},
+      {"Play", DSERR_BUFFERLOST},
+      {"Lock", DSERR_BUFFERLOST},
+      {"Restore", DS_OK},
+      {"Lock", DS_OK},
+      {"Unlock", DS_OK},
+      {"Lock", DSERR_GENERIC},
   };
   EXPECT_EQ(want, log);
 }
@@ -525,8 +529,7 @@ TEST(DirectSoundSdlTest, PlaysThroughTheAudioThread) {
   ASSERT_EQ(DS_OK, ds->SetCooperativeLevel(FakeWindow(), DSSCL_NORMAL));
   WAVEFORMATEX f = Pcm(16, 1, 22050);
   Bytes pcm = kelvdata::SineTonePcm(16, 1, 22050, 441.0, 0.5, 2205);  // 0.1 s
-  DSBUFFERDESC d{sizeof(DSBUFFERDESC), DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY, static_cast<DWORD>(pcm.size()), 0,
-                 &f};
+  DSBUFFERDESC d{sizeof(DSBUFFERDESC), DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY, static_cast<DWORD>(pcm.size()), 0, &f};
   IDirectSoundBuffer* loop = nullptr;
   IDirectSoundBuffer* once = nullptr;
   ASSERT_EQ(DS_OK, ds->CreateSoundBuffer(&d, &loop, nullptr));

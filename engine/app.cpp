@@ -10,6 +10,7 @@
 #include "engine/scene/scene.h"
 #include "engine/scene/scene_table.h"
 #include "engine/services/front_end.h"
+#include "engine/sound_device.h"
 #include "engine/system.h"
 #include "platform/win32/crt.h"
 #include "platform/win32/timer.h"
@@ -134,6 +135,7 @@ App::~App() {
     g_Mixer.Close();
   }
   // The input and sound devices are released here by their modules.
+  ReleaseSoundDevice();
   // Whatever way the program ended, the AutoRun policy goes back.
   RestoreAutoRunOnce();
 }
@@ -174,6 +176,7 @@ bool App::InitDevices() {
   if (!g_Renderer.Open()) return false;
   // DirectInput with the controller, the mouse cursor, DirectSound and the
   // network objects start here, in this order, as their modules arrive.
+  InitSoundDevice(hwnd);
   g_Renderer.AssignTextureSizeClasses(1);
   g_AppReady = 1;
   return true;

@@ -5,6 +5,7 @@
 
 #include "tools/bbf.h"
 #include "tools/qdv.h"
+#include "tools/sfx.h"
 #include "tools/tdb.h"
 #include "tools/tex.h"
 
@@ -59,7 +60,12 @@ bool WriteDataSet(const std::string& root) {
   std::vector<QdvEntry> scenes;
   for (int i = 0; i < SCENE_COUNT; ++i) scenes.push_back({0, "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN"});
 
+  const std::filesystem::path sounds = std::filesystem::path(root) / "SOUNDS";
+  const Bytes click = BuildSfx(16, 1, 22050, SineTonePcm(16, 1, 22050, 880.0, 0.5, 2205));
+  const Bytes hum = BuildSfx(8, 2, 11025, SineTonePcm(8, 2, 11025, 110.0, 0.3, 11025));
+
   return WriteHostFile((data / "UI.BBF").string(), BuildBbf(ui)) &&
+         WriteHostFile((sounds / "CLICK.SFX").string(), click) && WriteHostFile((sounds / "HUM.SFX").string(), hum) &&
          WriteHostFile((data / "MISC.BBF").string(), BuildBbf(misc)) &&
          WriteHostFile((data / "TRACK.BBF").string(), BuildBbf(track)) &&
          WriteHostFile((data / "QDV.BIN").string(), BuildQdv(scenes));

@@ -10,5 +10,6 @@ bool WriteBbfSeeds(const std::string& dir);
 bool WriteTdbSeeds(const std::string& dir);
 bool WriteQdvSeeds(const std::string& dir);
 bool WriteTexSeeds(const std::string& dir);
+bool WriteSfxSeeds(const std::string& dir);
 
 }  // namespace kelvdata

@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     else if (kind == "tdb") ok = kelvdata::WriteTdbSeeds(argv[3]);
     else if (kind == "qdv") ok = kelvdata::WriteQdvSeeds(argv[3]);
     else if (kind == "tex") ok = kelvdata::WriteTexSeeds(argv[3]);
+    else if (kind == "sfx") ok = kelvdata::WriteSfxSeeds(argv[3]);
     else return Usage();
     return ok ? 0 : 1;
   }

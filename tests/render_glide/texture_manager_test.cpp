@@ -267,9 +267,14 @@ TEST_F(TextureManagerTest, ReloadAllAfterAReopenPacksTheLoadedTexturesAgain) {
   g_TextureManager.Select(c);
   EXPECT_EQ(g_TextureManager.startAddress[c], CurrentGlideState().tmu[0].startAddress);
 
-  // A texture that cannot come back stops the reload.
+  // A texture that cannot come back stops the reload; a repack goes on past it.
   g_UiArchive.Close();
+  platform::ClearRecordedMessageBoxes();
   EXPECT_FALSE(g_TextureManager.ReloadAll());
+  EXPECT_EQ(1u, Boxes().size());
+  platform::ClearRecordedMessageBoxes();
+  g_TextureManager.Repack();
+  EXPECT_EQ(2u, Boxes().size());
 }
 
 TEST_F(TextureManagerTest, SampleTexelReadsTheFileWithTheLowBitsCleared) {

@@ -8,6 +8,9 @@ namespace kelvdata {
 
 bool WriteBbfSeeds(const std::string& dir);
 bool WriteTdbSeeds(const std::string& dir);
+bool WriteQdvSeeds(const std::string& dir);
+bool WriteTexSeeds(const std::string& dir);
+bool WriteSfxSeeds(const std::string& dir);
 bool WriteActSeeds(const std::string& dir);
 bool WriteAnimSeeds(const std::string& dir);
 

@@ -1,8 +1,10 @@
 // kelvdata: writes the game's data files.
 //
-//   kelvdata seed <bbf|tdb|act|anim> DIR  seed files for a fuzz target
+//   kelvdata seed <bbf|tdb|qdv|act|anim> DIR  seed files for a fuzz target
+//   kelvdata seed tex DIR           seed files for the texture reader
 //   kelvdata bbf OUT NAME=FILE...   an archive of the given files
 //   kelvdata tdb OUT TEXT...        a text database of the given texts
+//   kelvdata dataset DIR            the synthetic data set in a game root
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "tools/bbf.h"
+#include "tools/dataset.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
 
@@ -18,8 +21,10 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: kelvdata seed <bbf|tdb|act|anim> DIR\n"
+               "usage: kelvdata seed <bbf|tdb|qdv|act|anim> DIR\n"
+               "       kelvdata seed tex DIR\n"
                "       kelvdata bbf OUT NAME=FILE...\n"
+               "       kelvdata dataset DIR\n"
                "       kelvdata tdb OUT TEXT...\n");
   return 2;
 }
@@ -41,11 +46,15 @@ int main(int argc, char** argv) {
     bool ok = false;
     if (kind == "bbf") ok = kelvdata::WriteBbfSeeds(argv[3]);
     else if (kind == "tdb") ok = kelvdata::WriteTdbSeeds(argv[3]);
+    else if (kind == "qdv") ok = kelvdata::WriteQdvSeeds(argv[3]);
+    else if (kind == "tex") ok = kelvdata::WriteTexSeeds(argv[3]);
+    else if (kind == "sfx") ok = kelvdata::WriteSfxSeeds(argv[3]);
     else if (kind == "act") ok = kelvdata::WriteActSeeds(argv[3]);
     else if (kind == "anim") ok = kelvdata::WriteAnimSeeds(argv[3]);
     else return Usage();
     return ok ? 0 : 1;
   }
+  if (cmd == "dataset" && argc == 3) return kelvdata::WriteDataSet(argv[2]) ? 0 : 1;
   if (cmd == "bbf") {
     std::vector<kelvdata::BbfMember> members;
     for (int i = 3; i < argc; ++i) {

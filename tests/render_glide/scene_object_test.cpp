@@ -5,8 +5,11 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/archive.h"
 #include "engine/sound_sample.h"
-#include "tests/engine/device_doubles.h"
+#include "tests/render_glide/glide_fixture.h"
+#include "tools/bbf.h"
+#include "tools/tex.h"
 
 namespace {
 
@@ -62,10 +65,12 @@ void BuildSkeleton(SceneObject* o, std::vector<std::uint16_t> steps, int poses) 
   }
 }
 
-class SceneObjectTest : public ::testing::Test {
+class SceneObjectTest : public kelvtest::GlideTest {
  protected:
-  void SetUp() override { kelvtest::ResetDoubles(); }
+  static int stops_;
 };
+
+int SceneObjectTest::stops_ = 0;
 
 TEST_F(SceneObjectTest, TransformOperations) {
   Plain o;
@@ -235,22 +240,38 @@ TEST_F(SceneObjectTest, CycleInUncheckedTablesEndsTheWalk) {
 }
 
 TEST_F(SceneObjectTest, SoundsAndTextureBelongToTheObject) {
+  stops_ = 0;
+  const auto countStop = [](SoundSample* self) {
+    ++stops_;
+    self->playing = 0;
+  };
   {
     Plain empty;
     empty.StopSounds();
   }
-  EXPECT_EQ(0, kelvtest::Devices().soundStops);
+  ASSERT_TRUE(OpenAt(640, 480));
+  Put("DATA/UI.BBF", kelvdata::BuildBbf({{"SKIN.TEX", kelvdata::BuildTex(8, 8, [](int, int) {
+                                            return kelvdata::Rgb{1, 2, 3};
+                                          })}}));
+  ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  TextureSlot slot = 0;
   {
     Plain o;
-    o.texture = 5;
-    for (int i = 0; i < 3; ++i) o.sounds.push_back(new SoundSample());
+    char name[] = "DATA\\UI\\SKIN.TEX";
+    ASSERT_TRUE(g_TextureManager.Load(name, &o.texture, 8));
+    slot = o.texture;
+    ASSERT_NE(0, slot);
+    for (int i = 0; i < 3; ++i) {
+      o.sounds.push_back(new SoundSample());
+      o.sounds.back()->stopOp = countStop;
+    }
     o.sounds[0]->playing = 1;
     o.sounds[2]->playing = 1;
     o.StopSounds();
-    EXPECT_EQ(2, kelvtest::Devices().soundStops);
+    EXPECT_EQ(2, stops_);
     EXPECT_EQ(0, o.sounds[0]->playing);
   }  // the samples are deleted with the object (the leak checker sees it otherwise)
-  EXPECT_EQ(std::vector<int>{5}, kelvtest::Devices().freed);
+  EXPECT_STREQ("UNUSED TEXTURE", g_TextureManager.name[slot]);
 }
 
 }  // namespace

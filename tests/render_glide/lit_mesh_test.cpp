@@ -13,8 +13,7 @@
 #include "engine/display.h"
 #include "engine/renderer.h"
 #include "platform/win32/msgbox.h"
-#include "tests/engine/device_doubles.h"
-#include "tests/support/game_root.h"
+#include "tests/render_glide/object_fixture.h"
 #include "tools/object_files.h"
 #include "tools/object_samples.h"
 
@@ -32,33 +31,8 @@ LitMeshVertex V(float x, float y, float z, float r = 1, float g = 1, float b = 1
   return {x, y, z, r, g, b, a, u, v};
 }
 
-// A 200 x 100 view; camera at the origin looking down +z (see the pipeline
-// tests): (X, Y, w) lands at x = 100 + 100 X / w, y = 50 - 100 Y / w.
-class LitMeshTest : public kelvtest::GameRootTest {
+class LitMeshTest : public kelvtest::ObjectTest {
  protected:
-  void SetUp() override {
-    kelvtest::GameRootTest::SetUp();
-    kelvtest::ResetDoubles();
-    savedCamera_ = g_Camera;
-    g_ViewRect = {0.0f, 200.0f, 0.0f, 100.0f};
-    g_ViewWidth = 200.0f;
-    g_ViewHeight = 100.0f;
-    g_Camera.nearPlane = 1.0f;
-    g_Camera.farPlane = 257.0f;
-    g_Camera.view = g_IdentityMatrix;
-    std::memset(&g_Camera.projection, 0, sizeof(Matrix4));
-    g_Camera.projection.m[0] = g_Camera.projection.m[5] = g_Camera.projection.m[10] = 1.0f;
-    g_Camera.projection.m[11] = 1.0f;
-    g_GeometryPipeline.objectMatrix = nullptr;
-    g_GeometryPipeline.SetupProjection();
-    g_Renderer.SetDepthBias(0);
-  }
-  void TearDown() override {
-    g_Camera = savedCamera_;
-    g_Renderer.SetDepthBias(0);
-    kelvtest::GameRootTest::TearDown();
-  }
-
   // Writes the bytes (after a 3-byte lead, so the record is not at the start)
   // and loads a mesh from them.
   bool Load(LitMesh* mesh, const Bytes& record, bool lit, bool box, bool trailing = true) {
@@ -77,13 +51,6 @@ class LitMeshTest : public kelvtest::GameRootTest {
     return Load(mesh, w.Take(), lit, record.box.has_value());
   }
 
-  static std::vector<std::string> Boxes() {
-    std::vector<std::string> texts;
-    for (const auto& b : platform::RecordedMessageBoxes()) texts.push_back(b.text);
-    return texts;
-  }
-
-  Camera savedCamera_;
 };
 
 TEST_F(LitMeshTest, OneTriangleKeepsItsCornersAndColours) {
@@ -113,12 +80,13 @@ TEST_F(LitMeshTest, OneTriangleKeepsItsCornersAndColours) {
   EXPECT_EQ(mesh.positions.size(), mesh.basePositions.size());
 
   ASSERT_TRUE(mesh.Draw());
-  ASSERT_EQ(1u, kelvtest::Devices().draws.size());
-  const std::vector<ScreenVertex>& out = kelvtest::Devices().draws[0].vertices;
+  const std::vector<platform::GlideDraw> draws = TakeDraws();
+  ASSERT_EQ(1u, draws.size());
+  const std::vector<platform::GlideVertex>& out = draws[0].vertices;
   ASSERT_EQ(3u, out.size());
   EXPECT_FLOAT_EQ(75.0f, out[0].x);
   EXPECT_FLOAT_EQ(25.0f, out[0].y);
-  EXPECT_EQ(0xFFFF7F3Fu, out[0].colour);
+  EXPECT_EQ(0xFFFF7F3Fu, out[0].argb);
   EXPECT_EQ(3, mesh.emittedCount);
 }
 
@@ -153,12 +121,12 @@ TEST_F(LitMeshTest, BoundingBoxDecidesVisibility) {
   EXPECT_EQ(-1.0f, mesh.box[0].x);
   EXPECT_EQ(9.0f, mesh.box[7].z);
   mesh.Draw();
-  EXPECT_EQ(1u, kelvtest::Devices().draws.size());
+  EXPECT_EQ(1u, TakeDraws().size());
 
   LitMesh behind;
   ASSERT_TRUE(Load(&behind, kelvdata::SampleBox(1.0f, 0, 0, -8, true), false));
   behind.Draw();
-  EXPECT_EQ(1u, kelvtest::Devices().draws.size());
+  EXPECT_EQ(0u, TakeDraws().size());
   EXPECT_EQ(0, behind.emittedCount);
 }
 
@@ -170,10 +138,11 @@ TEST_F(LitMeshTest, ScrollOffsetShiftsOnlyTheDrawing) {
   const std::vector<VertexAttribute> stored = mesh.attributes;
   mesh.scrollU = 0.5f;
   mesh.Draw();
-  ASSERT_EQ(1u, kelvtest::Devices().draws.size());
-  const std::vector<ScreenVertex>& out = kelvtest::Devices().draws[0].vertices;
+  const std::vector<platform::GlideDraw> draws = TakeDraws();
+  ASSERT_EQ(1u, draws.size());
+  const std::vector<platform::GlideVertex>& out = draws[0].vertices;
   ASSERT_EQ(6u, out.size());
-  for (int k = 0; k < 6; ++k) EXPECT_FLOAT_EQ((stored[k].u + 0.5f) * out[k].q, out[k].s) << k;
+  for (int k = 0; k < 6; ++k) EXPECT_FLOAT_EQ((stored[k].u + 0.5f) * out[k].q, out[k].s0) << k;
   for (int k = 0; k < 6; ++k) EXPECT_EQ(stored[k].u, mesh.attributes[k].u) << k;
 }
 
@@ -183,9 +152,11 @@ TEST_F(LitMeshTest, DepthBiasOfTheRenderer) {
   mesh.Draw();
   g_Renderer.SetDepthBias(10);
   mesh.Draw();
-  ASSERT_EQ(2u, kelvtest::Devices().draws.size());
-  const auto& plain = kelvtest::Devices().draws[0].vertices;
-  const auto& biased = kelvtest::Devices().draws[1].vertices;
+  g_Renderer.SetDepthBias(0);
+  const std::vector<platform::GlideDraw> draws = TakeDraws();
+  ASSERT_EQ(2u, draws.size());
+  const auto& plain = draws[0].vertices;
+  const auto& biased = draws[1].vertices;
   for (std::size_t k = 0; k < plain.size(); ++k) {
     EXPECT_FLOAT_EQ(plain[k].z + 10.0f, biased[k].z);
     EXPECT_GT(biased[k].q, plain[k].q);
@@ -269,7 +240,7 @@ TEST_F(LitMeshTest, DamagedRecordsAreRefused) {
     EXPECT_TRUE(mesh.positions.empty() && mesh.attributes.empty() && mesh.indices.empty()) << c.what;
     mesh.Draw();
   }
-  EXPECT_TRUE(kelvtest::Devices().draws.empty());
+  EXPECT_TRUE(TakeDraws().empty());
 }
 
 TEST_F(LitMeshTest, SkinnedPartSizesMustCoverTheVertices) {

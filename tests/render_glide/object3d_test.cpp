@@ -13,11 +13,11 @@
 #include "engine/game_settings.h"
 #include "engine/renderer.h"
 #include "platform/win32/msgbox.h"
-#include "tests/engine/device_doubles.h"
-#include "tests/support/game_root.h"
+#include "tests/render_glide/object_fixture.h"
 #include "tools/bbf.h"
 #include "tools/object_files.h"
 #include "tools/object_samples.h"
+#include "tools/tex.h"
 
 namespace {
 
@@ -42,50 +42,38 @@ PlainObjectFile BoxObject(const char* texture = "DATA\\UI\\BOX.TEX") {
   return f;
 }
 
-// The 200 x 100 view of the pipeline tests: (X, Y, w) lands at
-// x = 100 + 100 X / w, y = 50 - 100 Y / w.
-class Object3DTest : public kelvtest::GameRootTest {
+// A texture member of the given size (its long side has scale 256).
+kelvdata::BbfMember Texture(const std::string& name, std::uint16_t w = 256, std::uint16_t h = 64) {
+  return {name, kelvdata::BuildTex(w, h, [](int x, int y) {
+            return kelvdata::Rgb{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 128};
+          })};
+}
+
+class Object3DTest : public kelvtest::ObjectTest {
  protected:
   void SetUp() override {
-    kelvtest::GameRootTest::SetUp();
-    kelvtest::ResetDoubles();
-    savedCamera_ = g_Camera;
-    g_ViewRect = {0.0f, 200.0f, 0.0f, 100.0f};
-    g_ViewWidth = 200.0f;
-    g_ViewHeight = 100.0f;
-    g_Camera.nearPlane = 1.0f;
-    g_Camera.farPlane = 257.0f;
-    g_Camera.view = g_IdentityMatrix;
-    std::memset(&g_Camera.projection, 0, sizeof(Matrix4));
-    g_Camera.projection.m[0] = g_Camera.projection.m[5] = g_Camera.projection.m[10] = 1.0f;
-    g_Camera.projection.m[11] = 1.0f;
-    g_GeometryPipeline.objectMatrix = nullptr;
-    g_GeometryPipeline.SetupProjection();
-    g_RaceType = 0;
+    kelvtest::ObjectTest::SetUp();
     callbacks_ = 0;
   }
-  void TearDown() override {
-    g_Camera = savedCamera_;
-    g_RaceType = 0;
-    g_UiArchive.Close();
-    kelvtest::GameRootTest::TearDown();
+
+  // The members with the textures the objects of these tests name.
+  void OpenUiArchiveWithTextures(std::vector<kelvdata::BbfMember> members) {
+    for (const char* name : {"BOX.TEX", "PLANE.TEX", "MAN.TEX", "10_OBJ1.TEX", "11_OBJ1.TEX", "11_OBJ2.TEX"})
+      members.push_back(Texture(name));
+    OpenUiArchive(members);
   }
 
-  void OpenUiArchive(const std::vector<kelvdata::BbfMember>& members) {
-    g_UiArchive.Close();
-    Put("DATA/UI.BBF", kelvdata::BuildBbf(members));
-    ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  // The Glide calls that matter for the fog around a draw, in order.
+  static std::vector<std::string> FogAndDraws() {
+    std::vector<std::string> out;
+    for (const platform::GlideCall& c : platform::RecordedGlideCalls()) {
+      if (c.function == "grFogMode") out.push_back(c.args.at(0) == GR_FOG_DISABLE ? "fog off" : "fog on");
+      if (c.function == "grDrawVertexArrayContiguous") out.push_back("draw " + std::to_string(static_cast<int>(c.args.at(1))));
+    }
+    return out;
   }
-
-  static std::vector<std::string> Boxes() {
-    std::vector<std::string> texts;
-    for (const auto& b : platform::RecordedMessageBoxes()) texts.push_back(b.text);
-    return texts;
-  }
-  static std::vector<kelvtest::DrawCall>& Draws() { return kelvtest::Devices().draws; }
 
   static int callbacks_;
-  Camera savedCamera_;
 };
 
 int Object3DTest::callbacks_ = 0;
@@ -93,14 +81,14 @@ int Object3DTest::callbacks_ = 0;
 TEST_F(Object3DTest, PlainObjectLoadsItsMeshesAndTexture) {
   PlainObjectFile f = BoxObject();
   f.meshes.push_back(kelvdata::SamplePlane(1.0f, 10.0f, 2, true));
-  OpenUiArchive({{"BOX.ACT", kelvdata::BuildPlainObjectFile(f)}});
-  kelvtest::Devices().scaleS["DATA\\UI\\BOX.TEX"] = 128.0f;
-  kelvtest::Devices().scaleT["DATA\\UI\\BOX.TEX"] = 32.0f;
+  // A 512 x 128 texture: cut to 256 x 128 by the limit of 8, scales 256 and 128.
+  OpenUiArchive({{"BOX.ACT", kelvdata::BuildPlainObjectFile(f)}, Texture("BOX.TEX", 512, 128)});
   Object3D o;
   ASSERT_TRUE(o.Load("DATA\\UI\\BOX.ACT"));
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_EQ(std::vector<std::string>{"texture DATA\\UI\\BOX.TEX 8"}, kelvtest::Devices().log);
-  EXPECT_EQ(1, o.texture);
+  ASSERT_NE(0, o.texture);
+  EXPECT_STREQ("DATA\\UI\\BOX.TEX", g_TextureManager.name[o.texture]);
+  EXPECT_EQ(256, g_TextureManager.width[o.texture]);
   ASSERT_EQ(2, o.meshCount);
   EXPECT_EQ((std::vector<std::uint8_t>{1, 1}), o.visible);
   EXPECT_EQ(8, o.meshes[0].positionCount);
@@ -113,23 +101,25 @@ TEST_F(Object3DTest, PlainObjectLoadsItsMeshesAndTexture) {
     maxU = std::max(maxU, a.u);
     maxV = std::max(maxV, a.v);
   }
-  EXPECT_EQ(128.0f, maxU);
-  EXPECT_EQ(32.0f, maxV);
+  EXPECT_EQ(256.0f, maxU);
+  EXPECT_EQ(128.0f, maxV);
 
   // Drawn in world coordinates with the texture selected, blending off.
   o.SetPosition(100.0f, 0.0f, 0.0f);  // ignored without a mesh animation
   ASSERT_TRUE(o.Draw());
-  ASSERT_EQ(2u, Draws().size());
-  EXPECT_EQ(1, Draws()[0].texture);
-  EXPECT_FALSE(Draws()[0].blending);
+  std::vector<platform::GlideDraw> draws = TakeDraws();
+  ASSERT_EQ(2u, draws.size());
+  EXPECT_EQ(o.texture, g_TextureManager.selected);
+  EXPECT_EQ(g_TextureManager.startAddress[o.texture], draws[0].state.tmu[0].startAddress);
+  EXPECT_EQ(GR_BLEND_ZERO, draws[0].state.rgbDst);
   EXPECT_EQ(nullptr, g_GeometryPipeline.objectMatrix);
   o.visible[0] = 0;
   o.Draw();
-  EXPECT_EQ(3u, Draws().size());
+  EXPECT_EQ(1u, TakeDraws().size());
 }
 
 TEST_F(Object3DTest, LitObjectsGetNormals) {
-  OpenUiArchive({{"BOX.ACT", kelvdata::BuildPlainObjectFile(BoxObject())}});
+  OpenUiArchiveWithTextures({{"BOX.ACT", kelvdata::BuildPlainObjectFile(BoxObject())}});
   Object3D o;
   ASSERT_TRUE(o.LoadObject("DATA\\UI\\BOX.ACT", true));
   EXPECT_EQ(8u, o.meshes[0].lights.size());
@@ -145,61 +135,59 @@ TEST_F(Object3DTest, PracticeRaceTakesTheOtherTextureVariant) {
       {1, "data\\ui\\11_obj1.tex", "DATA\\UI\\10_OBJ1.TEX"},
       {1, "DATA\\UI\\11_OBJ1.TEX", "DATA\\UI\\10_OBJ1.TEX"},
       {2, "DATA\\UI\\11_OBJ1.TEX", "DATA\\UI\\11_OBJ1.TEX"},
-      {1, "DATA/UI/11_OBJ1.TEX", "DATA/UI/11_OBJ1.TEX"},  // separators as written
       {1, "DATA\\UI\\11_OBJ2.TEX", "DATA\\UI\\11_OBJ2.TEX"},
   };
   for (const auto& c : cases) {
-    kelvtest::ResetDoubles();
     g_RaceType = c.raceType;
-    OpenUiArchive({{"BOX.ACT", kelvdata::BuildPlainObjectFile(BoxObject(c.texture))}});
+    OpenUiArchiveWithTextures({{"BOX.ACT", kelvdata::BuildPlainObjectFile(BoxObject(c.texture))}});
     Object3D o;
-    ASSERT_TRUE(o.Load("DATA\\UI\\BOX.ACT"));
-    EXPECT_EQ(std::vector<std::string>{std::string("texture ") + c.loaded + " 8"}, kelvtest::Devices().log)
-        << c.texture;
+    ASSERT_TRUE(o.Load("DATA\\UI\\BOX.ACT")) << c.texture;
+    EXPECT_STREQ(c.loaded, g_TextureManager.name[o.texture]) << c.texture;
   }
 }
 
 TEST_F(Object3DTest, AdditiveObjectTurnsFogOffOnlyForItself) {
   PlainObjectFile f = BoxObject();
   f.additive = 1;
-  OpenUiArchive({{"BOX.ACT", kelvdata::BuildPlainObjectFile(f)}});
+  OpenUiArchiveWithTextures({{"BOX.ACT", kelvdata::BuildPlainObjectFile(f)}});
   Object3D o;
   ASSERT_TRUE(o.Load("DATA\\UI\\BOX.ACT"));
   for (const VertexAttribute& a : o.meshes[0].attributes) EXPECT_EQ(0xFF4C4C4Cu, a.colour);
 
   g_Renderer.SetFogEnable(true);
-  kelvtest::Devices().log.clear();
+  platform::ClearGlideRecords();
   o.Draw();
-  EXPECT_EQ((std::vector<std::string>{"fog off", "draw 6", "fog on"}), kelvtest::Devices().log);
-  ASSERT_EQ(1u, Draws().size());
-  EXPECT_TRUE(Draws()[0].blending);
-  EXPECT_EQ(BLEND_ONE, Draws()[0].src);
-  EXPECT_EQ(BLEND_ONE, Draws()[0].dest);
-  EXPECT_FALSE(Draws()[0].fog);
+  EXPECT_EQ((std::vector<std::string>{"fog off", "draw 6", "fog on"}), FogAndDraws());
+  std::vector<platform::GlideDraw> draws = TakeDraws();
+  ASSERT_EQ(1u, draws.size());
+  EXPECT_EQ(GR_BLEND_ONE, draws[0].state.rgbSrc);
+  EXPECT_EQ(GR_BLEND_ONE, draws[0].state.rgbDst);
+  EXPECT_EQ(GR_FOG_DISABLE, draws[0].state.fogMode);
+  EXPECT_EQ(1, g_Renderer.cache.fogEnable);
 
   // With fog off nothing is switched.
   g_Renderer.SetFogEnable(false);
-  kelvtest::Devices().log.clear();
+  platform::ClearGlideRecords();
   o.Draw();
-  EXPECT_EQ((std::vector<std::string>{"draw 6"}), kelvtest::Devices().log);
+  EXPECT_EQ((std::vector<std::string>{"draw 6"}), FogAndDraws());
 }
 
 TEST_F(Object3DTest, ObjectWithoutMeshesLoadsAndDrawsNothing) {
-  OpenUiArchive({{"NONE.ACT", kelvdata::BuildPlainObjectFile(PlainObjectFile{.texture = "NULL"})}});
+  OpenUiArchiveWithTextures({{"NONE.ACT", kelvdata::BuildPlainObjectFile(PlainObjectFile{.texture = "NULL"})}});
   Object3D o;
   ASSERT_TRUE(o.Load("DATA\\UI\\NONE.ACT"));
   EXPECT_EQ(0, o.meshCount);
   EXPECT_EQ(0, o.texture);
   EXPECT_TRUE(o.Update(16, 1));
   EXPECT_TRUE(o.Draw());
-  EXPECT_TRUE(Draws().empty());
+  EXPECT_TRUE(TakeDraws().empty());
 }
 
 TEST_F(Object3DTest, ModesChooseTheSequence) {
   PlainObjectFile f = BoxObject();
   f.hasMeshAnimation = 1;
   f.meshAnimation = "DATA\\UI\\SPIN.ANM";
-  OpenUiArchive({{"BOX.ACT", kelvdata::BuildPlainObjectFile(f)},
+  OpenUiArchiveWithTextures({{"BOX.ACT", kelvdata::BuildPlainObjectFile(f)},
                  {"SPIN.ANM", kelvdata::BuildMeshAnimationFile(kelvdata::SampleSpin(1, 8))}});
   Object3D o;
   ASSERT_TRUE(o.Load("DATA\\UI\\BOX.ACT"));
@@ -235,19 +223,20 @@ TEST_F(Object3DTest, AnimatedMeshesFollowTheirKeysAndTheObjectMatrix) {
   f.meshes = {kelvdata::SamplePlane(1.0f, 0.0f, 1, true)};
   f.hasMeshAnimation = 1;
   f.meshAnimation = "DATA\\UI\\SPIN.ANM";
-  OpenUiArchive({{"P.ACT", kelvdata::BuildPlainObjectFile(f)},
+  OpenUiArchiveWithTextures({{"P.ACT", kelvdata::BuildPlainObjectFile(f)},
                  {"SPIN.ANM", kelvdata::BuildMeshAnimationFile(kelvdata::SampleSpin(1, 8))}});
   Object3D o;
   ASSERT_TRUE(o.Load("DATA\\UI\\P.ACT"));
   o.SetPosition(0.0f, 0.0f, 8.0f);
   o.Update(125, 3);  // half way from its first key (y = 0) to its second (y = 1)
   o.Draw();
-  ASSERT_EQ(1u, Draws().size());
+  const std::vector<platform::GlideDraw> draws = TakeDraws();
+  ASSERT_EQ(1u, draws.size());
   // The plane's top-left corner (-1, 1) is the first corner drawn.
-  const ScreenVertex& v = Draws()[0].vertices[0];
+  const platform::GlideVertex& v = draws[0].vertices[0];
   EXPECT_NEAR(100.0f - 100.0f / 8.0f, v.x, 1e-3f);
   EXPECT_NEAR(50.0f - 100.0f * 1.5f / 8.0f, v.y, 1e-3f);
-  EXPECT_EQ(BLEND_ONE_MINUS_SRC_COLOUR, Draws()[0].dest);
+  EXPECT_EQ(BLEND_ONE_MINUS_SRC_COLOUR, g_Renderer.cache.destBlend);
   EXPECT_EQ(nullptr, g_GeometryPipeline.objectMatrix);
 }
 
@@ -257,7 +246,7 @@ TEST_F(Object3DTest, UvAnimationScrollsEachMesh) {
   f.meshes = {kelvdata::SamplePlane(1.0f, 8.0f, 1, true)};
   f.hasUvAnimation = 1;
   f.uvAnimation = "DATA\\UI\\SCROLL.UVA";
-  OpenUiArchive({{"P.ACT", kelvdata::BuildPlainObjectFile(f)},
+  OpenUiArchiveWithTextures({{"P.ACT", kelvdata::BuildPlainObjectFile(f)},
                  {"SCROLL.UVA", kelvdata::BuildUvAnimationFile(kelvdata::SampleScroll(1))}});
   Object3D o;
   ASSERT_TRUE(o.Load("DATA\\UI\\P.ACT"));
@@ -265,13 +254,14 @@ TEST_F(Object3DTest, UvAnimationScrollsEachMesh) {
   EXPECT_EQ(2, o.uvPlayer.currentKey);
   o.Draw();
   EXPECT_EQ(128.0f, o.meshes[0].scrollU);
-  ASSERT_EQ(1u, Draws().size());
-  const ScreenVertex& v = Draws()[0].vertices[0];
-  EXPECT_FLOAT_EQ((o.meshes[0].attributes[0].u + 128.0f) * v.q, v.s);
+  const std::vector<platform::GlideDraw> draws = TakeDraws();
+  ASSERT_EQ(1u, draws.size());
+  const platform::GlideVertex& v = draws[0].vertices[0];
+  EXPECT_FLOAT_EQ((o.meshes[0].attributes[0].u + 128.0f) * v.q, v.s0);
 }
 
 TEST_F(Object3DTest, ColourFadeRunsToItsTargetAndCallsBackOnce) {
-  OpenUiArchive({{"BOX.ACT", kelvdata::BuildPlainObjectFile(BoxObject())}});
+  OpenUiArchiveWithTextures({{"BOX.ACT", kelvdata::BuildPlainObjectFile(BoxObject())}});
   Object3D o;
   ASSERT_TRUE(o.Load("DATA\\UI\\BOX.ACT"));
   o.fadeDuration = 1000;
@@ -295,7 +285,7 @@ TEST_F(Object3DTest, ColourFadeRunsToItsTargetAndCallsBackOnce) {
 }
 
 TEST_F(Object3DTest, SkinnedObjectPosesItsNodes) {
-  OpenUiArchive({{"MAN.ACT", kelvdata::BuildSkinnedObjectFile(kelvdata::SampleSkinned("DATA\\UI\\MAN.TEX"))}});
+  OpenUiArchiveWithTextures({{"MAN.ACT", kelvdata::BuildSkinnedObjectFile(kelvdata::SampleSkinned("DATA\\UI\\MAN.TEX"))}});
   Object3D o;
   ASSERT_TRUE(o.Load("DATA\\UI\\MAN.ACT"));
   EXPECT_TRUE(Boxes().empty());
@@ -322,7 +312,7 @@ TEST_F(Object3DTest, SkinnedObjectPosesItsNodes) {
   EXPECT_EQ(0.0f, o.nodeTimers[0]);
 
   o.Draw();  // the parts follow their nodes
-  ASSERT_EQ(1u, Draws().size());
+  ASSERT_EQ(1u, TakeDraws().size());
   EXPECT_EQ(nullptr, g_GeometryPipeline.objectMatrix);
 }
 
@@ -395,9 +385,8 @@ TEST_F(Object3DTest, DamagedObjectFilesAreRefused) {
   };
   for (const auto& c : cases) {
     platform::ClearRecordedMessageBoxes();
-    kelvtest::ResetDoubles();
     // A member after the object, so that a read past its end would find bytes.
-    OpenUiArchive({{"BAD.ACT", c.bytes}, {"NEXT.BIN", Bytes(4096, 0x40)}});
+    OpenUiArchiveWithTextures({{"BAD.ACT", c.bytes}, {"NEXT.BIN", Bytes(4096, 0x40)}});
     Object3D o;
     EXPECT_FALSE(o.Load("DATA\\UI\\BAD.ACT")) << c.what;
     EXPECT_EQ(std::vector<std::string>{c.message}, Boxes()) << c.what;
@@ -406,7 +395,7 @@ TEST_F(Object3DTest, DamagedObjectFilesAreRefused) {
     EXPECT_EQ(0, o.nodeCount) << c.what;
     o.Update(100, 1);
     o.Draw();
-    EXPECT_TRUE(Draws().empty()) << c.what;
+    EXPECT_TRUE(TakeDraws().empty()) << c.what;
   }
 
   platform::ClearRecordedMessageBoxes();
@@ -417,9 +406,9 @@ TEST_F(Object3DTest, DamagedObjectFilesAreRefused) {
 
 TEST_F(Object3DTest, TextureFailureFailsTheLoad) {
   OpenUiArchive({{"BOX.ACT", kelvdata::BuildPlainObjectFile(BoxObject())}});
-  kelvtest::Devices().missing.insert("DATA\\UI\\BOX.TEX");
   Object3D o;
   EXPECT_FALSE(o.Load("DATA\\UI\\BOX.ACT"));
+  EXPECT_EQ(std::vector<std::string>{"Error loading texture.\nPlease reinstall Kelvarro."}, Boxes());
   EXPECT_EQ(0, o.meshCount);
 }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "tools/tex.h"
+
 namespace kelvdata {
 
 namespace {
@@ -116,6 +118,37 @@ SkinnedObjectFile SampleSkinned(const std::string& texture) {
   child.poses = {TranslationMatrix(1, 0, 0), TranslationMatrix(-1, 0, 0)};
   f.nodes = {root, child};
   return f;
+}
+
+Bytes SampleCheckerTexture() {
+  return BuildTex(64, 64, [](int x, int y) {
+    return ((x / 8) + (y / 8)) % 2 ? Rgb{230, 200, 60} : Rgb{40, 90, 160};
+  });
+}
+
+std::vector<BbfMember> DataSetObjectMembers() {
+  PlainObjectFile box;
+  box.texture = "NULL";
+  box.meshes = {SampleBox(1.0f, 0.0f, 0.0f, 0.0f, true)};
+
+  PlainObjectFile plane;
+  plane.texture = "DATA\\UI\\OBJPLANE.TEX";
+  plane.meshes = {SamplePlane(1.0f, 0.0f, 4, true)};
+
+  PlainObjectFile spin;
+  spin.texture = "DATA\\UI\\OBJPLANE.TEX";
+  spin.meshes = {SampleBox(0.5f, 0.0f, 0.0f, 0.0f, true), SamplePlane(1.0f, 1.5f, 2, true)};
+  spin.hasMeshAnimation = 1;
+  spin.meshAnimation = "DATA\\UI\\SPIN.ANM";
+  spin.hasUvAnimation = 1;
+  spin.uvAnimation = "DATA\\UI\\SCROLL.UVA";
+
+  return {{"BOX.ACT", BuildPlainObjectFile(box)},
+          {"PLANE.ACT", BuildPlainObjectFile(plane)},
+          {"OBJPLANE.TEX", SampleCheckerTexture()},
+          {"SPIN.ACT", BuildPlainObjectFile(spin)},
+          {"SPIN.ANM", BuildMeshAnimationFile(SampleSpin(2, 16))},
+          {"SCROLL.UVA", BuildUvAnimationFile(SampleScroll(2))}};
 }
 
 }  // namespace kelvdata

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/bbf.h"
 #include "tools/object_files.h"
 
 namespace kelvdata {
@@ -47,5 +48,15 @@ UvAnimationFile SampleScroll(int meshes);
 // a box's vertices; the root has three pose groups of 1, 2 and 0 parameters,
 // the child one group of one parameter; every pose is a translation.
 SkinnedObjectFile SampleSkinned(const std::string& texture);
+
+// A 64 x 64 texture file of 8 x 8 checks in two colours.
+Bytes SampleCheckerTexture();
+
+// Members of the synthetic data set for the UI archive: BOX.ACT (a box of
+// coloured faces, untextured), PLANE.ACT (a plane with the checker texture
+// OBJPLANE.TEX), SPIN.ACT (a box and a plane turned by SPIN.ANM, the plane's
+// texture scrolled by SCROLL.UVA; the plane starts behind the box, seen from
+// -z). The objects are modelled around the origin.
+std::vector<BbfMember> DataSetObjectMembers();
 
 }  // namespace kelvdata

@@ -412,4 +412,18 @@ TEST_F(Object3DTest, TextureFailureFailsTheLoad) {
   EXPECT_EQ(0, o.meshCount);
 }
 
+TEST_F(Object3DTest, DataSetObjectsLoadAndDraw) {
+  OpenUiArchive(kelvdata::DataSetObjectMembers());
+  g_Camera.view.m[14] = 6.0f;  // the objects sit around the origin: move them in front of the eye
+  g_GeometryPipeline.SetupProjection();
+  for (const char* name : {"DATA\\UI\\BOX.ACT", "DATA\\UI\\PLANE.ACT", "DATA\\UI\\SPIN.ACT"}) {
+    Object3D o;
+    ASSERT_TRUE(o.LoadObject(name, true)) << name;
+    for (int mode = 1; mode <= 3; ++mode) o.Update(100, mode);
+    o.Draw();
+    EXPECT_FALSE(TakeDraws().empty()) << name;
+  }
+  EXPECT_TRUE(Boxes().empty());
+}
+
 }  // namespace

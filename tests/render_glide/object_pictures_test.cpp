@@ -1,0 +1,155 @@
+// 3D objects drawn through the geometry pipeline and the Glide renderer on
+// the virtual board's OpenGL backend (offscreen), compared with reference
+// images in tests/references/: a lit, textured box cut by the edges of a 3D
+// view smaller than the screen, and an animated object at two times.
+// KELVARRO_UPDATE_REFERENCES=1 rewrites them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/archive.h"
+#include "engine/camera.h"
+#include "engine/display.h"
+#include "engine/geometry_pipeline.h"
+#include "engine/object3d.h"
+#include "engine/program_objects.h"
+#include "engine/renderer.h"
+#include "engine/system.h"
+#include "engine/texture_manager.h"
+#include "platform/glide/glide.h"
+#include "platform/win32/window.h"
+#include "tests/support/game_root.h"
+#include "tests/support/picture.h"
+#include "tools/bbf.h"
+#include "tools/object_files.h"
+#include "tools/object_samples.h"
+
+namespace {
+
+std::string Reference(const std::string& name) { return std::string(KELV_SOURCE_DIR) + "/tests/references/" + name; }
+
+class ObjectPictureTest : public kelvtest::GameRootTest {
+ protected:
+  void SetUp() override {
+    GameRootTest::SetUp();
+    platform::UseGlideTestBackend(false);
+    platform::SetGlideBoard({});
+    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
+    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "OBJECTTEST";
+    RegisterClassA(&wc);
+    savedCamera_ = g_Camera;
+    savedLight_ = g_LightDirection;
+  }
+  void TearDown() override {
+    g_Camera = savedCamera_;
+    g_LightDirection = savedLight_;
+    g_GeometryPipeline.objectMatrix = nullptr;
+    g_Renderer.Close();
+    g_UiArchive.Close();
+    if (g_MainWindow) DestroyWindow(g_MainWindow);
+    g_MainWindow = nullptr;
+    UnregisterClassA("OBJECTTEST", nullptr);
+    GameRootTest::TearDown();
+  }
+
+  // The renderer at 640 x 480 with a new scene's states; the 3D view is the
+  // rectangle (40, 30)-(280, 210) and the camera looks at the origin from
+  // above and to the left. False where there is no OpenGL (the test skips).
+  bool Open() {
+    g_MainWindow = CreateWindowExA(0, "OBJECTTEST", "Kelvarro", WS_POPUP | WS_VISIBLE, 0, 0,
+                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                   nullptr, nullptr);
+    if (!g_MainWindow) return false;
+    g_ScreenWidth = 640;
+    g_ScreenHeight = 480;
+    if (!g_Renderer.Open()) return false;
+    g_Renderer.SetDefaultStates();
+    g_Renderer.RestoreSurfaces();
+    g_ViewRect = {40.0f, 280.0f, 30.0f, 210.0f};
+    g_ViewWidth = 240.0f;
+    g_ViewHeight = 180.0f;
+    g_Camera = Camera();
+    g_Camera.position = Vector3(-2.5f, 2.0f, -4.5f);
+    g_Camera.LookAt(Vector3(0.0f, 0.0f, 0.0f));
+    g_GeometryPipeline.SetupProjection();
+    g_LightDirection = Vector3(0.8f, -0.2f, 0.565685f);
+    return true;
+  }
+
+  void OpenUiArchive(const std::vector<kelvdata::BbfMember>& members) {
+    Put("DATA/UI.BBF", kelvdata::BuildBbf(members));
+    ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  }
+
+  // A dark grey screen with the 3D view a lighter grey.
+  static void ClearFrame() {
+    g_Renderer.clearRed = g_Renderer.clearGreen = g_Renderer.clearBlue = 0.1f;
+    g_Renderer.ClearRect(0, 0, 639, 479, true);
+    g_Renderer.clearRed = g_Renderer.clearGreen = g_Renderer.clearBlue = 0.3f;
+    g_Renderer.ClearRect(40, 30, 280, 210, true);
+  }
+
+  // The view and a margin around it, as presented.
+  static platform::Picture Presented() {
+    g_Renderer.Present();
+    platform::Picture p;
+    EXPECT_TRUE(platform::GlideReadFrame(GR_BUFFER_FRONTBUFFER, false, &p));
+    return kelvtest::Crop(p, 32, 22, 256, 196);
+  }
+
+  Camera savedCamera_;
+  Vector3 savedLight_;
+};
+
+#define OPEN_OR_SKIP() \
+  if (!Open()) GTEST_SKIP() << "no OpenGL window here"
+
+TEST_F(ObjectPictureTest, LitTexturedBoxCutByTheView) {
+  OPEN_OR_SKIP();
+  // A checker-textured box whose left part lies beyond the view's left edge.
+  kelvdata::PlainObjectFile f;
+  f.texture = "DATA\\UI\\CHECKER.TEX";
+  f.meshes = {kelvdata::SampleBox(1.2f, -2.6f, 0.0f, 0.0f, true)};
+  OpenUiArchive({{"BOX.ACT", kelvdata::BuildPlainObjectFile(f)}, {"CHECKER.TEX", kelvdata::SampleCheckerTexture()}});
+  Object3D o;
+  ASSERT_TRUE(o.LoadObject("DATA\\UI\\BOX.ACT", true));
+
+  ClearFrame();
+  ASSERT_TRUE(o.Draw());
+  platform::Picture p = Presented();
+  // Nothing is drawn left of the view: the cut runs down its edge.
+  for (int y = 20; y < 180; y += 20) EXPECT_EQ(0x191919u, kelvtest::PixelAt(p, 7, y)) << y;
+  EXPECT_NE(0x4C4C4Cu, kelvtest::PixelAt(p, 8, 90));
+  EXPECT_TRUE(kelvtest::MatchesReference(p, Reference("object_lit_clipped.png"), 2));
+}
+
+TEST_F(ObjectPictureTest, AnimatedObjectAtTwoTimes) {
+  OPEN_OR_SKIP();
+  // The data set's spinning object: a box turned about y by its mesh
+  // animation, a plane behind it whose texture scrolls.
+  OpenUiArchive(kelvdata::DataSetObjectMembers());
+  Object3D o;
+  ASSERT_TRUE(o.Load("DATA\\UI\\SPIN.ACT"));
+  ASSERT_TRUE(o.HasMeshAnimation());
+  ASSERT_TRUE(o.HasUvAnimation());
+
+  o.Update(0, 1);
+  ClearFrame();
+  o.Draw();
+  platform::Picture first = Presented();
+
+  o.Update(250, 1);  // a quarter turn, the texture scrolled by a quarter
+  ClearFrame();
+  o.Draw();
+  platform::Picture later = Presented();
+
+  EXPECT_FALSE(kelvtest::SamePicture(first, later, 8));
+  EXPECT_TRUE(kelvtest::MatchesReference(first, Reference("object_animated_0ms.png"), 2));
+  EXPECT_TRUE(kelvtest::MatchesReference(later, Reference("object_animated_250ms.png"), 2));
+}
+
+}  // namespace

@@ -1,6 +1,6 @@
 // kelvdata: writes the game's data files.
 //
-//   kelvdata seed <bbf|tdb> DIR     seed files for a fuzz target
+//   kelvdata seed <bbf|tdb|qdv> DIR seed files for a fuzz target
 //   kelvdata bbf OUT NAME=FILE...   an archive of the given files
 //   kelvdata tdb OUT TEXT...        a text database of the given texts
 #include <cstdio>
@@ -18,7 +18,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: kelvdata seed <bbf|tdb> DIR\n"
+               "usage: kelvdata seed <bbf|tdb|qdv> DIR\n"
                "       kelvdata bbf OUT NAME=FILE...\n"
                "       kelvdata tdb OUT TEXT...\n");
   return 2;
@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     bool ok = false;
     if (kind == "bbf") ok = kelvdata::WriteBbfSeeds(argv[3]);
     else if (kind == "tdb") ok = kelvdata::WriteTdbSeeds(argv[3]);
+    else if (kind == "qdv") ok = kelvdata::WriteQdvSeeds(argv[3]);
     else return Usage();
     return ok ? 0 : 1;
   }

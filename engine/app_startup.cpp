@@ -1,0 +1,105 @@
+// App::Init: the start-up sequence of the games.
+#include <cstdio>
+#include <cstring>
+
+#include "engine/app.h"
+#include "engine/app_internal.h"
+#include "engine/archive.h"
+#include "engine/cd_audio.h"
+#include "engine/disk_file.h"
+#include "engine/mixer.h"
+#include "engine/scene/scene.h"
+#include "engine/scene/scene_table.h"
+#include "engine/services/front_end.h"
+#include "engine/system.h"
+#include "engine/text_database.h"
+
+
+namespace {
+
+constexpr const char* TRACK_ARCHIVE = "DATA\\TRACK.BBF";
+
+bool OpenArchive(BbfArchive& archive, const char* path) {
+  return archive.Open(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
+}
+
+// `root` followed by the track archive's path; false when it does not fit.
+bool TrackArchivePath(const char* root, char (&out)[MAX_PATH]) {
+  const int n = std::snprintf(out, sizeof out, "%s%s", root, TRACK_ARCHIVE);
+  return n > 0 && static_cast<std::size_t>(n) < sizeof out;
+}
+
+// The track archive, from the installation or else from the game disc.
+bool OpenTrackArchive() {
+  if (OpenArchive(g_TrackArchive, TRACK_ARCHIVE)) return true;
+
+  g_TrackArchiveOnDisc = 1;
+  char cdPath[REGISTRY_STRING_SIZE];
+  char path[MAX_PATH];
+  // A CDPath too long to hold the archive's path is as good as none.
+  if (!ReadRegistryString("CDPath", cdPath) || !TrackArchivePath(cdPath, path)) {
+    ShowMessageBox("Error: Registry key not found.\nPlease reinstall Kelvarro.", MESSAGE_BOX_CAPTION,
+                   MESSAGE_BOX_ERROR);
+    return false;
+  }
+  bool open = OpenArchive(g_TrackArchive, path);
+  while (!open) {
+    char root[4];
+    if (FindGameDisc(root) && TrackArchivePath(root, path)) {
+      open = OpenArchive(g_TrackArchive, path);
+      if (open) break;
+      // A disc without a readable archive: ask, as for no disc, so that the
+      // user can end the search.
+    }
+    if (ShowMessageBox("Please insert the Kelvarro CD-ROM.", MESSAGE_BOX_CAPTION, MESSAGE_BOX_INSERT_DISC) != IDOK) {
+      return false;
+    }
+    open = OpenArchive(g_TrackArchive, path);
+  }
+  return true;
+}
+
+void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) {
+  if (g_FrontEnd) g_FrontEnd->Command(id, a1, a2, text);
+}
+
+}  // namespace
+
+bool App::LoadSceneTable(const char* path) {
+  FreeSceneTable();
+  sceneCount = 0;
+
+  DiskFile file;
+  SceneTableEntry* table = nullptr;
+  std::uint32_t count = 0;
+  const bool opened = file.Open(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
+  if (!opened || !ReadSceneTable(file, &table, &count)) {
+    ShowMessageBox("File error opening game data.\nPlease reinstall Kelvarro.", MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR);
+    return false;
+  }
+  g_SceneTable = table;
+  sceneCount = count;
+  return true;
+}
+
+bool App::Init(HINSTANCE instance, const char*) {
+  g_CdAudio.Open();
+  g_Mixer.Open();
+  Command(CMD_RESET_SETUP, 0, 0, "NULL");
+  for (std::uint32_t a1 = 0; a1 < 3; ++a1) Command(CMD_LOAD_OPTIONS, a1, 0, "");
+  DisableAutoRunForGame();
+
+  hInstance = instance;
+  if (!CreateMainWindow()) return false;
+
+  if (!OpenArchive(g_UiArchive, "DATA\\UI.BBF")) return false;
+  if (!OpenArchive(g_MiscArchive, "DATA\\MISC.BBF")) return false;
+  if (!OpenTrackArchive()) return false;
+
+  if (!InitDevices()) return false;
+  if (!LoadSceneTable("DATA\\QDV.BIN")) return false;
+
+  if (!g_TextDatabase.Load(TextDatabaseFile(g_Language))) return false;
+
+  return CreateScene(static_cast<int>(FIRST_SCENE));
+}

@@ -1,0 +1,46 @@
+// What the engine needs of the front end: the game controller (its pending
+// scene change, the current scenes and its numbered commands) and the UI
+// scene. The front end installs its implementation before the program objects
+// are built; the engine never includes front-end headers.
+#pragma once
+
+#include <cstdint>
+
+class Scene;
+
+class FrontEndServices {
+ public:
+  // The game controller's pending scene change, which WinMain carries out.
+  virtual bool IsSceneChangePending() = 0;
+  virtual std::uint32_t NextSceneNumber() = 0;
+  // Clears the pending flag and the next scene number.
+  virtual void ClearSceneChange() = 0;
+
+  // The current scenes as the game controller knows them.
+  virtual void SetUiScene(Scene* scene) = 0;
+  virtual void ClearUiScene() = 0;
+  virtual void SetRaceScene(Scene* scene) = 0;
+  virtual void ClearRaceScene() = 0;
+
+  // One numbered command of the game controller (ids and arguments 16-bit
+  // values passed as words; text NUL-terminated).
+  virtual void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) = 0;
+
+  // A new UI scene, or null when it cannot be made.
+  virtual Scene* NewUiScene() = 0;
+  // True when `scene` is a UI scene that shows a movie.
+  virtual bool IsMovieScene(const Scene* scene) = 0;
+
+ protected:
+  ~FrontEndServices() = default;
+};
+
+// Null until the front end installs itself.
+extern FrontEndServices* g_FrontEnd;
+void InstallFrontEndServices(FrontEndServices* services);
+
+// Game-controller commands the engine issues.
+constexpr std::uint32_t CMD_LOAD_OPTIONS = 40;
+constexpr std::uint32_t CMD_SAVE_OPTIONS = 41;
+constexpr std::uint32_t CMD_PLAY_MOVIE = 78;
+constexpr std::uint32_t CMD_RESET_SETUP = 81;

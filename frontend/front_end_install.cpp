@@ -1,0 +1,57 @@
+#include "frontend/front_end_install.h"
+
+#include <new>
+
+#include "engine/program_objects.h"
+#include "engine/services/front_end.h"
+#include "frontend/game_controller.h"
+#include "frontend/ui_scene.h"
+#include "race/race/race_scene.h"
+
+namespace {
+
+ProgramStorage<GameController> gameControllerStorage;
+ProgramStorage<PlayersList> playersListStorage;
+ProgramStorage<SingleRace> singleRaceStorage;
+ProgramStorage<Championship> championshipStorage;
+
+// The engine only ever hands back scenes that these factories made.
+class FrontEnd : public FrontEndServices {
+ public:
+  bool IsSceneChangePending() override { return g_GameController.pendingSceneChange != 0; }
+  std::uint32_t NextSceneNumber() override { return g_GameController.nextScene; }
+  void ClearSceneChange() override {
+    g_GameController.pendingSceneChange = 0;
+    g_GameController.nextScene = 0;
+  }
+  void SetUiScene(Scene* scene) override { g_GameController.SetUiScene(static_cast<UiScene*>(scene)); }
+  void ClearUiScene() override { g_GameController.ClearUiScene(); }
+  void SetRaceScene(Scene* scene) override { g_GameController.SetRaceScene(static_cast<RaceScene*>(scene)); }
+  void ClearRaceScene() override { g_GameController.ClearRaceScene(); }
+  void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) override {
+    g_GameController.Command(id, a1, a2, text);
+  }
+  Scene* NewUiScene() override { return new (std::nothrow) UiScene(); }
+  bool IsMovieScene(const Scene* scene) override {
+    return scene != nullptr && scene == g_GameController.uiScene && g_GameController.uiScene->IsMovieScene();
+  }
+};
+
+FrontEnd frontEnd;
+
+}  // namespace
+
+constinit GameController& g_GameController = gameControllerStorage.object();
+constinit PlayersList& g_PlayersList = playersListStorage.object();
+constinit SingleRace& g_SingleRace = singleRaceStorage.object();
+constinit Championship& g_Championship = championshipStorage.object();
+
+void InstallFrontEnd() {
+  InstallFrontEndServices(&frontEnd);
+  SetProgramObject(PROGRAM_OBJECT_GAME_CONTROLLER, {"g_GameController", [] { gameControllerStorage.Construct(); }, nullptr});
+  SetProgramObject(PROGRAM_OBJECT_PLAYERS_LIST, {"g_PlayersList", [] { playersListStorage.Construct(); }, nullptr});
+  SetProgramObject(PROGRAM_OBJECT_SINGLE_RACE,
+                   {"g_SingleRace", [] { singleRaceStorage.Construct(); }, [] { singleRaceStorage.Destroy(); }});
+  SetProgramObject(PROGRAM_OBJECT_CHAMPIONSHIP,
+                   {"g_Championship", [] { championshipStorage.Construct(); }, [] { championshipStorage.Destroy(); }});
+}

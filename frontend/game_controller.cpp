@@ -1,0 +1,5 @@
+#include "frontend/game_controller.h"
+
+GameController::GameController() = default;
+
+void GameController::Command(std::uint32_t, std::uint32_t, std::uint32_t, const char*) {}

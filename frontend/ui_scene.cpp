@@ -1,0 +1,7 @@
+#include "frontend/ui_scene.h"
+
+UiScene::UiScene() = default;
+
+UiScene::~UiScene() = default;
+
+bool UiScene::Load(const char*) { return true; }

@@ -1,0 +1,82 @@
+// The front end's and the race's scenes as they stand: the scene factory can
+// make, start, run and delete them through the services they install.
+#include <gtest/gtest.h>
+
+#include "engine/app.h"
+#include "engine/cd_audio.h"
+#include "engine/display.h"
+#include "engine/program_objects.h"
+#include "engine/renderer.h"
+#include "engine/scene/scene_table.h"
+#include "engine/services/front_end.h"
+#include "frontend/front_end_install.h"
+#include "frontend/game_controller.h"
+#include "frontend/ui_scene.h"
+#include "race/race/race_scene.h"
+#include "race/race_install.h"
+#include "tests/engine/program_fixture.h"
+
+namespace {
+
+class MinimalScenesTest : public kelvtest::ProgramTest {
+ protected:
+  // The program as it will be built: the front end and the race installed
+  // before the global objects.
+  void SetUp() override {
+    ProgramTest::SetUp();
+    RunProgramExitHandlers();
+    for (int i = 0; i < PROGRAM_OBJECT_COUNT; ++i) saved_[i] = GetProgramObject(static_cast<ProgramObjectSlot>(i));
+    InstallFrontEnd();
+    InstallRace();
+    ConstructProgramObjects();
+  }
+  void TearDown() override {
+    Exit();
+    for (int i = 0; i < PROGRAM_OBJECT_COUNT; ++i) SetProgramObject(static_cast<ProgramObjectSlot>(i), saved_[i]);
+    ProgramTest::TearDown();
+  }
+
+  ProgramObject saved_[PROGRAM_OBJECT_COUNT];
+};
+
+TEST_F(MinimalScenesTest, AreMadeStartedRunAndDeleted) {
+  LoadTable(40, {10});
+  CreateWindow();
+  g_GameWidth = 640;
+  g_GameHeight = 480;
+  ASSERT_TRUE(g_Renderer.Open());
+
+  ASSERT_TRUE(CreateScene(27));
+  EXPECT_EQ(g_GameController.uiScene, g_CurrentScene);
+  EXPECT_FALSE(g_FrontEnd->IsMovieScene(g_CurrentScene));
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(g_CurrentScene->RunFrame());
+
+  // The game controller's pending change, carried out as WinMain does.
+  g_GameController.pendingSceneChange = 1;
+  g_GameController.nextScene = 10;
+  ASSERT_TRUE(g_FrontEnd->IsSceneChangePending());
+  ASSERT_TRUE(CreateScene(static_cast<int>(g_FrontEnd->NextSceneNumber())));
+  g_FrontEnd->ClearSceneChange();
+  EXPECT_FALSE(g_FrontEnd->IsSceneChangePending());
+  EXPECT_EQ(g_GameController.uiScene, nullptr);
+  ASSERT_EQ(g_GameController.raceScene, g_CurrentScene);
+  EXPECT_EQ(g_GameController.raceScene->CameraMode(), CAMERA_FIXED);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(g_CurrentScene->RunFrame());
+
+  DeleteCurrentScene();
+  EXPECT_EQ(g_GameController.raceScene, nullptr);
+}
+
+TEST_F(MinimalScenesTest, ARaceStopsTheMusic) {
+  kelvtest::Devices().cdPresent = true;
+  LoadTable(40, {10});
+  CreateWindow();
+  g_GameWidth = 640;
+  g_GameHeight = 480;
+  ASSERT_TRUE(g_CdAudio.Open());
+  ASSERT_TRUE(g_CdAudio.Play());
+  ASSERT_TRUE(CreateScene(10));
+  EXPECT_EQ(g_CdAudio.state, CDAUDIO_STOPPED);
+}
+
+}  // namespace

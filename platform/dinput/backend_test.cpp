@@ -273,11 +273,7 @@ void UnplugTestDevice(TestInputDevice device) {
 }
 
 void PlugTestDevice(TestInputDevice device) {
-  if (auto* t = dinput::FindId(device)) {
-    t->plugged = true;
-    // The device starts afresh: nothing it held is downloaded any more.
-    t->nextEffect += 1000;
-  }
+  if (auto* t = dinput::FindId(device)) t->plugged = true;
 }
 
 void FailTestInput(TestInputFailure operation, bool fail) {

@@ -552,14 +552,20 @@ class Device final : public IDirectInputDevice2A {
   HRESULT Acquire() override {
     if (format_ == nullptr) return DIERR_INVALIDPARAM;
     if (B().Fails(platform::TestInputFailure::ACQUIRE)) return DIERR_OTHERAPPHASPRIO;
-    if (!B().Attached(desc_.handle) && !FindAgain()) {
+    if (!B().Attached(desc_.handle)) {
+      detached_ = true;
       if (acquired_) LoseInput();
-      return DIERR_INPUTLOST;
+      if (!FindAgain()) return DIERR_INPUTLOST;
     }
     if (acquired_) return DI_NOEFFECT;
     if ((cooperation_ & DISCL_FOREGROUND) && !L().focused) return DIERR_OTHERAPPHASPRIO;
     acquired_ = true;
     lost_ = false;
+    if (detached_) {
+      // A device plugged in again holds none of the effects downloaded before.
+      detached_ = false;
+      ++generation_;
+    }
     if (desc_.kind == DeviceKind::MOUSE) {
       // Relative motion counts from the acquisition.
       MouseRaw discard;
@@ -710,7 +716,10 @@ class Device final : public IDirectInputDevice2A {
 
   // DI_OK when the device may be read: acquired and still attached.
   HRESULT CheckInput() {
-    if (acquired_ && !B().Attached(desc_.handle)) LoseInput();
+    if (acquired_ && !B().Attached(desc_.handle)) {
+      detached_ = true;
+      LoseInput();
+    }
     if (lost_) return DIERR_INPUTLOST;
     if (!acquired_) return DIERR_NOTACQUIRED;
     return DI_OK;
@@ -728,7 +737,7 @@ class Device final : public IDirectInputDevice2A {
 
   const DeviceDesc& Desc() const { return desc_; }
   DWORD FfGain() const { return ffGain_; }
-  // Bumped whenever the device is found again after an unplug: effects
+  // Bumped when the device is acquired again after an unplug: effects
   // downloaded before are gone.
   unsigned Generation() const { return generation_; }
 
@@ -756,7 +765,6 @@ class Device final : public IDirectInputDevice2A {
     for (const DeviceDesc& d : B().Devices()) {
       if (d.kind == desc_.kind && IsEqualGUID(d.instance, desc_.instance)) {
         desc_.handle = d.handle;
-        ++generation_;
         return true;
       }
     }
@@ -826,6 +834,7 @@ class Device final : public IDirectInputDevice2A {
   AxisProps axes_[MAX_AXES];
   DWORD ffGain_ = 10000;
   unsigned generation_ = 0;
+  bool detached_ = false;  // seen unplugged since the last acquisition
 };
 
 HRESULT DirectInput::CreateDevice(REFGUID instance, IDirectInputDeviceA** out, IUnknownLike* outer) {

@@ -11,6 +11,7 @@
 #include "engine/scene/scene.h"
 #include "engine/scene/scene_table.h"
 #include "engine/services/front_end.h"
+#include "engine/sound_device.h"
 #include "engine/system.h"
 #include "platform/win32/crt.h"
 #include "platform/win32/timer.h"
@@ -135,7 +136,7 @@ App::~App() {
     g_Mixer.Close();
   }
   ReleaseInputDevices();
-  // The sound devices are released here by their module.
+  ReleaseSoundDevice();
   ReleaseForceEffects();
   // Whatever way the program ended, the AutoRun policy goes back.
   RestoreAutoRunOnce();
@@ -179,8 +180,8 @@ bool App::InitDevices() {
   // The cursor is a convenience: without it the game goes on.
   g_Cursor.SetDirectInput(g_DirectInput);
   if (g_Cursor.Create(hwnd)) g_Cursor.SetAcquired(true);
-  // DirectSound and the network objects start here, in this order, as their
-  // modules arrive.
+  InitSoundDevice(hwnd);
+  // The network objects start here as their module arrives.
   g_Renderer.AssignTextureSizeClasses(1);
   g_AppReady = 1;
   return true;

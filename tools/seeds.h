@@ -9,5 +9,6 @@ namespace kelvdata {
 bool WriteBbfSeeds(const std::string& dir);
 bool WriteTdbSeeds(const std::string& dir);
 bool WriteQdvSeeds(const std::string& dir);
+bool WriteSfxSeeds(const std::string& dir);
 
 }  // namespace kelvdata

@@ -7,7 +7,7 @@
 #include "engine/display.h"
 #include "engine/renderer.h"
 #include "engine/services/front_end.h"
-#include "engine/sound_switches.h"
+#include "engine/sound_sample.h"
 #include "engine/system.h"
 #include "engine/texture_manager.h"
 #include "platform/win32/timer.h"

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     if (kind == "bbf") ok = kelvdata::WriteBbfSeeds(argv[3]);
     else if (kind == "tdb") ok = kelvdata::WriteTdbSeeds(argv[3]);
     else if (kind == "qdv") ok = kelvdata::WriteQdvSeeds(argv[3]);
+    else if (kind == "sfx") ok = kelvdata::WriteSfxSeeds(argv[3]);
     else return Usage();
     return ok ? 0 : 1;
   }

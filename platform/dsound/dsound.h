@@ -12,18 +12,6 @@
 
 #include "platform/win32/types.h"
 
-using HRESULT = LONG;
-
-#ifndef GUID_DEFINED
-#define GUID_DEFINED
-struct GUID {
-  DWORD Data1;
-  WORD Data2;
-  WORD Data3;
-  BYTE Data4[8];
-};
-#endif
-using REFIID = const GUID&;
 
 #ifndef _WAVEFORMATEX_
 #define _WAVEFORMATEX_

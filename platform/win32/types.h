@@ -97,3 +97,14 @@ using HBRUSH = HBRUSH__*;
 struct HMENU__;
 using HMENU = HMENU__*;
 using HGDIOBJ = void*;
+
+// COM-style results and identifiers, shared by the device interfaces.
+using HRESULT = LONG;
+
+struct GUID {
+  DWORD Data1;
+  WORD Data2;
+  WORD Data3;
+  BYTE Data4[8];
+};
+using REFIID = const GUID&;

@@ -1,5 +1,7 @@
 #include "tests/engine/program_fixture.h"
 
+#include "platform/dsound/dsound.h"
+
 #include "engine/app.h"
 #include "engine/display.h"
 #include "engine/program_objects.h"
@@ -88,6 +90,7 @@ Scene* TestRace::NewRaceScene() { return failCreate ? nullptr : new TestScene("r
 void ProgramTest::SetUp() {
   GameRootTest::SetUp();
   platform::UseTestWindowing(true);
+  platform::UseTestSound(true);
   platform::UseTestTime(1000);
   // A keyboard and a mouse, as every machine has.
   platform::UseTestInput(true);

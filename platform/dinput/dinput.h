@@ -26,18 +26,6 @@
 
 #include "platform/win32/types.h"
 
-using HRESULT = LONG;
-
-#ifndef GUID_DEFINED
-#define GUID_DEFINED
-struct GUID {
-  DWORD Data1;
-  WORD Data2;
-  WORD Data3;
-  BYTE Data4[8];
-};
-#endif
-using REFIID = const GUID&;
 using REFGUID = const GUID&;
 
 #ifndef ISEQUALGUID_DEFINED

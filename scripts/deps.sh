@@ -3,7 +3,8 @@
 # only when one of them is missing.
 set -e
 PACKAGES="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
-  googletest libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev"
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev \
+  libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0"
 
 missing=""
 for p in $PACKAGES; do

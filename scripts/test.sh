@@ -10,5 +10,6 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKELV_SANITIZE=ON -DKELV_FUZZ=ON
 cmake --build "$BUILD"
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)" "$@"

@@ -9,6 +9,7 @@ namespace kelvdata {
 bool WriteBbfSeeds(const std::string& dir);
 bool WriteTdbSeeds(const std::string& dir);
 bool WriteQdvSeeds(const std::string& dir);
+bool WriteTexSeeds(const std::string& dir);
 bool WriteSfxSeeds(const std::string& dir);
 
 }  // namespace kelvdata

@@ -95,8 +95,9 @@ bool Renderer::SetZWriteEnable(bool on) {
   return true;
 }
 
-void Renderer::SetFogColour(float red, float green, float blue) {
+bool Renderer::SetFogColour(float red, float green, float blue) {
   Log("Renderer::SetFogColour " + std::to_string(red) + "," + std::to_string(green) + "," + std::to_string(blue));
+  return true;
 }
 
 bool Renderer::SetDefaultStates() {
@@ -122,8 +123,6 @@ bool Renderer::ResumeExclusiveWindow(bool selectContext) {
 }
 
 // ---- Texture manager --------------------------------------------------------
-
-ColourKey g_ColourKey = {0, 0, 0};
 
 TextureManager::TextureManager() { g_ColourKey = {0, 0, 0}; }
 

@@ -1,8 +1,10 @@
 // kelvdata: writes the game's data files.
 //
 //   kelvdata seed <bbf|tdb|qdv> DIR seed files for a fuzz target
+//   kelvdata seed tex DIR           seed files for the texture reader
 //   kelvdata bbf OUT NAME=FILE...   an archive of the given files
 //   kelvdata tdb OUT TEXT...        a text database of the given texts
+//   kelvdata dataset DIR            the synthetic data set in a game root
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "tools/bbf.h"
+#include "tools/dataset.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
 
@@ -19,7 +22,9 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: kelvdata seed <bbf|tdb|qdv> DIR\n"
+               "       kelvdata seed tex DIR\n"
                "       kelvdata bbf OUT NAME=FILE...\n"
+               "       kelvdata dataset DIR\n"
                "       kelvdata tdb OUT TEXT...\n");
   return 2;
 }
@@ -42,10 +47,12 @@ int main(int argc, char** argv) {
     if (kind == "bbf") ok = kelvdata::WriteBbfSeeds(argv[3]);
     else if (kind == "tdb") ok = kelvdata::WriteTdbSeeds(argv[3]);
     else if (kind == "qdv") ok = kelvdata::WriteQdvSeeds(argv[3]);
+    else if (kind == "tex") ok = kelvdata::WriteTexSeeds(argv[3]);
     else if (kind == "sfx") ok = kelvdata::WriteSfxSeeds(argv[3]);
     else return Usage();
     return ok ? 0 : 1;
   }
+  if (cmd == "dataset" && argc == 3) return kelvdata::WriteDataSet(argv[2]) ? 0 : 1;
   if (cmd == "bbf") {
     std::vector<kelvdata::BbfMember> members;
     for (int i = 3; i < argc; ++i) {

@@ -1,0 +1,34 @@
+// The devices whose modules have not arrived yet, as a machine without them
+// would have them: no CD drive, no mixer, no mouse cursor. The program runs
+// silently and without a pointer until the real modules replace this file.
+#include "engine/cd_audio.h"
+#include "engine/cursor.h"
+#include "engine/mixer.h"
+
+Cursor::Cursor() {}
+void Cursor::SetAcquired(bool) {}
+void Cursor::FreeTextures() {}
+bool Cursor::ReloadTextures() { return true; }
+void Cursor::SetClipRect(int, int, int, int, bool) {}
+void Cursor::Release() {}
+
+CdAudio::CdAudio() {}
+bool CdAudio::Open() { return false; }
+bool CdAudio::Close() { return state == CDAUDIO_CLOSED; }
+bool CdAudio::Play() { return false; }
+bool CdAudio::Stop() { return false; }
+// Not our device: the window procedure goes on with the message.
+int CdAudio::OnNotify(WPARAM, LPARAM) { return 1; }
+void CdAudio::Shutdown() {}
+
+Mixer::Mixer() {}
+Mixer::~Mixer() { delete[] lines; }
+bool Mixer::Open() { return false; }
+bool Mixer::Close() {
+  handle = 0;
+  return true;
+}
+void MixerLine::SetVolume(int v) { volume = static_cast<std::uint32_t>(v); }
+int MixerLine::GetVolume() { return static_cast<int>(volume); }
+bool MixerLine::IsEnabled() { return false; }
+void MixerLine::SetEnabled(bool) {}

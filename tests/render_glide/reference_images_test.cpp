@@ -1,0 +1,227 @@
+// Pictures drawn through the renderer and the texture manager on the virtual
+// board's OpenGL backend (offscreen), compared with reference images in
+// tests/references/: the fade, a clear of a rectangle, keyed and blended
+// textured triangles, and fog. KELVARRO_UPDATE_REFERENCES=1 rewrites them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/archive.h"
+#include "engine/display.h"
+#include "engine/program_objects.h"
+#include "engine/renderer.h"
+#include "engine/scene/scene.h"
+#include "engine/system.h"
+#include "engine/texture_manager.h"
+#include "platform/glide/glide.h"
+#include "platform/win32/window.h"
+#include "tests/support/game_root.h"
+#include "tests/support/picture.h"
+#include "tools/bbf.h"
+#include "tools/tex.h"
+
+namespace {
+
+using kelvdata::Rgb;
+
+std::string Reference(const std::string& name) { return std::string(KELV_SOURCE_DIR) + "/tests/references/" + name; }
+
+class RendererPictureTest : public kelvtest::GameRootTest {
+ protected:
+  void SetUp() override {
+    GameRootTest::SetUp();
+    platform::UseGlideTestBackend(false);
+    platform::SetGlideBoard({});
+    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
+    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "RENDERERTEST";
+    RegisterClassA(&wc);
+  }
+  void TearDown() override {
+    g_Renderer.Close();
+    g_UiArchive.Close();
+    if (g_MainWindow) DestroyWindow(g_MainWindow);
+    g_MainWindow = nullptr;
+    UnregisterClassA("RENDERERTEST", nullptr);
+    GameRootTest::TearDown();
+  }
+
+  // The main window and the renderer at 640x480 with a new scene's states;
+  // false where there is no OpenGL (the test skips).
+  bool Open() {
+    g_MainWindow = CreateWindowExA(0, "RENDERERTEST", "Kelvarro", WS_POPUP | WS_VISIBLE, 0, 0,
+                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                   nullptr, nullptr);
+    if (!g_MainWindow) return false;
+    g_ScreenWidth = 640;
+    g_ScreenHeight = 480;
+    if (!g_Renderer.Open()) return false;
+    g_Renderer.SetDefaultStates();
+    g_Renderer.SetZEnable(false);
+    g_Renderer.RestoreSurfaces();
+    return true;
+  }
+
+  // Presents the frame and reads it back as drawn.
+  static platform::Picture Presented() {
+    g_Renderer.Present();
+    platform::Picture p;
+    EXPECT_TRUE(platform::GlideReadFrame(GR_BUFFER_FRONTBUFFER, false, &p));
+    return p;
+  }
+
+  static void Clear(int x0, int y0, int x1, int y1, float r, float g, float b) {
+    g_Renderer.clearRed = r;
+    g_Renderer.clearGreen = g;
+    g_Renderer.clearBlue = b;
+    g_Renderer.ClearRect(x0, y0, x1, y1, true);
+  }
+
+  void OpenUiArchive(const std::vector<kelvdata::BbfMember>& members) {
+    Put("DATA/UI.BBF", kelvdata::BuildBbf(members));
+    ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  }
+};
+
+#define OPEN_OR_SKIP() \
+  if (!Open()) GTEST_SKIP() << "no OpenGL window here"
+
+ScreenVertex Vertex(float x, float y, std::uint32_t colour, float s = 0.0f, float t = 0.0f, float q = 1.0f,
+                    float z = 0.0f) {
+  ScreenVertex v{};
+  v.x = x;
+  v.y = y;
+  v.colour = colour;
+  v.z = z;
+  v.q = q;
+  v.s = s * q;
+  v.t = t * q;
+  return v;
+}
+
+// Two triangles covering (x0, y0)-(x1, y1), texture coordinates 0..sMax, 0..tMax.
+void Quad(float x0, float y0, float x1, float y1, std::uint32_t colour, float sMax = 0.0f, float tMax = 0.0f) {
+  const ScreenVertex v[6] = {Vertex(x0, y0, colour, 0, 0),       Vertex(x1, y0, colour, sMax, 0),
+                             Vertex(x0, y1, colour, 0, tMax),    Vertex(x1, y0, colour, sMax, 0),
+                             Vertex(x1, y1, colour, sMax, tMax), Vertex(x0, y1, colour, 0, tMax)};
+  EXPECT_TRUE(g_Renderer.DrawTriangles(6, v));
+}
+
+// Four colour bands under everything.
+void Bands() {
+  const float colours[4][3] = {{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f}};
+  for (int i = 0; i < 4; ++i) {
+    g_Renderer.clearRed = colours[i][0];
+    g_Renderer.clearGreen = colours[i][1];
+    g_Renderer.clearBlue = colours[i][2];
+    g_Renderer.ClearRect(32 * i, 0, 32 * (i + 1), 64, true);
+  }
+}
+
+TEST_F(RendererPictureTest, ClearOfARectangle) {
+  OPEN_OR_SKIP();
+  Clear(0, 0, 640, 480, 0.2f, 0.4f, 0.6f);
+  Clear(16, 8, 80, 40, 1.0f, 0.5f, 0.0f);
+  // Drawing covers the whole screen again (less the last row and column).
+  g_TextureManager.Select(0);
+  Quad(88, 8, 96, 16, 0xFFFFFFFFu);
+  platform::Picture p = Presented();
+  EXPECT_EQ(0xFF7F00u, kelvtest::PixelAt(p, 16, 8));
+  EXPECT_EQ(0xFF7F00u, kelvtest::PixelAt(p, 79, 39));
+  EXPECT_EQ(0x336699u, kelvtest::PixelAt(p, 80, 39));
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 48), Reference("renderer_clear_rect.png"), 0));
+}
+
+TEST_F(RendererPictureTest, FadeHalfwayDarkensTheFrameByHalf) {
+  OPEN_OR_SKIP();
+  Bands();
+  g_Renderer.StartFade(2.0f, FADE_OUT, nullptr);
+  g_FrameTime = 1.0f;
+  g_Renderer.DrawFade();
+  platform::Picture p = Presented();
+  // 255 x (1 - 127/255) = 128.
+  EXPECT_NEAR(128, static_cast<int>(kelvtest::PixelAt(p, 5, 5) >> 16), 1);
+  EXPECT_EQ(0u, kelvtest::PixelAt(p, 5, 5) & 0xFFFF);
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 64), Reference("renderer_fade.png"), 1));
+
+  // Finished, a fade out keeps the frame black.
+  Bands();
+  g_Renderer.DrawFade();
+  p = Presented();
+  EXPECT_EQ(0u, kelvtest::PixelAt(p, 100, 5));
+}
+
+TEST_F(RendererPictureTest, KeyedAndBlendedTexturedTriangles) {
+  OPEN_OR_SKIP();
+  // Squares of yellow and blue on the front end's key colour; a grey ramp.
+  OpenUiArchive({{"_SQUARES.TEX", kelvdata::BuildTex(32, 32,
+                                                     [](int x, int y) {
+                                                       if (((x / 8) + (y / 8)) % 2) return Rgb{250, 0, 200};
+                                                       return (x / 16) ? Rgb{250, 230, 40} : Rgb{40, 80, 250};
+                                                     })},
+                 {"RAMP.TEX", kelvdata::BuildTex(64, 32, [](int x, int) {
+                    return Rgb{std::uint8_t(x * 4), std::uint8_t(x * 4), std::uint8_t(255 - x * 4)};
+                  })}});
+  g_ColourKey = {250, 0, 200};
+  char keyedName[] = "DATA\\UI\\_SQUARES.TEX";
+  char rampName[] = "DATA\\UI\\RAMP.TEX";
+  TextureSlot keyed = 0;
+  TextureSlot ramp = 0;
+  ASSERT_TRUE(g_TextureManager.Load(keyedName, &keyed, 8));
+  ASSERT_TRUE(g_TextureManager.Load(rampName, &ramp, 8));
+
+  Bands();
+  g_Renderer.SetTextureFilter(false);
+  g_TextureManager.Select(keyed);
+  // Key texels are not drawn: the bands show through.
+  Quad(0, 0, 64, 64, 0xFFFFFFFFu, g_TextureManager.sScale[keyed], g_TextureManager.tScale[keyed]);
+
+  // Added over the frame, scaled by a grey vertex colour.
+  g_TextureManager.Select(ramp);
+  g_Renderer.SetSrcBlend(BLEND_ONE);
+  g_Renderer.SetDestBlend(BLEND_ONE_MINUS_SRC_COLOUR);
+  g_Renderer.SetAlphaBlendEnable(true);
+  Quad(64, 0, 128, 64, 0xFF808080u, g_TextureManager.sScale[ramp], g_TextureManager.tScale[ramp]);
+  g_Renderer.SetAlphaBlendEnable(false);
+
+  // A perspective-textured, filtered rectangle lying back: at the top it is
+  // twice as far (q 0.5) and half as wide.
+  g_Renderer.SetTextureFilter(true);
+  const float s = g_TextureManager.sScale[ramp];
+  const float t = g_TextureManager.tScale[ramp];
+  const ScreenVertex v[6] = {
+      Vertex(32, 64, 0xFFFFFFFFu, 0, 0, 0.5f),   Vertex(96, 64, 0xFFFFFFFFu, s, 0, 0.5f),
+      Vertex(0, 128, 0xFFFFFFFFu, 0, t, 1.0f),    Vertex(96, 64, 0xFFFFFFFFu, s, 0, 0.5f),
+      Vertex(128, 128, 0xFFFFFFFFu, s, t, 1.0f),  Vertex(0, 128, 0xFFFFFFFFu, 0, t, 1.0f)};
+  ASSERT_TRUE(g_Renderer.DrawTriangles(6, v));
+
+  platform::Picture p = Presented();
+  EXPECT_EQ(0xFF0000u, kelvtest::PixelAt(p, 20, 4));  // key texel: the red band
+  EXPECT_EQ(0x00FF00u, kelvtest::PixelAt(p, 36, 20));
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 128), Reference("renderer_textures.png"), 2));
+}
+
+TEST_F(RendererPictureTest, FogThickensWithDistance) {
+  OPEN_OR_SKIP();
+  Clear(0, 0, 640, 480, 0.0f, 0.0f, 0.0f);
+  g_TextureManager.Select(0);
+  g_Renderer.SetFogColour(0.75f, 0.75f, 1.0f);
+  g_Renderer.SetFogEnable(true);
+  // Eight red quads, each farther away (w = 1/q from 1 up to far beyond the table).
+  for (int i = 0; i < 8; ++i) {
+    const float q = 1.0f / static_cast<float>(1 << (2 * i));
+    const float x0 = 16.0f * i;
+    const ScreenVertex v[6] = {Vertex(x0, 0, 0xFFFF0000u, 0, 0, q),        Vertex(x0 + 16, 0, 0xFFFF0000u, 0, 0, q),
+                               Vertex(x0, 32, 0xFFFF0000u, 0, 0, q),       Vertex(x0 + 16, 0, 0xFFFF0000u, 0, 0, q),
+                               Vertex(x0 + 16, 32, 0xFFFF0000u, 0, 0, q), Vertex(x0, 32, 0xFFFF0000u, 0, 0, q)};
+    ASSERT_TRUE(g_Renderer.DrawTriangles(6, v));
+  }
+  g_Renderer.SetFogEnable(false);
+  platform::Picture p = Presented();
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 32), Reference("renderer_fog.png"), 1));
+}
+
+}  // namespace

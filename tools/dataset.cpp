@@ -1,0 +1,74 @@
+#include "tools/dataset.h"
+
+#include <filesystem>
+#include <vector>
+
+#include "tools/bbf.h"
+#include "tools/qdv.h"
+#include "tools/sfx.h"
+#include "tools/tdb.h"
+#include "tools/tex.h"
+
+namespace kelvdata {
+
+namespace {
+
+// The scenes up to the end of the start-up sequence (27 to 32), all front-end
+// scenes.
+constexpr int SCENE_COUNT = 33;
+
+std::uint8_t Byte(int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+// A diagonal colour ramp.
+Bytes Ramp(int w, int h, Rgb from, Rgb to) {
+  return BuildTex(static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), [=](int x, int y) {
+    const int t = (x + y) * 255 / (w + h - 2 > 0 ? w + h - 2 : 1);
+    return Rgb{Byte(from.r + (to.r - from.r) * t / 255), Byte(from.g + (to.g - from.g) * t / 255),
+               Byte(from.b + (to.b - from.b) * t / 255)};
+  });
+}
+
+// Squares of a colour on the front end's key colour (250, 0, 200).
+Bytes KeyedSquares(int w, int h, Rgb c) {
+  return BuildTex(static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), [=](int x, int y) {
+    return ((x / 8) + (y / 8)) % 2 ? c : Rgb{250, 0, 200};
+  });
+}
+
+std::vector<std::string> Texts(int language) {
+  static const char* const kLanguages[8] = {"English", "Italiano", "Espanol", "Portugues",
+                                            "Francais", "Deutsch", "Svenska", "Polski"};
+  return {"Kelvarro", kLanguages[language], "Single race", "Championship", "Multiplayer", "Options", "Quit"};
+}
+
+}  // namespace
+
+bool WriteDataSet(const std::string& root) {
+  const std::filesystem::path data = std::filesystem::path(root) / "DATA";
+
+  std::vector<BbfMember> ui;
+  for (int language = 0; language < 8; ++language)
+    ui.push_back({"GAMETXT" + std::to_string(language) + ".TDB", BuildTdb(Texts(language))});
+  ui.push_back({"DLGBKG.TEX", Ramp(256, 256, {20, 30, 60}, {90, 140, 220})});
+  ui.push_back({"_FLAGS.TEX", KeyedSquares(128, 64, {230, 230, 40})});
+  ui.push_back({"_FONT1.TEX", KeyedSquares(256, 256, {255, 255, 255})});
+
+  const std::vector<BbfMember> misc = {{"SKY.TEX", Ramp(256, 128, {120, 170, 230}, {250, 250, 255})}};
+  const std::vector<BbfMember> track = {{"_PANELS.TEX", KeyedSquares(128, 128, {200, 60, 30})},
+                                        {"LND0.TEX", Ramp(256, 256, {90, 70, 40}, {150, 120, 80})}};
+
+  std::vector<QdvEntry> scenes;
+  for (int i = 0; i < SCENE_COUNT; ++i) scenes.push_back({0, "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN"});
+
+  const std::filesystem::path sounds = std::filesystem::path(root) / "SOUNDS";
+  const Bytes click = BuildSfx(16, 1, 22050, SineTonePcm(16, 1, 22050, 880.0, 0.5, 2205));
+  const Bytes hum = BuildSfx(8, 2, 11025, SineTonePcm(8, 2, 11025, 110.0, 0.3, 11025));
+
+  return WriteHostFile((data / "UI.BBF").string(), BuildBbf(ui)) &&
+         WriteHostFile((sounds / "CLICK.SFX").string(), click) && WriteHostFile((sounds / "HUM.SFX").string(), hum) &&
+         WriteHostFile((data / "MISC.BBF").string(), BuildBbf(misc)) &&
+         WriteHostFile((data / "TRACK.BBF").string(), BuildBbf(track)) &&
+         WriteHostFile((data / "QDV.BIN").string(), BuildQdv(scenes));
+}
+
+}  // namespace kelvdata

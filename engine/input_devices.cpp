@@ -27,7 +27,7 @@ const DWORD g_ForceEffectGains[3][FORCE_EFFECT_LEVELS] = {
 namespace {
 
 constexpr const char* kKeyboardValues[CONTROL_BINDING_COUNT] = {"Accel", "Brake", "Left", "Right", "GearUp", "GearDn"};
-constexpr const char* kJoystickValues[CONTROL_BINDING_COUNT] = {"AccelJ", "BrakeJ", "LeftJ",
+constexpr const char* kJoystickValues[CONTROL_BINDING_COUNT] = {"AccelJ", "BrakeJ",  "LeftJ",
                                                                 "RightJ", "GearUpJ", "GearDnJ"};
 // Accelerate A, brake Z, left and right arrows, gear up S, gear down X.
 constexpr BYTE kDefaultKeys[CONTROL_BINDING_COUNT] = {DIK_A, DIK_Z, DIK_LEFT, DIK_RIGHT, DIK_S, DIK_X};
@@ -149,13 +149,19 @@ bool App::InitInputDevices() {
   }
 
   const BYTE type = TypeOf(g_InputDevices[g_InputDeviceIndex].type);
-  g_InputDevice->SetCooperativeLevel(hwnd, type == DIDEVTYPE_JOYSTICK ? DISCL_EXCLUSIVE | DISCL_BACKGROUND
-                                                                       : DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
+  g_InputDevice->SetCooperativeLevel(
+      hwnd, type == DIDEVTYPE_JOYSTICK ? DISCL_EXCLUSIVE | DISCL_BACKGROUND : DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
   const DIDATAFORMAT* format = nullptr;
   switch (type) {
-    case DIDEVTYPE_MOUSE: format = &c_dfDIMouse; break;
-    case DIDEVTYPE_KEYBOARD: format = &c_dfDIKeyboard; break;
-    case DIDEVTYPE_JOYSTICK: format = &c_dfDIJoystick; break;
+    case DIDEVTYPE_MOUSE:
+      format = &c_dfDIMouse;
+      break;
+    case DIDEVTYPE_KEYBOARD:
+      format = &c_dfDIKeyboard;
+      break;
+    case DIDEVTYPE_JOYSTICK:
+      format = &c_dfDIJoystick;
+      break;
     default:
       ShowError("Error: Unknown input device");
       return false;

@@ -90,8 +90,8 @@ LONG ScaleAxis(std::int16_t raw, LONG min, LONG max, DWORD deadzone, DWORD satur
 DWORD HatToPov(BYTE hat);
 // Effect parameters in the device's haptic units; both gains (0..10000)
 // scale every level. `triggerButton` is the button number of the trigger.
-platform::HapticEffect ToHaptic(platform::InputEffectKind kind, const platform::EffectParams& params,
-                                DWORD deviceGain, DWORD triggerButton);
+platform::HapticEffect ToHaptic(platform::InputEffectKind kind, const platform::EffectParams& params, DWORD deviceGain,
+                                DWORD triggerButton);
 
 // The standard keyboard: DIK codes in ascending order with their names.
 struct KeyName {

@@ -139,11 +139,16 @@ struct Joystick {
 
 DWORD SubtypeOf(SDL_JoystickType type) {
   switch (type) {
-    case SDL_JOYSTICK_TYPE_GAMECONTROLLER: return DIDEVTYPEJOYSTICK_GAMEPAD;
-    case SDL_JOYSTICK_TYPE_WHEEL: return DIDEVTYPEJOYSTICK_WHEEL;
-    case SDL_JOYSTICK_TYPE_FLIGHT_STICK: return DIDEVTYPEJOYSTICK_FLIGHTSTICK;
-    case SDL_JOYSTICK_TYPE_THROTTLE: return DIDEVTYPEJOYSTICK_RUDDER;
-    default: return DIDEVTYPEJOYSTICK_TRADITIONAL;
+    case SDL_JOYSTICK_TYPE_GAMECONTROLLER:
+      return DIDEVTYPEJOYSTICK_GAMEPAD;
+    case SDL_JOYSTICK_TYPE_WHEEL:
+      return DIDEVTYPEJOYSTICK_WHEEL;
+    case SDL_JOYSTICK_TYPE_FLIGHT_STICK:
+      return DIDEVTYPEJOYSTICK_FLIGHTSTICK;
+    case SDL_JOYSTICK_TYPE_THROTTLE:
+      return DIDEVTYPEJOYSTICK_RUDDER;
+    default:
+      return DIDEVTYPEJOYSTICK_TRADITIONAL;
   }
 }
 
@@ -156,9 +161,12 @@ std::vector<platform::InputEffectSupport> EffectsOf(SDL_Haptic* haptic) {
   const unsigned int supported = SDL_HapticQuery(haptic);
   using K = platform::InputEffectKind;
   const std::pair<unsigned int, K> order[] = {
-      {SDL_HAPTIC_SINE, K::SINE},           {SDL_HAPTIC_TRIANGLE, K::TRIANGLE},
-      {SDL_HAPTIC_SAWTOOTHUP, K::SAWTOOTH_UP}, {SDL_HAPTIC_SAWTOOTHDOWN, K::SAWTOOTH_DOWN},
-      {SDL_HAPTIC_CONSTANT, K::CONSTANT},   {SDL_HAPTIC_RAMP, K::RAMP},
+      {SDL_HAPTIC_SINE, K::SINE},
+      {SDL_HAPTIC_TRIANGLE, K::TRIANGLE},
+      {SDL_HAPTIC_SAWTOOTHUP, K::SAWTOOTH_UP},
+      {SDL_HAPTIC_SAWTOOTHDOWN, K::SAWTOOTH_DOWN},
+      {SDL_HAPTIC_CONSTANT, K::CONSTANT},
+      {SDL_HAPTIC_RAMP, K::RAMP},
   };
   for (const auto& [bit, kind] : order) {
     if (supported & bit) out.push_back({kind, true});
@@ -392,11 +400,20 @@ class SdlBackend final : public Backend {
       case SDL_MOUSEBUTTONUP: {
         int button = -1;
         switch (e.button.button) {
-          case SDL_BUTTON_LEFT: button = 0; break;
-          case SDL_BUTTON_RIGHT: button = 1; break;
-          case SDL_BUTTON_MIDDLE: button = 2; break;
-          case SDL_BUTTON_X1: button = 3; break;
-          default: break;
+          case SDL_BUTTON_LEFT:
+            button = 0;
+            break;
+          case SDL_BUTTON_RIGHT:
+            button = 1;
+            break;
+          case SDL_BUTTON_MIDDLE:
+            button = 2;
+            break;
+          case SDL_BUTTON_X1:
+            button = 3;
+            break;
+          default:
+            break;
         }
         if (button >= 0) mouse_.buttons[button] = e.type == SDL_MOUSEBUTTONDOWN ? 1 : 0;
         break;

@@ -1,9 +1,9 @@
 // The test backend: virtual devices whose state the test sets.
+#include "platform/dinput/backend.h"
+
 #include <algorithm>
 #include <array>
 #include <map>
-
-#include "platform/dinput/backend.h"
 
 namespace dinput {
 namespace {
@@ -129,9 +129,7 @@ class TestBackend final : public Backend {
   bool RunEffect(Handle device, int id, std::uint32_t iterations) override {
     return Record(device, platform::HapticCallKind::RUN, id, {}, iterations);
   }
-  bool StopEffect(Handle device, int id) override {
-    return Record(device, platform::HapticCallKind::STOP, id, {}, 0);
-  }
+  bool StopEffect(Handle device, int id) override { return Record(device, platform::HapticCallKind::STOP, id, {}, 0); }
   void DestroyEffect(Handle device, int id) override { Record(device, platform::HapticCallKind::DESTROY, id, {}, 0); }
 
   bool Fails(platform::TestInputFailure operation) override {

@@ -48,43 +48,37 @@ void CopyName(char (&out)[N], const std::string& name) {
   out[n] = '\0';
 }
 
-const char* EffectName(platform::InputEffectKind kind) {
-  using K = platform::InputEffectKind;
-  switch (kind) {
-    case K::CONSTANT: return "Constant Force";
-    case K::RAMP: return "Ramp Force";
-    case K::SQUARE: return "Square";
-    case K::SINE: return "Sine";
-    case K::TRIANGLE: return "Triangle";
-    case K::SAWTOOTH_UP: return "Sawtooth Up";
-    case K::SAWTOOTH_DOWN: return "Sawtooth Down";
-    case K::SPRING: return "Spring";
-    case K::DAMPER: return "Damper";
-    case K::INERTIA: return "Inertia";
-    case K::FRICTION: return "Friction";
-    case K::CUSTOM: return "Custom Force";
+// The effects by kind: DirectInput's name and GUID for each.
+struct EffectEntry {
+  platform::InputEffectKind kind;
+  const char* name;
+  const GUID* guid;
+};
+
+const EffectEntry kEffects[] = {
+    {platform::InputEffectKind::CONSTANT, "Constant Force", &GUID_ConstantForce},
+    {platform::InputEffectKind::RAMP, "Ramp Force", &GUID_RampForce},
+    {platform::InputEffectKind::SQUARE, "Square", &GUID_Square},
+    {platform::InputEffectKind::SINE, "Sine", &GUID_Sine},
+    {platform::InputEffectKind::TRIANGLE, "Triangle", &GUID_Triangle},
+    {platform::InputEffectKind::SAWTOOTH_UP, "Sawtooth Up", &GUID_SawtoothUp},
+    {platform::InputEffectKind::SAWTOOTH_DOWN, "Sawtooth Down", &GUID_SawtoothDown},
+    {platform::InputEffectKind::SPRING, "Spring", &GUID_Spring},
+    {platform::InputEffectKind::DAMPER, "Damper", &GUID_Damper},
+    {platform::InputEffectKind::INERTIA, "Inertia", &GUID_Inertia},
+    {platform::InputEffectKind::FRICTION, "Friction", &GUID_Friction},
+    {platform::InputEffectKind::CUSTOM, "Custom Force", &GUID_CustomForce},
+};
+
+const EffectEntry& EffectOf(platform::InputEffectKind kind) {
+  for (const EffectEntry& e : kEffects) {
+    if (e.kind == kind) return e;
   }
-  return "";
+  return kEffects[0];
 }
 
-const GUID& EffectGuid(platform::InputEffectKind kind) {
-  using K = platform::InputEffectKind;
-  switch (kind) {
-    case K::CONSTANT: return GUID_ConstantForce;
-    case K::RAMP: return GUID_RampForce;
-    case K::SQUARE: return GUID_Square;
-    case K::SINE: return GUID_Sine;
-    case K::TRIANGLE: return GUID_Triangle;
-    case K::SAWTOOTH_UP: return GUID_SawtoothUp;
-    case K::SAWTOOTH_DOWN: return GUID_SawtoothDown;
-    case K::SPRING: return GUID_Spring;
-    case K::DAMPER: return GUID_Damper;
-    case K::INERTIA: return GUID_Inertia;
-    case K::FRICTION: return GUID_Friction;
-    case K::CUSTOM: return GUID_CustomForce;
-  }
-  return GUID_NULL;
-}
+const char* EffectName(platform::InputEffectKind kind) { return EffectOf(kind).name; }
+const GUID& EffectGuid(platform::InputEffectKind kind) { return *EffectOf(kind).guid; }
 
 bool IsPeriodic(platform::InputEffectKind kind) {
   using K = platform::InputEffectKind;
@@ -96,14 +90,24 @@ DWORD EffectType(const platform::InputEffectSupport& e) {
   using K = platform::InputEffectKind;
   DWORD type = 0;
   switch (e.kind) {
-    case K::CONSTANT: type = DIEFT_CONSTANTFORCE; break;
-    case K::RAMP: type = DIEFT_RAMPFORCE; break;
+    case K::CONSTANT:
+      type = DIEFT_CONSTANTFORCE;
+      break;
+    case K::RAMP:
+      type = DIEFT_RAMPFORCE;
+      break;
     case K::SPRING:
     case K::DAMPER:
     case K::INERTIA:
-    case K::FRICTION: type = DIEFT_CONDITION; break;
-    case K::CUSTOM: type = DIEFT_CUSTOMFORCE; break;
-    default: type = DIEFT_PERIODIC; break;
+    case K::FRICTION:
+      type = DIEFT_CONDITION;
+      break;
+    case K::CUSTOM:
+      type = DIEFT_CUSTOMFORCE;
+      break;
+    default:
+      type = DIEFT_PERIODIC;
+      break;
   }
   if (e.envelope && type != DIEFT_CONDITION) type |= DIEFT_FFATTACK | DIEFT_FFFADE;
   return type;
@@ -124,7 +128,7 @@ DWORD TypeSpecificSize(platform::InputEffectKind kind) {
 struct AxisProps {
   LONG min = 0;
   LONG max = 65535;
-  DWORD deadzone = 0;       // ten-thousandths of the half range
+  DWORD deadzone = 0;  // ten-thousandths of the half range
   DWORD saturation = 10000;
 };
 
@@ -137,7 +141,8 @@ LONG ScaleAxis(std::int16_t raw, LONG min, LONG max, DWORD deadzone, DWORD satur
   std::int64_t magnitude = raw < 0 ? -static_cast<std::int64_t>(raw) : raw;
   if (magnitude > full) magnitude = full;
   const std::int64_t dz = static_cast<std::int64_t>(std::min<DWORD>(deadzone, 10000)) * full / 10000;
-  const std::int64_t sat = std::max<std::int64_t>(static_cast<std::int64_t>(std::min<DWORD>(saturation, 10000)) * full / 10000, dz);
+  const std::int64_t sat =
+      std::max<std::int64_t>(static_cast<std::int64_t>(std::min<DWORD>(saturation, 10000)) * full / 10000, dz);
   std::int64_t scaled;  // 0..full
   if (magnitude <= dz) {
     scaled = 0;
@@ -163,15 +168,24 @@ LONG ScaleAxis(std::int16_t raw, LONG min, LONG max, DWORD deadzone, DWORD satur
 
 DWORD HatToPov(BYTE hat) {
   switch (hat & 0x0F) {
-    case platform::TEST_HAT_UP: return 0;
-    case platform::TEST_HAT_UP | platform::TEST_HAT_RIGHT: return 4500;
-    case platform::TEST_HAT_RIGHT: return 9000;
-    case platform::TEST_HAT_DOWN | platform::TEST_HAT_RIGHT: return 13500;
-    case platform::TEST_HAT_DOWN: return 18000;
-    case platform::TEST_HAT_DOWN | platform::TEST_HAT_LEFT: return 22500;
-    case platform::TEST_HAT_LEFT: return 27000;
-    case platform::TEST_HAT_UP | platform::TEST_HAT_LEFT: return 31500;
-    default: return 0xFFFFFFFFu;
+    case platform::TEST_HAT_UP:
+      return 0;
+    case platform::TEST_HAT_UP | platform::TEST_HAT_RIGHT:
+      return 4500;
+    case platform::TEST_HAT_RIGHT:
+      return 9000;
+    case platform::TEST_HAT_DOWN | platform::TEST_HAT_RIGHT:
+      return 13500;
+    case platform::TEST_HAT_DOWN:
+      return 18000;
+    case platform::TEST_HAT_DOWN | platform::TEST_HAT_LEFT:
+      return 22500;
+    case platform::TEST_HAT_LEFT:
+      return 27000;
+    case platform::TEST_HAT_UP | platform::TEST_HAT_LEFT:
+      return 31500;
+    default:
+      return 0xFFFFFFFFu;
   }
 }
 
@@ -190,8 +204,8 @@ platform::HapticEffect ToHaptic(platform::InputEffectKind kind, const platform::
                                 DWORD buttonOfTrigger) {
   platform::HapticEffect h;
   h.kind = kind;
-  const std::int64_t gain = static_cast<std::int64_t>(std::min<DWORD>(p.gain, 10000)) *
-                            std::min<DWORD>(deviceGain, 10000) / 10000;
+  const std::int64_t gain =
+      static_cast<std::int64_t>(std::min<DWORD>(p.gain, 10000)) * std::min<DWORD>(deviceGain, 10000) / 10000;
   h.lengthMs = p.duration == INFINITE ? 0xFFFFFFFFu : p.duration / 1000;
   h.axes = static_cast<std::int32_t>(p.axes.size());
   if (p.flags & DIEFF_POLAR) {
@@ -279,9 +293,9 @@ std::vector<Object> BuildObjects(const DeviceDesc& d) {
       }
       const int buttons = std::min(d.buttons, MAX_BUTTONS);
       for (int i = 0; i < buttons; ++i) {
-        out.push_back({GUID_Button, DIJOFS_BUTTON(i), DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(i) |
-                       (ff ? DIDFT_FFEFFECTTRIGGER : 0), ff ? DIDOI_FFEFFECTTRIGGER : 0,
-                       "Button " + std::to_string(i + 1)});
+        out.push_back({GUID_Button, DIJOFS_BUTTON(i),
+                       DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(i) | (ff ? DIDFT_FFEFFECTTRIGGER : 0),
+                       ff ? DIDOI_FFEFFECTTRIGGER : 0, "Button " + std::to_string(i + 1)});
       }
       const int hats = std::min(d.hats, MAX_HATS);
       for (int i = 0; i < hats; ++i) {
@@ -323,8 +337,12 @@ void FillDeviceInstance(const DeviceDesc& d, DIDEVICEINSTANCEA* out) {
   if (!d.effects.empty()) out->guidFFDriver = StableGuid("force feedback driver", 0);
   out->wUsagePage = 1;  // generic desktop
   switch (d.kind) {
-    case DeviceKind::KEYBOARD: out->wUsage = 6; break;
-    case DeviceKind::MOUSE: out->wUsage = 2; break;
+    case DeviceKind::KEYBOARD:
+      out->wUsage = 6;
+      break;
+    case DeviceKind::MOUSE:
+      out->wUsage = 2;
+      break;
     case DeviceKind::JOYSTICK:
       out->wUsage = GET_DIDEVICE_SUBTYPE(d.devType) == DIDEVTYPEJOYSTICK_GAMEPAD ? 5 : 4;
       break;
@@ -641,8 +659,7 @@ class Device final : public IDirectInputDevice2A {
     const DWORD access = flags & (DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE);
     const DWORD when = flags & (DISCL_FOREGROUND | DISCL_BACKGROUND);
     if ((access != DISCL_EXCLUSIVE && access != DISCL_NONEXCLUSIVE) ||
-        (when != DISCL_FOREGROUND && when != DISCL_BACKGROUND) ||
-        (flags & ~(access | when)) != 0) {
+        (when != DISCL_FOREGROUND && when != DISCL_BACKGROUND) || (flags & ~(access | when)) != 0) {
       return DIERR_INVALIDPARAM;
     }
     if ((window != nullptr || flags != (DISCL_NONEXCLUSIVE | DISCL_BACKGROUND)) && !IsWindow(window)) {
@@ -673,8 +690,7 @@ class Device final : public IDirectInputDevice2A {
 
   HRESULT RunControlPanel(HWND, DWORD) override { return DI_OK; }
 
-  HRESULT CreateEffect(REFGUID effect, const DIEFFECT* params, IDirectInputEffect** out,
-                       IUnknownLike* outer) override;
+  HRESULT CreateEffect(REFGUID effect, const DIEFFECT* params, IDirectInputEffect** out, IUnknownLike* outer) override;
 
   HRESULT EnumEffects(LPDIENUMEFFECTSCALLBACKA callback, void* ref, DWORD effectType) override {
     if (callback == nullptr) return DIERR_INVALIDPARAM;
@@ -1016,7 +1032,8 @@ class Effect final : public IDirectInputEffect {
   HRESULT Store(const DIEFFECT* effect, DWORD flags) {
     if (effect == nullptr || effect->dwSize != sizeof(DIEFFECT)) return DIERR_INVALIDPARAM;
     platform::EffectParams p = params_;
-    p.flags = (p.flags & ~(DIEFF_OBJECTIDS | DIEFF_OBJECTOFFSETS)) | (effect->dwFlags & (DIEFF_OBJECTIDS | DIEFF_OBJECTOFFSETS));
+    p.flags = (p.flags & ~(DIEFF_OBJECTIDS | DIEFF_OBJECTOFFSETS)) |
+              (effect->dwFlags & (DIEFF_OBJECTIDS | DIEFF_OBJECTOFFSETS));
     if (flags & DIEP_DURATION) p.duration = effect->dwDuration;
     if (flags & DIEP_SAMPLEPERIOD) p.samplePeriod = effect->dwSamplePeriod;
     if (flags & DIEP_GAIN) {

@@ -285,7 +285,7 @@ extern const DIDATAFORMAT c_dfDIJoystick;  // DIJOYSTATE
 struct DIMOUSESTATE {
   LONG lX;  // relative motion since the last read
   LONG lY;
-  LONG lZ;  // wheel, 120 per notch
+  LONG lZ;             // wheel, 120 per notch
   BYTE rgbButtons[4];  // 0x80 while down
 };
 static_assert(sizeof(DIMOUSESTATE) == 16);
@@ -298,7 +298,7 @@ struct DIJOYSTATE {
   LONG lRy;
   LONG lRz;
   LONG rglSlider[2];
-  DWORD rgdwPOV[4];  // hundredths of a degree clockwise from forward; 0xFFFFFFFF centred
+  DWORD rgdwPOV[4];     // hundredths of a degree clockwise from forward; 0xFFFFFFFF centred
   BYTE rgbButtons[32];  // 0x80 while down
 };
 static_assert(sizeof(DIJOYSTATE) == 80);

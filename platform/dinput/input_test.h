@@ -46,10 +46,10 @@ struct InputEffectSupport {
 // components as given.
 struct HapticEffect {
   InputEffectKind kind = InputEffectKind::SINE;
-  std::uint32_t lengthMs = 0;  // 0xFFFFFFFF for ever
+  std::uint32_t lengthMs = 0;      // 0xFFFFFFFF for ever
   std::uint8_t directionType = 1;  // 0 polar, 1 Cartesian, 2 spherical
   std::int32_t direction[3] = {};
-  std::int32_t axes = 0;  // axes the effect acts on
+  std::int32_t axes = 0;            // axes the effect acts on
   std::uint16_t triggerButton = 0;  // 0: none, else button number + 1
   std::uint16_t triggerIntervalMs = 0;
   // Periodic effects.
@@ -97,16 +97,16 @@ constexpr BYTE TEST_HAT_LEFT = 8;
 
 // Operations that the test can make fail.
 enum class TestInputFailure {
-  CREATE,           // DirectInputCreateA
-  ENUM_DEVICES,     // IDirectInput::EnumDevices
-  CREATE_DEVICE,    // IDirectInput::CreateDevice
-  QUERY_DEVICE2,    // QueryInterface for IDirectInputDevice2 (gives no interface)
-  ENUM_OBJECTS,     // IDirectInputDevice::EnumObjects
-  ACQUIRE,          // IDirectInputDevice::Acquire
-  GET_CAPABILITIES, // IDirectInputDevice::GetCapabilities
-  SET_RANGE,        // SetProperty DIPROP_RANGE
-  SET_DEADZONE,     // SetProperty DIPROP_DEADZONE
-  CREATE_EFFECT,    // IDirectInputDevice2::CreateEffect
+  CREATE,            // DirectInputCreateA
+  ENUM_DEVICES,      // IDirectInput::EnumDevices
+  CREATE_DEVICE,     // IDirectInput::CreateDevice
+  QUERY_DEVICE2,     // QueryInterface for IDirectInputDevice2 (gives no interface)
+  ENUM_OBJECTS,      // IDirectInputDevice::EnumObjects
+  ACQUIRE,           // IDirectInputDevice::Acquire
+  GET_CAPABILITIES,  // IDirectInputDevice::GetCapabilities
+  SET_RANGE,         // SetProperty DIPROP_RANGE
+  SET_DEADZONE,      // SetProperty DIPROP_DEADZONE
+  CREATE_EFFECT,     // IDirectInputDevice2::CreateEffect
   COUNT
 };
 
@@ -172,7 +172,7 @@ struct HapticCall {
   TestInputDevice device;
   HapticCallKind kind;
   int effectId;
-  HapticEffect effect;  // UPLOAD and UPDATE
+  HapticEffect effect;       // UPLOAD and UPDATE
   std::uint32_t iterations;  // RUN
 };
 

@@ -1,6 +1,8 @@
 // The controller at start-up: device choice, control bindings, axis range and
 // dead zone, force-feedback effects, and App::InitDevices end to end, on the
 // test input backend and on SDL's virtual joystick.
+#include "platform/dinput/input_test.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 #include "engine/app.h"
 #include "engine/input_devices.h"
 #include "engine/system.h"
-#include "platform/dinput/input_test.h"
 #include "platform/win32/msgbox.h"
 #include "tests/engine/program_fixture.h"
 
@@ -57,9 +58,9 @@ class InputTest : public kelvtest::ProgramTest {
 TEST_F(InputTest, DeviceChoiceAndFallback) {
   struct Case {
     std::optional<DWORD> diDevice, inputDevice;
-    std::uint32_t index;      // g_InputDeviceIndex
-    std::uint8_t joystick;    // g_JoystickInput
-    std::uint32_t appIndex;   // the App's device index
+    std::uint32_t index;     // g_InputDeviceIndex
+    std::uint8_t joystick;   // g_JoystickInput
+    std::uint32_t appIndex;  // the App's device index
   };
   const Case cases[] = {
       {std::nullopt, std::nullopt, 0, 0, 0},
@@ -387,9 +388,9 @@ TEST_F(InputTest, InitDevicesInItsOrder) {
   CreateWindow();
   DeviceLog().clear();
   ASSERT_TRUE(g_App.InitDevices());
-  EXPECT_EQ(DeviceLog(), (std::vector<std::string>{"Renderer::Open 640x480", "Cursor::SetDirectInput DirectInput",
-                                                   "Cursor::Create", "Cursor::SetAcquired 1",
-                                                   "Renderer::AssignTextureSizeClasses 1"}));
+  EXPECT_EQ(DeviceLog(),
+            (std::vector<std::string>{"Renderer::Open 640x480", "Cursor::SetDirectInput DirectInput", "Cursor::Create",
+                                      "Cursor::SetAcquired 1", "Renderer::AssignTextureSizeClasses 1"}));
   EXPECT_EQ(g_AppReady, 1);
   ASSERT_NE(g_DirectInput, nullptr);
   ASSERT_NE(g_InputDevice, nullptr);
@@ -449,8 +450,7 @@ TEST_F(InputTest, NoDeviceAtAllEndsStartUp) {
 
 TEST_F(InputTest, AJoystickUnpluggedDuringTheGame) {
   platform::AddTestKeyboard();
-  platform::TestInputDevice wheel =
-      platform::AddTestJoystick({.name = "Wheel", .effects = {{InputEffectKind::SINE}}});
+  platform::TestInputDevice wheel = platform::AddTestJoystick({.name = "Wheel", .effects = {{InputEffectKind::SINE}}});
   SetDword("DIDevice", 1);
   SetDword("InputDevice", 1);
   ASSERT_TRUE(InitDevices());

@@ -48,14 +48,15 @@ struct Enumerated {
 
 std::vector<Enumerated> Enumerate(IDirectInputA* di, DWORD type = 0, DWORD flags = DIEDFL_ATTACHEDONLY) {
   std::vector<Enumerated> out;
-  EXPECT_EQ(di->EnumDevices(
-                type,
-                [](const DIDEVICEINSTANCEA* d, void* ref) -> BOOL {
-                  static_cast<std::vector<Enumerated>*>(ref)->push_back({d->tszProductName, d->guidInstance, d->dwDevType});
-                  return DIENUM_CONTINUE;
-                },
-                &out, flags),
-            DI_OK);
+  EXPECT_EQ(
+      di->EnumDevices(
+          type,
+          [](const DIDEVICEINSTANCEA* d, void* ref) -> BOOL {
+            static_cast<std::vector<Enumerated>*>(ref)->push_back({d->tszProductName, d->guidInstance, d->dwDevType});
+            return DIENUM_CONTINUE;
+          },
+          &out, flags),
+      DI_OK);
   return out;
 }
 
@@ -68,7 +69,7 @@ struct ObjectRow {
 
 std::string TypeName(const GUID& g) {
   const std::pair<const GUID*, const char*> names[] = {
-      {&GUID_XAxis, "X"},   {&GUID_YAxis, "Y"},   {&GUID_ZAxis, "Z"},     {&GUID_RxAxis, "Rx"},
+      {&GUID_XAxis, "X"},   {&GUID_YAxis, "Y"},   {&GUID_ZAxis, "Z"},       {&GUID_RxAxis, "Rx"},
       {&GUID_RyAxis, "Ry"}, {&GUID_RzAxis, "Rz"}, {&GUID_Slider, "Slider"}, {&GUID_Button, "Button"},
       {&GUID_POV, "POV"},   {&GUID_Key, "Key"}};
   for (auto [guid, name] : names) {
@@ -150,8 +151,9 @@ TEST_F(DInputTest, EnumeratesKeyboardsThenJoysticksThenMice) {
   EXPECT_EQ(ff[0].name, "Wheel");
 
   int calls = 0;
-  EXPECT_EQ(di_->EnumDevices(0, [](const DIDEVICEINSTANCEA*, void* ref) -> BOOL { return ++*static_cast<int*>(ref) < 2; },
-                             &calls, DIEDFL_ATTACHEDONLY),
+  EXPECT_EQ(di_->EnumDevices(
+                0, [](const DIDEVICEINSTANCEA*, void* ref) -> BOOL { return ++*static_cast<int*>(ref) < 2; }, &calls,
+                DIEDFL_ATTACHEDONLY),
             DI_OK);
   EXPECT_EQ(calls, 2);
 }
@@ -199,13 +201,13 @@ TEST_F(DInputTest, KeyboardObjectsAreEveryKeyInCodeOrder) {
 }
 
 TEST_F(DInputTest, JoystickObjectsAreAxesButtonsThenHats) {
-  platform::AddTestJoystick({.name = "Stick", .axes = 8, .buttons = 2, .hats = 2, .effects = {{InputEffectKind::SINE}}});
+  platform::AddTestJoystick(
+      {.name = "Stick", .axes = 8, .buttons = 2, .hats = 2, .effects = {{InputEffectKind::SINE}}});
   Ref<IDirectInputDevice2A> stick(Open(InstanceOf("Stick")));
   std::vector<ObjectRow> expected = {
-      {"X", 0, "X Axis"},          {"Y", 4, "Y Axis"},          {"Z", 8, "Z Axis"},
-      {"Rx", 12, "X Rotation"},    {"Ry", 16, "Y Rotation"},    {"Rz", 20, "Z Rotation"},
-      {"Slider", 24, "Slider 1"},  {"Slider", 28, "Slider 2"},  {"Button", 48, "Button 1"},
-      {"Button", 49, "Button 2"},  {"POV", 32, "Hat Switch 1"}, {"POV", 36, "Hat Switch 2"},
+      {"X", 0, "X Axis"},         {"Y", 4, "Y Axis"},         {"Z", 8, "Z Axis"},          {"Rx", 12, "X Rotation"},
+      {"Ry", 16, "Y Rotation"},   {"Rz", 20, "Z Rotation"},   {"Slider", 24, "Slider 1"},  {"Slider", 28, "Slider 2"},
+      {"Button", 48, "Button 1"}, {"Button", 49, "Button 2"}, {"POV", 32, "Hat Switch 1"}, {"POV", 36, "Hat Switch 2"},
   };
   EXPECT_EQ(Objects(stick.p), expected);
   EXPECT_EQ(Objects(stick.p, DIDFT_BUTTON).size(), 2u);
@@ -263,9 +265,9 @@ TEST_F(DInputTest, JoystickAxesFollowTheirRangeAndDeadZone) {
       {0, 0, 0, 32767},
       {32767, 10000, 10000, 65535},
       {-32768, -10000, -10000, 0},
-      {6553, 0, 1999, 39320},              // inside the dead zone on X
+      {6553, 0, 1999, 39320},  // inside the dead zone on X
       {-6553, 0, -1999, 26214},
-      {19661, 5000, 6000, 52428},          // half way between the dead zone and the end
+      {19661, 5000, 6000, 52428},  // half way between the dead zone and the end
       {-19661, -5000, -6000, 13106},
   };
   for (const Case& c : cases) {
@@ -310,9 +312,14 @@ TEST_F(DInputTest, JoystickHatsAndButtons) {
   Ready(stick.p, c_dfDIJoystick);
   using namespace platform;
   const std::pair<BYTE, DWORD> hats[] = {
-      {TEST_HAT_CENTRED, 0xFFFFFFFFu}, {TEST_HAT_UP, 0},        {TEST_HAT_UP | TEST_HAT_RIGHT, 4500},
-      {TEST_HAT_RIGHT, 9000},          {TEST_HAT_DOWN, 18000},  {TEST_HAT_DOWN | TEST_HAT_LEFT, 22500},
-      {TEST_HAT_LEFT, 27000},          {TEST_HAT_UP | TEST_HAT_LEFT, 31500},
+      {TEST_HAT_CENTRED, 0xFFFFFFFFu},
+      {TEST_HAT_UP, 0},
+      {TEST_HAT_UP | TEST_HAT_RIGHT, 4500},
+      {TEST_HAT_RIGHT, 9000},
+      {TEST_HAT_DOWN, 18000},
+      {TEST_HAT_DOWN | TEST_HAT_LEFT, 22500},
+      {TEST_HAT_LEFT, 27000},
+      {TEST_HAT_UP | TEST_HAT_LEFT, 31500},
   };
   platform::SetTestButton(j, 2, true);
   for (auto [position, pov] : hats) {
@@ -482,15 +489,28 @@ struct Jolt {
   LONG direction[2] = {0, -1};
   DIENVELOPE envelope{sizeof(DIENVELOPE), 10000, 0, 10000, 0};
   DIPERIODIC periodic{10000, 0, 18000, 150000};
-  DIEFFECT effect{sizeof(DIEFFECT), DIEFF_CARTESIAN | DIEFF_OBJECTOFFSETS, 150000, 0, 5000, DIEB_NOTRIGGER, 0, 2,
-                  axes, direction, &envelope, sizeof(DIPERIODIC), &periodic};
+  DIEFFECT effect{sizeof(DIEFFECT),
+                  DIEFF_CARTESIAN | DIEFF_OBJECTOFFSETS,
+                  150000,
+                  0,
+                  5000,
+                  DIEB_NOTRIGGER,
+                  0,
+                  2,
+                  axes,
+                  direction,
+                  &envelope,
+                  sizeof(DIPERIODIC),
+                  &periodic};
 };
 
 TEST_F(DInputTest, EffectListNamesWhatTheDeviceCanPlay) {
   platform::AddTestJoystick({.name = "Plain"});
   platform::AddTestJoystick({.name = "Square",
-                             .effects = {{InputEffectKind::CONSTANT}, {InputEffectKind::SQUARE, false},
-                                         {InputEffectKind::SINE}, {InputEffectKind::SPRING}}});
+                             .effects = {{InputEffectKind::CONSTANT},
+                                         {InputEffectKind::SQUARE, false},
+                                         {InputEffectKind::SINE},
+                                         {InputEffectKind::SPRING}}});
   Ref<IDirectInputDevice2A> plain(Open(InstanceOf("Plain")));
   Ref<IDirectInputDevice2A> square(Open(InstanceOf("Square")));
   EXPECT_TRUE(Effects(plain.p).empty());
@@ -518,8 +538,7 @@ TEST_F(DInputTest, EffectListNamesWhatTheDeviceCanPlay) {
 }
 
 TEST_F(DInputTest, EffectsReachTheDeviceWithDirectionAndGain) {
-  platform::TestInputDevice j =
-      platform::AddTestJoystick({.name = "Stick", .effects = {{InputEffectKind::SQUARE}}});
+  platform::TestInputDevice j = platform::AddTestJoystick({.name = "Stick", .effects = {{InputEffectKind::SQUARE}}});
   Ref<IDirectInputDevice2A> stick(Open(InstanceOf("Stick")));
   Jolt jolt;
   Ref<IDirectInputEffect> effect;
@@ -536,7 +555,8 @@ TEST_F(DInputTest, EffectsReachTheDeviceWithDirectionAndGain) {
   wc.lpfnWndProc = DefWindowProcA;
   wc.lpszClassName = "QDVCLASS";
   RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, "QDVCLASS", "", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+  HWND window =
+      CreateWindowExA(0, "QDVCLASS", "", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
   ASSERT_EQ(stick->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_BACKGROUND), DI_OK);
   Ready(stick.p, c_dfDIJoystick);
   platform::ClearInputRecords();

@@ -298,9 +298,9 @@ class CursorPictureTest : public kelvtest::GameRootTest {
   // The main window and the renderer at 640x480 with a front-end scene's
   // states and key colour; false where there is no OpenGL (the test skips).
   bool Open() {
-    g_MainWindow = CreateWindowExA(0, "CURSORTEST", "Kelvarro", WS_POPUP | WS_VISIBLE, 0, 0,
-                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                   nullptr, nullptr);
+    g_MainWindow =
+        CreateWindowExA(0, "CURSORTEST", "Kelvarro", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
     if (!g_MainWindow) return false;
     g_ScreenWidth = 640;
     g_ScreenHeight = 480;

@@ -5,6 +5,7 @@
 #include "engine/cd_audio.h"
 #include "engine/cursor.h"
 #include "engine/display.h"
+#include "engine/input_devices.h"
 #include "engine/mixer.h"
 #include "engine/renderer.h"
 #include "engine/scene/scene.h"
@@ -134,8 +135,9 @@ App::~App() {
     }
     g_Mixer.Close();
   }
-  // The input and sound devices are released here by their modules.
+  ReleaseInputDevices();
   ReleaseSoundDevice();
+  ReleaseForceEffects();
   // Whatever way the program ended, the AutoRun policy goes back.
   RestoreAutoRunOnce();
 }
@@ -174,9 +176,12 @@ bool App::CreateMainWindow() {
 
 bool App::InitDevices() {
   if (!g_Renderer.Open()) return false;
-  // DirectInput with the controller, the mouse cursor, DirectSound and the
-  // network objects start here, in this order, as their modules arrive.
+  if (!InitInputDevices()) return false;
+  // The cursor is a convenience: without it the game goes on.
+  g_Cursor.SetDirectInput(g_DirectInput);
+  if (g_Cursor.Create(hwnd)) g_Cursor.SetAcquired(true);
   InitSoundDevice(hwnd);
+  // The network objects start here as their module arrives.
   g_Renderer.AssignTextureSizeClasses(1);
   g_AppReady = 1;
   return true;

@@ -36,6 +36,8 @@ enum SavedMixerLine {
   SAVED_MIXER_COUNT
 };
 
+struct GUID;
+
 class App {
  public:
   App();
@@ -51,6 +53,21 @@ class App {
   bool LoadSceneTable(const char* path);
   // Sends MSG_CLOSE_REQUEST to the main window (handled before returning).
   void RequestClose();
+
+  // The controller, its bindings and its force-feedback effects
+  // (engine/input_devices.cpp). InitInputDevices runs the input steps of
+  // InitDevices, from DirectInput to the bound controls.
+  bool InitInputDevices();
+  bool EnumInputDevices();
+  bool LoadControlBindings();
+  void ValidateControlBindings();
+  void SetDefaultKeyboardBindings();
+  void SetDefaultJoystickBindings();
+  bool SetupBoundControls();
+  void CreateForceEffects();
+  // The index of the n-th object (from 0) of g_InputObjects of that type; 0
+  // when there is none.
+  std::uint32_t FindInputObject(const GUID& type, std::uint8_t n);
 
   HINSTANCE hInstance = nullptr;
   HWND hwnd = nullptr;

@@ -41,7 +41,35 @@ std::vector<std::string> Texts(int language) {
   return {"Kelvarro", kLanguages[language], "Single race", "Championship", "Multiplayer", "Options", "Quit"};
 }
 
+// The arrow: a triangle from the hot spot with a short tail; 0 outside, 1 on
+// its black border, 2 inside.
+int Arrow(int x, int y) {
+  auto inside = [](int px, int py) {
+    const bool head = px >= 0 && py >= 0 && px <= py && px + py / 2 <= 15 && py <= 21;
+    const bool tail = px >= 5 && px <= 9 && py >= 12 && py <= 27 && py - px >= 10;
+    return head || tail;
+  };
+  if (!inside(x, y)) return 0;
+  return inside(x - 1, y) && inside(x + 1, y) && inside(x, y - 1) && inside(x, y + 1) ? 2 : 1;
+}
+
 }  // namespace
+
+Bytes CursorPointerTex() {
+  return BuildTex(32, 32, [](int x, int y) {
+    switch (Arrow(x, y)) {
+      case 2: return Rgb{255, 255, 255};
+      case 1: return Rgb{0, 0, 0};
+      default: return Rgb{250, 0, 200};
+    }
+  });
+}
+
+Bytes CursorShadowTex() {
+  return BuildTex(32, 32, [](int x, int y) {
+    return Arrow(x - 3, y - 3) != 0 ? Rgb{110, 110, 110} : Rgb{255, 255, 255};
+  });
+}
 
 bool WriteDataSet(const std::string& root) {
   const std::filesystem::path data = std::filesystem::path(root) / "DATA";
@@ -52,6 +80,8 @@ bool WriteDataSet(const std::string& root) {
   ui.push_back({"DLGBKG.TEX", Ramp(256, 256, {20, 30, 60}, {90, 140, 220})});
   ui.push_back({"_FLAGS.TEX", KeyedSquares(128, 64, {230, 230, 40})});
   ui.push_back({"_FONT1.TEX", KeyedSquares(256, 256, {255, 255, 255})});
+  ui.push_back({"_CUROBJ.TEX", CursorPointerTex()});
+  ui.push_back({"_CURSHD.TEX", CursorShadowTex()});
 
   const std::vector<BbfMember> misc = {{"SKY.TEX", Ramp(256, 128, {120, 170, 230}, {250, 250, 255})}};
   const std::vector<BbfMember> track = {{"_PANELS.TEX", KeyedSquares(128, 128, {200, 60, 30})},

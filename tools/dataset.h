@@ -6,7 +6,15 @@
 
 #include <string>
 
+#include "tools/bytes.h"
+
 namespace kelvdata {
+
+// The mouse cursor's two 32 x 32 pictures: an arrow on the front end's key
+// colour (DATA\UI\_CUROBJ.TEX) and its grey shadow, three pixels down and
+// to the right, on white (DATA\UI\_CURSHD.TEX).
+Bytes CursorPointerTex();
+Bytes CursorShadowTex();
 
 // Writes the data set under `root` (DATA\UI.BBF, DATA\MISC.BBF,
 // DATA\TRACK.BBF, DATA\QDV.BIN, SOUNDS\*.SFX). False when a file cannot be

@@ -1,16 +1,8 @@
 // The devices whose modules have not arrived yet, as a machine without them
-// would have them: no CD drive, no mixer, no mouse cursor. The program runs
-// silently and without a pointer until the real modules replace this file.
+// would have them: no CD drive, no mixer. The program runs silently until the
+// real modules replace this file.
 #include "engine/cd_audio.h"
-#include "engine/cursor.h"
 #include "engine/mixer.h"
-
-Cursor::Cursor() {}
-void Cursor::SetAcquired(bool) {}
-void Cursor::FreeTextures() {}
-bool Cursor::ReloadTextures() { return true; }
-void Cursor::SetClipRect(int, int, int, int, bool) {}
-void Cursor::Release() {}
 
 CdAudio::CdAudio() {}
 bool CdAudio::Open() { return false; }

@@ -135,6 +135,7 @@ TEST_F(AppTest, StartsWithoutAnyRegistryValues) {
   EXPECT_EQ(DeviceLog(), (Log{"CdAudio::Open", "Mixer::Open", "GameController::Command 81 0 0 'NULL'",
                               "GameController::Command 40 0 0 ''", "GameController::Command 40 1 0 ''",
                               "GameController::Command 40 2 0 ''", "Renderer::Open 640x480",
+                              "Cursor::SetDirectInput DirectInput", "Cursor::Create", "Cursor::SetAcquired 1",
                               "Renderer::AssignTextureSizeClasses 1", "ui scene made",
                               "GameController::ClearRaceScene", "GameController::SetUiScene",
                               "Renderer::SetDefaultStates", "ui scene Load SCENE27.SCN"}));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/app.h"
+#include "engine/archive.h"
 #include "engine/cd_audio.h"
 #include "engine/display.h"
 #include "engine/program_objects.h"
@@ -15,6 +16,8 @@
 #include "race/race/race_scene.h"
 #include "race/race_install.h"
 #include "tests/engine/program_fixture.h"
+#include "tools/bbf.h"
+#include "tools/qdv.h"
 
 namespace {
 
@@ -29,6 +32,9 @@ class MinimalScenesTest : public kelvtest::ProgramTest {
     InstallFrontEnd();
     InstallRace();
     ConstructProgramObjects();
+    // The front end's scene files so far only have to exist.
+    Put("DATA/UI.BBF", kelvdata::BuildBbf({{"SCENE27.SCN", {0}}}));
+    ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
   }
   void TearDown() override {
     Exit();
@@ -36,11 +42,21 @@ class MinimalScenesTest : public kelvtest::ProgramTest {
     ProgramTest::TearDown();
   }
 
+  // A table of `count` front-end scenes named as the data set names them,
+  // with scene 10 a race.
+  void LoadGameTable(std::uint32_t count) {
+    std::vector<kelvdata::QdvEntry> entries;
+    for (std::uint32_t i = 0; i < count; ++i)
+      entries.push_back({i == 10 ? 1u : 0u, "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN", 0});
+    Put("DATA/QDV.BIN", kelvdata::BuildQdv(entries));
+    ASSERT_TRUE(g_App.LoadSceneTable("DATA\\QDV.BIN"));
+  }
+
   ProgramObject saved_[PROGRAM_OBJECT_COUNT];
 };
 
 TEST_F(MinimalScenesTest, AreMadeStartedRunAndDeleted) {
-  LoadTable(40, {10});
+  LoadGameTable(40);
   CreateWindow();
   g_GameWidth = 640;
   g_GameHeight = 480;
@@ -67,9 +83,17 @@ TEST_F(MinimalScenesTest, AreMadeStartedRunAndDeleted) {
   EXPECT_EQ(g_GameController.raceScene, nullptr);
 }
 
+TEST_F(MinimalScenesTest, AFrontEndSceneWithoutItsFileFailsToLoad) {
+  LoadGameTable(40);
+  CreateWindow();
+  ASSERT_TRUE(g_Renderer.Open());
+  EXPECT_FALSE(CreateScene(28));
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"File error opening ui data.\nPlease reinstall Kelvarro."}));
+}
+
 TEST_F(MinimalScenesTest, ARaceStopsTheMusic) {
   kelvtest::Devices().cdPresent = true;
-  LoadTable(40, {10});
+  LoadGameTable(40);
   CreateWindow();
   g_GameWidth = 640;
   g_GameHeight = 480;

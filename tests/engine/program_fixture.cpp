@@ -7,6 +7,7 @@
 #include "engine/program_objects.h"
 #include "engine/scene/scene_table.h"
 #include "engine/system.h"
+#include "platform/dinput/input_test.h"
 #include "platform/win32/msgbox.h"
 #include "platform/win32/timer.h"
 #include "platform/win32/window.h"
@@ -91,6 +92,10 @@ void ProgramTest::SetUp() {
   platform::UseTestWindowing(true);
   platform::UseTestSound(true);
   platform::UseTestTime(1000);
+  // A keyboard and a mouse, as every machine has.
+  platform::UseTestInput(true);
+  platform::AddTestKeyboard();
+  platform::AddTestMouse();
   ResetDevices();
 
   // The program's globals as a fresh process has them.
@@ -131,6 +136,7 @@ void ProgramTest::TearDown() {
   InstallFrontEndServices(nullptr);
   InstallRaceServices(nullptr);
   platform::UseTestWindowing(false);
+  platform::UseTestInput(false);
   platform::UseRealTime();
   GameRootTest::TearDown();
 }

@@ -137,6 +137,16 @@ void TextureManager::ClearNames() { Log("TextureManager::ClearNames"); }
 
 Cursor::Cursor() {}
 
+bool Cursor::SetDirectInput(IDirectInputA* directInput) {
+  Log(std::string("Cursor::SetDirectInput ") + (directInput != nullptr ? "DirectInput" : "null"));
+  return directInput != nullptr;
+}
+
+bool Cursor::Create(HWND) {
+  Log("Cursor::Create");
+  return !Devices().cursorCreateFails;
+}
+
 void Cursor::SetAcquired(bool on) { Log("Cursor::SetAcquired " + Flag(on)); }
 
 void Cursor::FreeTextures() { Log("Cursor::FreeTextures"); }

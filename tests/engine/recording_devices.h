@@ -25,6 +25,7 @@ struct DeviceScript {
   bool reloadFails = false;
   // Cursor
   bool cursorReloadFails = false;
+  bool cursorCreateFails = false;
   // CD audio and mixer
   bool cdPresent = false;
   bool mixerPresent = false;

@@ -108,7 +108,7 @@ bool UvAnimation::Load(const char* fileName) {
         ok = r.F32(&key.u) && r.F32(&key.v);
         key.u = key.u * sScale;
         key.v = key.v * tScale;
-        ok = ok && std::isfinite(key.u) && std::isfinite(key.v);
+        ok = ok && SaneFloat(key.u) && SaneFloat(key.v);
       }
     }
     if (!ok) {

@@ -10,6 +10,14 @@
 #include "engine/maths.h"
 #include "engine/stream.h"
 
+// The largest magnitude a float of a data file may have. Nothing in a model
+// comes near it, and products of values below it cannot overflow on their
+// way through the key interpolation and the transform.
+constexpr float DATA_FLOAT_LIMIT = 1.0e9f;
+
+// False for NaNs, infinities and magnitudes above DATA_FLOAT_LIMIT.
+inline bool SaneFloat(float f) { return std::fabs(f) <= DATA_FLOAT_LIMIT; }
+
 class DataReader {
  public:
   // Create right after opening: the file ends Size() bytes after the current
@@ -46,13 +54,13 @@ class DataReader {
            static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
     return true;
   }
-  // Refuses infinities and NaNs: nothing in the data files needs them and
-  // they would reach integer conversions and the rasteriser.
+  // Refuses what SaneFloat refuses: such values would reach integer
+  // conversions and the rasteriser as NaNs.
   bool F32(float* out) {
     std::uint32_t u;
     if (!U32(&u)) return false;
     std::memcpy(out, &u, 4);
-    return std::isfinite(*out);
+    return SaneFloat(*out);
   }
   bool Matrix(Matrix4* out) {
     for (float& e : out->m) {

@@ -75,7 +75,7 @@ bool LitMesh::Load(Stream* stream, bool lit, bool withBox) {
         float f[9];
         for (int k = 0; k < 9; ++k) {
           f[k] = FloatAt(p + k * 4);
-          if (!std::isfinite(f[k])) ok = false;
+          if (!SaneFloat(f[k])) ok = false;
         }
         positions[i] = Vector3(f[0], f[1], f[2]);
         VertexAttribute& a = attributes[i];

@@ -222,6 +222,7 @@ TEST_F(AnimationTest, DamagedFilesAreRefused) {
       {"infinity in a key", mesh([](kelvdata::MeshAnimationFile* f) {
          f->nodeKeys[0][0][0] = std::numeric_limits<float>::infinity();
        })},
+      {"value beyond any model", mesh([](kelvdata::MeshAnimationFile* f) { f->nodeKeys[0][2][12] = 3.0e9f; })},
       {"truncated", [&] {
          Bytes b = mesh([](kelvdata::MeshAnimationFile*) {});
          b.resize(b.size() - 1);

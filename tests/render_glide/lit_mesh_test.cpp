@@ -216,6 +216,7 @@ TEST_F(LitMeshTest, DamagedRecordsAreRefused) {
       {"infinite texture coordinate", record([](LitMeshRecord* r) {
          r->vertices[2].u = std::numeric_limits<float>::infinity();
        }), true},
+      {"position beyond any model", record([](LitMeshRecord* r) { r->vertices[0].x = -2.0e9f; }), true},
       {"NaN in the box", record([&](LitMeshRecord* r) { (*r->box)[5] = nan; }), true},
       {"box cut short", [&] {
          Bytes b = record([](LitMeshRecord*) {});

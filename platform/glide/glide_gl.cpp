@@ -88,6 +88,7 @@
   X(PFNGLUNIFORM2FPROC, glUniform2f)                           \
   X(PFNGLUNIFORM3FPROC, glUniform3f)                           \
   X(PFNGLUNIFORM4FPROC, glUniform4f)                           \
+  X(PFNGLUNIFORM3IPROC, glUniform3i)                           \
   X(PFNGLUNIFORM1FVPROC, glUniform1fv)                         \
   X(PFNGLGENSAMPLERSPROC, glGenSamplers)                       \
   X(PFNGLDELETESAMPLERSPROC, glDeleteSamplers)                 \
@@ -184,8 +185,9 @@ struct Backend {
   GLuint vao = 0, vbo = 0;
   GLsizeiptr vboSize = 0, vboOffset = 0;
   std::map<std::string, Program> programs;
-  GLuint presentProgram = 0, presentVao = 0, gammaTexture = 0;
-  GLint presentFrame = -1, presentGamma = -1;
+  GLuint presentProgram[2] = {0, 0};  // scaled, exact
+  GLuint presentVao = 0, gammaTexture = 0;
+  GLint presentOrigin = -1;
   GammaTable gamma{};
   bool gammaSent = false;
   std::vector<CachedTexture> textures;
@@ -803,13 +805,21 @@ void main() {
 }
 )";
 
-const char* const kPresentFragment = R"(#version 330 core
+// Two variants: EXACT for a window that shows the frame pixel for pixel,
+// else scaled with bilinear filtering.
+const char* const kPresentFragment = R"(
 in vec2 vUV;
 uniform sampler2D uFrame;
 uniform sampler2D uGamma;
+uniform ivec3 uOrigin;  // x, y of the frame in the window, last row
 layout(location = 0) out vec4 oColor;
 void main() {
+#if EXACT
+  ivec2 p = ivec2(gl_FragCoord.xy) - uOrigin.xy;
+  ivec3 c = ivec3(texelFetch(uFrame, ivec2(p.x, uOrigin.z - p.y), 0).rgb * 255.0 + 0.5);
+#else
   ivec3 c = ivec3(texture(uFrame, vUV).rgb * 255.0 + 0.5);
+#endif
   oColor = vec4(texelFetch(uGamma, ivec2(c.r, 0), 0).r, texelFetch(uGamma, ivec2(c.g, 0), 0).g,
                 texelFetch(uGamma, ivec2(c.b, 0), 0).b, 1.0);
 }
@@ -845,14 +855,19 @@ void PresentFrame(Backend& b, const GammaTable& gamma) {
   glDisable(GL_BLEND);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
-  glViewport(0, 0, dw, dh);
-  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
   // Scaled with its aspect kept, centred, black bars around it.
   double scale = std::min(static_cast<double>(dw) / b.width, static_cast<double>(dh) / b.height);
   int vw = static_cast<int>(b.width * scale + 0.5), vh = static_cast<int>(b.height * scale + 0.5);
-  glViewport((dw - vw) / 2, (dh - vh) / 2, vw, vh);
-  glUseProgram(b.presentProgram);
+  int vx = (dw - vw) / 2, vy = (dh - vh) / 2;
+  if (vw != dw || vh != dh) {
+    glViewport(0, 0, dw, dh);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glViewport(vx, vy, vw, vh);
+  bool exact = vw == b.width && vh == b.height;
+  glUseProgram(b.presentProgram[exact ? 1 : 0]);
+  if (exact) glUniform3i(b.presentOrigin, vx, vy, b.height - 1);
   glBindVertexArray(b.presentVao);
   glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
   b.applied.valid = false;
@@ -897,7 +912,7 @@ bool Open(void* sdlWindow, int width, int height) {
   glGenFramebuffers(2, b->fbo);
   glGenRenderbuffers(1, &b->depth);
   glBindRenderbuffer(GL_RENDERBUFFER, b->depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
   bool complete = true;
   for (int i = 0; i < 2; ++i) {
     glBindTexture(GL_TEXTURE_2D, b->color[i]);
@@ -922,11 +937,14 @@ bool Open(void* sdlWindow, int width, int height) {
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 256, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   glBindTexture(GL_TEXTURE_2D, 0);
-  b->presentProgram = Link(kPresentVertex, kPresentFragment);
-  if (b->presentProgram != 0) {
-    glUseProgram(b->presentProgram);
-    glUniform1i(glGetUniformLocation(b->presentProgram, "uFrame"), 6);
-    glUniform1i(glGetUniformLocation(b->presentProgram, "uGamma"), 7);
+  for (int exact = 0; exact < 2; ++exact) {
+    GLuint& p = b->presentProgram[exact];
+    p = Link(kPresentVertex, std::string("#version 330 core\n#define EXACT ") + (exact ? "1" : "0") + kPresentFragment);
+    if (p == 0) continue;
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "uFrame"), 6);
+    glUniform1i(glGetUniformLocation(p, "uGamma"), 7);
+    if (exact) b->presentOrigin = glGetUniformLocation(p, "uOrigin");
   }
   glGenVertexArrays(1, &b->presentVao);
   glGenVertexArrays(1, &b->vao);
@@ -936,7 +954,7 @@ bool Open(void* sdlWindow, int width, int height) {
   b->vboSize = 4 << 20;
   glBufferData(GL_ARRAY_BUFFER, b->vboSize, nullptr, GL_STREAM_DRAW);
   g_backend = b;
-  if (!complete || b->presentProgram == 0) {
+  if (!complete || b->presentProgram[0] == 0 || b->presentProgram[1] == 0) {
     std::fprintf(stderr, "Kelvarro: the OpenGL frame could not be set up\n");
     Close();
     return false;
@@ -965,7 +983,9 @@ void Close() {
   if (b->benchTexture != 0) glDeleteTextures(1, &b->benchTexture);
   if (b->benchVao != 0) glDeleteVertexArrays(1, &b->benchVao);
   if (b->benchVbo != 0) glDeleteBuffers(1, &b->benchVbo);
-  if (b->presentProgram != 0) glDeleteProgram(b->presentProgram);
+  for (GLuint p : b->presentProgram) {
+    if (p != 0) glDeleteProgram(p);
+  }
   glDeleteVertexArrays(1, &b->presentVao);
   glDeleteVertexArrays(1, &b->vao);
   glDeleteBuffers(1, &b->vbo);

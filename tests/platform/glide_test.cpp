@@ -550,6 +550,19 @@ TEST_F(GlidePictureTest, WindowShowsTheFrameScaledWithGammaAndBars) {
   std::filesystem::remove(path);
 }
 
+TEST_F(GlidePictureTest, AWindowOfTheFramesSizeShowsItPixelForPixel) {
+  OPEN_OR_SKIP(OpenWindow(WS_OVERLAPPED | WS_VISIBLE, 320, 240));
+  guGammaCorrectionRGB(1.0f, 1.2f, 2.0f);
+  VertexColourState();
+  grBufferClear(0, 0, 0);
+  Draw({V(0, 0, 0xFFFF0000u), V(320, 0, 0xFF00FF00u), V(0, 240, 0xFF0000FFu)});
+  grBufferSwap(1);
+  platform::Picture shown, window;
+  ASSERT_TRUE(platform::GlideReadFrame(GR_BUFFER_FRONTBUFFER, true, &shown));
+  ASSERT_TRUE(platform::GlideReadWindow(&window));
+  EXPECT_TRUE(kelvtest::SamePicture(shown, window, 0));
+}
+
 TEST_F(GlidePictureTest, PixelCounterCountsWhatWasWritten) {
   OPEN_OR_SKIP(Open());
   VertexColourState();

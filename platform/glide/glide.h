@@ -547,8 +547,8 @@ struct GlideState {
 };
 const GlideState& CurrentGlideState();
 
-// One vertex as the layout reads it (absent parameters: z 0, q 1, colour
-// 0xFFFFFFFF, s and t 0; q0/q1 default to q).
+// One vertex as the layout reads it. Absent parameters: z 0, q 1, colour
+// 0xFFFFFFFF, s0 and t0 0; q0 is q; unit 1 takes unit 0's s, t and q.
 struct GlideVertex {
   float x, y;
   FxU32 argb;

@@ -306,10 +306,17 @@ void main() {
 #else
   vTex0 = vec3(aST0, aQ);
 #endif
-#if HAS_Q1
-  vTex1 = vec3(aST1, aQ1);
+#if HAS_ST1
+  vec2 st1 = aST1;
 #else
-  vTex1 = vec3(aST1, aQ);
+  vec2 st1 = aST0;  // unit 1 gets unit 0's coordinates
+#endif
+#if HAS_Q1
+  vTex1 = vec3(st1, aQ1);
+#elif HAS_Q0
+  vTex1 = vec3(st1, aQ0);
+#else
+  vTex1 = vec3(st1, aQ);
 #endif
   vQ = aQ;
 }
@@ -482,7 +489,8 @@ ProgramChoice ChooseProgram(const platform::GlideState& s) {
           (c.useT1 ? tc(s.tmu[1].combine) : "-") + "|" + std::to_string(std::clamp(s.alphaTestFunction, 0, 7)) +
           "|" + (s.chromakeyMode != GR_CHROMAKEY_DISABLE ? "k" : "-") + "|" +
           (s.fogMode == GR_FOG_WITH_TABLE_ON_Q ? "f" : "-") + "|" + std::to_string(colorSource) +
-          std::to_string(alphaSource) + (s.offsetQ0 >= 0 ? "q" : "-") + (s.offsetQ1 >= 0 ? "q" : "-");
+          std::to_string(alphaSource) + (s.offsetQ0 >= 0 ? "q" : "-") + (s.offsetQ1 >= 0 ? "q" : "-") +
+          (s.offsetST1 >= 0 ? "s" : "-");
   return c;
 }
 
@@ -518,6 +526,7 @@ std::string Defines(const platform::GlideState& s, const ProgramChoice& c) {
   def("ALPHA_SOURCE", s.offsetPARGB >= 0 ? 0 : (s.offsetA >= 0 ? 1 : 2));
   def("HAS_Q0", s.offsetQ0 >= 0 ? 1 : 0);
   def("HAS_Q1", s.offsetQ1 >= 0 ? 1 : 0);
+  def("HAS_ST1", s.offsetST1 >= 0 ? 1 : 0);
   return d;
 }
 

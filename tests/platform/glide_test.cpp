@@ -521,6 +521,27 @@ TEST_F(GlidePictureTest, DrawingReadsWhatALaterDownloadPutInItsMemory) {
   EXPECT_EQ(kelvtest::PixelAt(p, 25, 4), 0xFF0000u);
 }
 
+TEST_F(GlidePictureTest, TextureOnTheSecondUnitPassesThroughTheFirst) {
+  OPEN_OR_SKIP(Open());
+  std::vector<FxU16> red(16 * 16, 0xFC00), blue(16 * 16, 0x801F);
+  GrTexInfo onUnit0 = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, red.data());
+  GrTexInfo onUnit1 = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, blue.data());
+  grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &onUnit0);
+  grTexDownloadMipMap(GR_TMU1, 0, GR_MIPMAPLEVELMASK_BOTH, &onUnit1);
+  grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &onUnit0);
+  grTexSource(GR_TMU1, 0, GR_MIPMAPLEVELMASK_BOTH, &onUnit1);
+  TexturedState();
+  grBufferClear(0, 0, 0);
+  Draw(Quad(0, 0, 16, 16, 0xFFFFFFFFu, 0, 1, 0, 0, 256, 256));
+  // Unit 0 hands on what unit 1 sampled.
+  grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_FUNCTION_SCALE_OTHER,
+               GR_COMBINE_FACTOR_ONE, FXFALSE, FXFALSE);
+  Draw(Quad(20, 0, 36, 16, 0xFFFFFFFFu, 0, 1, 0, 0, 256, 256));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 8, 8), 0xFF0000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 28, 8), 0x0000FFu);
+}
+
 TEST_F(GlidePictureTest, WindowShowsTheFrameScaledWithGammaAndBars) {
   OPEN_OR_SKIP(OpenWindow(WS_OVERLAPPED | WS_VISIBLE, 800, 400));
   guGammaCorrectionRGB(1.2f, 1.2f, 1.2f);

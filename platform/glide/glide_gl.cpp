@@ -12,6 +12,7 @@
 #include <GL/glcorearb.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -134,6 +135,10 @@ enum Attribute : GLuint { kXY, kColor, kAlpha, kZ, kQ, kST0, kST1, kQ0, kQ1, kAt
 constexpr GLenum kPresentFrameUnit = GL_TEXTURE6;
 constexpr GLenum kWorkUnit = GL_TEXTURE7;
 
+// Everything that picks a program, as plain numbers: cheap to build and to
+// compare at every draw.
+using ProgramKey = std::array<FxI32, 32>;
+
 struct Program {
   GLuint id = 0;
   GLint uScreen = -1, uConst = -1, uAlphaRef = -1, uChroma = -1, uFogColor = -1, uFog = -1;
@@ -184,7 +189,7 @@ struct Backend {
   int front = 0;  // index of the front buffer; the other is drawn into
   GLuint vao = 0, vbo = 0;
   GLsizeiptr vboSize = 0, vboOffset = 0;
-  std::map<std::string, Program> programs;
+  std::map<ProgramKey, Program> programs;
   GLuint presentProgram[2] = {0, 0};  // scaled, exact
   GLuint presentVao = 0, gammaTexture = 0;
   GLint presentOrigin = -1;
@@ -193,6 +198,10 @@ struct Backend {
   std::vector<CachedTexture> textures;
   GLuint samplers[2][2][3][3] = {};
   Applied applied;
+  // The state of the last draw, while OpenGL still holds it.
+  platform::GlideState drawn{};
+  FxU32 drawnStride = 0;
+  bool drawnValid = false;
   int swapInterval = -1;
   // Pixel statistics: occlusion queries, counted once asked for.
   bool countPixels = false;
@@ -465,7 +474,7 @@ bool TexCombineReadsOther(const platform::GlideTexCombine& c) {
 
 struct ProgramChoice {
   bool useT0 = false, useT1 = false;
-  std::string key;
+  ProgramKey key{};
 };
 
 ProgramChoice ChooseProgram(const platform::GlideState& s) {
@@ -474,23 +483,25 @@ ProgramChoice ChooseProgram(const platform::GlideState& s) {
                  (s.chromakeyMode != GR_CHROMAKEY_DISABLE && s.colorCombine.other == GR_COMBINE_OTHER_TEXTURE);
   c.useT0 = texture && s.tmu[0].sourceSet;
   c.useT1 = texture && TmuCount() == 2 && s.tmu[1].sourceSet && (!c.useT0 || TexCombineReadsOther(s.tmu[0].combine));
-  int colorSource = s.offsetPARGB >= 0 ? 0 : (s.offsetRGB >= 0 ? 1 : 2);
-  int alphaSource = s.offsetPARGB >= 0 ? 0 : (s.offsetA >= 0 ? 1 : 2);
-  auto cc = [](const platform::GlideCombine& k) {
-    return std::to_string(k.function) + "," + std::to_string(k.factor) + "," + std::to_string(k.local) + "," +
-           std::to_string(k.other) + "," + std::to_string(k.invert ? 1 : 0);
-  };
-  auto tc = [](const platform::GlideTexCombine& k) {
-    return std::to_string(k.rgbFunction) + "," + std::to_string(k.rgbFactor) + "," + std::to_string(k.alphaFunction) +
-           "," + std::to_string(k.alphaFactor) + "," + std::to_string(k.rgbInvert ? 1 : 0) + "," +
-           std::to_string(k.alphaInvert ? 1 : 0);
-  };
-  c.key = cc(s.colorCombine) + "|" + cc(s.alphaCombine) + "|" + (c.useT0 ? tc(s.tmu[0].combine) : "-") + "|" +
-          (c.useT1 ? tc(s.tmu[1].combine) : "-") + "|" + std::to_string(std::clamp(s.alphaTestFunction, 0, 7)) +
-          "|" + (s.chromakeyMode != GR_CHROMAKEY_DISABLE ? "k" : "-") + "|" +
-          (s.fogMode == GR_FOG_WITH_TABLE_ON_Q ? "f" : "-") + "|" + std::to_string(colorSource) +
-          std::to_string(alphaSource) + (s.offsetQ0 >= 0 ? "q" : "-") + (s.offsetQ1 >= 0 ? "q" : "-") +
-          (s.offsetST1 >= 0 ? "s" : "-");
+  std::size_t i = 0;
+  auto put = [&](FxI32 v) { c.key[i++] = v; };
+  for (const platform::GlideCombine* k : {&s.colorCombine, &s.alphaCombine}) {
+    put(k->function), put(k->factor), put(k->local), put(k->other), put(k->invert ? 1 : 0);
+  }
+  for (int t = 0; t < 2; ++t) {
+    const platform::GlideTexCombine& k = s.tmu[t].combine;
+    bool used = t == 0 ? c.useT0 : c.useT1;
+    put(used ? k.rgbFunction : -1), put(used ? k.rgbFactor : -1), put(used ? k.alphaFunction : -1);
+    put(used ? k.alphaFactor : -1), put(used ? (k.rgbInvert ? 1 : 0) + (k.alphaInvert ? 2 : 0) : -1);
+  }
+  put(std::clamp(s.alphaTestFunction, 0, 7));
+  put(s.chromakeyMode != GR_CHROMAKEY_DISABLE ? 1 : 0);
+  put(s.fogMode == GR_FOG_WITH_TABLE_ON_Q ? 1 : 0);
+  put(s.offsetPARGB >= 0 ? 0 : (s.offsetRGB >= 0 ? 1 : 2));
+  put(s.offsetPARGB >= 0 ? 0 : (s.offsetA >= 0 ? 1 : 2));
+  put(s.offsetQ0 >= 0 ? 1 : 0);
+  put(s.offsetQ1 >= 0 ? 1 : 0);
+  put(s.offsetST1 >= 0 ? 1 : 0);
   return c;
 }
 
@@ -763,10 +774,21 @@ FxU32 VertexBytes(const platform::GlideState& s) {
 }
 
 // Copies vertices into the stream buffer; returns the index of the first.
+// Small arrays go one after the other into a ring written without waiting
+// for the draws before; a large one gets fresh storage of its own, which
+// llvmpipe takes faster than a mapping of that size.
+constexpr GLsizeiptr kRingBytes = 4 << 20;
+constexpr GLsizeiptr kOwnStorageBytes = 64 << 10;
+
 GLint Upload(Backend& b, const void* data, GLsizeiptr bytes, GLsizeiptr copyBytes, FxU32 stride) {
+  if (bytes > kOwnStorageBytes) {
+    glBufferData(GL_ARRAY_BUFFER, copyBytes, data, GL_STREAM_DRAW);
+    b.vboSize = b.vboOffset = 0;  // the next small array starts a new ring
+    return 0;
+  }
   GLsizeiptr offset = (b.vboOffset + stride - 1) / stride * stride;
   if (offset + bytes > b.vboSize) {
-    b.vboSize = std::max<GLsizeiptr>(b.vboSize, bytes + stride);
+    b.vboSize = kRingBytes;
     glBufferData(GL_ARRAY_BUFFER, b.vboSize, nullptr, GL_STREAM_DRAW);
     offset = 0;
   }
@@ -960,7 +982,7 @@ bool Open(void* sdlWindow, int width, int height) {
   glGenBuffers(1, &b->vbo);
   glBindVertexArray(b->vao);
   glBindBuffer(GL_ARRAY_BUFFER, b->vbo);
-  b->vboSize = 4 << 20;
+  b->vboSize = kRingBytes;
   glBufferData(GL_ARRAY_BUFFER, b->vboSize, nullptr, GL_STREAM_DRAW);
   g_backend = b;
   if (!complete || b->presentProgram[0] == 0 || b->presentProgram[1] == 0) {
@@ -1021,6 +1043,7 @@ void InvalidateTextures(int tmu, FxU32 begin, FxU32 end) {
   }
   b->textures.erase(std::remove_if(b->textures.begin(), b->textures.end(), overlaps), b->textures.end());
   b->applied.texture[0] = b->applied.texture[1] = ~0u;
+  b->drawnValid = false;
 }
 
 void Clear(const platform::GlideState& state, GrColor_t color, GrAlpha_t alpha, FxU32 depth) {
@@ -1050,32 +1073,42 @@ void Draw(const platform::GlideState& s, FxU32 mode, FxU32 count, const void* ve
   }
   FxU32 vertexBytes = VertexBytes(s);
   if (stride < vertexBytes || stride == 0) return;
-  ApplyFixed(*b, s);
-  ProgramChoice choice;
-  Program* p = GetProgram(*b, s, &choice);
-  if (p == nullptr) return;
-  if (b->applied.program != p->id) {
-    glUseProgram(p->id);
-    b->applied.program = p->id;
-  }
-  SendUniforms(*p, s);
-  bool use[2] = {choice.useT0, choice.useT1};
-  for (int t = 0; t < 2; ++t) {
-    if (!use[t]) continue;
-    GLuint id = TextureFor(*b, t, s.tmu[t]);
-    GLuint sampler = SamplerFor(*b, s.tmu[t]);
-    if (b->applied.texture[t] != id) {
-      glActiveTexture(GL_TEXTURE0 + t);
-      glBindTexture(GL_TEXTURE_2D, id);
-      b->applied.texture[t] = id;
+  // The game sets its states before every draw, mostly to what they were:
+  // when nothing changed since the last draw, OpenGL has it all already.
+  bool same = b->drawnValid && b->applied.valid && b->drawnStride == stride &&
+              std::memcmp(&b->drawn, &s, sizeof s) == 0;
+  if (!same) {
+    b->drawnValid = false;
+    ApplyFixed(*b, s);
+    ProgramChoice choice;
+    Program* p = GetProgram(*b, s, &choice);
+    if (p == nullptr) return;
+    if (b->applied.program != p->id) {
+      glUseProgram(p->id);
+      b->applied.program = p->id;
     }
-    if (b->applied.sampler[t] != sampler) {
-      glBindSampler(t, sampler);
-      b->applied.sampler[t] = sampler;
+    SendUniforms(*p, s);
+    bool use[2] = {choice.useT0, choice.useT1};
+    for (int t = 0; t < 2; ++t) {
+      if (!use[t]) continue;
+      GLuint id = TextureFor(*b, t, s.tmu[t]);
+      GLuint sampler = SamplerFor(*b, s.tmu[t]);
+      if (b->applied.texture[t] != id) {
+        glActiveTexture(GL_TEXTURE0 + t);
+        glBindTexture(GL_TEXTURE_2D, id);
+        b->applied.texture[t] = id;
+      }
+      if (b->applied.sampler[t] != sampler) {
+        glBindSampler(t, sampler);
+        b->applied.sampler[t] = sampler;
+      }
     }
+    ApplyDrawState(*b, s);
+    ApplyLayout(*b, s, stride);
+    std::memcpy(&b->drawn, &s, sizeof s);
+    b->drawnStride = stride;
+    b->drawnValid = true;
   }
-  ApplyDrawState(*b, s);
-  ApplyLayout(*b, s, stride);
   GLsizeiptr bytes = static_cast<GLsizeiptr>(count) * stride;
   GLsizeiptr copy = static_cast<GLsizeiptr>(count - 1) * stride + vertexBytes;
   GLint first = Upload(*b, vertices, bytes, copy, stride);

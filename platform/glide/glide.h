@@ -393,7 +393,8 @@ void guGammaCorrectionRGB(FxFloat red, FxFloat green, FxFloat blue);
 void grCoordinateSpace(GrCoordinateSpaceMode_t mode);  // window coordinates only
 void grVertexLayout(FxU32 param, FxI32 offset, FxU32 mode);
 void grClipWindow(FxU32 minx, FxU32 miny, FxU32 maxx, FxU32 maxy);
-// Clears colour and depth inside the clip window.
+// Clears colour, and depth while depth writes are on (grDepthMask), inside
+// the clip window. depth 0..65535.
 void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU32 depth);
 // Shows the back buffer; swapInterval 0 does not wait for a retrace.
 void grBufferSwap(FxU32 swapInterval);

@@ -387,6 +387,27 @@ TEST_F(GlidePictureTest, FlatAndGouraudTrianglesWithTheDepthTest) {
   EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 96), Reference("glide_flat_gouraud.png"), 0));
 }
 
+TEST_F(GlidePictureTest, ClearKeepsTheDepthWhileDepthWritesAreOff) {
+  OPEN_OR_SKIP(Open());
+  VertexColourState();
+  grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
+  grDepthBufferFunction(GR_CMP_GEQUAL);
+  grDepthMask(FXTRUE);
+  grBufferClear(0, 0, 0);
+  Draw(Quad(0, 0, 40, 20, 0xFFFFFFFFu, 1000));
+  grDepthMask(FXFALSE);
+  grBufferClear(0, 0, 0);
+  Draw(Quad(0, 0, 20, 20, 0xFFFF0000u, 500));  // behind what the clear kept
+  grDepthMask(FXTRUE);
+  grClipWindow(20, 0, 40, 20);
+  grBufferClear(0, 0, 0);
+  grClipWindow(0, 0, 320, 240);
+  Draw(Quad(20, 0, 40, 20, 0xFF00FF00u, 500));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 10, 10), 0x000000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 30, 10), 0x00FF00u);
+}
+
 TEST_F(GlidePictureTest, CullingBySignOfTheArea) {
   OPEN_OR_SKIP(Open());
   VertexColourState();

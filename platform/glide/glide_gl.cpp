@@ -216,7 +216,8 @@ struct Backend {
 Backend* g_backend = nullptr;
 
 GLenum CompareFunction(GrCmpFnc_t f) {
-  static constexpr GLenum kMap[] = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+  static constexpr GLenum kMap[] = {GL_NEVER,   GL_LESS,     GL_EQUAL,  GL_LEQUAL,
+                                    GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
   return f >= 0 && f <= 7 ? kMap[f] : GL_ALWAYS;
 }
 
@@ -507,7 +508,9 @@ ProgramChoice ChooseProgram(const platform::GlideState& s) {
 
 std::string Defines(const platform::GlideState& s, const ProgramChoice& c) {
   std::string d;
-  auto def = [&](const char* name, int value) { d += "#define " + std::string(name) + " " + std::to_string(value) + "\n"; };
+  auto def = [&](const char* name, int value) {
+    d += "#define " + std::string(name) + " " + std::to_string(value) + "\n";
+  };
   def("CC_FN", s.colorCombine.function);
   def("CC_F", s.colorCombine.factor);
   def("CC_LOCAL", s.colorCombine.local);

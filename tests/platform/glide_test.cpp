@@ -413,8 +413,12 @@ TEST_F(GlidePictureTest, CullingBySignOfTheArea) {
   VertexColourState();
   grBufferClear(0, 0, 0);
   // Clockwise on the screen (y down): positive area.
-  auto clockwise = [](float x, std::uint32_t c) { return std::vector<Vertex>{V(x, 0, c), V(x + 20, 0, c), V(x, 20, c)}; };
-  auto anticlockwise = [](float x, std::uint32_t c) { return std::vector<Vertex>{V(x, 0, c), V(x, 20, c), V(x + 20, 0, c)}; };
+  auto clockwise = [](float x, std::uint32_t c) {
+    return std::vector<Vertex>{V(x, 0, c), V(x + 20, 0, c), V(x, 20, c)};
+  };
+  auto anticlockwise = [](float x, std::uint32_t c) {
+    return std::vector<Vertex>{V(x, 0, c), V(x, 20, c), V(x + 20, 0, c)};
+  };
   grCullMode(GR_CULL_NEGATIVE);
   Draw(clockwise(0, 0xFFFF0000u));
   Draw(anticlockwise(30, 0xFFFF0000u));

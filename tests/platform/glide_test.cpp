@@ -437,6 +437,43 @@ TEST_F(GlidePictureTest, CullingBySignOfTheArea) {
   EXPECT_EQ(kelvtest::PixelAt(p, 153, 3), 0x0000FFu);
 }
 
+TEST_F(GlidePictureTest, ChromaKeyDropsTexelsOfTheKeyColour) {
+  OPEN_OR_SKIP(Open());
+  std::vector<FxU16> texels = Checker();
+  for (FxU16& t : texels) t |= 0x8000;  // no alpha keying here
+  GrTexInfo info = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, texels.data());
+  grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+  grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+  grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED);
+  TexturedState();
+  grBufferClear(0x00FF0000u, 0, 0);  // green
+  grChromakeyValue(0x0000FF00u);     // blue, RGBA
+  grChromakeyMode(GR_CHROMAKEY_ENABLE);
+  Draw(Quad(0, 0, 64, 64, 0xFFFFFFFFu, 0, 1, 0, 0, 256, 256));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 5, 1), 0xFF0000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 17, 1), 0x00FF00u);  // a blue texel: not drawn
+  EXPECT_EQ(kelvtest::PixelAt(p, 1, 1), 0xFFFFFFu);   // white stays
+}
+
+TEST_F(GlidePictureTest, LinesAndPoints) {
+  OPEN_OR_SKIP(Open());
+  VertexColourState();
+  grBufferClear(0, 0, 0);
+  std::vector<Vertex> line = {V(0, 10.5f, 0xFFFFFFFFu), V(20, 10.5f, 0xFFFFFFFFu)};
+  grDrawVertexArrayContiguous(GR_LINES, 2, line.data(), sizeof(Vertex));
+  std::vector<Vertex> point = {V(30.5f, 5.5f, 0xFFFF0000u)};
+  grDrawVertexArrayContiguous(GR_POINTS, 1, point.data(), sizeof(Vertex));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 0, 10), 0xFFFFFFu);
+  EXPECT_EQ(kelvtest::PixelAt(p, 19, 10), 0xFFFFFFu);
+  EXPECT_EQ(kelvtest::PixelAt(p, 10, 9), 0x000000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 10, 11), 0x000000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 30, 5), 0xFF0000u);
+  EXPECT_EQ(Get(GR_STATS_LINES), 1);
+  EXPECT_EQ(Get(GR_STATS_POINTS), 1);
+}
+
 TEST_F(GlidePictureTest, KeyedTexelsAreNotDrawn) {
   OPEN_OR_SKIP(Open());
   std::vector<FxU16> texels = Checker();

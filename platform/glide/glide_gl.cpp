@@ -1053,6 +1053,8 @@ void Clear(const platform::GlideState& state, GrColor_t color, GrAlpha_t alpha, 
   Backend* b = g_backend;
   if (b == nullptr) return;
   ApplyFixed(*b, state);
+  // The clear's clip window stays in OpenGL: the next draw must set its own.
+  b->drawnValid = false;
   FxU8 c[4];
   ColorBytes(color, c);
   glClearColor(c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, alpha / 255.0f);

@@ -149,9 +149,9 @@ platform::GlideVertex Decode(const platform::GlideState& s, const FxU8* v) {
   out.s0 = f(s.offsetST0, 0, 0.0f);
   out.t0 = f(s.offsetST0, 1, 0.0f);
   out.q0 = f(s.offsetQ0, 0, out.q);
-  out.s1 = f(s.offsetST1, 0, 0.0f);
-  out.t1 = f(s.offsetST1, 1, 0.0f);
-  out.q1 = f(s.offsetQ1, 0, out.q);
+  out.s1 = f(s.offsetST1, 0, out.s0);
+  out.t1 = f(s.offsetST1, 1, out.t0);
+  out.q1 = f(s.offsetQ1, 0, out.q0);
   return out;
 }
 

@@ -393,7 +393,8 @@ void guGammaCorrectionRGB(FxFloat red, FxFloat green, FxFloat blue);
 void grCoordinateSpace(GrCoordinateSpaceMode_t mode);  // window coordinates only
 void grVertexLayout(FxU32 param, FxI32 offset, FxU32 mode);
 void grClipWindow(FxU32 minx, FxU32 miny, FxU32 maxx, FxU32 maxy);
-// Clears colour and depth inside the clip window.
+// Clears colour, and depth while depth writes are on (grDepthMask), inside
+// the clip window. depth 0..65535.
 void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU32 depth);
 // Shows the back buffer; swapInterval 0 does not wait for a retrace.
 void grBufferSwap(FxU32 swapInterval);
@@ -547,8 +548,8 @@ struct GlideState {
 };
 const GlideState& CurrentGlideState();
 
-// One vertex as the layout reads it (absent parameters: z 0, q 1, colour
-// 0xFFFFFFFF, s and t 0; q0/q1 default to q).
+// One vertex as the layout reads it. Absent parameters: z 0, q 1, colour
+// 0xFFFFFFFF, s0 and t0 0; q0 is q; unit 1 takes unit 0's s, t and q.
 struct GlideVertex {
   float x, y;
   FxU32 argb;

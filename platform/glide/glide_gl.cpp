@@ -12,6 +12,7 @@
 #include <GL/glcorearb.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -88,6 +89,7 @@
   X(PFNGLUNIFORM2FPROC, glUniform2f)                           \
   X(PFNGLUNIFORM3FPROC, glUniform3f)                           \
   X(PFNGLUNIFORM4FPROC, glUniform4f)                           \
+  X(PFNGLUNIFORM3IPROC, glUniform3i)                           \
   X(PFNGLUNIFORM1FVPROC, glUniform1fv)                         \
   X(PFNGLGENSAMPLERSPROC, glGenSamplers)                       \
   X(PFNGLDELETESAMPLERSPROC, glDeleteSamplers)                 \
@@ -132,6 +134,10 @@ enum Attribute : GLuint { kXY, kColor, kAlpha, kZ, kQ, kST0, kST1, kQ0, kQ1, kAt
 // and uploads (so that they never disturb the bindings of the draws).
 constexpr GLenum kPresentFrameUnit = GL_TEXTURE6;
 constexpr GLenum kWorkUnit = GL_TEXTURE7;
+
+// Everything that picks a program, as plain numbers: cheap to build and to
+// compare at every draw.
+using ProgramKey = std::array<FxI32, 32>;
 
 struct Program {
   GLuint id = 0;
@@ -183,14 +189,19 @@ struct Backend {
   int front = 0;  // index of the front buffer; the other is drawn into
   GLuint vao = 0, vbo = 0;
   GLsizeiptr vboSize = 0, vboOffset = 0;
-  std::map<std::string, Program> programs;
-  GLuint presentProgram = 0, presentVao = 0, gammaTexture = 0;
-  GLint presentFrame = -1, presentGamma = -1;
+  std::map<ProgramKey, Program> programs;
+  GLuint presentProgram[2] = {0, 0};  // scaled, exact
+  GLuint presentVao = 0, gammaTexture = 0;
+  GLint presentOrigin = -1;
   GammaTable gamma{};
   bool gammaSent = false;
   std::vector<CachedTexture> textures;
   GLuint samplers[2][2][3][3] = {};
   Applied applied;
+  // The state of the last draw, while OpenGL still holds it.
+  platform::GlideState drawn{};
+  FxU32 drawnStride = 0;
+  bool drawnValid = false;
   int swapInterval = -1;
   // Pixel statistics: occlusion queries, counted once asked for.
   bool countPixels = false;
@@ -205,7 +216,8 @@ struct Backend {
 Backend* g_backend = nullptr;
 
 GLenum CompareFunction(GrCmpFnc_t f) {
-  static constexpr GLenum kMap[] = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+  static constexpr GLenum kMap[] = {GL_NEVER,   GL_LESS,     GL_EQUAL,  GL_LEQUAL,
+                                    GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
   return f >= 0 && f <= 7 ? kMap[f] : GL_ALWAYS;
 }
 
@@ -304,10 +316,17 @@ void main() {
 #else
   vTex0 = vec3(aST0, aQ);
 #endif
-#if HAS_Q1
-  vTex1 = vec3(aST1, aQ1);
+#if HAS_ST1
+  vec2 st1 = aST1;
 #else
-  vTex1 = vec3(aST1, aQ);
+  vec2 st1 = aST0;  // unit 1 gets unit 0's coordinates
+#endif
+#if HAS_Q1
+  vTex1 = vec3(st1, aQ1);
+#elif HAS_Q0
+  vTex1 = vec3(st1, aQ0);
+#else
+  vTex1 = vec3(st1, aQ);
 #endif
   vQ = aQ;
 }
@@ -456,7 +475,7 @@ bool TexCombineReadsOther(const platform::GlideTexCombine& c) {
 
 struct ProgramChoice {
   bool useT0 = false, useT1 = false;
-  std::string key;
+  ProgramKey key{};
 };
 
 ProgramChoice ChooseProgram(const platform::GlideState& s) {
@@ -465,28 +484,33 @@ ProgramChoice ChooseProgram(const platform::GlideState& s) {
                  (s.chromakeyMode != GR_CHROMAKEY_DISABLE && s.colorCombine.other == GR_COMBINE_OTHER_TEXTURE);
   c.useT0 = texture && s.tmu[0].sourceSet;
   c.useT1 = texture && TmuCount() == 2 && s.tmu[1].sourceSet && (!c.useT0 || TexCombineReadsOther(s.tmu[0].combine));
-  int colorSource = s.offsetPARGB >= 0 ? 0 : (s.offsetRGB >= 0 ? 1 : 2);
-  int alphaSource = s.offsetPARGB >= 0 ? 0 : (s.offsetA >= 0 ? 1 : 2);
-  auto cc = [](const platform::GlideCombine& k) {
-    return std::to_string(k.function) + "," + std::to_string(k.factor) + "," + std::to_string(k.local) + "," +
-           std::to_string(k.other) + "," + std::to_string(k.invert ? 1 : 0);
-  };
-  auto tc = [](const platform::GlideTexCombine& k) {
-    return std::to_string(k.rgbFunction) + "," + std::to_string(k.rgbFactor) + "," + std::to_string(k.alphaFunction) +
-           "," + std::to_string(k.alphaFactor) + "," + std::to_string(k.rgbInvert ? 1 : 0) + "," +
-           std::to_string(k.alphaInvert ? 1 : 0);
-  };
-  c.key = cc(s.colorCombine) + "|" + cc(s.alphaCombine) + "|" + (c.useT0 ? tc(s.tmu[0].combine) : "-") + "|" +
-          (c.useT1 ? tc(s.tmu[1].combine) : "-") + "|" + std::to_string(std::clamp(s.alphaTestFunction, 0, 7)) +
-          "|" + (s.chromakeyMode != GR_CHROMAKEY_DISABLE ? "k" : "-") + "|" +
-          (s.fogMode == GR_FOG_WITH_TABLE_ON_Q ? "f" : "-") + "|" + std::to_string(colorSource) +
-          std::to_string(alphaSource) + (s.offsetQ0 >= 0 ? "q" : "-") + (s.offsetQ1 >= 0 ? "q" : "-");
+  std::size_t i = 0;
+  auto put = [&](FxI32 v) { c.key[i++] = v; };
+  for (const platform::GlideCombine* k : {&s.colorCombine, &s.alphaCombine}) {
+    put(k->function), put(k->factor), put(k->local), put(k->other), put(k->invert ? 1 : 0);
+  }
+  for (int t = 0; t < 2; ++t) {
+    const platform::GlideTexCombine& k = s.tmu[t].combine;
+    bool used = t == 0 ? c.useT0 : c.useT1;
+    put(used ? k.rgbFunction : -1), put(used ? k.rgbFactor : -1), put(used ? k.alphaFunction : -1);
+    put(used ? k.alphaFactor : -1), put(used ? (k.rgbInvert ? 1 : 0) + (k.alphaInvert ? 2 : 0) : -1);
+  }
+  put(std::clamp(s.alphaTestFunction, 0, 7));
+  put(s.chromakeyMode != GR_CHROMAKEY_DISABLE ? 1 : 0);
+  put(s.fogMode == GR_FOG_WITH_TABLE_ON_Q ? 1 : 0);
+  put(s.offsetPARGB >= 0 ? 0 : (s.offsetRGB >= 0 ? 1 : 2));
+  put(s.offsetPARGB >= 0 ? 0 : (s.offsetA >= 0 ? 1 : 2));
+  put(s.offsetQ0 >= 0 ? 1 : 0);
+  put(s.offsetQ1 >= 0 ? 1 : 0);
+  put(s.offsetST1 >= 0 ? 1 : 0);
   return c;
 }
 
 std::string Defines(const platform::GlideState& s, const ProgramChoice& c) {
   std::string d;
-  auto def = [&](const char* name, int value) { d += "#define " + std::string(name) + " " + std::to_string(value) + "\n"; };
+  auto def = [&](const char* name, int value) {
+    d += "#define " + std::string(name) + " " + std::to_string(value) + "\n";
+  };
   def("CC_FN", s.colorCombine.function);
   def("CC_F", s.colorCombine.factor);
   def("CC_LOCAL", s.colorCombine.local);
@@ -516,6 +540,7 @@ std::string Defines(const platform::GlideState& s, const ProgramChoice& c) {
   def("ALPHA_SOURCE", s.offsetPARGB >= 0 ? 0 : (s.offsetA >= 0 ? 1 : 2));
   def("HAS_Q0", s.offsetQ0 >= 0 ? 1 : 0);
   def("HAS_Q1", s.offsetQ1 >= 0 ? 1 : 0);
+  def("HAS_ST1", s.offsetST1 >= 0 ? 1 : 0);
   return d;
 }
 
@@ -752,10 +777,21 @@ FxU32 VertexBytes(const platform::GlideState& s) {
 }
 
 // Copies vertices into the stream buffer; returns the index of the first.
+// Small arrays go one after the other into a ring written without waiting
+// for the draws before; a large one gets fresh storage of its own, which
+// llvmpipe takes faster than a mapping of that size.
+constexpr GLsizeiptr kRingBytes = 4 << 20;
+constexpr GLsizeiptr kOwnStorageBytes = 64 << 10;
+
 GLint Upload(Backend& b, const void* data, GLsizeiptr bytes, GLsizeiptr copyBytes, FxU32 stride) {
+  if (bytes > kOwnStorageBytes) {
+    glBufferData(GL_ARRAY_BUFFER, copyBytes, data, GL_STREAM_DRAW);
+    b.vboSize = b.vboOffset = 0;  // the next small array starts a new ring
+    return 0;
+  }
   GLsizeiptr offset = (b.vboOffset + stride - 1) / stride * stride;
   if (offset + bytes > b.vboSize) {
-    b.vboSize = std::max<GLsizeiptr>(b.vboSize, bytes + stride);
+    b.vboSize = kRingBytes;
     glBufferData(GL_ARRAY_BUFFER, b.vboSize, nullptr, GL_STREAM_DRAW);
     offset = 0;
   }
@@ -803,13 +839,21 @@ void main() {
 }
 )";
 
-const char* const kPresentFragment = R"(#version 330 core
+// Two variants: EXACT for a window that shows the frame pixel for pixel,
+// else scaled with bilinear filtering.
+const char* const kPresentFragment = R"(
 in vec2 vUV;
 uniform sampler2D uFrame;
 uniform sampler2D uGamma;
+uniform ivec3 uOrigin;  // x, y of the frame in the window, last row
 layout(location = 0) out vec4 oColor;
 void main() {
+#if EXACT
+  ivec2 p = ivec2(gl_FragCoord.xy) - uOrigin.xy;
+  ivec3 c = ivec3(texelFetch(uFrame, ivec2(p.x, uOrigin.z - p.y), 0).rgb * 255.0 + 0.5);
+#else
   ivec3 c = ivec3(texture(uFrame, vUV).rgb * 255.0 + 0.5);
+#endif
   oColor = vec4(texelFetch(uGamma, ivec2(c.r, 0), 0).r, texelFetch(uGamma, ivec2(c.g, 0), 0).g,
                 texelFetch(uGamma, ivec2(c.b, 0), 0).b, 1.0);
 }
@@ -845,14 +889,19 @@ void PresentFrame(Backend& b, const GammaTable& gamma) {
   glDisable(GL_BLEND);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
-  glViewport(0, 0, dw, dh);
-  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
   // Scaled with its aspect kept, centred, black bars around it.
   double scale = std::min(static_cast<double>(dw) / b.width, static_cast<double>(dh) / b.height);
   int vw = static_cast<int>(b.width * scale + 0.5), vh = static_cast<int>(b.height * scale + 0.5);
-  glViewport((dw - vw) / 2, (dh - vh) / 2, vw, vh);
-  glUseProgram(b.presentProgram);
+  int vx = (dw - vw) / 2, vy = (dh - vh) / 2;
+  if (vw != dw || vh != dh) {
+    glViewport(0, 0, dw, dh);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glViewport(vx, vy, vw, vh);
+  bool exact = vw == b.width && vh == b.height;
+  glUseProgram(b.presentProgram[exact ? 1 : 0]);
+  if (exact) glUniform3i(b.presentOrigin, vx, vy, b.height - 1);
   glBindVertexArray(b.presentVao);
   glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
   b.applied.valid = false;
@@ -897,7 +946,7 @@ bool Open(void* sdlWindow, int width, int height) {
   glGenFramebuffers(2, b->fbo);
   glGenRenderbuffers(1, &b->depth);
   glBindRenderbuffer(GL_RENDERBUFFER, b->depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
   bool complete = true;
   for (int i = 0; i < 2; ++i) {
     glBindTexture(GL_TEXTURE_2D, b->color[i]);
@@ -922,21 +971,24 @@ bool Open(void* sdlWindow, int width, int height) {
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 256, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   glBindTexture(GL_TEXTURE_2D, 0);
-  b->presentProgram = Link(kPresentVertex, kPresentFragment);
-  if (b->presentProgram != 0) {
-    glUseProgram(b->presentProgram);
-    glUniform1i(glGetUniformLocation(b->presentProgram, "uFrame"), 6);
-    glUniform1i(glGetUniformLocation(b->presentProgram, "uGamma"), 7);
+  for (int exact = 0; exact < 2; ++exact) {
+    GLuint& p = b->presentProgram[exact];
+    p = Link(kPresentVertex, std::string("#version 330 core\n#define EXACT ") + (exact ? "1" : "0") + kPresentFragment);
+    if (p == 0) continue;
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "uFrame"), 6);
+    glUniform1i(glGetUniformLocation(p, "uGamma"), 7);
+    if (exact) b->presentOrigin = glGetUniformLocation(p, "uOrigin");
   }
   glGenVertexArrays(1, &b->presentVao);
   glGenVertexArrays(1, &b->vao);
   glGenBuffers(1, &b->vbo);
   glBindVertexArray(b->vao);
   glBindBuffer(GL_ARRAY_BUFFER, b->vbo);
-  b->vboSize = 4 << 20;
+  b->vboSize = kRingBytes;
   glBufferData(GL_ARRAY_BUFFER, b->vboSize, nullptr, GL_STREAM_DRAW);
   g_backend = b;
-  if (!complete || b->presentProgram == 0) {
+  if (!complete || b->presentProgram[0] == 0 || b->presentProgram[1] == 0) {
     std::fprintf(stderr, "Kelvarro: the OpenGL frame could not be set up\n");
     Close();
     return false;
@@ -965,7 +1017,9 @@ void Close() {
   if (b->benchTexture != 0) glDeleteTextures(1, &b->benchTexture);
   if (b->benchVao != 0) glDeleteVertexArrays(1, &b->benchVao);
   if (b->benchVbo != 0) glDeleteBuffers(1, &b->benchVbo);
-  if (b->presentProgram != 0) glDeleteProgram(b->presentProgram);
+  for (GLuint p : b->presentProgram) {
+    if (p != 0) glDeleteProgram(p);
+  }
   glDeleteVertexArrays(1, &b->presentVao);
   glDeleteVertexArrays(1, &b->vao);
   glDeleteBuffers(1, &b->vbo);
@@ -992,12 +1046,15 @@ void InvalidateTextures(int tmu, FxU32 begin, FxU32 end) {
   }
   b->textures.erase(std::remove_if(b->textures.begin(), b->textures.end(), overlaps), b->textures.end());
   b->applied.texture[0] = b->applied.texture[1] = ~0u;
+  b->drawnValid = false;
 }
 
 void Clear(const platform::GlideState& state, GrColor_t color, GrAlpha_t alpha, FxU32 depth) {
   Backend* b = g_backend;
   if (b == nullptr) return;
   ApplyFixed(*b, state);
+  // The clear's clip window stays in OpenGL: the next draw must set its own.
+  b->drawnValid = false;
   FxU8 c[4];
   ColorBytes(color, c);
   glClearColor(c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, alpha / 255.0f);
@@ -1021,32 +1078,42 @@ void Draw(const platform::GlideState& s, FxU32 mode, FxU32 count, const void* ve
   }
   FxU32 vertexBytes = VertexBytes(s);
   if (stride < vertexBytes || stride == 0) return;
-  ApplyFixed(*b, s);
-  ProgramChoice choice;
-  Program* p = GetProgram(*b, s, &choice);
-  if (p == nullptr) return;
-  if (b->applied.program != p->id) {
-    glUseProgram(p->id);
-    b->applied.program = p->id;
-  }
-  SendUniforms(*p, s);
-  bool use[2] = {choice.useT0, choice.useT1};
-  for (int t = 0; t < 2; ++t) {
-    if (!use[t]) continue;
-    GLuint id = TextureFor(*b, t, s.tmu[t]);
-    GLuint sampler = SamplerFor(*b, s.tmu[t]);
-    if (b->applied.texture[t] != id) {
-      glActiveTexture(GL_TEXTURE0 + t);
-      glBindTexture(GL_TEXTURE_2D, id);
-      b->applied.texture[t] = id;
+  // The game sets its states before every draw, mostly to what they were:
+  // when nothing changed since the last draw, OpenGL has it all already.
+  bool same = b->drawnValid && b->applied.valid && b->drawnStride == stride &&
+              std::memcmp(&b->drawn, &s, sizeof s) == 0;
+  if (!same) {
+    b->drawnValid = false;
+    ApplyFixed(*b, s);
+    ProgramChoice choice;
+    Program* p = GetProgram(*b, s, &choice);
+    if (p == nullptr) return;
+    if (b->applied.program != p->id) {
+      glUseProgram(p->id);
+      b->applied.program = p->id;
     }
-    if (b->applied.sampler[t] != sampler) {
-      glBindSampler(t, sampler);
-      b->applied.sampler[t] = sampler;
+    SendUniforms(*p, s);
+    bool use[2] = {choice.useT0, choice.useT1};
+    for (int t = 0; t < 2; ++t) {
+      if (!use[t]) continue;
+      GLuint id = TextureFor(*b, t, s.tmu[t]);
+      GLuint sampler = SamplerFor(*b, s.tmu[t]);
+      if (b->applied.texture[t] != id) {
+        glActiveTexture(GL_TEXTURE0 + t);
+        glBindTexture(GL_TEXTURE_2D, id);
+        b->applied.texture[t] = id;
+      }
+      if (b->applied.sampler[t] != sampler) {
+        glBindSampler(t, sampler);
+        b->applied.sampler[t] = sampler;
+      }
     }
+    ApplyDrawState(*b, s);
+    ApplyLayout(*b, s, stride);
+    std::memcpy(&b->drawn, &s, sizeof s);
+    b->drawnStride = stride;
+    b->drawnValid = true;
   }
-  ApplyDrawState(*b, s);
-  ApplyLayout(*b, s, stride);
   GLsizeiptr bytes = static_cast<GLsizeiptr>(count) * stride;
   GLsizeiptr copy = static_cast<GLsizeiptr>(count - 1) * stride + vertexBytes;
   GLint first = Upload(*b, vertices, bytes, copy, stride);

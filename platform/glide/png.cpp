@@ -68,7 +68,8 @@ bool WritePng(const std::string& path, const Picture& picture) {
     z.push_back(static_cast<std::uint8_t>(n >> 8));
     z.push_back(static_cast<std::uint8_t>(~n));
     z.push_back(static_cast<std::uint8_t>(~n >> 8));
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos), raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
+    auto from = raw.begin() + static_cast<std::ptrdiff_t>(pos);
+    z.insert(z.end(), from, from + static_cast<std::ptrdiff_t>(n));
     pos += n;
   } while (pos < raw.size());
   std::uint32_t a = 1, b = 0;

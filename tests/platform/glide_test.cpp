@@ -387,13 +387,38 @@ TEST_F(GlidePictureTest, FlatAndGouraudTrianglesWithTheDepthTest) {
   EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 96), Reference("glide_flat_gouraud.png"), 0));
 }
 
+TEST_F(GlidePictureTest, ClearKeepsTheDepthWhileDepthWritesAreOff) {
+  OPEN_OR_SKIP(Open());
+  VertexColourState();
+  grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
+  grDepthBufferFunction(GR_CMP_GEQUAL);
+  grDepthMask(FXTRUE);
+  grBufferClear(0, 0, 0);
+  Draw(Quad(0, 0, 40, 20, 0xFFFFFFFFu, 1000));
+  grDepthMask(FXFALSE);
+  grBufferClear(0, 0, 0);
+  Draw(Quad(0, 0, 20, 20, 0xFFFF0000u, 500));  // behind what the clear kept
+  grDepthMask(FXTRUE);
+  grClipWindow(20, 0, 40, 20);
+  grBufferClear(0, 0, 0);
+  grClipWindow(0, 0, 320, 240);
+  Draw(Quad(20, 0, 40, 20, 0xFF00FF00u, 500));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 10, 10), 0x000000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 30, 10), 0x00FF00u);
+}
+
 TEST_F(GlidePictureTest, CullingBySignOfTheArea) {
   OPEN_OR_SKIP(Open());
   VertexColourState();
   grBufferClear(0, 0, 0);
   // Clockwise on the screen (y down): positive area.
-  auto clockwise = [](float x, std::uint32_t c) { return std::vector<Vertex>{V(x, 0, c), V(x + 20, 0, c), V(x, 20, c)}; };
-  auto anticlockwise = [](float x, std::uint32_t c) { return std::vector<Vertex>{V(x, 0, c), V(x, 20, c), V(x + 20, 0, c)}; };
+  auto clockwise = [](float x, std::uint32_t c) {
+    return std::vector<Vertex>{V(x, 0, c), V(x + 20, 0, c), V(x, 20, c)};
+  };
+  auto anticlockwise = [](float x, std::uint32_t c) {
+    return std::vector<Vertex>{V(x, 0, c), V(x, 20, c), V(x + 20, 0, c)};
+  };
   grCullMode(GR_CULL_NEGATIVE);
   Draw(clockwise(0, 0xFFFF0000u));
   Draw(anticlockwise(30, 0xFFFF0000u));
@@ -410,6 +435,43 @@ TEST_F(GlidePictureTest, CullingBySignOfTheArea) {
   EXPECT_EQ(kelvtest::PixelAt(p, 93, 3), 0x00FF00u);
   EXPECT_EQ(kelvtest::PixelAt(p, 123, 3), 0x0000FFu);
   EXPECT_EQ(kelvtest::PixelAt(p, 153, 3), 0x0000FFu);
+}
+
+TEST_F(GlidePictureTest, ChromaKeyDropsTexelsOfTheKeyColour) {
+  OPEN_OR_SKIP(Open());
+  std::vector<FxU16> texels = Checker();
+  for (FxU16& t : texels) t |= 0x8000;  // no alpha keying here
+  GrTexInfo info = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, texels.data());
+  grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+  grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+  grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED);
+  TexturedState();
+  grBufferClear(0x00FF0000u, 0, 0);  // green
+  grChromakeyValue(0x0000FF00u);     // blue, RGBA
+  grChromakeyMode(GR_CHROMAKEY_ENABLE);
+  Draw(Quad(0, 0, 64, 64, 0xFFFFFFFFu, 0, 1, 0, 0, 256, 256));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 5, 1), 0xFF0000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 17, 1), 0x00FF00u);  // a blue texel: not drawn
+  EXPECT_EQ(kelvtest::PixelAt(p, 1, 1), 0xFFFFFFu);   // white stays
+}
+
+TEST_F(GlidePictureTest, LinesAndPoints) {
+  OPEN_OR_SKIP(Open());
+  VertexColourState();
+  grBufferClear(0, 0, 0);
+  std::vector<Vertex> line = {V(0, 10.5f, 0xFFFFFFFFu), V(20, 10.5f, 0xFFFFFFFFu)};
+  grDrawVertexArrayContiguous(GR_LINES, 2, line.data(), sizeof(Vertex));
+  std::vector<Vertex> point = {V(30.5f, 5.5f, 0xFFFF0000u)};
+  grDrawVertexArrayContiguous(GR_POINTS, 1, point.data(), sizeof(Vertex));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 0, 10), 0xFFFFFFu);
+  EXPECT_EQ(kelvtest::PixelAt(p, 19, 10), 0xFFFFFFu);
+  EXPECT_EQ(kelvtest::PixelAt(p, 10, 9), 0x000000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 10, 11), 0x000000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 30, 5), 0xFF0000u);
+  EXPECT_EQ(Get(GR_STATS_LINES), 1);
+  EXPECT_EQ(Get(GR_STATS_POINTS), 1);
 }
 
 TEST_F(GlidePictureTest, KeyedTexelsAreNotDrawn) {
@@ -521,6 +583,27 @@ TEST_F(GlidePictureTest, DrawingReadsWhatALaterDownloadPutInItsMemory) {
   EXPECT_EQ(kelvtest::PixelAt(p, 25, 4), 0xFF0000u);
 }
 
+TEST_F(GlidePictureTest, TextureOnTheSecondUnitPassesThroughTheFirst) {
+  OPEN_OR_SKIP(Open());
+  std::vector<FxU16> red(16 * 16, 0xFC00), blue(16 * 16, 0x801F);
+  GrTexInfo onUnit0 = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, red.data());
+  GrTexInfo onUnit1 = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, blue.data());
+  grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &onUnit0);
+  grTexDownloadMipMap(GR_TMU1, 0, GR_MIPMAPLEVELMASK_BOTH, &onUnit1);
+  grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &onUnit0);
+  grTexSource(GR_TMU1, 0, GR_MIPMAPLEVELMASK_BOTH, &onUnit1);
+  TexturedState();
+  grBufferClear(0, 0, 0);
+  Draw(Quad(0, 0, 16, 16, 0xFFFFFFFFu, 0, 1, 0, 0, 256, 256));
+  // Unit 0 hands on what unit 1 sampled.
+  grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_FUNCTION_SCALE_OTHER,
+               GR_COMBINE_FACTOR_ONE, FXFALSE, FXFALSE);
+  Draw(Quad(20, 0, 36, 16, 0xFFFFFFFFu, 0, 1, 0, 0, 256, 256));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 8, 8), 0xFF0000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 28, 8), 0x0000FFu);
+}
+
 TEST_F(GlidePictureTest, WindowShowsTheFrameScaledWithGammaAndBars) {
   OPEN_OR_SKIP(OpenWindow(WS_OVERLAPPED | WS_VISIBLE, 800, 400));
   guGammaCorrectionRGB(1.2f, 1.2f, 1.2f);
@@ -548,6 +631,19 @@ TEST_F(GlidePictureTest, WindowShowsTheFrameScaledWithGammaAndBars) {
   ASSERT_TRUE(kelvtest::ReadPng(path, &file, &error)) << error;
   EXPECT_TRUE(kelvtest::SamePicture(shown, file, 0));
   std::filesystem::remove(path);
+}
+
+TEST_F(GlidePictureTest, AWindowOfTheFramesSizeShowsItPixelForPixel) {
+  OPEN_OR_SKIP(OpenWindow(WS_OVERLAPPED | WS_VISIBLE, 320, 240));
+  guGammaCorrectionRGB(1.0f, 1.2f, 2.0f);
+  VertexColourState();
+  grBufferClear(0, 0, 0);
+  Draw({V(0, 0, 0xFFFF0000u), V(320, 0, 0xFF00FF00u), V(0, 240, 0xFF0000FFu)});
+  grBufferSwap(1);
+  platform::Picture shown, window;
+  ASSERT_TRUE(platform::GlideReadFrame(GR_BUFFER_FRONTBUFFER, true, &shown));
+  ASSERT_TRUE(platform::GlideReadWindow(&window));
+  EXPECT_TRUE(kelvtest::SamePicture(shown, window, 0));
 }
 
 TEST_F(GlidePictureTest, PixelCounterCountsWhatWasWritten) {

@@ -1,6 +1,7 @@
 #include "tests/support/picture.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -138,8 +139,9 @@ unsigned PixelAt(const platform::Picture& picture, int x, int y) {
     }
   }
   if (differing == 0) return ::testing::AssertionSuccess();
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, "%d channel values differ by more than %d (worst %d); first at (%d, %d): %06X, expected %06X",
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer,
+                "%d channel values differ by more than %d (worst %d); first at (%d, %d): %06X, expected %06X",
                 differing, tolerance, worst, firstX, firstY, PixelAt(actual, firstX, firstY),
                 PixelAt(expected, firstX, firstY));
   return ::testing::AssertionFailure() << buffer;

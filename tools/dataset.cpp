@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tools/bbf.h"
+#include "tools/object_samples.h"
 #include "tools/qdv.h"
 #include "tools/sfx.h"
 #include "tools/tdb.h"
@@ -82,6 +83,7 @@ bool WriteDataSet(const std::string& root) {
   ui.push_back({"_FONT1.TEX", KeyedSquares(256, 256, {255, 255, 255})});
   ui.push_back({"_CUROBJ.TEX", CursorPointerTex()});
   ui.push_back({"_CURSHD.TEX", CursorShadowTex()});
+  for (BbfMember& m : DataSetObjectMembers()) ui.push_back(std::move(m));
 
   const std::vector<BbfMember> misc = {{"SKY.TEX", Ramp(256, 128, {120, 170, 230}, {250, 250, 255})}};
   const std::vector<BbfMember> track = {{"_PANELS.TEX", KeyedSquares(128, 128, {200, 60, 30})},

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "engine/display.h"
+#include "engine/geometry_pipeline.h"
 #include "engine/scene/scene.h"
 #include "engine/system.h"
 #include "engine/texture_manager.h"
@@ -489,6 +490,9 @@ void Renderer::AssignTextureSizeClasses(std::uint16_t groupsInUse) {
 // ---- Statistics ------------------------------------------------------------------------
 
 void Renderer::GetStatistics(RendererStatistics* out) {
+  // What was sent into the pipeline is counted there.
+  statistics.trianglesIn = g_GeometryPipeline.trianglesReceived;
+  statistics.verticesIn = g_GeometryPipeline.positionsTransformed;
   FxI32 pixels = 0;
   if (deviceOpen && grGet(GR_STATS_PIXELS_OUT, sizeof pixels, &pixels)) statistics.pixelsWritten = static_cast<FxU32>(pixels);
   *out = statistics;
@@ -496,6 +500,10 @@ void Renderer::GetStatistics(RendererStatistics* out) {
 
 void Renderer::ResetStatistics() {
   statistics = {};
+  g_GeometryPipeline.positionsTransformed = 0;
+  g_GeometryPipeline.trianglesReceived = 0;
+  g_GeometryPipeline.verticesEmitted = 0;
+  g_GeometryPipeline.trianglesEmitted = 0;
   if (deviceOpen) grReset(GR_STATS_PIXELS);
 }
 

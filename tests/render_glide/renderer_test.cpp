@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "engine/geometry_pipeline.h"
 #include "engine/render_glide/glide_renderer.h"
 #include "engine/scene/scene.h"
 #include "platform/win32/msgbox.h"
@@ -136,12 +137,19 @@ TEST_F(RendererTest, DrawTrianglesTakesWholeTrianglesOnly) {
     EXPECT_EQ(64.0f, draw.vertices[i].s1);
   }
   EXPECT_EQ(2u, g_Renderer.statistics.trianglesDrawn);
+  // What went into the pipeline is reported beside what was drawn.
+  g_GeometryPipeline.trianglesReceived = 7;
+  g_GeometryPipeline.positionsTransformed = 21;
   RendererStatistics stats;
   g_Renderer.GetStatistics(&stats);
   EXPECT_EQ(2u, stats.trianglesDrawn);
+  EXPECT_EQ(7u, stats.trianglesIn);
+  EXPECT_EQ(21u, stats.verticesIn);
   g_Renderer.ResetStatistics();
   g_Renderer.GetStatistics(&stats);
   EXPECT_EQ(0u, stats.trianglesDrawn);
+  EXPECT_EQ(0u, stats.trianglesIn);
+  EXPECT_EQ(0u, stats.verticesIn);
 }
 
 TEST_F(RendererTest, ClearRectClearsInsideThenDrawsOnTheWholeScreenAgain) {

@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "engine/animation.h"
 #include "engine/archive.h"
 #include "platform/win32/msgbox.h"
 #include "tools/bbf.h"
+#include "tests/support/fuzz_temp_file.h"
 
 namespace {
 
@@ -22,17 +22,8 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-struct TempFile {
-  std::string path;
-  TempFile() {
-    std::random_device rd;
-    path = (std::filesystem::temp_directory_path() / ("kelv-fuzz-anim-" + std::to_string(rd()) + ".bbf")).string();
-    platform::UseTestMessageBoxes(true);
-  }
-  ~TempFile() {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
+struct TempFile : kelvtest::FuzzTempFile {
+  TempFile() : FuzzTempFile("kelv-fuzz-anim", ".bbf") { platform::UseTestMessageBoxes(true); }
 };
 
 void CheckTables(const Animation& a, std::size_t keyBytes, std::size_t keys, std::size_t size) {

@@ -7,13 +7,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "engine/archive.h"
 #include "platform/win32/types.h"
+#include "tests/support/fuzz_temp_file.h"
 
 namespace {
 
@@ -22,16 +22,8 @@ void Check(bool ok) {
 }
 
 // One temporary file, reused for every input.
-struct TempFile {
-  std::string path;
-  TempFile() {
-    std::random_device rd;
-    path = (std::filesystem::temp_directory_path() / ("kelv-fuzz-bbf-" + std::to_string(rd()) + ".bbf")).string();
-  }
-  ~TempFile() {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
+struct TempFile : kelvtest::FuzzTempFile {
+  TempFile() : FuzzTempFile("kelv-fuzz-bbf", ".bbf") {}
 };
 
 std::uint32_t U32(const std::uint8_t* p) {

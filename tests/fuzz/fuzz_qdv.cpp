@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "engine/disk_file.h"
 #include "engine/scene/scene_table.h"
 #include "tools/bytes.h"
+#include "tests/support/fuzz_temp_file.h"
 
 namespace {
 
@@ -20,16 +20,8 @@ void Check(bool ok) {
 }
 
 // One temporary file, reused for every input.
-struct TempFile {
-  std::string path;
-  TempFile() {
-    std::random_device rd;
-    path = (std::filesystem::temp_directory_path() / ("kelv-fuzz-qdv-" + std::to_string(rd()) + ".bin")).string();
-  }
-  ~TempFile() {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
+struct TempFile : kelvtest::FuzzTempFile {
+  TempFile() : FuzzTempFile("kelv-fuzz-qdv", ".bin") {}
 };
 
 }  // namespace

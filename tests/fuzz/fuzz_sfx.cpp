@@ -8,13 +8,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "engine/sound_device.h"
 #include "engine/sound_sample.h"
 #include "platform/win32/msgbox.h"
+#include "tests/support/fuzz_temp_file.h"
 
 namespace {
 
@@ -22,16 +22,8 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-struct TempFile {
-  std::string path;
-  TempFile() {
-    std::random_device rd;
-    path = (std::filesystem::temp_directory_path() / ("kelv-fuzz-sfx-" + std::to_string(rd()) + ".sfx")).string();
-  }
-  ~TempFile() {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
+struct TempFile : kelvtest::FuzzTempFile {
+  TempFile() : FuzzTempFile("kelv-fuzz-sfx", ".sfx") {}
 };
 
 struct Setup {

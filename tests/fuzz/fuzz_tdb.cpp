@@ -7,13 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "engine/archive.h"
 #include "engine/text_database.h"
 #include "platform/win32/msgbox.h"
 #include "tools/bbf.h"
+#include "tests/support/fuzz_temp_file.h"
 
 namespace {
 
@@ -22,17 +22,8 @@ void Check(bool ok) {
 }
 
 // One temporary archive file, reused for every input.
-struct TempFile {
-  std::string path;
-  TempFile() {
-    std::random_device rd;
-    path = (std::filesystem::temp_directory_path() / ("kelv-fuzz-tdb-" + std::to_string(rd()) + ".bbf")).string();
-    platform::UseTestMessageBoxes(true);
-  }
-  ~TempFile() {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
+struct TempFile : kelvtest::FuzzTempFile {
+  TempFile() : FuzzTempFile("kelv-fuzz-tdb", ".bbf") { platform::UseTestMessageBoxes(true); }
 };
 
 }  // namespace

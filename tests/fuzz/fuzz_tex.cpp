@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "engine/archive.h"
 #include "engine/texture_manager.h"
 #include "platform/win32/msgbox.h"
 #include "tools/bbf.h"
+#include "tests/support/fuzz_temp_file.h"
 
 namespace {
 
@@ -20,17 +20,8 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-struct TempFile {
-  std::string path;
-  TempFile() {
-    std::random_device rd;
-    path = (std::filesystem::temp_directory_path() / ("kelv-fuzz-tex-" + std::to_string(rd()) + ".bbf")).string();
-    platform::UseTestMessageBoxes(true);
-  }
-  ~TempFile() {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
+struct TempFile : kelvtest::FuzzTempFile {
+  TempFile() : FuzzTempFile("kelv-fuzz-tex", ".bbf") { platform::UseTestMessageBoxes(true); }
 };
 
 }  // namespace

@@ -52,38 +52,45 @@ bool Animation::ReadHeader(DataReader* r, std::uint64_t bytesPerKey, std::uint64
   return nodeCount * (bytesPerNode + keyCount * bytesPerKey) <= r->Remaining();
 }
 
+template <class Key, class ReadKey>
+bool Animation::LoadKeys(const char* fileName, const char* error, std::uint64_t bytesPerKey, int bytesPerNode,
+                         std::vector<Key>* keys, ReadKey readKey) {
+  if (loaded) return true;
+  ArchiveFile file;
+  if (!OpenDataFile(fileName, &file)) {
+    Report(error);
+    return false;
+  }
+  try {
+    DataReader r(&file);
+    bool ok = ReadHeader(&r, bytesPerKey, static_cast<std::uint64_t>(bytesPerNode));
+    if (ok) keys->resize(static_cast<std::size_t>(nodeCount) * keyCount);
+    for (std::uint16_t n = 0; ok && n < nodeCount; ++n) {
+      ok = r.Skip(bytesPerNode);
+      for (std::uint32_t k = 0; ok && k < keyCount; ++k) ok = readKey(&r, &(*keys)[n * keyCount + k]);
+    }
+    if (!ok) {
+      Clear();
+      keys->clear();
+      Report(error);
+      return false;
+    }
+  } catch (const std::bad_alloc&) {
+    Clear();
+    keys->clear();
+    return false;
+  }
+  loaded = 1;
+  return true;
+}
+
 // ---- MeshAnimation ----------------------------------------------------------------
 
 MeshAnimation::~MeshAnimation() = default;
 
 bool MeshAnimation::Load(const char* fileName) {
-  if (loaded) return true;
-  ArchiveFile file;
-  if (!OpenDataFile(fileName, &file)) {
-    Report(kMeshAnimationError);
-    return false;
-  }
-  try {
-    DataReader r(&file);
-    bool ok = ReadHeader(&r, 64, 5);
-    if (ok) keys.resize(static_cast<std::size_t>(nodeCount) * keyCount);
-    for (std::uint16_t n = 0; ok && n < nodeCount; ++n) {
-      ok = r.Skip(5);
-      for (std::uint32_t k = 0; ok && k < keyCount; ++k) ok = r.Matrix(&keys[n * keyCount + k]);
-    }
-    if (!ok) {
-      Clear();
-      keys.clear();
-      Report(kMeshAnimationError);
-      return false;
-    }
-  } catch (const std::bad_alloc&) {
-    Clear();
-    keys.clear();
-    return false;
-  }
-  loaded = 1;
-  return true;
+  return LoadKeys(fileName, kMeshAnimationError, 64, 5, &keys,
+                  [](DataReader* r, Matrix4* key) { return r->Matrix(key); });
 }
 
 // ---- UvAnimation ------------------------------------------------------------------
@@ -91,39 +98,12 @@ bool MeshAnimation::Load(const char* fileName) {
 UvAnimation::~UvAnimation() = default;
 
 bool UvAnimation::Load(const char* fileName) {
-  if (loaded) return true;
-  ArchiveFile file;
-  if (!OpenDataFile(fileName, &file)) {
-    Report(kUvAnimationError);
-    return false;
-  }
-  try {
-    DataReader r(&file);
-    bool ok = ReadHeader(&r, 8, 3);
-    if (ok) keys.resize(static_cast<std::size_t>(nodeCount) * keyCount);
-    for (std::uint16_t n = 0; ok && n < nodeCount; ++n) {
-      ok = r.Skip(3);
-      for (std::uint32_t k = 0; ok && k < keyCount; ++k) {
-        UvKey& key = keys[n * keyCount + k];
-        ok = r.F32(&key.u) && r.F32(&key.v);
-        key.u = key.u * sScale;
-        key.v = key.v * tScale;
-        ok = ok && SaneFloat(key.u) && SaneFloat(key.v);
-      }
-    }
-    if (!ok) {
-      Clear();
-      keys.clear();
-      Report(kUvAnimationError);
-      return false;
-    }
-  } catch (const std::bad_alloc&) {
-    Clear();
-    keys.clear();
-    return false;
-  }
-  loaded = 1;
-  return true;
+  return LoadKeys(fileName, kUvAnimationError, 8, 3, &keys, [this](DataReader* r, UvKey* key) {
+    const bool ok = r->F32(&key->u) && r->F32(&key->v);
+    key->u = key->u * sScale;
+    key->v = key->v * tScale;
+    return ok && SaneFloat(key->u) && SaneFloat(key->v);
+  });
 }
 
 // ---- AnimationPlayer ----------------------------------------------------------------

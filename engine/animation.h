@@ -39,6 +39,13 @@ class Animation {
   // that does not fit the file or whose key counts do not add up.
   bool ReadHeader(DataReader* r, std::uint64_t bytesPerKey, std::uint64_t bytesPerNode);
   void Clear();
+  // The shared load: the file through the data-file routing, the sequence
+  // table, then per node bytesPerNode skipped bytes and keyCount keys read by
+  // readKey(DataReader*, Key*). Any failure reports `error` (running out of
+  // memory reports nothing) and leaves the animation empty.
+  template <class Key, class ReadKey>
+  bool LoadKeys(const char* fileName, const char* error, std::uint64_t bytesPerKey, int bytesPerNode,
+                std::vector<Key>* keys, ReadKey readKey);
 };
 
 class MeshAnimation : public Animation {

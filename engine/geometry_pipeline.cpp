@@ -453,34 +453,44 @@ bool MakeKey(const Vector3& p, PositionKey* key) {
   return true;
 }
 
+// Collects distinct positions: a position equal to one collected earlier
+// maps to that one.
+class Welder {
+ public:
+  explicit Welder(std::size_t n) {
+    kept.reserve(n);
+    seen_.reserve(n);
+  }
+  // The index of p among the kept positions; keeps p when it is new.
+  std::uint16_t Add(const Vector3& p) {
+    PositionKey key;
+    if (MakeKey(p, &key)) {
+      auto [it, added] = seen_.emplace(key, static_cast<std::uint16_t>(kept.size()));
+      if (!added) return it->second;
+    }
+    kept.push_back(p);
+    return static_cast<std::uint16_t>(kept.size() - 1);
+  }
+
+  std::vector<Vector3> kept;
+
+ private:
+  std::unordered_map<PositionKey, std::uint16_t, PositionKeyHash> seen_;
+};
+
 }  // namespace
 
 bool WeldVertices(std::vector<Vector3>* positions, std::uint16_t* indices, std::size_t indexCount) {
   try {
     const std::size_t n = positions->size();
     std::vector<std::uint16_t> remap(n);
-    std::vector<Vector3> kept;
-    kept.reserve(n);
-    std::unordered_map<PositionKey, std::uint16_t, PositionKeyHash> seen;
-    seen.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) {
-      const Vector3& p = (*positions)[i];
-      PositionKey key;
-      if (MakeKey(p, &key)) {
-        auto [it, added] = seen.emplace(key, static_cast<std::uint16_t>(kept.size()));
-        if (!added) {
-          remap[i] = it->second;
-          continue;
-        }
-      }
-      remap[i] = static_cast<std::uint16_t>(kept.size());
-      kept.push_back(p);
-    }
+    Welder welder(n);
+    for (std::size_t i = 0; i < n; ++i) remap[i] = welder.Add((*positions)[i]);
     for (std::size_t k = 0; k < indexCount; ++k) {
       if (indices[k] < n) indices[k] = remap[indices[k]];
     }
-    kept.shrink_to_fit();
-    *positions = std::move(kept);
+    welder.kept.shrink_to_fit();
+    *positions = std::move(welder.kept);
     return true;
   } catch (const std::bad_alloc&) {
     return false;
@@ -495,27 +505,12 @@ bool BuildWeldedGroups(std::vector<VertexAttribute>* attributes, std::uint16_t* 
     for (int p = 0; p < partCount; ++p) sum += partSizes[p];
     if (sum != n || attributes->size() < n) return false;
     std::vector<std::uint16_t> remap(n);
-    std::vector<Vector3> collected;
-    collected.reserve(n);
-    std::unordered_map<PositionKey, std::uint16_t, PositionKeyHash> seen;
-    seen.reserve(n);
+    Welder welder(n);
     std::size_t i = 0;
     for (int p = 0; p < partCount; ++p) {
-      const std::size_t before = collected.size();
-      for (std::size_t end = i + partSizes[p]; i < end; ++i) {
-        const Vector3& pos = (*positions)[i];
-        PositionKey key;
-        if (MakeKey(pos, &key)) {
-          auto [it, added] = seen.emplace(key, static_cast<std::uint16_t>(collected.size()));
-          if (!added) {
-            remap[i] = it->second;
-            continue;
-          }
-        }
-        remap[i] = static_cast<std::uint16_t>(collected.size());
-        collected.push_back(pos);
-      }
-      partSizes[p] = static_cast<std::uint16_t>(collected.size() - before);
+      const std::size_t before = welder.kept.size();
+      for (std::size_t end = i + partSizes[p]; i < end; ++i) remap[i] = welder.Add((*positions)[i]);
+      partSizes[p] = static_cast<std::uint16_t>(welder.kept.size() - before);
     }
     std::vector<VertexAttribute> perIndex(indexCount);
     for (std::size_t k = 0; k < indexCount; ++k) {
@@ -523,8 +518,8 @@ bool BuildWeldedGroups(std::vector<VertexAttribute>* attributes, std::uint16_t* 
       perIndex[k] = (*attributes)[old];
       indices[k] = remap[old];
     }
-    collected.shrink_to_fit();
-    *positions = std::move(collected);
+    welder.kept.shrink_to_fit();
+    *positions = std::move(welder.kept);
     *attributes = std::move(perIndex);
     return true;
   } catch (const std::bad_alloc&) {

@@ -179,39 +179,36 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
   if (total == 0 || allCodes != 0) return 0;
 
   // 4. Triangles in index order.
-  const auto cornerColour = [&](std::uint16_t i, const VertexAttribute& a) {
+  // The screen vertex of corner k (position i) with its colour and texture coordinates.
+  const auto cornerVertex = [&](int k, std::uint16_t i) {
+    const VertexAttribute& a = attributes[k];
+    ScreenVertex v = transformed[i];
     std::uint32_t colour = a.colour | 0xFF000000u;
     if (lights != nullptr) {
       const LightFactors& f = lightFactors_[i];
       colour = 0xFF000000u | ((Channel(colour, 16) * f.red) >> 8) << 16 | ((Channel(colour, 8) * f.green) >> 8) << 8 |
                ((Channel(colour, 0) * f.blue) >> 8);
     }
-    return colour;
+    v.colour = colour;
+    v.s = a.u * v.q;
+    v.t = a.v * v.q;
+    return v;
   };
   for (int tri = 0; tri < triangles; ++tri) {
     const int k = tri * 3;
-    const std::uint16_t i0 = indices[k], i1 = indices[k + 1], i2 = indices[k + 2];
-    if (i0 >= total || i1 >= total || i2 >= total) continue;
-    const ScreenVertex& t0 = transformed[i0];
-    const ScreenVertex& t1 = transformed[i1];
-    const ScreenVertex& t2 = transformed[i2];
+    const std::uint16_t idx[3] = {indices[k], indices[k + 1], indices[k + 2]};
+    if (idx[0] >= total || idx[1] >= total || idx[2] >= total) continue;
+    const ScreenVertex& t0 = transformed[idx[0]];
+    const ScreenVertex& t1 = transformed[idx[1]];
+    const ScreenVertex& t2 = transformed[idx[2]];
     const std::uint8_t c0 = static_cast<std::uint8_t>(t0.colour);
     const std::uint8_t c1 = static_cast<std::uint8_t>(t1.colour);
     const std::uint8_t c2 = static_cast<std::uint8_t>(t2.colour);
     // All three beyond one and the same plane: clipping would leave nothing.
     if ((c0 & c1 & c2) != 0 || ((c0 | c1 | c2) & CLIP_FAR) != 0) continue;
     if ((c0 | c1 | c2) != 0) {
-      Corner c[3];
-      const ScreenVertex* t[3] = {&t0, &t1, &t2};
-      const std::uint16_t idx[3] = {i0, i1, i2};
-      for (int j = 0; j < 3; ++j) {
-        const VertexAttribute& a = attributes[k + j];
-        c[j].v = *t[j];
-        c[j].code = static_cast<std::uint8_t>(t[j]->colour);
-        c[j].v.colour = cornerColour(idx[j], a);
-        c[j].v.s = a.u * t[j]->q;
-        c[j].v.t = a.v * t[j]->q;
-      }
+      const Corner c[3] = {{cornerVertex(k, idx[0]), c0}, {cornerVertex(k + 1, idx[1]), c1},
+                           {cornerVertex(k + 2, idx[2]), c2}};
       ClipTriangle(c[0], c[1], c[2], CLIP_NEAR);
       if (full_) break;
       continue;
@@ -222,20 +219,7 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
       full_ = true;
       break;
     }
-    ScreenVertex* out = &output[outCount_];
-    const ScreenVertex* t[3] = {&t0, &t1, &t2};
-    const std::uint16_t idx[3] = {i0, i1, i2};
-    for (int j = 0; j < 3; ++j) {
-      const VertexAttribute& a = attributes[k + j];
-      ScreenVertex& o = out[j];
-      o.x = t[j]->x;
-      o.y = t[j]->y;
-      o.z = t[j]->z;
-      o.q = t[j]->q;
-      o.colour = cornerColour(idx[j], a);
-      o.s = a.u * t[j]->q;
-      o.t = a.v * t[j]->q;
-    }
+    for (int j = 0; j < 3; ++j) output[outCount_ + j] = cornerVertex(k + j, idx[j]);
     outCount_ += 3;
   }
 

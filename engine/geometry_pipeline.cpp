@@ -80,6 +80,15 @@ void GeometryPipeline::SetupProjection() {
   depthScale = 65535.0f / (g_Camera.farPlane - g_Camera.nearPlane);
 }
 
+void GeometryPipeline::ReadViewBounds() {
+  near_ = g_Camera.nearPlane;
+  far_ = g_Camera.farPlane;
+  left_ = g_ViewRect.left;
+  right_ = g_ViewRect.right;
+  top_ = g_ViewRect.top;
+  bottom_ = g_ViewRect.bottom;
+}
+
 std::uint8_t GeometryPipeline::ScreenCode(float x, float y) const {
   std::uint8_t code = 0;
   if (x < left_) code |= CLIP_LEFT;
@@ -93,12 +102,7 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
                                     const VertexAttribute* attributes, const std::uint16_t* indices,
                                     std::uint16_t indexCount, ScreenVertex** outVertices, std::uint16_t* outCount,
                                     VertexLight* lights, const Vector3& lightColour) {
-  near_ = g_Camera.nearPlane;
-  far_ = g_Camera.farPlane;
-  left_ = g_ViewRect.left;
-  right_ = g_ViewRect.right;
-  top_ = g_ViewRect.top;
-  bottom_ = g_ViewRect.bottom;
+  ReadViewBounds();
   outCount_ = 0;
   full_ = false;
   *outVertices = output;
@@ -366,12 +370,7 @@ GeometryPipeline::Corner GeometryPipeline::ClipEdge(const Corner& a, const Corne
 }
 
 bool GeometryPipeline::IsBoxVisible(const Vector3* box) {
-  near_ = g_Camera.nearPlane;
-  far_ = g_Camera.farPlane;
-  left_ = g_ViewRect.left;
-  right_ = g_ViewRect.right;
-  top_ = g_ViewRect.top;
-  bottom_ = g_ViewRect.bottom;
+  ReadViewBounds();
   Matrix4 m = viewProjection;
   if (objectMatrix != nullptr) Multiply4x4(*objectMatrix, viewProjection, &m);
   const Vector3& lo = box[0];

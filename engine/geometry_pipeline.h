@@ -95,6 +95,8 @@ class GeometryPipeline {
   Corner ClipEdge(const Corner& a, const Corner& b, std::uint8_t plane) const;
   void Emit(const Corner& a, const Corner& b, const Corner& c);
   std::uint8_t ScreenCode(float x, float y) const;
+  // The near and far planes and the view rectangle, as they are now.
+  void ReadViewBounds();
 
   // Per position during a call: the lit colour factors (0..256 per channel).
   struct LightFactors {

@@ -32,6 +32,12 @@ inline float Column(const Vector3& p, const Matrix4& m, int j) {
 
 inline std::uint32_t Channel(std::uint32_t colour, int shift) { return (colour >> shift) & 0xFFu; }
 
+std::uint32_t ChannelByte(float channel) {
+  if (!(channel > 0.0f)) return 0;
+  if (channel >= 1.0f) return 255;
+  return static_cast<std::uint32_t>(channel * 255.0f);
+}
+
 // Blend factor of a clip point: trunc(t x 256) within 0..256 (a NaN counts as 0).
 inline std::uint32_t BlendFactor256(float t) {
   float f = t * 256.0f;
@@ -41,6 +47,10 @@ inline std::uint32_t BlendFactor256(float t) {
 }
 
 }  // namespace
+
+std::uint32_t PackColour(float alpha, float red, float green, float blue) {
+  return ChannelByte(alpha) << 24 | ChannelByte(red) << 16 | ChannelByte(green) << 8 | ChannelByte(blue);
+}
 
 struct GeometryPipeline::Corner {
   ScreenVertex v;

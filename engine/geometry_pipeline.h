@@ -18,6 +18,10 @@ struct VertexAttribute {
 };
 static_assert(sizeof(VertexAttribute) == 12);
 
+// A packed ARGB colour from channels in 0..1, each trunc(255 x channel) and
+// kept within 0..255 (a NaN counts as 0).
+std::uint32_t PackColour(float alpha, float red, float green, float blue);
+
 // Per position of a lit mesh: the intensity the pipeline writes, and the unit
 // normal it reads.
 struct VertexLight {

@@ -24,13 +24,6 @@ float FloatAt(const std::uint8_t* p) {
   return f;
 }
 
-// trunc(255 x channel), the channel kept within 0..1.
-std::uint32_t Byte255(float channel) {
-  if (!(channel > 0.0f)) return 0;
-  if (channel >= 1.0f) return 255;
-  return static_cast<std::uint32_t>(channel * 255.0f);
-}
-
 }  // namespace
 
 void LitMesh::Clear() {
@@ -79,7 +72,7 @@ bool LitMesh::Load(Stream* stream, bool lit, bool withBox) {
         }
         positions[i] = Vector3(f[0], f[1], f[2]);
         VertexAttribute& a = attributes[i];
-        a.colour = lit ? 0xFFFFFFFFu : Byte255(f[6]) << 24 | Byte255(f[3]) << 16 | Byte255(f[4]) << 8 | Byte255(f[5]);
+        a.colour = lit ? 0xFFFFFFFFu : PackColour(f[6], f[3], f[4], f[5]);
         a.u = f[7] * sScale;
         a.v = f[8] * tScale;
       }

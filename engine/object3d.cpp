@@ -231,12 +231,7 @@ bool Object3D::LoadSkinned(DataReader* r) {
 
 void Object3D::SetMeshColour(std::uint16_t mesh, float r, float g, float b, float a) {
   if (mesh >= meshes.size()) return;
-  const auto channel = [](float v) -> std::uint32_t {
-    if (!(v > 0.0f)) return 0;
-    if (v >= 1.0f) return 255;
-    return static_cast<std::uint32_t>(v * 255.0f);
-  };
-  const std::uint32_t colour = channel(a) << 24 | channel(r) << 16 | channel(g) << 8 | channel(b);
+  const std::uint32_t colour = PackColour(a, r, g, b);
   for (VertexAttribute& attr : meshes[mesh].attributes) attr.colour = colour;
 }
 

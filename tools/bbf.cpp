@@ -1,6 +1,5 @@
 #include "tools/bbf.h"
 
-#include <filesystem>
 #include <string>
 
 #include "tools/seeds.h"
@@ -39,8 +38,6 @@ void PutU32(Bytes* b, std::size_t offset, std::uint32_t v) {
 }  // namespace
 
 bool WriteBbfSeeds(const std::string& dir) {
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
   const std::vector<BbfMember> three = {
       {"_CUROBJ.TEX", Text("pointer texture bytes")},
       {"EMPTY.BIN", {}},
@@ -50,11 +47,7 @@ bool WriteBbfSeeds(const std::string& dir) {
   // Offsets from the format: the first member header starts at 8.
   constexpr std::size_t first = 8;
 
-  struct Seed {
-    const char* name;
-    Bytes bytes;
-  };
-  std::vector<Seed> seeds;
+  std::vector<NamedBytes> seeds;
   seeds.push_back({"empty.bbf", BuildBbf({})});
   seeds.push_back({"one.bbf", BuildBbf({{"QDV.BIN", Text("scene table")}})});
   seeds.push_back({"three.bbf", valid});
@@ -103,9 +96,7 @@ bool WriteBbfSeeds(const std::string& dir) {
   seeds.push_back({"duplicate_names.bbf", BuildBbf({{"A.TEX", Text("1")}, {"a.tex", Text("2")}})});
   seeds.push_back({"short.bbf", Text("BBFA")});
 
-  for (const Seed& s : seeds)
-    if (!WriteHostFile((std::filesystem::path(dir) / s.name).string(), s.bytes)) return false;
-  return true;
+  return WriteHostFiles(dir, seeds);
 }
 
 }  // namespace kelvdata

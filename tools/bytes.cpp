@@ -15,4 +15,11 @@ bool WriteHostFile(const std::string& hostPath, const Bytes& bytes) {
   return static_cast<bool>(out);
 }
 
+bool WriteHostFiles(const std::string& dir, const std::vector<NamedBytes>& files) {
+  for (const NamedBytes& f : files) {
+    if (!WriteHostFile((std::filesystem::path(dir) / f.name).string(), f.bytes)) return false;
+  }
+  return true;
+}
+
 }  // namespace kelvdata

@@ -54,4 +54,14 @@ class ByteWriter {
 // Writes bytes to a host path, creating parent directories. False on failure.
 bool WriteHostFile(const std::string& hostPath, const Bytes& bytes);
 
+// One file of a set written into a folder.
+struct NamedBytes {
+  const char* name;
+  Bytes bytes;
+};
+
+// Writes each file into the folder `dir` (created as needed). False at the
+// first failure.
+bool WriteHostFiles(const std::string& dir, const std::vector<NamedBytes>& files);
+
 }  // namespace kelvdata

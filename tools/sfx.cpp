@@ -1,7 +1,6 @@
 #include "tools/sfx.h"
 
 #include <cmath>
-#include <filesystem>
 #include <string>
 
 #include "tools/seeds.h"
@@ -34,11 +33,7 @@ Bytes SineTonePcm(std::uint8_t bits, std::uint8_t channels, std::uint16_t rate, 
 }
 
 bool WriteSfxSeeds(const std::string& dir) {
-  struct Seed {
-    const char* name;
-    Bytes bytes;
-  };
-  const Seed seeds[] = {
+  const std::vector<NamedBytes> seeds = {
       {"mono8.sfx", BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 440.0, 0.8, 64))},
       {"mono16.sfx", BuildSfx(16, 1, 22050, SineTonePcm(16, 1, 22050, 440.0, 0.8, 64))},
       {"stereo8.sfx", BuildSfx(8, 2, 22050, SineTonePcm(8, 2, 22050, 1000.0, 0.5, 32))},
@@ -54,12 +49,7 @@ bool WriteSfxSeeds(const std::string& dir) {
       {"short_header.sfx", Bytes{16, 1, 0x22}},
       {"empty.sfx", Bytes{}},
   };
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  for (const Seed& s : seeds) {
-    if (!WriteHostFile((std::filesystem::path(dir) / s.name).string(), s.bytes)) return false;
-  }
-  return true;
+  return WriteHostFiles(dir, seeds);
 }
 
 }  // namespace kelvdata

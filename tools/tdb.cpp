@@ -1,7 +1,5 @@
 #include "tools/tdb.h"
 
-#include <filesystem>
-
 #include "tools/seeds.h"
 
 namespace kelvdata {
@@ -35,14 +33,10 @@ Bytes BuildTdbRaw(std::uint32_t count, const std::vector<TdbRecord>& records) {
 }
 
 bool WriteTdbSeeds(const std::string& dir) {
-  struct Seed {
-    const char* name;
-    Bytes bytes;
-  };
   const std::string nul(1, '\0');
   Bytes truncated = BuildTdb({"Start race", "Options"});
   truncated.resize(truncated.size() - 4);
-  const Seed seeds[] = {
+  const std::vector<NamedBytes> seeds = {
       {"empty.tdb", BuildTdb({})},
       {"one.tdb", BuildTdb({"Quit"})},
       {"several.tdb", BuildTdb({"Start race", "", "Options", "Lap %d/%d", "\xC4\xE5\xED\xFC"})},
@@ -54,10 +48,7 @@ bool WriteTdbSeeds(const std::string& dir) {
       {"truncated.tdb", truncated},
       {"short_count.tdb", Bytes{1, 0}},
   };
-  for (const Seed& s : seeds) {
-    if (!WriteHostFile((std::filesystem::path(dir) / s.name).string(), s.bytes)) return false;
-  }
-  return true;
+  return WriteHostFiles(dir, seeds);
 }
 
 }  // namespace kelvdata

@@ -31,10 +31,6 @@ namespace {
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-void PutU32(Bytes* b, std::size_t offset, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) (*b)[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 }  // namespace
 
 bool WriteBbfSeeds(const std::string& dir) {
@@ -55,7 +51,7 @@ bool WriteBbfSeeds(const std::string& dir) {
     // A last header cut short: still opens with the complete members.
     Bytes cut = valid;
     cut.insert(cut.end(), 100, 0);
-    PutU32(&cut, cut.size() - 100, 540);
+    PatchU32(&cut, cut.size() - 100, 540);
     seeds.push_back({"cut_header.bbf", cut});
   }
   {
@@ -65,22 +61,22 @@ bool WriteBbfSeeds(const std::string& dir) {
   }
   {
     Bytes b = valid;
-    PutU32(&b, 4, 9);
+    PatchU32(&b, 4, 9);
     seeds.push_back({"bad_file_header.bbf", b});
   }
   {
     Bytes b = valid;
-    PutU32(&b, first, 539);
+    PatchU32(&b, first, 539);
     seeds.push_back({"bad_member_header_size.bbf", b});
   }
   {
     Bytes b = valid;
-    PutU32(&b, first + 268, first + 541);
+    PatchU32(&b, first + 268, first + 541);
     seeds.push_back({"bad_data_offset.bbf", b});
   }
   {
     Bytes b = valid;
-    PutU32(&b, first + 272, 0x7FFFFFF0u);
+    PatchU32(&b, first + 272, 0x7FFFFFF0u);
     seeds.push_back({"size_past_end.bbf", b});
   }
   {

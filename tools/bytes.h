@@ -40,16 +40,18 @@ class ByteWriter {
   }
   void Zeros(std::size_t n) { bytes_.insert(bytes_.end(), n, 0); }
   std::size_t Size() const { return bytes_.size(); }
-  // Overwrites a u32 already written at `offset`.
-  void PatchU32(std::size_t offset, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes_[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  }
   const Bytes& Data() const { return bytes_; }
   Bytes Take() { return std::move(bytes_); }
 
  private:
   Bytes bytes_;
 };
+
+// Overwrites the four bytes at `offset` with a little-endian u32 (for
+// damaging a valid file on purpose).
+inline void PatchU32(Bytes* b, std::size_t offset, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) (*b)[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
 
 // Writes bytes to a host path, creating parent directories. False on failure.
 bool WriteHostFile(const std::string& hostPath, const Bytes& bytes);

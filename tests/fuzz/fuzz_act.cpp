@@ -7,9 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <string>
 
 #include "engine/archive.h"
 #include "engine/camera.h"
@@ -22,6 +19,7 @@
 #include "engine/texture_manager.h"
 #include "platform/glide/glide.h"
 #include "platform/win32/msgbox.h"
+#include "tests/support/fuzz_temp_file.h"
 #include "tools/bbf.h"
 #include "tools/object_samples.h"
 #include "tools/tex.h"
@@ -34,15 +32,12 @@ void Check(bool ok) {
 
 // The archive's fixed members, the renderer open on the recording board and
 // a camera looking at the origin from 8 units away.
-struct World {
-  std::string path;
+struct World : kelvtest::FuzzTempFile {
   kelvdata::Bytes texture;
   kelvdata::Bytes meshAnimation;
   kelvdata::Bytes uvAnimation;
 
-  World() {
-    std::random_device rd;
-    path = (std::filesystem::temp_directory_path() / ("kelv-fuzz-act-" + std::to_string(rd()) + ".bbf")).string();
+  World() : FuzzTempFile("kelv-fuzz-act", ".bbf") {
     platform::UseTestMessageBoxes(true);
     platform::UseGlideTestBackend(true);
     g_MainWindow = reinterpret_cast<HWND>(std::uintptr_t{1});
@@ -62,11 +57,7 @@ struct World {
     meshAnimation = kelvdata::BuildMeshAnimationFile(kelvdata::SampleSpin(2, 8));
     uvAnimation = kelvdata::BuildUvAnimationFile(kelvdata::SampleScroll(2));
   }
-  ~World() {
-    g_Renderer.Close();
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
+  ~World() { g_Renderer.Close(); }
 };
 
 void CheckLoaded(const Object3D& o) {

@@ -35,10 +35,6 @@ constexpr WORD ICON_RESOURCE = 101;
 constexpr int FOCUS_ATTEMPTS = 40;
 constexpr DWORD FOCUS_RETRY_MS = 250;
 
-void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) {
-  if (g_FrontEnd) g_FrontEnd->Command(id, a1, a2, text);
-}
-
 // Activation of the main window (active and not minimised). False when the
 // exclusive window could not be reopened: the program stays paused.
 bool Activate(HWND hwnd) {
@@ -118,7 +114,7 @@ App::~App() {
   FreeSceneTable();
   sceneCount = 0;
   DeleteCurrentScene();
-  for (std::uint32_t a1 = 0; a1 < 3; ++a1) Command(CMD_SAVE_OPTIONS, a1, 0, "");
+  for (std::uint32_t a1 = 0; a1 < 3; ++a1) FrontEndCommand(CMD_SAVE_OPTIONS, a1, 0, "");
   g_CdAudio.Close();
   if (g_Mixer.IsOpen()) {
     static constexpr struct {
@@ -257,7 +253,7 @@ LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (g_CurrentScene && g_FrontEnd && g_FrontEnd->IsMovieScene(g_CurrentScene) &&
           reinterpret_cast<HWND>(wParam) == g_MovieWindow) {
         SetForegroundWindow(g_App.hwnd);
-        Command(CMD_PLAY_MOVIE, 1, 0, "NULL");
+        FrontEndCommand(CMD_PLAY_MOVIE, 1, 0, "NULL");
         return MA_NOACTIVATEANDEAT;
       }
       break;

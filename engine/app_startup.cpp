@@ -59,10 +59,6 @@ bool OpenTrackArchive() {
   return true;
 }
 
-void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) {
-  if (g_FrontEnd) g_FrontEnd->Command(id, a1, a2, text);
-}
-
 }  // namespace
 
 bool App::LoadSceneTable(const char* path) {
@@ -85,8 +81,8 @@ bool App::LoadSceneTable(const char* path) {
 bool App::Init(HINSTANCE instance, const char*) {
   g_CdAudio.Open();
   g_Mixer.Open();
-  Command(CMD_RESET_SETUP, 0, 0, "NULL");
-  for (std::uint32_t a1 = 0; a1 < 3; ++a1) Command(CMD_LOAD_OPTIONS, a1, 0, "");
+  FrontEndCommand(CMD_RESET_SETUP, 0, 0, "NULL");
+  for (std::uint32_t a1 = 0; a1 < 3; ++a1) FrontEndCommand(CMD_LOAD_OPTIONS, a1, 0, "");
   DisableAutoRunForGame();
 
   hInstance = instance;

@@ -84,8 +84,7 @@ bool Cursor::Create(HWND target) {
   clipBottom = static_cast<int>(g_ScreenHeight) - 1;
   window = target;
 
-  if (!LoadTexture(CURSOR_POINTER_TEXTURE, &pointerTexture)) return false;
-  if (!LoadTexture(CURSOR_SHADOW_TEXTURE, &shadowTexture)) return false;
+  if (!ReloadTextures()) return false;
   // Each quad's corners in its texture's own coordinate scale.
   for (int i = 0; i < 6; ++i) {
     quads[i].s = kCorners[i][0] * SScale(pointerTexture);

@@ -56,6 +56,15 @@ const InputObjectInfo kNoObject = {INPUT_OBJECT_KEY, 0, "", {}};
 
 void ShowError(const char* text) { ShowMessageBox(text, MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR); }
 
+// The defaults of the kind of controller in use.
+void SetDefaultBindings(App& app) {
+  if (g_JoystickInput) {
+    app.SetDefaultJoystickBindings();
+  } else {
+    app.SetDefaultKeyboardBindings();
+  }
+}
+
 }  // namespace
 
 BOOL EnumInputDeviceCallback(const DIDEVICEINSTANCEA* device, void*) {
@@ -139,11 +148,7 @@ bool App::InitInputDevices() {
   if (g_InputDevice->EnumObjects(EnumInputObjectCallback, nullptr, DIDFT_ALL) != DI_OK) return false;
 
   if (!LoadControlBindings()) {
-    if (g_JoystickInput) {
-      SetDefaultJoystickBindings();
-    } else {
-      SetDefaultKeyboardBindings();
-    }
+    SetDefaultBindings(*this);
   } else {
     ValidateControlBindings();
   }
@@ -242,11 +247,7 @@ bool App::LoadControlBindings() {
 void App::ValidateControlBindings() {
   for (std::uint32_t binding : controlBindings) {
     if (binding >= g_InputObjectCount) {
-      if (g_JoystickInput) {
-        SetDefaultJoystickBindings();
-      } else {
-        SetDefaultKeyboardBindings();
-      }
+      SetDefaultBindings(*this);
       return;
     }
   }

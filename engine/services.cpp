@@ -6,3 +6,7 @@ RaceServices* g_Race = nullptr;
 
 void InstallFrontEndServices(FrontEndServices* services) { g_FrontEnd = services; }
 void InstallRaceServices(RaceServices* services) { g_Race = services; }
+
+void FrontEndCommand(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) {
+  if (g_FrontEnd) g_FrontEnd->Command(id, a1, a2, text);
+}

@@ -38,6 +38,8 @@ class FrontEndServices {
 // Null until the front end installs itself.
 extern FrontEndServices* g_FrontEnd;
 void InstallFrontEndServices(FrontEndServices* services);
+// One command to the game controller; nothing while no front end is installed.
+void FrontEndCommand(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text);
 
 // Game-controller commands the engine issues.
 constexpr std::uint32_t CMD_LOAD_OPTIONS = 40;

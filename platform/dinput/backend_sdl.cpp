@@ -174,6 +174,19 @@ std::vector<platform::InputEffectSupport> EffectsOf(SDL_Haptic* haptic) {
   return out;
 }
 
+// The fields that SDL's constant, ramp and periodic effects share.
+template <class T>
+void SetCommon(T* out, const platform::HapticEffect& h, const SDL_HapticDirection& direction) {
+  out->direction = direction;
+  out->length = h.lengthMs;
+  out->button = h.triggerButton;
+  out->interval = h.triggerIntervalMs;
+  out->attack_length = h.attackLengthMs;
+  out->attack_level = h.attackLevel;
+  out->fade_length = h.fadeLengthMs;
+  out->fade_level = h.fadeLevel;
+}
+
 SDL_HapticEffect ToSdl(const platform::HapticEffect& h) {
   SDL_HapticEffect e;
   SDL_memset(&e, 0, sizeof e);
@@ -187,28 +200,14 @@ SDL_HapticEffect ToSdl(const platform::HapticEffect& h) {
   switch (h.kind) {
     case K::CONSTANT:
       e.type = SDL_HAPTIC_CONSTANT;
-      e.constant.direction = direction;
-      e.constant.length = h.lengthMs;
-      e.constant.button = h.triggerButton;
-      e.constant.interval = h.triggerIntervalMs;
+      SetCommon(&e.constant, h, direction);
       e.constant.level = h.level;
-      e.constant.attack_length = h.attackLengthMs;
-      e.constant.attack_level = h.attackLevel;
-      e.constant.fade_length = h.fadeLengthMs;
-      e.constant.fade_level = h.fadeLevel;
       break;
     case K::RAMP:
       e.type = SDL_HAPTIC_RAMP;
-      e.ramp.direction = direction;
-      e.ramp.length = h.lengthMs;
-      e.ramp.button = h.triggerButton;
-      e.ramp.interval = h.triggerIntervalMs;
+      SetCommon(&e.ramp, h, direction);
       e.ramp.start = h.start;
       e.ramp.end = h.end;
-      e.ramp.attack_length = h.attackLengthMs;
-      e.ramp.attack_level = h.attackLevel;
-      e.ramp.fade_length = h.fadeLengthMs;
-      e.ramp.fade_level = h.fadeLevel;
       break;
     default:
       e.type = h.kind == K::TRIANGLE        ? SDL_HAPTIC_TRIANGLE
@@ -216,18 +215,11 @@ SDL_HapticEffect ToSdl(const platform::HapticEffect& h) {
                : h.kind == K::SAWTOOTH_DOWN ? SDL_HAPTIC_SAWTOOTHDOWN
                                             : SDL_HAPTIC_SINE;
       e.periodic.type = e.type;
-      e.periodic.direction = direction;
-      e.periodic.length = h.lengthMs;
-      e.periodic.button = h.triggerButton;
-      e.periodic.interval = h.triggerIntervalMs;
+      SetCommon(&e.periodic, h, direction);
       e.periodic.period = h.periodMs;
       e.periodic.magnitude = h.magnitude;
       e.periodic.offset = h.offset;
       e.periodic.phase = h.phase;
-      e.periodic.attack_length = h.attackLengthMs;
-      e.periodic.attack_level = h.attackLevel;
-      e.periodic.fade_length = h.fadeLengthMs;
-      e.periodic.fade_level = h.fadeLevel;
       break;
   }
   return e;

@@ -670,7 +670,6 @@ class Device final : public IDirectInputDevice2A {
     // program is in the background.
     if (desc_.kind != DeviceKind::JOYSTICK && flags == (DISCL_EXCLUSIVE | DISCL_BACKGROUND)) return DIERR_UNSUPPORTED;
     cooperation_ = flags;
-    window_ = window;
     return DI_OK;
   }
 
@@ -844,7 +843,6 @@ class Device final : public IDirectInputDevice2A {
   std::vector<Object> objects_;
   const DIDATAFORMAT* format_ = nullptr;
   DWORD cooperation_ = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND;
-  HWND window_ = nullptr;
   bool acquired_ = false;
   bool lost_ = false;
   AxisProps axes_[MAX_AXES];
@@ -1101,8 +1099,6 @@ class Effect final : public IDirectInputEffect {
     params_ = std::move(p);
     return DI_OK;
   }
-
-  const platform::EffectParams& Params() const { return params_; }
 
  private:
   ~Effect() = default;

@@ -240,29 +240,32 @@ bool TextureManager::Reload(TextureSlot slot) {
   return true;
 }
 
-bool TextureManager::ReloadAll() {
-  nextFreeAddress[0] = nextFreeAddress[1] = TEXTURE_ADDRESS_UNKNOWN;
+namespace {
+
+// Every loaded texture read again, packed from the start of texture memory;
+// freed slots give up their memory. With `stopAtFailure` the first failed
+// reload ends it; false when any failed.
+bool ReloadPacked(TextureManager& m, bool stopAtFailure) {
+  m.nextFreeAddress[0] = m.nextFreeAddress[1] = TEXTURE_ADDRESS_UNKNOWN;
   // Every texture moves: the next Select must send its new place.
-  selected = 0;
+  m.selected = 0;
   for (int i = 1; i < TEXTURE_SLOT_COUNT; ++i) {
-    if (state[i] == TEXTURE_FREED) state[i] = TEXTURE_UNUSED;
+    if (m.state[i] == TEXTURE_FREED) m.state[i] = TEXTURE_UNUSED;
   }
+  bool ok = true;
   for (int i = 1; i < TEXTURE_SLOT_COUNT; ++i) {
-    if (state[i] == TEXTURE_LOADED && !Reload(static_cast<TextureSlot>(i))) return false;
+    if (m.state[i] != TEXTURE_LOADED || m.Reload(static_cast<TextureSlot>(i))) continue;
+    ok = false;
+    if (stopAtFailure) break;
   }
-  return true;
+  return ok;
 }
 
-void TextureManager::Repack() {
-  nextFreeAddress[0] = nextFreeAddress[1] = TEXTURE_ADDRESS_UNKNOWN;
-  selected = 0;
-  for (int i = 1; i < TEXTURE_SLOT_COUNT; ++i) {
-    if (state[i] == TEXTURE_FREED) state[i] = TEXTURE_UNUSED;
-  }
-  for (int i = 1; i < TEXTURE_SLOT_COUNT; ++i) {
-    if (state[i] == TEXTURE_LOADED) Reload(static_cast<TextureSlot>(i));
-  }
-}
+}  // namespace
+
+bool TextureManager::ReloadAll() { return ReloadPacked(*this, true); }
+
+void TextureManager::Repack() { ReloadPacked(*this, false); }
 
 void TextureManager::SampleTexel(TextureSlot slot, float u, float v, float* red, float* green, float* blue) {
   *red = *green = *blue = 0.0f;

@@ -222,7 +222,6 @@ Renderer::Renderer() {}
 
 bool Renderer::Open() {
   ForgetStates();
-  BuildFadeQuad(static_cast<float>(g_ScreenWidth), static_cast<float>(g_ScreenHeight));
   fadeElapsed = 0.0f;
   fadeDarkness = 1.0f;
   fadeDuration = 1.0f;

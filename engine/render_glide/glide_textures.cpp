@@ -40,6 +40,25 @@ GrTexInfo GlideInfo(const TextureDescription& d, const void* data) {
 
 bool ValidSlot(TextureSlot slot) { return slot < TEXTURE_SLOT_COUNT; }
 
+// A .TEX file read, converted and described for texture memory.
+struct PreparedTexture {
+  TexPixels pixels;
+  TextureDescription info;
+  float s = 0.0f;
+  float t = 0.0f;
+  std::uint32_t size = 0;  // bytes of texture memory
+};
+
+bool PrepareTexture(const char* fileName, bool keyed, std::uint8_t limit, const ColourKey& key,
+                    PreparedTexture* out) {
+  if (!TextureManager::ReadTexFile(fileName, keyed, limit, key.red, key.green, key.blue, &out->pixels)) return false;
+  if (!TextureManager::ComputeTexInfo(out->pixels.width, out->pixels.height, &out->info, &out->s, &out->t))
+    return false;
+  GrTexInfo glideInfo = GlideInfo(out->info, nullptr);
+  out->size = grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &glideInfo);
+  return true;
+}
+
 }  // namespace
 
 TextureManager::TextureManager() {
@@ -129,15 +148,9 @@ bool TextureManager::Load(char* fileName, TextureSlot* slotOut, std::uint8_t lim
   }
 
   const bool isKeyed = std::strchr(fileName, '_') != nullptr;
-  TexPixels pixels;
-  if (!ReadTexFile(fileName, isKeyed, limit, g_ColourKey.red, g_ColourKey.green, g_ColourKey.blue, &pixels))
-    return false;
-  TextureDescription info;
-  float s = 0.0f;
-  float t = 0.0f;
-  if (!ComputeTexInfo(pixels.width, pixels.height, &info, &s, &t)) return false;
-  GrTexInfo glideInfo = GlideInfo(info, nullptr);
-  const std::uint32_t size = grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &glideInfo);
+  PreparedTexture texture;
+  if (!PrepareTexture(fileName, isKeyed, limit, g_ColourKey, &texture)) return false;
+  const std::uint32_t size = texture.size;
 
   int slot = -1;
   bool reuse = false;
@@ -156,14 +169,14 @@ bool TextureManager::Load(char* fileName, TextureSlot* slotOut, std::uint8_t lim
   std::uint32_t start = startAddress[slot];
   if (!reuse && !Allocate(size, &tmu, &start)) return false;
 
-  description[slot] = info;
-  description[slot].data = pixels.texels.get();
+  description[slot] = texture.info;
+  description[slot].data = texture.pixels.texels.get();
   keyed[slot] = isKeyed ? 1 : 0;
   keyColour[slot] = g_ColourKey;
-  width[slot] = pixels.width;
-  height[slot] = pixels.height;
-  sScale[slot] = s;
-  tScale[slot] = t;
+  width[slot] = texture.pixels.width;
+  height[slot] = texture.pixels.height;
+  sScale[slot] = texture.s;
+  tScale[slot] = texture.t;
   memorySize[slot] = size;
   unit[slot] = tmu;
   startAddress[slot] = start;
@@ -213,25 +226,18 @@ bool TextureManager::Reload(TextureSlot slot) {
   if (slot == 0 || !ValidSlot(slot)) return false;
   const std::uint16_t longSide = width[slot] >= height[slot] ? width[slot] : height[slot];
   const std::uint8_t limit = longSide / 32 > 0 ? static_cast<std::uint8_t>(longSide / 32) : 1;
-  TexPixels pixels;
-  if (!ReadTexFile(name[slot], keyed[slot] != 0, limit, keyColour[slot].red, keyColour[slot].green,
-                   keyColour[slot].blue, &pixels))
-    return false;
-  TextureDescription info;
-  float s = 0.0f;
-  float t = 0.0f;
-  if (!ComputeTexInfo(pixels.width, pixels.height, &info, &s, &t)) return false;
-  GrTexInfo glideInfo = GlideInfo(info, nullptr);
-  const std::uint32_t size = grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &glideInfo);
+  PreparedTexture texture;
+  if (!PrepareTexture(name[slot], keyed[slot] != 0, limit, keyColour[slot], &texture)) return false;
+  const std::uint32_t size = texture.size;
   std::uint32_t tmu = 0;
   std::uint32_t start = 0;
   if (!Allocate(size, &tmu, &start)) return false;
-  description[slot] = info;
-  description[slot].data = pixels.texels.get();
-  width[slot] = pixels.width;
-  height[slot] = pixels.height;
-  sScale[slot] = s;
-  tScale[slot] = t;
+  description[slot] = texture.info;
+  description[slot].data = texture.pixels.texels.get();
+  width[slot] = texture.pixels.width;
+  height[slot] = texture.pixels.height;
+  sScale[slot] = texture.s;
+  tScale[slot] = texture.t;
   memorySize[slot] = size;
   unit[slot] = tmu;
   startAddress[slot] = start;
@@ -240,29 +246,32 @@ bool TextureManager::Reload(TextureSlot slot) {
   return true;
 }
 
-bool TextureManager::ReloadAll() {
-  nextFreeAddress[0] = nextFreeAddress[1] = TEXTURE_ADDRESS_UNKNOWN;
+namespace {
+
+// Every loaded texture read again, packed from the start of texture memory;
+// freed slots give up their memory. With `stopAtFailure` the first failed
+// reload ends it; false when any failed.
+bool ReloadPacked(TextureManager& m, bool stopAtFailure) {
+  m.nextFreeAddress[0] = m.nextFreeAddress[1] = TEXTURE_ADDRESS_UNKNOWN;
   // Every texture moves: the next Select must send its new place.
-  selected = 0;
+  m.selected = 0;
   for (int i = 1; i < TEXTURE_SLOT_COUNT; ++i) {
-    if (state[i] == TEXTURE_FREED) state[i] = TEXTURE_UNUSED;
+    if (m.state[i] == TEXTURE_FREED) m.state[i] = TEXTURE_UNUSED;
   }
+  bool ok = true;
   for (int i = 1; i < TEXTURE_SLOT_COUNT; ++i) {
-    if (state[i] == TEXTURE_LOADED && !Reload(static_cast<TextureSlot>(i))) return false;
+    if (m.state[i] != TEXTURE_LOADED || m.Reload(static_cast<TextureSlot>(i))) continue;
+    ok = false;
+    if (stopAtFailure) break;
   }
-  return true;
+  return ok;
 }
 
-void TextureManager::Repack() {
-  nextFreeAddress[0] = nextFreeAddress[1] = TEXTURE_ADDRESS_UNKNOWN;
-  selected = 0;
-  for (int i = 1; i < TEXTURE_SLOT_COUNT; ++i) {
-    if (state[i] == TEXTURE_FREED) state[i] = TEXTURE_UNUSED;
-  }
-  for (int i = 1; i < TEXTURE_SLOT_COUNT; ++i) {
-    if (state[i] == TEXTURE_LOADED) Reload(static_cast<TextureSlot>(i));
-  }
-}
+}  // namespace
+
+bool TextureManager::ReloadAll() { return ReloadPacked(*this, true); }
+
+void TextureManager::Repack() { ReloadPacked(*this, false); }
 
 void TextureManager::SampleTexel(TextureSlot slot, float u, float v, float* red, float* green, float* blue) {
   *red = *green = *blue = 0.0f;

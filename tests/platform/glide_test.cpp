@@ -323,6 +323,14 @@ class GlidePictureTest : public ::testing::Test {
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
                    GR_COMBINE_OTHER_TEXTURE, FXFALSE);
   }
+  // The texture downloaded to unit 0 at `address` and drawn from there with
+  // the filter, in the textured state.
+  static void UseTexture(FxU32 address, GrTexInfo& info, GrTextureFilterMode_t filter) {
+    grTexDownloadMipMap(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexSource(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexFilterMode(GR_TMU0, filter, filter);
+    TexturedState();
+  }
   static void VertexColourState() {
     grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
                    GR_COMBINE_OTHER_NONE, FXFALSE);
@@ -442,10 +450,7 @@ TEST_F(GlidePictureTest, ChromaKeyDropsTexelsOfTheKeyColour) {
   std::vector<FxU16> texels = Checker();
   for (FxU16& t : texels) t |= 0x8000;  // no alpha keying here
   GrTexInfo info = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, texels.data());
-  grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-  grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-  grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED);
-  TexturedState();
+  UseTexture(0, info, GR_TEXTUREFILTER_POINT_SAMPLED);
   grBufferClear(0x00FF0000u, 0, 0);  // green
   grChromakeyValue(0x0000FF00u);     // blue, RGBA
   grChromakeyMode(GR_CHROMAKEY_ENABLE);
@@ -478,10 +483,7 @@ TEST_F(GlidePictureTest, KeyedTexelsAreNotDrawn) {
   OPEN_OR_SKIP(Open());
   std::vector<FxU16> texels = Checker();
   GrTexInfo info = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, texels.data());
-  grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-  grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-  grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED);
-  TexturedState();
+  UseTexture(0, info, GR_TEXTUREFILTER_POINT_SAMPLED);
   grAlphaTestFunction(GR_CMP_GREATER);
   grAlphaTestReferenceValue(127);
   grBufferClear(0x00FF0000u, 0, 0);  // green
@@ -502,10 +504,7 @@ TEST_F(GlidePictureTest, BlendedPerspectiveTexture) {
   std::vector<FxU16> texels = Checker();
   for (FxU16& t : texels) t |= 0x8000;
   GrTexInfo info = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, texels.data());
-  grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-  grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-  grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_BILINEAR);
-  TexturedState();
+  UseTexture(0, info, GR_TEXTUREFILTER_BILINEAR);
   grBufferClear(0x40404000u, 0, 0);
   // A floor going away: the far edge at w = 4, the near edge at w = 1.
   grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE_MINUS_SRC_COLOR, GR_BLEND_ONE, GR_BLEND_ZERO);
@@ -567,10 +566,7 @@ TEST_F(GlidePictureTest, DrawingReadsWhatALaterDownloadPutInItsMemory) {
   std::vector<FxU16> red(16 * 16, 0xFC00), green(8 * 8, 0x83E0);
   GrTexInfo a = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, red.data());
   GrTexInfo b = Info(GR_LOD_LOG2_8, GR_ASPECT_LOG2_1x1, green.data());
-  grTexDownloadMipMap(GR_TMU0, 4096, GR_MIPMAPLEVELMASK_BOTH, &a);
-  grTexSource(GR_TMU0, 4096, GR_MIPMAPLEVELMASK_BOTH, &a);
-  grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED);
-  TexturedState();
+  UseTexture(4096, a, GR_TEXTUREFILTER_POINT_SAMPLED);
   grBufferClear(0, 0, 0);
   Draw(Quad(0, 0, 16, 16, 0xFFFFFFFFu, 0, 1, 0, 0, 256, 256));
   // The 8x8 texture takes the first four rows of the 16x16 one.

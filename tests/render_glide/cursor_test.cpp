@@ -16,6 +16,7 @@
 #include "platform/dinput/input_test.h"
 #include "platform/win32/window.h"
 #include "tests/render_glide/glide_fixture.h"
+#include "tests/render_glide/picture_fixture.h"
 #include "tests/support/picture.h"
 #include "tools/bbf.h"
 #include "tools/dataset.h"
@@ -263,50 +264,27 @@ TEST_F(CursorTest, AMissingPictureFailsCreation) {
 
 // ---- The picture -------------------------------------------------------------------
 
-class CursorPictureTest : public kelvtest::GameRootTest {
+class CursorPictureTest : public kelvtest::PictureTest {
  protected:
   void SetUp() override {
-    GameRootTest::SetUp();
-    platform::UseGlideTestBackend(false);
-    platform::SetGlideBoard({});
-    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
-    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
+    PictureTest::SetUp();
     GetProgramObject(PROGRAM_OBJECT_CURSOR).construct();
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "CURSORTEST";
-    RegisterClassA(&wc);
     platform::UseTestInput(true);
     mouse_ = platform::AddTestMouse();
-    Put("DATA/UI.BBF", kelvdata::BuildBbf({{"_CUROBJ.TEX", kelvdata::CursorPointerTex()},
-                                           {"_CURSHD.TEX", kelvdata::CursorShadowTex()}}));
-    ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+    OpenUiArchive({{"_CUROBJ.TEX", kelvdata::CursorPointerTex()}, {"_CURSHD.TEX", kelvdata::CursorShadowTex()}});
     ASSERT_EQ(DirectInputCreateA(nullptr, 0x0500, &directInput_, nullptr), DI_OK);
   }
   void TearDown() override {
     g_Cursor.Release();
     if (directInput_ != nullptr) directInput_->Release();
     platform::UseTestInput(false);
-    g_Renderer.Close();
-    g_UiArchive.Close();
-    if (g_MainWindow) DestroyWindow(g_MainWindow);
-    g_MainWindow = nullptr;
-    UnregisterClassA("CURSORTEST", nullptr);
-    GameRootTest::TearDown();
+    PictureTest::TearDown();
   }
 
   // The main window and the renderer at 640x480 with a front-end scene's
   // states and key colour; false where there is no OpenGL (the test skips).
   bool Open() {
-    g_MainWindow =
-        CreateWindowExA(0, "CURSORTEST", "Kelvarro", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
-    if (!g_MainWindow) return false;
-    g_ScreenWidth = 640;
-    g_ScreenHeight = 480;
-    if (!g_Renderer.Open()) return false;
-    g_Renderer.SetDefaultStates();
-    g_Renderer.RestoreSurfaces();
+    if (!OpenScreen()) return false;
     g_ColourKey = {250, 0, 200};
     return true;
   }
@@ -346,8 +324,7 @@ TEST_F(CursorPictureTest, TheCursorOverAClearedFrame) {
   EXPECT_NEAR(static_cast<int>(shadowed >> 16), 0x15, 2);
   EXPECT_NEAR(static_cast<int>((shadowed >> 8) & 0xFF), 0x35, 2);
   EXPECT_NEAR(static_cast<int>(shadowed & 0xFF), 0x56, 2);
-  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 64, 48),
-                                         std::string(KELV_SOURCE_DIR) + "/tests/references/cursor.png", 2));
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 64, 48), Reference("cursor.png"), 2));
 }
 
 }  // namespace

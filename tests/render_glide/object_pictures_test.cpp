@@ -19,7 +19,7 @@
 #include "engine/texture_manager.h"
 #include "platform/glide/glide.h"
 #include "platform/win32/window.h"
-#include "tests/support/game_root.h"
+#include "tests/render_glide/picture_fixture.h"
 #include "tests/support/picture.h"
 #include "tools/bbf.h"
 #include "tools/object_files.h"
@@ -27,20 +27,10 @@
 
 namespace {
 
-std::string Reference(const std::string& name) { return std::string(KELV_SOURCE_DIR) + "/tests/references/" + name; }
-
-class ObjectPictureTest : public kelvtest::GameRootTest {
+class ObjectPictureTest : public kelvtest::PictureTest {
  protected:
   void SetUp() override {
-    GameRootTest::SetUp();
-    platform::UseGlideTestBackend(false);
-    platform::SetGlideBoard({});
-    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
-    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "OBJECTTEST";
-    RegisterClassA(&wc);
+    PictureTest::SetUp();
     savedCamera_ = g_Camera;
     savedLight_ = g_LightDirection;
   }
@@ -48,27 +38,14 @@ class ObjectPictureTest : public kelvtest::GameRootTest {
     g_Camera = savedCamera_;
     g_LightDirection = savedLight_;
     g_GeometryPipeline.objectMatrix = nullptr;
-    g_Renderer.Close();
-    g_UiArchive.Close();
-    if (g_MainWindow) DestroyWindow(g_MainWindow);
-    g_MainWindow = nullptr;
-    UnregisterClassA("OBJECTTEST", nullptr);
-    GameRootTest::TearDown();
+    PictureTest::TearDown();
   }
 
   // The renderer at 640 x 480 with a new scene's states; the 3D view is the
   // rectangle (40, 30)-(280, 210) and the camera looks at the origin from
   // above and to the left. False where there is no OpenGL (the test skips).
   bool Open() {
-    g_MainWindow = CreateWindowExA(0, "OBJECTTEST", "Kelvarro", WS_POPUP | WS_VISIBLE, 0, 0,
-                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                   nullptr, nullptr);
-    if (!g_MainWindow) return false;
-    g_ScreenWidth = 640;
-    g_ScreenHeight = 480;
-    if (!g_Renderer.Open()) return false;
-    g_Renderer.SetDefaultStates();
-    g_Renderer.RestoreSurfaces();
+    if (!OpenScreen()) return false;
     g_ViewRect = {40.0f, 280.0f, 30.0f, 210.0f};
     g_ViewWidth = 240.0f;
     g_ViewHeight = 180.0f;
@@ -80,11 +57,6 @@ class ObjectPictureTest : public kelvtest::GameRootTest {
     return true;
   }
 
-  void OpenUiArchive(const std::vector<kelvdata::BbfMember>& members) {
-    Put("DATA/UI.BBF", kelvdata::BuildBbf(members));
-    ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
-  }
-
   // A dark grey screen with the 3D view a lighter grey.
   static void ClearFrame() {
     g_Renderer.clearRed = g_Renderer.clearGreen = g_Renderer.clearBlue = 0.1f;
@@ -94,12 +66,7 @@ class ObjectPictureTest : public kelvtest::GameRootTest {
   }
 
   // The view and a margin around it, as presented.
-  static platform::Picture Presented() {
-    g_Renderer.Present();
-    platform::Picture p;
-    EXPECT_TRUE(platform::GlideReadFrame(GR_BUFFER_FRONTBUFFER, false, &p));
-    return kelvtest::Crop(p, 32, 22, 256, 196);
-  }
+  static platform::Picture Presented() { return kelvtest::Crop(PictureTest::Presented(), 32, 22, 256, 196); }
 
   Camera savedCamera_;
   Vector3 savedLight_;

@@ -16,7 +16,7 @@
 #include "engine/texture_manager.h"
 #include "platform/glide/glide.h"
 #include "platform/win32/window.h"
-#include "tests/support/game_root.h"
+#include "tests/render_glide/picture_fixture.h"
 #include "tests/support/picture.h"
 #include "tools/bbf.h"
 #include "tools/tex.h"
@@ -25,52 +25,14 @@ namespace {
 
 using kelvdata::Rgb;
 
-std::string Reference(const std::string& name) { return std::string(KELV_SOURCE_DIR) + "/tests/references/" + name; }
-
-class RendererPictureTest : public kelvtest::GameRootTest {
+class RendererPictureTest : public kelvtest::PictureTest {
  protected:
-  void SetUp() override {
-    GameRootTest::SetUp();
-    platform::UseGlideTestBackend(false);
-    platform::SetGlideBoard({});
-    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
-    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "RENDERERTEST";
-    RegisterClassA(&wc);
-  }
-  void TearDown() override {
-    g_Renderer.Close();
-    g_UiArchive.Close();
-    if (g_MainWindow) DestroyWindow(g_MainWindow);
-    g_MainWindow = nullptr;
-    UnregisterClassA("RENDERERTEST", nullptr);
-    GameRootTest::TearDown();
-  }
-
-  // The main window and the renderer at 640x480 with a new scene's states;
-  // false where there is no OpenGL (the test skips).
+  // The main window and the renderer at 640x480 with a new scene's states,
+  // depth test off; false where there is no OpenGL (the test skips).
   bool Open() {
-    g_MainWindow = CreateWindowExA(0, "RENDERERTEST", "Kelvarro", WS_POPUP | WS_VISIBLE, 0, 0,
-                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                   nullptr, nullptr);
-    if (!g_MainWindow) return false;
-    g_ScreenWidth = 640;
-    g_ScreenHeight = 480;
-    if (!g_Renderer.Open()) return false;
-    g_Renderer.SetDefaultStates();
+    if (!OpenScreen()) return false;
     g_Renderer.SetZEnable(false);
-    g_Renderer.RestoreSurfaces();
     return true;
-  }
-
-  // Presents the frame and reads it back as drawn.
-  static platform::Picture Presented() {
-    g_Renderer.Present();
-    platform::Picture p;
-    EXPECT_TRUE(platform::GlideReadFrame(GR_BUFFER_FRONTBUFFER, false, &p));
-    return p;
   }
 
   static void Clear(int x0, int y0, int x1, int y1, float r, float g, float b) {
@@ -78,11 +40,6 @@ class RendererPictureTest : public kelvtest::GameRootTest {
     g_Renderer.clearGreen = g;
     g_Renderer.clearBlue = b;
     g_Renderer.ClearRect(x0, y0, x1, y1, true);
-  }
-
-  void OpenUiArchive(const std::vector<kelvdata::BbfMember>& members) {
-    Put("DATA/UI.BBF", kelvdata::BuildBbf(members));
-    ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
   }
 };
 

@@ -1,5 +1,4 @@
 // Seeds of the object-file and animation fuzz targets.
-#include <filesystem>
 
 #include "tools/object_files.h"
 #include "tools/object_samples.h"
@@ -8,18 +7,6 @@
 namespace kelvdata {
 
 namespace {
-
-struct Seed {
-  const char* name;
-  Bytes bytes;
-};
-
-bool WriteSeeds(const std::string& dir, const std::vector<Seed>& seeds) {
-  for (const Seed& s : seeds) {
-    if (!WriteHostFile((std::filesystem::path(dir) / s.name).string(), s.bytes)) return false;
-  }
-  return true;
-}
 
 PlainObjectFile BoxObject(const char* texture) {
   PlainObjectFile f;
@@ -58,7 +45,7 @@ bool WriteActSeeds(const std::string& dir) {
   SkinnedObjectFile cycle = SampleSkinned("NULL");
   cycle.nodes[0].parent = 1;
 
-  return WriteSeeds(dir, {
+  return WriteHostFiles(dir, {
                              {"box.act", BuildPlainObjectFile(BoxObject("NULL"))},
                              {"animated.act", BuildPlainObjectFile(animated)},
                              {"additive.act", BuildPlainObjectFile(additive)},
@@ -82,7 +69,7 @@ bool WriteAnimSeeds(const std::string& dir) {
   holds.sequences.push_back({0, 300, 1});
   Bytes truncated = BuildMeshAnimationFile(SampleSpin(2, 3));
   truncated.resize(truncated.size() - 10);
-  return WriteSeeds(dir, {
+  return WriteHostFiles(dir, {
                              {"spin.anm", BuildMeshAnimationFile(SampleSpin(2, 8))},
                              {"scroll.uva", BuildUvAnimationFile(SampleScroll(3))},
                              {"keys_off.anm", BuildMeshAnimationFile(keysOff)},

@@ -1,6 +1,5 @@
 #include "tools/qdv.h"
 
-#include <filesystem>
 
 #include "tools/seeds.h"
 
@@ -39,14 +38,10 @@ Bytes BuildQdvRaw(std::uint32_t count, const std::vector<QdvRecord>& records) {
 }
 
 bool WriteQdvSeeds(const std::string& dir) {
-  struct Seed {
-    const char* name;
-    Bytes bytes;
-  };
   const Bytes name = {'A', '.', 'S', 'C', 'N', 0};
   Bytes truncated = BuildQdv({{0, "DATA\\UI\\MENU.SCN"}, {1, "DATA\\RACE.SCN"}});
   truncated.resize(truncated.size() - 3);
-  const Seed seeds[] = {
+  return WriteHostFiles(dir, {
       {"empty.qdv", BuildQdv({})},
       {"one.qdv", BuildQdv({{0, "DATA\\UI\\MENU.SCN", 1}})},
       {"several.qdv", BuildQdv({{0, "A.SCN"}, {1, "B.SCN", 3}, {0, ""}, {2, "C.SCN"}})},
@@ -58,11 +53,7 @@ bool WriteQdvSeeds(const std::string& dir) {
       {"missing_nul.qdv", BuildQdvRaw(1, {{0, 5, {'A', '.', 'S', 'C', 'N'}, 0}})},
       {"truncated.qdv", truncated},
       {"short_count.qdv", Bytes{1, 0}},
-  };
-  for (const Seed& s : seeds) {
-    if (!WriteHostFile((std::filesystem::path(dir) / s.name).string(), s.bytes)) return false;
-  }
-  return true;
+  });
 }
 
 }  // namespace kelvdata

@@ -1,6 +1,5 @@
 #include "tools/tex.h"
 
-#include <filesystem>
 
 #include "tools/seeds.h"
 
@@ -30,14 +29,10 @@ Bytes BuildTexRaw(std::uint16_t width, std::uint16_t height, const Bytes& texelB
 }
 
 bool WriteTexSeeds(const std::string& dir) {
-  struct Seed {
-    const char* name;
-    Bytes bytes;
-  };
   auto checker = [](int x, int y) { return ((x ^ y) & 1) ? Rgb{250, 0, 200} : Rgb{40, 120, 240}; };
   Bytes truncated = BuildTex(8, 8, checker);
   truncated.resize(truncated.size() - 5);
-  const Seed seeds[] = {
+  return WriteHostFiles(dir, {
       {"square.tex", BuildTex(8, 8, checker)},
       {"wide.tex", BuildTex(16, 4, checker)},
       {"tall.tex", BuildTex(2, 16, checker)},
@@ -49,11 +44,7 @@ bool WriteTexSeeds(const std::string& dir) {
       {"truncated.tex", truncated},
       {"huge.tex", BuildTexRaw(0xFFFF, 0xFFFF, Bytes(48, 7))},
       {"short_header.tex", Bytes{8, 0, 8}},
-  };
-  for (const Seed& s : seeds) {
-    if (!WriteHostFile((std::filesystem::path(dir) / s.name).string(), s.bytes)) return false;
-  }
-  return true;
+  });
 }
 
 }  // namespace kelvdata

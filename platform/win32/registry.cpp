@@ -126,6 +126,13 @@ bool JoinKeyPath(const std::string& base, std::string_view subKey, std::string* 
   return true;
 }
 
+// The key at `path`, listed now if it was not; keeps its first spelling.
+Key& KeyFor(Model& model, const std::string& path) {
+  Key& key = model[LowerCase(path)];
+  if (key.path.empty()) key.path = path;
+  return key;
+}
+
 bool KeyExists(const Model& model, const std::string& path) {
   std::string lower = LowerCase(path);
   if (lower.find('\\') == std::string::npos) return true;  // a root
@@ -289,11 +296,7 @@ Model Parse(std::string_view text) {
     if (line[0] == '[') {
       std::string path;
       current = nullptr;
-      if (ParseSectionLine(line, &path)) {
-        Key& key = model[LowerCase(path)];
-        if (key.path.empty()) key.path = path;
-        current = &key;
-      }
+      if (ParseSectionLine(line, &path)) current = &KeyFor(model, path);
       continue;
     }
     Value v;
@@ -507,12 +510,6 @@ LONG Modify(Registry& r, Change change) {
   result = ReplaceFile(r, Serialize(next));
   if (result == ERROR_SUCCESS) r.model = std::move(next);
   return result;
-}
-
-Key& KeyFor(Model& model, const std::string& path) {
-  Key& key = model[LowerCase(path)];
-  if (key.path.empty()) key.path = path;
-  return key;
 }
 
 // The path and access behind a handle.

@@ -150,6 +150,10 @@ Value* FindValue(Key& key, std::string_view name) {
 
 // ---- Reading the file -----------------------------------------------------
 
+void SkipBlanks(std::string_view* s) {
+  while (!s->empty() && ((*s)[0] == ' ' || (*s)[0] == '\t')) s->remove_prefix(1);
+}
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -199,7 +203,7 @@ bool ParseQuoted(std::string_view* s, std::size_t maxLength, std::string* out) {
 // "hh,hh,..." to the end of the text (possibly empty).
 bool ParseHexBytes(std::string_view s, std::vector<BYTE>* out) {
   std::vector<BYTE> bytes;
-  while (!s.empty() && (s[0] == ' ' || s[0] == '\t')) s.remove_prefix(1);
+  SkipBlanks(&s);
   if (s.empty()) {
     out->clear();
     return true;
@@ -210,11 +214,11 @@ bool ParseHexBytes(std::string_view s, std::vector<BYTE>* out) {
     if (hi < 0 || lo < 0 || bytes.size() == kMaxValueBytes) return false;
     bytes.push_back(static_cast<BYTE>(hi * 16 + lo));
     s.remove_prefix(2);
-    while (!s.empty() && (s[0] == ' ' || s[0] == '\t')) s.remove_prefix(1);
+    SkipBlanks(&s);
     if (s.empty()) break;
     if (s[0] != ',') return false;
     s.remove_prefix(1);
-    while (!s.empty() && (s[0] == ' ' || s[0] == '\t')) s.remove_prefix(1);
+    SkipBlanks(&s);
   }
   *out = std::move(bytes);
   return true;
@@ -233,10 +237,10 @@ bool ParseValueLine(std::string_view line, Value* out) {
   } else if (!ParseQuoted(&line, kMaxValueNameLength, &v.name)) {
     return false;
   }
-  while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) line.remove_prefix(1);
+  SkipBlanks(&line);
   if (line.empty() || line[0] != '=') return false;
   line.remove_prefix(1);
-  while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) line.remove_prefix(1);
+  SkipBlanks(&line);
 
   if (ConsumePrefix(&line, "dword:")) {
     DWORD d;
@@ -291,7 +295,7 @@ Model Parse(std::string_view text) {
     text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
       line.remove_suffix(1);
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    SkipBlanks(&line);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
       std::string path;

@@ -47,6 +47,28 @@ bool HeaderIsSound(const BYTE* h, long long headerOffset, long long fileSize) {
   return dataOffset == headerOffset + BBF_MEMBER_HEADER_SIZE && dataSize <= fileSize - dataOffset;
 }
 
+// A list node for a member named `name` (copied); null when out of memory.
+BbfMemberNode* NewMemberNode(const char* name, DWORD dataOffset) {
+  auto* node = new (std::nothrow) BbfMemberNode{};
+  if (!node) return nullptr;
+  std::size_t length = std::strlen(name) + 1;
+  node->name = new (std::nothrow) char[length];
+  if (!node->name) {
+    delete node;
+    return nullptr;
+  }
+  std::memcpy(node->name, name, length);
+  node->nameLength = static_cast<DWORD>(length);
+  node->dataOffset = dataOffset;
+  node->next = nullptr;
+  return node;
+}
+
+void DeleteMemberNode(BbfMemberNode* node) {
+  delete[] node->name;
+  delete node;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -72,8 +94,7 @@ bool BbfArchive::operator==(const BbfArchive& other) const { return EqualNoCase(
 void BbfArchive::FreeMembers() {
   while (members_) {
     BbfMemberNode* next = members_->next;
-    delete[] members_->name;
-    delete members_;
+    DeleteMemberNode(members_);
     members_ = next;
   }
   lastMember_ = nullptr;
@@ -121,22 +142,10 @@ bool BbfArchive::Open(const char* path, DWORD access, DWORD disposition, DWORD s
     while (size - pos >= BBF_MEMBER_HEADER_SIZE) {
       if (!DiskFile::Seek(static_cast<int>(pos)) || !DiskFile::Read(h, sizeof h)) return FailOpen();
       if (!HeaderIsSound(h, pos, size)) return FailOpen();
-      const char* name = reinterpret_cast<const char*>(h + 4);
-      auto* node = new (std::nothrow) BbfMemberNode{};
+      BbfMemberNode* node = NewMemberNode(reinterpret_cast<const char*>(h + 4), LoadU32(h + 268));
       if (!node) return FailOpen();
-      std::size_t length = std::strlen(name) + 1;
-      node->name = new (std::nothrow) char[length];
-      if (!node->name) {
-        delete node;
-        return FailOpen();
-      }
-      std::memcpy(node->name, name, length);
-      node->nameLength = static_cast<DWORD>(length);
-      node->dataOffset = LoadU32(h + 268);
-      node->next = nullptr;
       if (!AddMember(node)) {
-        delete[] node->name;
-        delete node;
+        DeleteMemberNode(node);
         return FailOpen();
       }
       pos = static_cast<long long>(node->dataOffset) + LoadU32(h + 272);
@@ -453,28 +462,11 @@ bool ArchiveFile::CreateMemberHeader(const char* name) {
   StoreU32(h + 264, 4);
   StoreU32(h + 268, static_cast<DWORD>(at) + BBF_MEMBER_HEADER_SIZE);
   StoreU32(h + 272, 0);
-  auto* node = new (std::nothrow) BbfMemberNode{};
-  char* copy = new (std::nothrow) char[length + 1];
-  if (!node || !copy) {
-    delete node;
-    delete[] copy;
-    return false;
-  }
-  if (!archive_->Seek(at) || !archive_->Write(h, BBF_MEMBER_HEADER_SIZE)) {
-    delete node;
-    delete[] copy;
-    SyncPosition();
-    return false;
-  }
+  BbfMemberNode* node = NewMemberNode(name, static_cast<DWORD>(at) + BBF_MEMBER_HEADER_SIZE);
+  if (!node) return false;
   // The new member is listed at once, so it can be found and not created twice.
-  std::memcpy(copy, name, length + 1);
-  node->nameLength = static_cast<DWORD>(length + 1);
-  node->name = copy;
-  node->dataOffset = static_cast<DWORD>(at) + BBF_MEMBER_HEADER_SIZE;
-  node->next = nullptr;
-  if (!archive_->AddMember(node)) {
-    delete[] copy;
-    delete node;
+  if (!archive_->Seek(at) || !archive_->Write(h, BBF_MEMBER_HEADER_SIZE) || !archive_->AddMember(node)) {
+    DeleteMemberNode(node);
     SyncPosition();
     return false;
   }

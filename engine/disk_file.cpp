@@ -5,13 +5,7 @@
 DiskFile::DiskFile() : handle_(INVALID_HANDLE_VALUE), fullPath_{}, filePart_(nullptr), open_(0) {}
 
 DiskFile::~DiskFile() {
-  if (open_) {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    fullPath_[0] = '\0';
-    filePart_ = nullptr;
-    open_ = 0;
-  }
+  if (open_) DiskFile::Close();
 }
 
 bool DiskFile::Open(const char* name, DWORD access, DWORD disposition, DWORD share) {

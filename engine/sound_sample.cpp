@@ -192,15 +192,12 @@ bool RealCreateBuffer(SoundSample* s, const WAVEFORMATEX* format) {
   DSBCAPS bufferCaps{};
   bufferCaps.dwSize = sizeof(DSBCAPS);
   void* buffer3D = nullptr;
+  // Without a 3D buffer the sample stays as ReleaseBuffers left it: no 3D.
   if (buffer->GetCaps(&bufferCaps) == DS_OK && (bufferCaps.dwFlags & DSBCAPS_CTRL3D) &&
       buffer->QueryInterface(IID_IDirectSound3DBuffer, &buffer3D) == DS_OK && buffer3D != nullptr) {
     s->buffer3D = static_cast<IDirectSound3DBuffer*>(buffer3D);
     s->is3D = 1;
     Install3D(s, true);
-  } else {
-    s->buffer3D = nullptr;
-    s->is3D = 0;
-    Install3D(s, false);
   }
   s->SetMinDistance(10.0f);
   s->SetMaxDistance(1000000.0f);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/archive.h"
+#include "engine/data_reader.h"
 #include "engine/system.h"
 
 TextDatabase g_TextDatabase;
@@ -28,29 +29,21 @@ void FreeTexts(std::vector<char*>* texts) {
 // does not fit the member: the member's own size is the limit of every read,
 // since a read past it would continue into the next member of the archive.
 bool ReadTexts(ArchiveFile* file, std::vector<char*>* texts) {
-  int size = file->Size();
-  if (size < 4) return false;
-  std::uint32_t left = static_cast<std::uint32_t>(size) - 4;
-  std::uint8_t raw[4];
-  if (!file->Read(raw, 4)) return false;
-  std::uint32_t count = static_cast<std::uint32_t>(raw[0]) | static_cast<std::uint32_t>(raw[1]) << 8 |
-                        static_cast<std::uint32_t>(raw[2]) << 16 | static_cast<std::uint32_t>(raw[3]) << 24;
-  if (count > left / kMinRecord) return false;
+  DataReader in(file);
+  std::uint32_t count;
+  if (!in.U32(&count) || count > in.Remaining() / kMinRecord) return false;
   // Grown as texts arrive rather than sized by the count: a member whose
   // header claims more bytes than the archive holds stops at the first
   // failed read.
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (left < 2 || !file->Read(raw, 2)) return false;
-    left -= 2;
-    std::uint32_t length = static_cast<std::uint32_t>(raw[0]) | static_cast<std::uint32_t>(raw[1]) << 8;
-    if (length == 0 || length > left) return false;
+    std::uint16_t length;
+    if (!in.U16(&length) || length == 0 || length > in.Remaining()) return false;
     char* text = new (std::nothrow) char[length];
     if (text == nullptr) return false;
-    if (!file->Read(text, static_cast<int>(length)) || text[length - 1] != '\0') {
+    if (!in.Bytes(text, length) || text[length - 1] != '\0') {
       delete[] text;
       return false;
     }
-    left -= length;
     texts->push_back(text);
   }
   return true;

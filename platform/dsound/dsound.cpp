@@ -146,7 +146,31 @@ class Device final : public IDirectSound {
   Mixer mixer_;
 };
 
-class SecondaryBuffer final : public IDirectSoundBuffer {
+// What both kinds of buffer answer alike: they count references, and offer
+// no interface but their own (no 3D voices: IID_IDirectSound3DBuffer included).
+class BufferBase : public IDirectSoundBuffer {
+ public:
+  const IDirectSoundBuffer* Self() const { return this; }
+
+  HRESULT QueryInterface(REFIID iid, void** out) final {
+    if (out == nullptr) return DSERR_INVALIDPARAM;
+    if (SameGuid(iid, IID_IDirectSoundBuffer)) {
+      AddRef();
+      *out = static_cast<IDirectSoundBuffer*>(this);
+      return DS_OK;
+    }
+    *out = nullptr;
+    return Log(Self(), "QueryInterface", 0, 0, DSERR_NOINTERFACE);
+  }
+  DWORD AddRef() final { return ++refs_; }
+
+ protected:
+  ~BufferBase() = default;
+
+  DWORD refs_ = 1;
+};
+
+class SecondaryBuffer final : public BufferBase {
  public:
   SecondaryBuffer(Device* device, DWORD flags, const WAVEFORMATEX& format, BYTE* data, DWORD bytes)
       : device_(device), flags_(flags), format_(format), data_(data), bytes_(bytes) {
@@ -160,20 +184,6 @@ class SecondaryBuffer final : public IDirectSoundBuffer {
     device_->mixer().Add(&voice_);
   }
 
-  const IDirectSoundBuffer* Self() const { return this; }
-
-  HRESULT QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    if (SameGuid(iid, IID_IDirectSoundBuffer)) {
-      AddRef();
-      *out = static_cast<IDirectSoundBuffer*>(this);
-      return DS_OK;
-    }
-    // No 3D voices: IID_IDirectSound3DBuffer included.
-    *out = nullptr;
-    return Log(Self(), "QueryInterface", 0, 0, DSERR_NOINTERFACE);
-  }
-  DWORD AddRef() override { return ++refs_; }
   DWORD Release() override {
     DWORD left = --refs_;
     if (left == 0) {
@@ -374,7 +384,6 @@ class SecondaryBuffer final : public IDirectSoundBuffer {
   }
 
   Device* device_;
-  DWORD refs_ = 1;
   DWORD flags_;
   WAVEFORMATEX format_;
   BYTE* data_;
@@ -389,23 +398,10 @@ class SecondaryBuffer final : public IDirectSoundBuffer {
 
 // The primary buffer stands for the device's output: it always plays, and
 // its format is only recorded (the mixer's output format is fixed).
-class PrimaryBuffer final : public IDirectSoundBuffer {
+class PrimaryBuffer final : public BufferBase {
  public:
   PrimaryBuffer(Device* device, DWORD flags) : device_(device), flags_(flags) { device_->AddRef(); }
 
-  const IDirectSoundBuffer* Self() const { return this; }
-
-  HRESULT QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return DSERR_INVALIDPARAM;
-    if (SameGuid(iid, IID_IDirectSoundBuffer)) {
-      AddRef();
-      *out = static_cast<IDirectSoundBuffer*>(this);
-      return DS_OK;
-    }
-    *out = nullptr;
-    return Log(Self(), "QueryInterface", 0, 0, DSERR_NOINTERFACE);
-  }
-  DWORD AddRef() override { return ++refs_; }
   DWORD Release() override {
     DWORD left = --refs_;
     if (left == 0) {
@@ -475,7 +471,6 @@ class PrimaryBuffer final : public IDirectSoundBuffer {
   ~PrimaryBuffer() = default;
 
   Device* device_;
-  DWORD refs_ = 1;
   DWORD flags_;
   // The usual power-on format of a sound card.
   WAVEFORMATEX format_{WAVE_FORMAT_PCM, 2, 22050, 22050 * 2, 2, 8, 0};

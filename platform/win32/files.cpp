@@ -57,6 +57,25 @@ OpenFile* Find(HandleTable& t, HANDLE h) {
   return it == t.files.end() ? nullptr : &it->second;
 }
 
+// The open file behind `h` when it may do a transfer of `count` bytes with
+// `access`; null with the last error set otherwise.
+OpenFile* FindForTransfer(HandleTable& t, HANDLE h, DWORD access, DWORD count, const void* buffer) {
+  OpenFile* f = Find(t, h);
+  if (!f) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  if (!(f->access & access)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  if (count > 0 && !buffer) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return f;
+}
+
 DWORD ErrorFromErrno(int e, DWORD fallback) {
   switch (e) {
     case ENOENT: return ERROR_FILE_NOT_FOUND;
@@ -361,19 +380,8 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* read, void* /*ove
   if (read) *read = 0;
   HandleTable& t = Table();
   std::lock_guard<std::mutex> lock(t.mutex);
-  OpenFile* f = Find(t, handle);
-  if (!f) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  if (!(f->access & GENERIC_READ)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  if (count > 0 && !buffer) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  OpenFile* f = FindForTransfer(t, handle, GENERIC_READ, count, buffer);
+  if (!f) return FALSE;
   DWORD done = 0;
   while (done < count) {
     ssize_t n = ::pread(f->fd, static_cast<char*>(buffer) + done, count - done,
@@ -397,19 +405,8 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, v
   if (written) *written = 0;
   HandleTable& t = Table();
   std::lock_guard<std::mutex> lock(t.mutex);
-  OpenFile* f = Find(t, handle);
-  if (!f) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  if (!(f->access & GENERIC_WRITE)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  if (count > 0 && !buffer) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  OpenFile* f = FindForTransfer(t, handle, GENERIC_WRITE, count, buffer);
+  if (!f) return FALSE;
   DWORD allowed = count;
   if (t.writeLimit >= 0 && static_cast<long long>(count) > t.writeLimit) allowed = static_cast<DWORD>(t.writeLimit);
   DWORD done = 0;

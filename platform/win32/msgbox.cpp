@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/win32/codepage_internal.h"
+
 namespace {
 
 bool g_TestBoxes = false;
@@ -16,15 +18,11 @@ std::vector<platform::MessageBoxCall> g_Recorded;
 
 // The game's texts are Windows-1252; SDL and terminals want UTF-8.
 std::string ToUtf8(const char* text) {
-  // 0x80..0x9F of Windows-1252 (0 where the code page has no character).
-  static const unsigned short kHigh[32] = {
-      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  using platform::codepage_detail::kHigh1252;
   std::string out;
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
     unsigned cp = *p;
-    if (cp >= 0x80 && cp < 0xA0) cp = kHigh[cp - 0x80] ? kHigh[cp - 0x80] : '?';
+    if (cp >= 0x80 && cp < 0xA0) cp = kHigh1252[cp - 0x80] ? kHigh1252[cp - 0x80] : '?';
     if (cp < 0x80) {
       out += static_cast<char>(cp);
     } else if (cp < 0x800) {

@@ -126,6 +126,13 @@ bool JoinKeyPath(const std::string& base, std::string_view subKey, std::string* 
   return true;
 }
 
+// The key at `path`, listed now if it was not; keeps its first spelling.
+Key& KeyFor(Model& model, const std::string& path) {
+  Key& key = model[LowerCase(path)];
+  if (key.path.empty()) key.path = path;
+  return key;
+}
+
 bool KeyExists(const Model& model, const std::string& path) {
   std::string lower = LowerCase(path);
   if (lower.find('\\') == std::string::npos) return true;  // a root
@@ -142,6 +149,10 @@ Value* FindValue(Key& key, std::string_view name) {
 }
 
 // ---- Reading the file -----------------------------------------------------
+
+void SkipBlanks(std::string_view* s) {
+  while (!s->empty() && ((*s)[0] == ' ' || (*s)[0] == '\t')) s->remove_prefix(1);
+}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -192,7 +203,7 @@ bool ParseQuoted(std::string_view* s, std::size_t maxLength, std::string* out) {
 // "hh,hh,..." to the end of the text (possibly empty).
 bool ParseHexBytes(std::string_view s, std::vector<BYTE>* out) {
   std::vector<BYTE> bytes;
-  while (!s.empty() && (s[0] == ' ' || s[0] == '\t')) s.remove_prefix(1);
+  SkipBlanks(&s);
   if (s.empty()) {
     out->clear();
     return true;
@@ -203,11 +214,11 @@ bool ParseHexBytes(std::string_view s, std::vector<BYTE>* out) {
     if (hi < 0 || lo < 0 || bytes.size() == kMaxValueBytes) return false;
     bytes.push_back(static_cast<BYTE>(hi * 16 + lo));
     s.remove_prefix(2);
-    while (!s.empty() && (s[0] == ' ' || s[0] == '\t')) s.remove_prefix(1);
+    SkipBlanks(&s);
     if (s.empty()) break;
     if (s[0] != ',') return false;
     s.remove_prefix(1);
-    while (!s.empty() && (s[0] == ' ' || s[0] == '\t')) s.remove_prefix(1);
+    SkipBlanks(&s);
   }
   *out = std::move(bytes);
   return true;
@@ -226,10 +237,10 @@ bool ParseValueLine(std::string_view line, Value* out) {
   } else if (!ParseQuoted(&line, kMaxValueNameLength, &v.name)) {
     return false;
   }
-  while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) line.remove_prefix(1);
+  SkipBlanks(&line);
   if (line.empty() || line[0] != '=') return false;
   line.remove_prefix(1);
-  while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) line.remove_prefix(1);
+  SkipBlanks(&line);
 
   if (ConsumePrefix(&line, "dword:")) {
     DWORD d;
@@ -284,16 +295,12 @@ Model Parse(std::string_view text) {
     text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
       line.remove_suffix(1);
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    SkipBlanks(&line);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
       std::string path;
       current = nullptr;
-      if (ParseSectionLine(line, &path)) {
-        Key& key = model[LowerCase(path)];
-        if (key.path.empty()) key.path = path;
-        current = &key;
-      }
+      if (ParseSectionLine(line, &path)) current = &KeyFor(model, path);
       continue;
     }
     Value v;
@@ -507,12 +514,6 @@ LONG Modify(Registry& r, Change change) {
   result = ReplaceFile(r, Serialize(next));
   if (result == ERROR_SUCCESS) r.model = std::move(next);
   return result;
-}
-
-Key& KeyFor(Model& model, const std::string& path) {
-  Key& key = model[LowerCase(path)];
-  if (key.path.empty()) key.path = path;
-  return key;
 }
 
 // The path and access behind a handle.

@@ -2,19 +2,14 @@
 // page of the current language.
 #include <cstdint>
 
+#include "platform/win32/codepage_internal.h"
 #include "platform/win32/window.h"
 
 namespace {
 
-int g_textLanguage = 0;
+using platform::codepage_detail::kHigh1252;
 
-// Windows-1252 bytes 0x80..0x9F (0 = no character; 0xA0..0xFF equal Unicode).
-constexpr std::uint16_t kHigh1252[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
-};
+int g_textLanguage = 0;
 
 // Windows-1251 bytes 0x80..0xBF (0xC0..0xFF are U+0410..U+044F).
 constexpr std::uint16_t kHigh1251[64] = {

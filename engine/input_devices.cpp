@@ -37,8 +37,11 @@ constexpr DWORD AXIS_DEAD_ZONE = 2000;
 
 template <std::size_t N>
 void CopyName(char (&out)[N], const char* name) {
-  std::strncpy(out, name, N - 1);
-  out[N - 1] = '\0';
+  // Names longer than the field are cut to fit; the rest is zero.
+  std::size_t n = std::strlen(name);
+  if (n > N - 1) n = N - 1;
+  std::memcpy(out, name, n);
+  std::memset(out + n, 0, N - n);
 }
 
 BYTE TypeOf(std::uint32_t deviceType) { return GET_DIDEVICE_TYPE(deviceType); }

@@ -71,7 +71,7 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
     default: break;
   }
   SDL_MessageBoxButtonData buttons[2] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | (okCancel ? 0u : SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT), IDOK,
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | (okCancel ? 0u : static_cast<Uint32>(SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT)), IDOK,
        "OK"},
       {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"},
   };

@@ -100,6 +100,9 @@ struct KeyName {
 };
 const std::vector<KeyName>& StandardKeys();
 const char* KeyNameOf(BYTE dik);  // null for a code the table lacks
+// The DIK code that the SDL backend reads for an SDL scancode; 0 for a key it
+// does not report.
+BYTE DikOfScancode(int scancode);
 
 // An instance GUID that stays the same for the same device: from the bytes
 // that identify its model and its place among attached devices of that model.

@@ -131,6 +131,17 @@ const ScancodeKey kScancodes[] = {
     {SDL_SCANCODE_APPLICATION, DIK_APPS},
 };
 
+}  // namespace
+
+BYTE DikOfScancode(int scancode) {
+  for (const ScancodeKey& k : kScancodes) {
+    if (k.scancode == scancode) return k.dik;
+  }
+  return 0;
+}
+
+namespace {
+
 struct Joystick {
   SDL_Joystick* joystick = nullptr;
   SDL_Haptic* haptic = nullptr;
@@ -535,6 +546,42 @@ void DetachSdlVirtualJoystick(int joystick) {
   }
   SDL_JoystickClose(j);
   SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+namespace {
+
+bool PushSdlEvent(SDL_Event& e) {
+  static const bool ready = SDL_InitSubSystem(SDL_INIT_EVENTS) == 0;
+  return ready && SDL_PushEvent(&e) == 1;
+}
+
+}  // namespace
+
+bool PushSdlMouseMotion(int dx, int dy) {
+  SDL_Event e;
+  SDL_zero(e);
+  e.type = SDL_MOUSEMOTION;
+  e.motion.xrel = dx;
+  e.motion.yrel = dy;
+  return PushSdlEvent(e);
+}
+
+bool PushSdlMouseWheel(int notches, bool flipped) {
+  SDL_Event e;
+  SDL_zero(e);
+  e.type = SDL_MOUSEWHEEL;
+  e.wheel.y = flipped ? -notches : notches;
+  e.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
+  return PushSdlEvent(e);
+}
+
+bool PushSdlMouseButton(int sdlButton, bool down) {
+  SDL_Event e;
+  SDL_zero(e);
+  e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+  e.button.button = static_cast<Uint8>(sdlButton);
+  e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+  return PushSdlEvent(e);
 }
 
 }  // namespace platform

@@ -188,4 +188,12 @@ void SetSdlVirtualButton(int joystick, int button, bool down);
 void SetSdlVirtualHat(int joystick, int hat, BYTE position);
 void DetachSdlVirtualJoystick(int joystick);
 
+// Mouse events pushed into SDL's own queue, as a real mouse sends them; the
+// SDL backend gathers them at the next PeekMessageA. `sdlButton` is SDL's
+// button number (1 left, 2 middle, 3 right, 4 and 5 the side buttons).
+// False when SDL's event queue is not available.
+bool PushSdlMouseMotion(int dx, int dy);
+bool PushSdlMouseWheel(int notches, bool flipped);
+bool PushSdlMouseButton(int sdlButton, bool down);
+
 }  // namespace platform

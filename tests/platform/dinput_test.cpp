@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dinput/backend.h"
 #include "platform/dinput/input_test.h"
 #include "platform/win32/window.h"
 
@@ -650,6 +651,122 @@ TEST(DInputSdlTest, VirtualJoystickIsListedReadAndLost) {
   platform::DetachSdlVirtualJoystick(id);
   EXPECT_EQ(device->GetDeviceState(sizeof state, &state), DIERR_INPUTLOST);
   device.reset();
+  di.reset();
+}
+
+// ---- The SDL keyboard's key codes ---------------------------------------------------
+
+// SDL's scancodes are the USB HID keyboard usages; DIK codes are the PC's set-1
+// scan codes, with 0x80 added for keys sent with the E0 prefix (Pause is 0xC5).
+// This is the published HID-to-set-1 translation, written out by usage number
+// rather than from the backend's table.
+struct HidKey {
+  int usage;
+  BYTE setOne;
+};
+const HidKey kHidToSetOne[] = {
+    {0x04, 0x1E}, {0x05, 0x30}, {0x06, 0x2E}, {0x07, 0x20}, {0x08, 0x12}, {0x09, 0x21}, {0x0A, 0x22},
+    {0x0B, 0x23}, {0x0C, 0x17}, {0x0D, 0x24}, {0x0E, 0x25}, {0x0F, 0x26}, {0x10, 0x32}, {0x11, 0x31},
+    {0x12, 0x18}, {0x13, 0x19}, {0x14, 0x10}, {0x15, 0x13}, {0x16, 0x1F}, {0x17, 0x14}, {0x18, 0x16},
+    {0x19, 0x2F}, {0x1A, 0x11}, {0x1B, 0x2D}, {0x1C, 0x15}, {0x1D, 0x2C},  // A..Z
+    {0x1E, 0x02}, {0x1F, 0x03}, {0x20, 0x04}, {0x21, 0x05}, {0x22, 0x06}, {0x23, 0x07}, {0x24, 0x08},
+    {0x25, 0x09}, {0x26, 0x0A}, {0x27, 0x0B},  // 1..9, 0
+    {0x28, 0x1C}, {0x29, 0x01}, {0x2A, 0x0E}, {0x2B, 0x0F}, {0x2C, 0x39}, {0x2D, 0x0C}, {0x2E, 0x0D},
+    {0x2F, 0x1A}, {0x30, 0x1B}, {0x31, 0x2B}, {0x32, 0x2B}, {0x33, 0x27}, {0x34, 0x28}, {0x35, 0x29},
+    {0x36, 0x33}, {0x37, 0x34}, {0x38, 0x35}, {0x39, 0x3A},  // Return .. Caps Lock
+    {0x3A, 0x3B}, {0x3B, 0x3C}, {0x3C, 0x3D}, {0x3D, 0x3E}, {0x3E, 0x3F}, {0x3F, 0x40}, {0x40, 0x41},
+    {0x41, 0x42}, {0x42, 0x43}, {0x43, 0x44}, {0x44, 0x57}, {0x45, 0x58},  // F1..F12
+    {0x46, 0xB7}, {0x47, 0x46}, {0x48, 0xC5}, {0x49, 0xD2}, {0x4A, 0xC7}, {0x4B, 0xC9}, {0x4C, 0xD3},
+    {0x4D, 0xCF}, {0x4E, 0xD1}, {0x4F, 0xCD}, {0x50, 0xCB}, {0x51, 0xD0}, {0x52, 0xC8},  // Print .. Up
+    {0x53, 0x45}, {0x54, 0xB5}, {0x55, 0x37}, {0x56, 0x4A}, {0x57, 0x4E}, {0x58, 0x9C}, {0x59, 0x4F},
+    {0x5A, 0x50}, {0x5B, 0x51}, {0x5C, 0x4B}, {0x5D, 0x4C}, {0x5E, 0x4D}, {0x5F, 0x47}, {0x60, 0x48},
+    {0x61, 0x49}, {0x62, 0x52}, {0x63, 0x53},  // the number pad
+    {0x64, 0x56}, {0x65, 0xDD},  // the ISO key beside left Shift, Application
+    {0xE0, 0x1D}, {0xE1, 0x2A}, {0xE2, 0x38}, {0xE3, 0xDB}, {0xE4, 0x9D}, {0xE5, 0x36}, {0xE6, 0xB8},
+    {0xE7, 0xDC},  // the modifiers
+};
+
+TEST(DInputSdlKeysTest, ScancodesGiveTheKeysSetOneCodes) {
+  for (const HidKey& k : kHidToSetOne) {
+    EXPECT_EQ(dinput::DikOfScancode(k.usage), k.setOne) << "HID usage 0x" << std::hex << k.usage;
+  }
+}
+
+TEST(DInputSdlKeysTest, EveryKeyOfTheKeyboardIsReachable) {
+  std::set<int> reached;
+  for (int usage = 0; usage < 512; ++usage) {
+    if (BYTE dik = dinput::DikOfScancode(usage)) reached.insert(dik);
+  }
+  for (const dinput::KeyName& key : dinput::StandardKeys()) {
+    EXPECT_TRUE(reached.count(key.dik)) << key.name << " (0x" << std::hex << int{key.dik} << ") has no scancode";
+  }
+}
+
+TEST(DInputSdlKeysTest, KeysOutsideTheKeyboardAreNotReported) {
+  // F13, Mute, Volume Up, a media key: a PC/AT keyboard has none of them.
+  for (int usage : {0x00, 0x68, 0x7F, 0x80, 0x102}) EXPECT_EQ(dinput::DikOfScancode(usage), 0) << usage;
+}
+
+// ---- The SDL mouse ----------------------------------------------------------------------
+
+TEST(DInputSdlTest, MouseMotionWheelAndButtonsComeFromSdlEvents) {
+  platform::UseTestInput(false);
+  Ref<IDirectInputA> di;
+  ASSERT_EQ(DirectInputCreateA(nullptr, DIRECTINPUT_VERSION, di.out(), nullptr), DI_OK);
+  Ref<IDirectInputDeviceA> mouse;
+  ASSERT_EQ(di->CreateDevice(GUID_SysMouse, mouse.out(), nullptr), DI_OK);
+  ASSERT_EQ(mouse->SetDataFormat(&c_dfDIMouse), DI_OK);
+  ASSERT_EQ(mouse->Acquire(), DI_OK);
+
+  auto pump = [] {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  };
+  auto read = [&] {
+    DIMOUSESTATE state;
+    std::memset(&state, 0xCD, sizeof state);
+    EXPECT_EQ(mouse->GetDeviceState(sizeof state, &state), DI_OK);
+    return state;
+  };
+  pump();
+  read();  // whatever was gathered before the test
+
+  // Motion adds up between reads; a wheel notch is 120, a flipped wheel
+  // (natural scrolling) turns the same way as the user's hand.
+  ASSERT_TRUE(platform::PushSdlMouseMotion(5, -3));
+  ASSERT_TRUE(platform::PushSdlMouseMotion(2, 10));
+  ASSERT_TRUE(platform::PushSdlMouseWheel(1, false));
+  ASSERT_TRUE(platform::PushSdlMouseWheel(2, true));
+  pump();
+  DIMOUSESTATE state = read();
+  EXPECT_EQ(state.lX, 7);
+  EXPECT_EQ(state.lY, 7);
+  EXPECT_EQ(state.lZ, 360);
+  state = read();
+  EXPECT_EQ(state.lX, 0);
+  EXPECT_EQ(state.lZ, 0);
+
+  // Left, right, middle and the first side button; the second side button
+  // has no place among the four.
+  struct ButtonCase {
+    int sdlButton;
+    int expectedIndex;  // -1: none
+  };
+  const ButtonCase cases[] = {{1, 0}, {3, 1}, {2, 2}, {4, 3}, {5, -1}};
+  for (const ButtonCase& c : cases) {
+    ASSERT_TRUE(platform::PushSdlMouseButton(c.sdlButton, true));
+    pump();
+    state = read();
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(state.rgbButtons[i], i == c.expectedIndex ? 0x80 : 0) << "SDL button " << c.sdlButton << ", index " << i;
+    }
+    ASSERT_TRUE(platform::PushSdlMouseButton(c.sdlButton, false));
+    pump();
+    state = read();
+    EXPECT_EQ(state.rgbButtons[0] | state.rgbButtons[1] | state.rgbButtons[2] | state.rgbButtons[3], 0);
+  }
+  mouse.reset();
   di.reset();
 }
 

@@ -91,6 +91,17 @@ bool WriteBbfSeeds(const std::string& dir) {
   }
   seeds.push_back({"duplicate_names.bbf", BuildBbf({{"A.TEX", Text("1")}, {"a.tex", Text("2")}})});
   seeds.push_back({"short.bbf", Text("BBFA")});
+  {
+    // An archive of a real one's proportions: many members, some of them
+    // hundreds of KiB.
+    std::vector<BbfMember> many;
+    for (int i = 0; i < 40; ++i) {
+      Bytes data(static_cast<std::size_t>(i) * 97, static_cast<std::uint8_t>(i));
+      many.push_back({"DATA\\UI\\MEMBER" + std::to_string(i) + ".BIN", data});
+    }
+    many.push_back({"DATA\\UI\\LARGE.TEX", Bytes(400000, 0x5A)});
+    seeds.push_back({"large.bbf", BuildBbf(many)});
+  }
 
   return WriteHostFiles(dir, seeds);
 }

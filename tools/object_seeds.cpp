@@ -45,7 +45,13 @@ bool WriteActSeeds(const std::string& dir) {
   SkinnedObjectFile cycle = SampleSkinned("NULL");
   cycle.nodes[0].parent = 1;
 
+  // A model of a real one's size: thousands of triangles.
+  PlainObjectFile large = BoxObject(FUZZ_TEXTURE);
+  large.meshes.push_back(SamplePlane(4.0f, 6.0f, 48, true));
+  large.meshes.push_back(SamplePlane(2.0f, 3.0f, 24, false));
+
   return WriteHostFiles(dir, {
+                             {"large.act", BuildPlainObjectFile(large)},
                              {"box.act", BuildPlainObjectFile(BoxObject("NULL"))},
                              {"animated.act", BuildPlainObjectFile(animated)},
                              {"additive.act", BuildPlainObjectFile(additive)},
@@ -71,6 +77,7 @@ bool WriteAnimSeeds(const std::string& dir) {
   truncated.resize(truncated.size() - 10);
   return WriteHostFiles(dir, {
                              {"spin.anm", BuildMeshAnimationFile(SampleSpin(2, 8))},
+                             {"long.anm", BuildMeshAnimationFile(SampleSpin(16, 300))},
                              {"scroll.uva", BuildUvAnimationFile(SampleScroll(3))},
                              {"keys_off.anm", BuildMeshAnimationFile(keysOff)},
                              {"holds.anm", BuildMeshAnimationFile(holds)},

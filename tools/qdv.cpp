@@ -41,7 +41,10 @@ bool WriteQdvSeeds(const std::string& dir) {
   const Bytes name = {'A', '.', 'S', 'C', 'N', 0};
   Bytes truncated = BuildQdv({{0, "DATA\\UI\\MENU.SCN"}, {1, "DATA\\RACE.SCN"}});
   truncated.resize(truncated.size() - 3);
+  std::vector<QdvEntry> many;
+  for (int i = 0; i < 200; ++i) many.push_back({static_cast<std::uint32_t>(i % 2), "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN"});
   return WriteHostFiles(dir, {
+      {"many.qdv", BuildQdv(many)},
       {"empty.qdv", BuildQdv({})},
       {"one.qdv", BuildQdv({{0, "DATA\\UI\\MENU.SCN", 1}})},
       {"several.qdv", BuildQdv({{0, "A.SCN"}, {1, "B.SCN", 3}, {0, ""}, {2, "C.SCN"}})},

@@ -48,6 +48,8 @@ bool WriteSfxSeeds(const std::string& dir) {
       {"rate99.sfx", BuildSfx(8, 1, 99, Bytes(16, 128))},
       {"short_header.sfx", Bytes{16, 1, 0x22}},
       {"empty.sfx", Bytes{}},
+      // Two seconds of a real effect's size.
+      {"long16.sfx", BuildSfx(16, 2, 22050, SineTonePcm(16, 2, 22050, 220.0, 0.7, 44100))},
   };
   return WriteHostFiles(dir, seeds);
 }

@@ -36,7 +36,11 @@ bool WriteTdbSeeds(const std::string& dir) {
   const std::string nul(1, '\0');
   Bytes truncated = BuildTdb({"Start race", "Options"});
   truncated.resize(truncated.size() - 4);
+  // A whole language's worth of texts.
+  std::vector<std::string> many;
+  for (int i = 0; i < 3000; ++i) many.push_back("Text number " + std::to_string(i) + " of the game's menus");
   const std::vector<NamedBytes> seeds = {
+      {"many.tdb", BuildTdb(many)},
       {"empty.tdb", BuildTdb({})},
       {"one.tdb", BuildTdb({"Quit"})},
       {"several.tdb", BuildTdb({"Start race", "", "Options", "Lap %d/%d", "\xC4\xE5\xED\xFC"})},

@@ -44,6 +44,9 @@ bool WriteTexSeeds(const std::string& dir) {
       {"truncated.tex", truncated},
       {"huge.tex", BuildTexRaw(0xFFFF, 0xFFFF, Bytes(48, 7))},
       {"short_header.tex", Bytes{8, 0, 8}},
+      // The largest texture a board takes, and a wide one that must be reduced.
+      {"large256.tex", BuildTex(256, 256, [](int x, int y) { return Rgb{std::uint8_t(x), std::uint8_t(y), std::uint8_t(x ^ y)}; })},
+      {"wide512.tex", BuildTex(512, 128, checker)},
   });
 }
 

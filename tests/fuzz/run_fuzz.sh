@@ -1,9 +1,9 @@
 #!/bin/sh
-# run_fuzz.sh FUZZER KELVDATA KIND WORKDIR SECONDS
+# run_fuzz.sh FUZZER KELVDATA KIND WORKDIR SECONDS MAX_LEN
 set -e
-fuzzer=$1; kelvdata=$2; kind=$3; work=$4; seconds=$5
+fuzzer=$1; kelvdata=$2; kind=$3; work=$4; seconds=$5; max_len=${6:-4096}
 rm -rf "$work"
 mkdir -p "$work/corpus" "$work/seeds"
 "$kelvdata" seed "$kind" "$work/seeds"
 cd "$work"
-exec "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 corpus seeds
+exec "$fuzzer" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=2048 -print_final_stats=1 corpus seeds

@@ -234,7 +234,10 @@ int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err
   if (!countOk) return BadArguments(err, "wrong number of arguments for \"" + cmd + "\"");
   // An empty name would write into the current folder, or nowhere.
   const char* target = argv[wanted - 1];
-  if (!*target) return BadArguments(err, cmd == "bbf" || cmd == "tdb" ? "the output file name is empty" : "the folder name is empty");
+  if (!*target) {
+    return BadArguments(err, cmd == "bbf" || cmd == "tdb" ? "the output file name is empty"
+                                                          : "the folder name is empty");
+  }
   if (cmd == "bbf") return Bbf(argc, argv, err);
   if (cmd == "tdb") return Tdb(argc, argv, err);
   if (cmd == "dataset") return DataSet(argv[2], err);

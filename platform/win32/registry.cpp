@@ -429,7 +429,8 @@ Line CommentLine(std::string text) {
 void AppendSection(Document* doc, const std::string& path) {
   if (doc->lines.empty()) {
     InsertLine(doc, 0, CommentLine("; Kelvarro configuration, shared by kelvsetup and the games."));
-    InsertLine(doc, 1, CommentLine("; \"Name\"=dword:0000001e  \"Name\"=\"text\" (\\\\ and \\\")  \"Name\"=hex:95,00,00,00"));
+    InsertLine(doc, 1,
+               CommentLine("; \"Name\"=dword:0000001e  \"Name\"=\"text\" (\\\\ and \\\")  \"Name\"=hex:95,00,00,00"));
   }
   InsertLine(doc, doc->lines.size(), Line{});
   Line section;
@@ -554,7 +555,8 @@ void RemoveStaleTemporaries(const std::filesystem::path& target) {
     if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
     std::string_view rest = name.substr(prefix.size());
     // "<file>.tmp-XXXXXX" without a pid: left by a build that did not name its pid.
-    if (rest.size() == 6 && std::all_of(rest.begin(), rest.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
+    auto alnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+    if (rest.size() == 6 && std::all_of(rest.begin(), rest.end(), alnum)) {
       stale.emplace_back(name);
       continue;
     }
@@ -615,7 +617,8 @@ void Load(Registry& r) {
   std::string path = FilePath(r);
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno != ENOENT && errno != ENOTDIR) r.refusal = std::string("it cannot be read (") + std::strerror(errno) + ")";
+    if (errno != ENOENT && errno != ENOTDIR)
+      r.refusal = std::string("it cannot be read (") + std::strerror(errno) + ")";
     return;
   }
   struct stat st;

@@ -282,7 +282,8 @@ TEST_F(RegistryTest, DamagedFileGivesMissingValuesAndKeepsItsLines) {
     bool writable;
   };
   const std::vector<Case> cases = {
-      {"crlf line ends", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00]\r\n\"Good\"=dword:7\r\n", true, true},
+      {"crlf line ends", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00]\r\n\"Good\"=dword:7\r\n", true,
+       true},
       {"nine hex digits", good + "\"Bad\"=dword:123456789\n", true, true},
       {"dword without digits", good + "\"Bad\"=dword:\n", true, true},
       {"dword trailing junk", good + "\"Bad\"=dword:12zz\n", true, true},
@@ -305,7 +306,8 @@ TEST_F(RegistryTest, DamagedFileGivesMissingValuesAndKeepsItsLines) {
       {"value before any section", "\"Bad\"=dword:00000001\n" + good, true, true},
       {"unknown root", "[HKEY_NOWHERE\\SOFTWARE]\n\"Bad\"=dword:1\n" + good, true, true},
       {"empty key name", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\\\X]\n\"Bad\"=dword:1\n" + good, true, true},
-      {"unclosed section", good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00\n\"Bad\"=dword:1\n", true, true},
+      {"unclosed section", good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00\n\"Bad\"=dword:1\n", true,
+       true},
       {"cut in the middle", good + "\"Bad\"=hex:01,0", true, true},
       {"binary garbage", good + std::string("\0\xff\x01[\"\\\n\"=\"\0", 11) + "\n", true, false},
       {"larger than any registry", good + std::string(5u << 20, ';'), false, false},
@@ -324,7 +326,8 @@ TEST_F(RegistryTest, DamagedFileGivesMissingValuesAndKeepsItsLines) {
 
     testing::internal::CaptureStderr();
     HKEY key = nullptr;
-    LONG created = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kConfigKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG created =
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kConfigKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     LONG set = key ? Set(key, "New", REG_DWORD, {9, 0, 0, 0}) : created;
     if (key) RegCloseKey(key);
     const std::string err = testing::internal::GetCapturedStderr();
@@ -343,7 +346,8 @@ TEST_F(RegistryTest, DamagedFileGivesMissingValuesAndKeepsItsLines) {
     EXPECT_FALSE(Get(HKEY_LOCAL_MACHINE, kConfigKey, "Bad", &type, &data));
     // The write added its line and took nothing away.
     const std::string after = FileText();
-    const std::string newLine = std::string("\"New\"=dword:00000009") + (c.text.find('\r') != std::string::npos ? "\r\n" : "\n");
+    const bool crlf = c.text.find('\r') != std::string::npos;
+    const std::string newLine = std::string("\"New\"=dword:00000009") + (crlf ? "\r\n" : "\n");
     std::size_t at = after.find(newLine);
     ASSERT_NE(at, std::string::npos) << after;
     std::string without = after;

@@ -670,6 +670,7 @@ LONG Modify(Registry& r, Change change) {
     }
     return ERROR_ACCESS_DENIED;
   }
+  r.reported.clear();
   Document next = r.doc;
   LONG result = change(next);
   if (result != ERROR_SUCCESS) return result;

@@ -2,7 +2,7 @@
 
 #include "platform/win32/files.h"
 
-DiskFile::DiskFile() : handle_(INVALID_HANDLE_VALUE), fullPath_{}, filePart_(nullptr), open_(0) {}
+DiskFile::DiskFile() : handle_(INVALID_HANDLE_VALUE), filePart_(0), hasFilePart_(false), open_(0) {}
 
 DiskFile::~DiskFile() {
   if (open_) DiskFile::Close();
@@ -15,13 +15,28 @@ bool DiskFile::Open(const char* name, DWORD access, DWORD disposition, DWORD sha
   if (h == INVALID_HANDLE_VALUE) return false;
   handle_ = h;
   open_ = 1;
+  // Asks for the size first; the answer may grow between the two calls when
+  // another thread changes the working directory, so ask again until it fits.
+  std::string path;
   char* part = nullptr;
-  DWORD n = GetFullPathNameA(name, MAX_PATH, fullPath_, &part);
-  if (n == 0 || n >= MAX_PATH) {
+  DWORD n = GetFullPathNameA(name, 0, nullptr, nullptr);
+  while (n != 0) {
+    path.assign(n, '\0');
+    DWORD got = GetFullPathNameA(name, n, path.data(), &part);
+    if (got < n) {
+      n = got;
+      break;
+    }
+    n = got;
+  }
+  if (n == 0) {
     DiskFile::Close();
     return false;
   }
-  filePart_ = part;
+  hasFilePart_ = part != nullptr;
+  filePart_ = part ? static_cast<std::size_t>(part - path.data()) : 0;
+  path.resize(n);
+  fullPath_ = std::move(path);
   return true;
 }
 
@@ -31,8 +46,9 @@ bool DiskFile::Close() {
   bool ok = false;
   if (handle_ != INVALID_HANDLE_VALUE) ok = CloseHandle(handle_) != FALSE;
   handle_ = INVALID_HANDLE_VALUE;
-  fullPath_[0] = '\0';
-  filePart_ = nullptr;
+  fullPath_.clear();
+  filePart_ = 0;
+  hasFilePart_ = false;
   open_ = 0;
   return ok;
 }

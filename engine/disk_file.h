@@ -1,6 +1,8 @@
 // A plain file of the file system.
 #pragma once
 
+#include <string>
+
 #include "engine/stream.h"
 
 class DiskFile : public virtual Stream {
@@ -26,12 +28,15 @@ class DiskFile : public virtual Stream {
 
   // The full path of the open file (empty when closed) and its file-name part
   // inside it (null when closed).
-  const char* FullPath() const { return fullPath_; }
-  const char* FilePart() const { return filePart_; }
+  const char* FullPath() const { return fullPath_.c_str(); }
+  const char* FilePart() const { return open_ && hasFilePart_ ? fullPath_.c_str() + filePart_ : nullptr; }
 
  protected:
   HANDLE handle_;
-  char fullPath_[MAX_PATH];
-  char* filePart_;
+  // The host path has no length limit: a game folder may lie deep in the
+  // host's tree, and the path is only compared between archives.
+  std::string fullPath_;
+  std::size_t filePart_;  // offset of the file-name part in fullPath_
+  bool hasFilePart_;
   BYTE open_;
 };

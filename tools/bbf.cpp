@@ -1,6 +1,7 @@
 #include "tools/bbf.h"
 
 #include <string>
+#include <unordered_map>
 
 #include "tools/seeds.h"
 
@@ -25,6 +26,41 @@ Bytes BuildBbf(const std::vector<BbfMember>& members) {
     w.Raw(m.data);
   }
   return w.Take();
+}
+
+std::string BbfNameProblem(const std::string& name) {
+  if (name.empty()) return "the member name is empty";
+  if (name.size() > BBF_MAX_NAME_LENGTH)
+    return "the member name \"" + name + "\" has " + std::to_string(name.size()) +
+           " characters; an archive holds names of at most " + std::to_string(BBF_MAX_NAME_LENGTH);
+  if (name.find('\0') != std::string::npos) return "the member name holds a NUL byte";
+  // The game finds a member by the file-name part of a data path only.
+  if (name.find_first_of("\\/") != std::string::npos)
+    return "the member name \"" + name + "\" holds a folder; a member is named by its file name and extension only";
+  return {};
+}
+
+std::string BbfNameKey(const std::string& name) {
+  std::string key = name;
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return key;
+}
+
+std::string BbfArchiveProblem(const std::vector<BbfMember>& members) {
+  std::unordered_map<std::string, const std::string*> seen;  // name key -> first spelling
+  std::uint64_t size = BBF_FILE_HEADER_BYTES;
+  for (const BbfMember& m : members) {
+    std::string problem = BbfNameProblem(m.name);
+    if (!problem.empty()) return problem;
+    auto added = seen.emplace(BbfNameKey(m.name), &m.name);
+    if (!added.second)
+      return "the members \"" + *added.first->second + "\" and \"" + m.name +
+             "\" have the same name (the game compares names without regard to case)";
+    size += BBF_MEMBER_HEADER_BYTES + m.data.size();
+    if (size > BBF_MAX_FILE_SIZE) return "the archive would be larger than the game reads (2 GiB less one byte)";
+  }
+  return {};
 }
 
 namespace {

@@ -10,21 +10,27 @@
 //
 // The file is the truth: it is read again whenever a key is opened or
 // created and before every change, so the three programs see each other's
-// writes. A change is applied to what was read and the whole file is then
-// replaced atomically (temporary file in the same folder, fsync, rename);
-// when that fails the change is dropped and the old file stays. Reading is
-// defensive: lines that do not parse are skipped, so a damaged file yields
-// missing values and is only replaced by the next successful change.
+// writes. Players edit it by hand, so a change rewrites only the lines of the
+// values it changes: comments, lines that do not parse and their order stay
+// as they are. The file is then replaced atomically (temporary file in the
+// target's folder, fsync, rename; a symlink is followed to its target and
+// the target's mode kept); when that fails the change is dropped and the old
+// file stays. Reading is defensive: lines that do not parse give missing
+// values. A file that could not be read as a whole (too big, not a text
+// file, unreadable) is never replaced.
 #include "platform/win32/registry.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -67,12 +73,31 @@ struct OpenKey {
   REGSAM access;
 };
 
+enum class LineKind { Other, Section, Value };
+
+// One line of the file as it stands, so that a change can keep it.
+struct Line {
+  std::string text;  // without its line end
+  std::string end;   // "\n", "\r\n", or "" for a last line without one
+  LineKind kind = LineKind::Other;
+  std::string key;   // lower-cased key path of a section or value line
+  std::string name;  // the value's name on a value line
+};
+
+struct Document {
+  std::vector<Line> lines;
+  Model model;  // what the lines say
+};
+
 struct Registry {
   std::mutex mutex;
   std::string fileOverride;
   bool loaded = false;
-  bool unreadable = false;  // the file exists but could not be read: never replace it
-  Model model;
+  // Why the file may not be replaced; empty when it may. Set when it exists
+  // but could not be read as a whole.
+  std::string refusal;
+  std::string reported;  // the refusal last reported, so it is reported once
+  Document doc;
   std::map<std::uintptr_t, OpenKey> handles;
   std::uintptr_t nextHandle = 0x1000;
   int injectedFailures = 0;
@@ -286,29 +311,46 @@ bool ParseSectionLine(std::string_view line, std::string* path) {
   return JoinKeyPath(base, rest, path);
 }
 
-Model Parse(std::string_view text) {
-  Model model;
+Document Parse(std::string_view text) {
+  Document doc;
   Key* current = nullptr;
   while (!text.empty()) {
     std::size_t nl = text.find('\n');
+    Line entry;
     std::string_view line = text.substr(0, nl);
     text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+    if (nl != std::string_view::npos) {
+      entry.end = "\n";
+      if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+        entry.end = "\r\n";
+      }
+    }
+    entry.text = line;
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
       line.remove_suffix(1);
     SkipBlanks(&line);
-    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-    if (line[0] == '[') {
+    if (!line.empty() && line[0] == '[') {
       std::string path;
       current = nullptr;
-      if (ParseSectionLine(line, &path)) current = &KeyFor(model, path);
-      continue;
+      if (ParseSectionLine(line, &path)) {
+        current = &KeyFor(doc.model, path);
+        entry.kind = LineKind::Section;
+        entry.key = LowerCase(path);
+      }
+    } else if (!line.empty() && line[0] != ';' && line[0] != '#') {
+      Value v;
+      if (current && ParseValueLine(line, &v)) {
+        entry.kind = LineKind::Value;
+        entry.key = LowerCase(current->path);
+        entry.name = v.name;
+        if (Value* old = FindValue(*current, v.name)) *old = std::move(v);
+        else current->values.push_back(std::move(v));
+      }
     }
-    Value v;
-    if (!current || !ParseValueLine(line, &v)) continue;
-    if (Value* old = FindValue(*current, v.name)) *old = std::move(v);
-    else current->values.push_back(std::move(v));
+    doc.lines.push_back(std::move(entry));
   }
-  return model;
+  return doc;
 }
 
 // ---- Writing the file -----------------------------------------------------
@@ -354,27 +396,91 @@ std::string FormatData(const Value& v) {
   return out;
 }
 
-std::string Serialize(const Model& model) {
-  std::string out =
-      "; Kelvarro configuration, shared by kelvsetup and the games.\n"
-      "; \"Name\"=dword:0000001e  \"Name\"=\"text\" (\\\\ and \\\")  \"Name\"=hex:95,00,00,00\n";
-  for (auto it = model.begin(); it != model.end(); ++it) {
-    const Key& key = it->second;
-    // An empty key with keys below it needs no section of its own.
-    if (key.values.empty()) {
-      std::string prefix = it->first + '\\';
-      auto below = model.lower_bound(prefix);
-      if (below != model.end() && below->first.compare(0, prefix.size(), prefix) == 0) continue;
-    }
-    out += "\n[" + key.path + "]\n";
-    for (const Value& v : key.values) {
-      out += v.name.empty() ? std::string("@") : Quote(v.name);
-      out += '=';
-      out += FormatData(v);
-      out += '\n';
-    }
+std::string Serialize(const Document& doc) {
+  std::string out;
+  for (const Line& line : doc.lines) {
+    out += line.text;
+    out += line.end;
   }
   return out;
+}
+
+// New lines end as the file's lines do.
+std::string LineEnd(const Document& doc) {
+  for (const Line& line : doc.lines)
+    if (!line.end.empty()) return line.end;
+  return "\n";
+}
+
+// Inserts a line at `at`, giving the line before it an end when it had none.
+void InsertLine(Document* doc, std::size_t at, Line line) {
+  std::string end = LineEnd(*doc);
+  if (at > 0 && doc->lines[at - 1].end.empty()) doc->lines[at - 1].end = end;
+  line.end = end;
+  doc->lines.insert(doc->lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+}
+
+Line CommentLine(std::string text) {
+  Line line;
+  line.text = std::move(text);
+  return line;
+}
+
+void AppendSection(Document* doc, const std::string& path) {
+  if (doc->lines.empty()) {
+    InsertLine(doc, 0, CommentLine("; Kelvarro configuration, shared by kelvsetup and the games."));
+    InsertLine(doc, 1,
+               CommentLine("; \"Name\"=dword:0000001e  \"Name\"=\"text\" (\\\\ and \\\")  \"Name\"=hex:95,00,00,00"));
+  }
+  InsertLine(doc, doc->lines.size(), Line{});
+  Line section;
+  section.text = "[" + path + "]";
+  section.kind = LineKind::Section;
+  section.key = LowerCase(path);
+  InsertLine(doc, doc->lines.size(), std::move(section));
+}
+
+std::string ValueLineText(const Value& v) {
+  return (v.name.empty() ? std::string("@") : Quote(v.name)) + '=' + FormatData(v);
+}
+
+bool IsValueLine(const Line& line, const std::string& key, std::string_view name) {
+  return line.kind == LineKind::Value && line.key == key && EqualNoCase(line.name, name);
+}
+
+// Writes `v` into the key at `path`: over the line that gives the value now
+// (the last one), else after the last value of the key's last section, else
+// in a new section at the end. Every other line stays as it is.
+void SetValueLine(Document* doc, const std::string& path, const Value& v) {
+  const std::string key = LowerCase(path);
+  std::vector<Line>& lines = doc->lines;
+  for (std::size_t i = lines.size(); i-- > 0;) {
+    if (IsValueLine(lines[i], key, v.name)) {
+      std::size_t indent = lines[i].text.find_first_not_of(" \t");
+      lines[i].text = lines[i].text.substr(0, indent == std::string::npos ? 0 : indent) + ValueLineText(v);
+      lines[i].name = v.name;
+      return;
+    }
+  }
+  std::size_t section = lines.size();
+  for (std::size_t i = lines.size(); i-- > 0;) {
+    if (lines[i].kind == LineKind::Section && lines[i].key == key) {
+      section = i;
+      break;
+    }
+  }
+  if (section == lines.size()) {
+    AppendSection(doc, path);
+    section = lines.size() - 1;
+  }
+  // The section ends at the next line that opens one, even one that does not parse.
+  std::size_t at = section + 1;
+  for (std::size_t i = section + 1; i < lines.size(); ++i) {
+    std::size_t first = lines[i].text.find_first_not_of(" \t");
+    if (first != std::string::npos && lines[i].text[first] == '[') break;
+    if (lines[i].kind == LineKind::Value) at = i + 1;
+  }
+  InsertLine(doc, at, {ValueLineText(v), "", LineKind::Value, key, v.name});
 }
 
 LONG ErrorFromErrno(int err) {
@@ -420,18 +526,65 @@ std::string DefaultFile() {
 
 std::string FilePath(const Registry& r) { return r.fileOverride.empty() ? DefaultFile() : r.fileOverride; }
 
+// The file a symlink at `path` finally stands for (`path` itself when it is
+// no symlink), so that a write replaces the target and keeps the link.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+    if (ec) break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  return path;
+}
+
+// Temporary files are named "<file>.tmp-<pid>-XXXXXX". One whose writer is
+// gone was left by a killed write; the writers that still run keep theirs.
+std::string TemporaryPrefix(const std::filesystem::path& target) { return target.filename().string() + ".tmp-"; }
+
+void RemoveStaleTemporaries(const std::filesystem::path& target) {
+  std::filesystem::path dir = target.parent_path();
+  const std::string prefix = TemporaryPrefix(target);
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return;
+  std::vector<std::string> stale;
+  while (dirent* e = ::readdir(d)) {
+    std::string_view name = e->d_name;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+    std::string_view rest = name.substr(prefix.size());
+    // "<file>.tmp-XXXXXX" without a pid: left by a build that did not name its pid.
+    auto alnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+    if (rest.size() == 6 && std::all_of(rest.begin(), rest.end(), alnum)) {
+      stale.emplace_back(name);
+      continue;
+    }
+    std::size_t digits = 0;
+    while (digits < rest.size() && rest[digits] >= '0' && rest[digits] <= '9') ++digits;
+    if (digits == 0 || digits > 9 || rest.size() != digits + 7 || rest[digits] != '-') continue;
+    pid_t pid = static_cast<pid_t>(std::stol(std::string(rest.substr(0, digits))));
+    if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    stale.emplace_back(name);
+  }
+  ::closedir(d);
+  for (const std::string& name : stale) ::unlink((dir / name).c_str());
+}
+
 // Replaces the file with `content`: all of it or nothing.
 LONG ReplaceFile(Registry& r, const std::string& content) {
-  std::filesystem::path path(FilePath(r));
+  std::filesystem::path path = FollowLinks(FilePath(r));
   std::filesystem::path dir = path.parent_path();
   if (!dir.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
   }
-  std::string tmp = path.string() + ".tmp-XXXXXX";
+  RemoveStaleTemporaries(path);
+  std::string tmp = (dir / TemporaryPrefix(path)).string() + std::to_string(::getpid()) + "-XXXXXX";
   int fd = ::mkstemp(tmp.data());
   if (fd < 0) return ErrorFromErrno(errno);
-  ::fchmod(fd, 0644);
+  struct stat st;
+  ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
 
   int err = 0;
   if (r.injectedFailures > 0) {
@@ -459,60 +612,71 @@ LONG ReplaceFile(Registry& r, const std::string& content) {
 
 void Load(Registry& r) {
   r.loaded = true;
-  r.unreadable = false;
-  r.model.clear();
+  r.refusal.clear();
+  r.doc = Document{};
   std::string path = FilePath(r);
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    r.unreadable = errno != ENOENT && errno != ENOTDIR;
+    if (errno != ENOENT && errno != ENOTDIR)
+      r.refusal = std::string("it cannot be read (") + std::strerror(errno) + ")";
     return;
   }
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    r.unreadable = true;
+    r.refusal = "it is not a regular file";
     ::close(fd);
     return;
   }
   std::string text;
-  bool ok = true;
   char buf[16384];
   for (;;) {
     ssize_t n = ::read(fd, buf, sizeof buf);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ok = false;
+      r.refusal = std::string("it cannot be read (") + std::strerror(errno) + ")";
       break;
     }
     if (n == 0) break;
     if (text.size() + static_cast<std::size_t>(n) > kMaxFileBytes) {
-      text.clear();  // far too big to be ours: nothing in it counts
+      // Far too big to be ours: nothing in it counts, and it stays.
+      r.refusal = "it is larger than 4 MiB";
       break;
     }
     text.append(buf, static_cast<std::size_t>(n));
   }
   ::close(fd);
-  if (!ok) {
-    r.unreadable = true;
-    return;
-  }
-  r.model = Parse(text);
+  if (!r.refusal.empty()) return;
+  // What parses still counts, but a file with NUL bytes is not one we could
+  // rewrite line by line without losing what it holds.
+  if (text.find('\0') != std::string::npos) r.refusal = "it holds NUL bytes, so it is not a text file";
+  r.doc = Parse(text);
 }
 
 void EnsureLoaded(Registry& r) {
   if (!r.loaded) Load(r);
 }
 
-// Reads the file again, applies `change` to a copy and writes it; the
-// program's view changes only when the file was replaced.
+// Reads the file again, applies `change` to a copy of its lines and writes
+// them; the program's view changes only when the file was replaced.
 template <typename Change>
 LONG Modify(Registry& r, Change change) {
   Load(r);
-  if (r.unreadable) return ERROR_ACCESS_DENIED;
-  Model next = r.model;
+  if (!r.refusal.empty()) {
+    std::string line = "Kelvarro: the configuration file " + FilePath(r) + " is left unchanged: " + r.refusal;
+    if (line != r.reported) {
+      std::fprintf(stderr, "%s\n", line.c_str());
+      std::fflush(stderr);
+      r.reported = line;
+    }
+    return ERROR_ACCESS_DENIED;
+  }
+  r.reported.clear();
+  Document next = r.doc;
   LONG result = change(next);
   if (result != ERROR_SUCCESS) return result;
-  result = ReplaceFile(r, Serialize(next));
-  if (result == ERROR_SUCCESS) r.model = std::move(next);
+  std::string text = Serialize(next);
+  result = ReplaceFile(r, text);
+  if (result == ERROR_SUCCESS) r.doc = Parse(text);
   return result;
 }
 
@@ -551,7 +715,7 @@ LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* res
   std::string path;
   if (!JoinKeyPath(base.path, subKey ? subKey : "", &path)) return ERROR_FILE_NOT_FOUND;
   Load(r);
-  if (!KeyExists(r.model, path)) return ERROR_FILE_NOT_FOUND;
+  if (!KeyExists(r.doc.model, path)) return ERROR_FILE_NOT_FOUND;
   *result = NewHandle(r, path, access);
   return ERROR_SUCCESS;
 }
@@ -568,10 +732,10 @@ LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM a
   if (!JoinKeyPath(base.path, subKey ? subKey : "", &path)) return ERROR_INVALID_PARAMETER;
   Load(r);
   DWORD how = REG_OPENED_EXISTING_KEY;
-  if (!KeyExists(r.model, path)) {
+  if (!KeyExists(r.doc.model, path)) {
     // Listing the deepest key brings every missing level above it into being.
-    LONG created = Modify(r, [&](Model& m) {
-      KeyFor(m, path);
+    LONG created = Modify(r, [&](Document& d) {
+      if (!KeyExists(d.model, path)) AppendSection(&d, path);
       return ERROR_SUCCESS;
     });
     if (created != ERROR_SUCCESS) return created;
@@ -590,8 +754,8 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, 
   if (!Resolve(r, key, &k)) return ERROR_INVALID_HANDLE;
   if (!(k.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
   EnsureLoaded(r);
-  auto it = r.model.find(LowerCase(k.path));
-  if (it == r.model.end()) return ERROR_FILE_NOT_FOUND;
+  auto it = r.doc.model.find(LowerCase(k.path));
+  if (it == r.doc.model.end()) return ERROR_FILE_NOT_FOUND;
   const Value* v = FindValue(it->second, name ? name : "");
   if (!v) return ERROR_FILE_NOT_FOUND;
   DWORD n = static_cast<DWORD>(v->data.size());
@@ -618,15 +782,15 @@ LONG RegSetValueExA(HKEY key, const char* name, DWORD, DWORD type, const BYTE* d
   OpenKey k;
   if (!Resolve(r, key, &k)) return ERROR_INVALID_HANDLE;
   if (!(k.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  return Modify(r, [&](Model& m) {
-    Key& target = KeyFor(m, k.path);
+  return Modify(r, [&](Document& d) {
     Value v{valueName, type, std::vector<BYTE>(data, data + size)};
-    if (Value* old = FindValue(target, valueName)) {
-      v.name = old->name;  // keeps the first spelling
-      *old = std::move(v);
-    } else {
-      target.values.push_back(std::move(v));
+    std::string path = k.path;
+    auto it = d.model.find(LowerCase(k.path));
+    if (it != d.model.end()) {
+      path = it->second.path;  // keeps the spellings the file has
+      if (const Value* old = FindValue(it->second, valueName)) v.name = old->name;
     }
+    SetValueLine(&d, path, v);
     return ERROR_SUCCESS;
   });
 }
@@ -638,17 +802,15 @@ LONG RegDeleteValueA(HKEY key, const char* name) {
   if (!Resolve(r, key, &k)) return ERROR_INVALID_HANDLE;
   if (!(k.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   std::string valueName = name ? name : "";
-  return Modify(r, [&](Model& m) -> LONG {
-    auto it = m.find(LowerCase(k.path));
-    if (it == m.end()) return ERROR_FILE_NOT_FOUND;
-    auto& values = it->second.values;
-    for (auto v = values.begin(); v != values.end(); ++v) {
-      if (EqualNoCase(v->name, valueName)) {
-        values.erase(v);
-        return ERROR_SUCCESS;
-      }
-    }
-    return ERROR_FILE_NOT_FOUND;
+  return Modify(r, [&](Document& d) -> LONG {
+    // Every line of the value goes: an earlier one would otherwise come back.
+    const std::string lower = LowerCase(k.path);
+    auto& lines = d.lines;
+    auto gone = std::remove_if(lines.begin(), lines.end(),
+                               [&](const Line& line) { return IsValueLine(line, lower, valueName); });
+    if (gone == lines.end()) return ERROR_FILE_NOT_FOUND;
+    lines.erase(gone, lines.end());
+    return ERROR_SUCCESS;
   });
 }
 
@@ -674,7 +836,9 @@ void SetRegistryFile(const std::string& hostPath) {
   std::lock_guard lock(r.mutex);
   r.fileOverride = hostPath;
   r.loaded = false;
-  r.model.clear();
+  r.refusal.clear();
+  r.reported.clear();
+  r.doc = Document{};
 }
 
 std::string RegistryFile() {

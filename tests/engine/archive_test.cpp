@@ -355,3 +355,31 @@ TEST_F(ArchiveTest, HeaderDamagedAfterOpeningIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// Archives in a game folder whose path is longer than any Windows path open
+// and read; two archives are the same only when their whole paths are.
+TEST_F(ArchiveTest, OpensUnderAGameRootWithAVeryLongPath) {
+  fs::path deep = root_;
+  for (char c : {'a', 'b', 'c', 'd', 'e'}) deep /= std::string(120, c);
+  fs::create_directories(deep / "data");
+  fs::copy_file(Host("data/ui.bbf"), deep / "data" / "ui.bbf");
+  fs::copy_file(Host("data/ui.bbf"), deep / "data" / "misc.bbf");
+  fs::current_path(deep);
+  ASSERT_GT(fs::current_path().string().size(), 2 * MAX_PATH);
+
+  ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  ArchiveFile f;
+  ASSERT_TRUE(f.SetArchive(&g_UiArchive));
+  ASSERT_TRUE(f.Open("GAMETXT0.TDB", GENERIC_READ, MEMBER_OPEN_EXISTING, FILE_SHARE_READ));
+  EXPECT_EQ(ReadAll(f), "abcdefghijklmnop");
+
+  BbfArchive same, other;
+  ASSERT_TRUE(same.Open("data/ui.bbf", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  ASSERT_TRUE(other.Open("DATA\\MISC.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  EXPECT_TRUE(g_UiArchive == same);
+  EXPECT_TRUE(g_UiArchive != other);
+}
+
+}  // namespace

@@ -121,4 +121,24 @@ TEST_F(DiskFileTest, WritesAndFullDisk) {
   EXPECT_FALSE(reader.WriteSome("x", &n));
 }
 
+// The host path of a game folder has no length limit of its own: only the
+// game's names keep their Windows limits.
+TEST_F(DiskFileTest, OpensUnderAGameRootWithAVeryLongPath) {
+  fs::path deep = root_;
+  for (char c : {'a', 'b', 'c', 'd', 'e'}) deep /= std::string(120, c);
+  fs::create_directories(deep / "data");
+  fs::copy_file(Host("data/qdv.bin"), deep / "data" / "qdv.bin");
+  fs::current_path(deep);
+  ASSERT_GT(fs::current_path().string().size(), 2 * MAX_PATH);
+
+  DiskFile file;
+  ASSERT_TRUE(file.Open("DATA\\QDV.BIN", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  EXPECT_EQ(file.FullPath(), (deep / "data" / "qdv.bin").string());
+  ASSERT_NE(file.FilePart(), nullptr);
+  EXPECT_STREQ(file.FilePart(), "qdv.bin");
+  EXPECT_EQ(file.Size(), 120);
+  EXPECT_TRUE(file.Close());
+  EXPECT_STREQ(file.FullPath(), "");
+}
+
 }  // namespace

@@ -1,8 +1,12 @@
 #include "platform/win32/registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -266,45 +270,48 @@ TEST_F(RegistryTest, FailedWriteLeavesTheOldFile) {
 }
 
 // Damage of every kind: the lines that still parse are used, the rest is
-// missing, reading never changes the file, and the next write replaces it
-// with what the program holds.
-TEST_F(RegistryTest, DamagedFileGivesMissingValuesUntilTheNextWrite) {
+// missing, and neither reading nor the next write changes the damaged lines.
+// A file that could not be read as a whole is never replaced.
+TEST_F(RegistryTest, DamagedFileGivesMissingValuesAndKeepsItsLines) {
   const std::string section = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00]\n";
   const std::string good = section + "\"Good\"=dword:00000007\n";
   struct Case {
     const char* what;
     std::string text;
-    bool goodSurvives;
+    bool goodReadable;
+    bool writable;
   };
   const std::vector<Case> cases = {
-      {"crlf line ends", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00]\r\n\"Good\"=dword:7\r\n", true},
-      {"nine hex digits", good + "\"Bad\"=dword:123456789\n", true},
-      {"dword without digits", good + "\"Bad\"=dword:\n", true},
-      {"dword trailing junk", good + "\"Bad\"=dword:12zz\n", true},
-      {"unterminated name", good + "\"Bad=dword:00000001\n", true},
-      {"unterminated text", good + "\"Bad\"=\"abc\n", true},
-      {"unknown escape", good + "\"Bad\"=\"a\\nb\"\n", true},
-      {"text trailing junk", good + "\"Bad\"=\"a\" x\n", true},
-      {"odd hex", good + "\"Bad\"=hex:9,00\n", true},
-      {"hex trailing comma", good + "\"Bad\"=hex:95,\n", true},
-      {"hex type unclosed", good + "\"Bad\"=hex(4:01,00,00,00\n", true},
-      {"unknown form", good + "\"Bad\"=qword:1\n", true},
-      {"no equals", good + "\"Bad\" dword:00000001\n", true},
+      {"crlf line ends", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00]\r\n\"Good\"=dword:7\r\n", true,
+       true},
+      {"nine hex digits", good + "\"Bad\"=dword:123456789\n", true, true},
+      {"dword without digits", good + "\"Bad\"=dword:\n", true, true},
+      {"dword trailing junk", good + "\"Bad\"=dword:12zz\n", true, true},
+      {"unterminated name", good + "\"Bad=dword:00000001\n", true, true},
+      {"unterminated text", good + "\"Bad\"=\"abc\n", true, true},
+      {"unknown escape", good + "\"Bad\"=\"a\\nb\"\n", true, true},
+      {"text trailing junk", good + "\"Bad\"=\"a\" x\n", true, true},
+      {"odd hex", good + "\"Bad\"=hex:9,00\n", true, true},
+      {"hex trailing comma", good + "\"Bad\"=hex:95,\n", true, true},
+      {"hex type unclosed", good + "\"Bad\"=hex(4:01,00,00,00\n", true, true},
+      {"unknown form", good + "\"Bad\"=qword:1\n", true, true},
+      {"no equals", good + "\"Bad\" dword:00000001\n", true, true},
       {"overlong hex", good + "\"Bad\"=hex:" + [] {
          std::string s = "00";
          for (int i = 0; i < 70000; ++i) s += ",00";
          return s;
        }() + "\n",
+       true, true},
+      {"overlong name", good + "\"" + std::string(20000, 'n') + "\"=dword:1\n", true, true},
+      {"value before any section", "\"Bad\"=dword:00000001\n" + good, true, true},
+      {"unknown root", "[HKEY_NOWHERE\\SOFTWARE]\n\"Bad\"=dword:1\n" + good, true, true},
+      {"empty key name", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\\\X]\n\"Bad\"=dword:1\n" + good, true, true},
+      {"unclosed section", good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00\n\"Bad\"=dword:1\n", true,
        true},
-      {"overlong name", good + "\"" + std::string(20000, 'n') + "\"=dword:1\n", true},
-      {"value before any section", "\"Bad\"=dword:00000001\n" + good, true},
-      {"unknown root", "[HKEY_NOWHERE\\SOFTWARE]\n\"Bad\"=dword:1\n" + good, true},
-      {"empty key name", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\\\X]\n\"Bad\"=dword:1\n" + good, true},
-      {"unclosed section", good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00\n\"Bad\"=dword:1\n", true},
-      {"binary garbage", good + std::string("\0\xff\x01[\"\\\n\"=\"\0", 11) + "\n", true},
-      {"cut in the middle", good + "\"Bad\"=hex:01,0", true},
-      {"larger than any registry", good + std::string(5u << 20, ';'), false},
-      {"only garbage", std::string("\x7f" "ELF\0\0\0", 7), false},
+      {"cut in the middle", good + "\"Bad\"=hex:01,0", true, true},
+      {"binary garbage", good + std::string("\0\xff\x01[\"\\\n\"=\"\0", 11) + "\n", true, false},
+      {"larger than any registry", good + std::string(5u << 20, ';'), false, false},
+      {"only garbage", std::string("\x7f" "ELF\0\0\0", 7), false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -312,19 +319,165 @@ TEST_F(RegistryTest, DamagedFileGivesMissingValuesUntilTheNextWrite) {
     Restart();
     DWORD type;
     std::vector<BYTE> data;
-    EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, kConfigKey, "Good", &type, &data), c.goodSurvives);
-    if (c.goodSurvives) EXPECT_EQ(data, (std::vector<BYTE>{7, 0, 0, 0}));
+    EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, kConfigKey, "Good", &type, &data), c.goodReadable);
+    if (c.goodReadable) EXPECT_EQ(data, (std::vector<BYTE>{7, 0, 0, 0}));
     EXPECT_FALSE(Get(HKEY_LOCAL_MACHINE, kConfigKey, "Bad", &type, &data));
     EXPECT_EQ(FileText(), c.text) << "reading must not rewrite the file";
 
-    HKEY key = Create(HKEY_LOCAL_MACHINE, kConfigKey);
-    ASSERT_EQ(Set(key, "New", REG_DWORD, {9, 0, 0, 0}), ERROR_SUCCESS);
-    RegCloseKey(key);
+    testing::internal::CaptureStderr();
+    HKEY key = nullptr;
+    LONG created =
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kConfigKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG set = key ? Set(key, "New", REG_DWORD, {9, 0, 0, 0}) : created;
+    if (key) RegCloseKey(key);
+    const std::string err = testing::internal::GetCapturedStderr();
+    if (!c.writable) {
+      EXPECT_NE(set, ERROR_SUCCESS);
+      EXPECT_EQ(FileText(), c.text);
+      EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+      EXPECT_NE(err.find(Host("registry.txt")), std::string::npos) << err;
+      continue;
+    }
+    ASSERT_EQ(set, ERROR_SUCCESS);
+    EXPECT_EQ(err, "");
     Restart();
     EXPECT_TRUE(Get(HKEY_LOCAL_MACHINE, kConfigKey, "New", &type, &data));
-    EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, kConfigKey, "Good", &type, &data), c.goodSurvives);
-    EXPECT_EQ(FileText().find("Bad"), std::string::npos);
+    EXPECT_TRUE(Get(HKEY_LOCAL_MACHINE, kConfigKey, "Good", &type, &data));
+    EXPECT_FALSE(Get(HKEY_LOCAL_MACHINE, kConfigKey, "Bad", &type, &data));
+    // The write added its line and took nothing away.
+    const std::string after = FileText();
+    const bool crlf = c.text.find('\r') != std::string::npos;
+    const std::string newLine = std::string("\"New\"=dword:00000009") + (crlf ? "\r\n" : "\n");
+    std::size_t at = after.find(newLine);
+    ASSERT_NE(at, std::string::npos) << after;
+    std::string without = after;
+    without.erase(at, newLine.size());
+    EXPECT_EQ(without, c.text);
   }
+}
+
+// A hand-edited file keeps every line that a write does not change: comments,
+// lines the program does not understand, other keys and the order of it all.
+TEST_F(RegistryTest, WriteChangesOnlyTheLinesOfItsValue) {
+  const std::string before =
+      "# my settings, tuned by hand\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00]\n"
+      "  \"Language\"=dword:00000001\n"
+      "; louder than the default\n"
+      "\"SfxVolume\"=dword:00000040\n"
+      "FutureOption = maybe\n"
+      "\n"
+      "[HKEY_CURRENT_USER\\Software\\Other]\n"
+      "\"Theirs\"=\"keep\"\n";
+  WriteFileText(before);
+  Restart();
+  HKEY key;
+  ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, kConfigKey, &key), ERROR_SUCCESS);
+  ASSERT_EQ(Set(key, "language", REG_DWORD, {2, 0, 0, 0}), ERROR_SUCCESS);
+  ASSERT_EQ(Set(key, "MusicVolume", REG_DWORD, {0x30, 0, 0, 0}), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(FileText(),
+            "# my settings, tuned by hand\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00]\n"
+            "  \"Language\"=dword:00000002\n"
+            "; louder than the default\n"
+            "\"SfxVolume\"=dword:00000040\n"
+            "\"MusicVolume\"=dword:00000030\n"
+            "FutureOption = maybe\n"
+            "\n"
+            "[HKEY_CURRENT_USER\\Software\\Other]\n"
+            "\"Theirs\"=\"keep\"\n");
+
+  // A value given twice counts with its last line; writing it changes that
+  // line, deleting it removes both.
+  WriteFileText(before + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00]\n\"Language\"=dword:00000005\n");
+  Restart();
+  ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, kConfigKey, &key), ERROR_SUCCESS);
+  ASSERT_EQ(Set(key, "Language", REG_DWORD, {6, 0, 0, 0}), ERROR_SUCCESS);
+  std::string text = FileText();
+  EXPECT_NE(text.find("  \"Language\"=dword:00000001\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"Language\"=dword:00000006\n"), std::string::npos) << text;
+  ASSERT_EQ(RegDeleteValueA(key, "Language"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  text = FileText();
+  EXPECT_EQ(text.find("Language"), std::string::npos) << text;
+  EXPECT_NE(text.find("FutureOption = maybe\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("# my settings, tuned by hand\n"), std::string::npos) << text;
+}
+
+// The file may be a symlink into a dotfiles folder, and private: a write goes
+// to the link's target and keeps the target's mode.
+TEST_F(RegistryTest, WriteFollowsASymlinkAndKeepsTheMode) {
+  namespace fs = std::filesystem;
+  fs::create_directory(Host("dotfiles"));
+  {
+    std::ofstream(Host("dotfiles/kelvarro.txt"), std::ios::binary) << "; mine\n";
+  }
+  fs::permissions(Host("dotfiles/kelvarro.txt"), fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("dotfiles/kelvarro.txt", Host("registry.txt"));
+  Restart();
+
+  HKEY key = Create(HKEY_LOCAL_MACHINE, kConfigKey);
+  ASSERT_EQ(Set(key, "Language", REG_DWORD, {1, 0, 0, 0}), ERROR_SUCCESS);
+  RegCloseKey(key);
+
+  EXPECT_TRUE(fs::is_symlink(Host("registry.txt")));
+  EXPECT_EQ(fs::read_symlink(Host("registry.txt")), "dotfiles/kelvarro.txt");
+  EXPECT_EQ(fs::status(Host("dotfiles/kelvarro.txt")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  std::string text = FileText();
+  EXPECT_EQ(text.rfind("; mine\n", 0), 0u) << text;
+  EXPECT_NE(text.find("\"Language\"=dword:00000001\n"), std::string::npos) << text;
+  std::vector<std::string> files;
+  for (const auto& e : fs::directory_iterator(Host("dotfiles"))) files.push_back(e.path().filename().string());
+  EXPECT_EQ(files, std::vector<std::string>{"kelvarro.txt"});
+
+  // A link whose target does not exist yet: the write creates the target.
+  fs::remove(Host("registry.txt"));
+  fs::create_symlink("dotfiles/new.txt", Host("registry.txt"));
+  Restart();
+  key = Create(HKEY_LOCAL_MACHINE, kConfigKey);
+  RegCloseKey(key);
+  EXPECT_TRUE(fs::is_symlink(Host("registry.txt")));
+  EXPECT_TRUE(fs::is_regular_file(Host("dotfiles/new.txt")));
+
+  // A plain file keeps its mode as well.
+  fs::remove(Host("registry.txt"));
+  WriteFileText("; mine\n");
+  fs::permissions(Host("registry.txt"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  Restart();
+  key = Create(HKEY_LOCAL_MACHINE, kConfigKey);
+  RegCloseKey(key);
+  EXPECT_EQ(fs::status(Host("registry.txt")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_NE(FileText().find("[HKEY_LOCAL_MACHINE"), std::string::npos);
+}
+
+// A write killed half way leaves its temporary file; the next write removes
+// it, but never one whose writer still runs, nor anything else in the folder.
+TEST_F(RegistryTest, NextWriteRemovesTemporariesOfKilledWrites) {
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(0);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+
+  struct Case {
+    std::string name;
+    bool stays;
+  };
+  const std::vector<Case> cases = {
+      {"registry.txt.tmp-" + std::to_string(child) + "-a1B2c3", false},
+      {"registry.txt.tmp-" + std::to_string(getppid()) + "-a1B2c3", true},  // a writer still running
+      {"registry.txt.tmp-Xy12Zw", false},  // the same, from a build that did not name its pid
+      {"registry.txt.tmp-notapid", true},
+      {"registry.txt.bak", true},
+      {"other.txt.tmp-" + std::to_string(child) + "-a1B2c3", true},
+  };
+  for (const Case& c : cases) std::ofstream(Host(c.name)) << "half a file";
+  HKEY key = Create(HKEY_LOCAL_MACHINE, kConfigKey);
+  RegCloseKey(key);
+  for (const Case& c : cases) EXPECT_EQ(std::filesystem::exists(Host(c.name)), c.stays) << c.name;
 }
 
 // A file that is there but cannot be read is never replaced: a write fails

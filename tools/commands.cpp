@@ -1,0 +1,247 @@
+#include "tools/commands.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "tools/bbf.h"
+#include "tools/dataset.h"
+#include "tools/seeds.h"
+#include "tools/tdb.h"
+
+namespace kelvdata {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The length field of a text counts its NUL.
+constexpr std::size_t kMaxTextBytes = 0xFFFF - 1;
+
+void PrintUsage(std::FILE* to) {
+  std::fputs(
+      "usage: kelvdata COMMAND ARGUMENTS\n"
+      "  kelvdata bbf OUT NAME=FILE...  write the archive OUT holding each FILE as the member NAME:\n"
+      "                                 a file name with its extension and no folder, at most\n"
+      "                                 259 characters, each name once without regard to case\n"
+      "  kelvdata tdb OUT TEXT...       write the text database OUT; text n is the n-th TEXT,\n"
+      "                                 at most 65534 bytes each\n"
+      "  kelvdata dataset DIR           write the synthetic data set into the game folder DIR\n"
+      "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
+      "                                 KIND is bbf, tdb, qdv, tex, sfx, act or anim\n"
+      "  kelvdata help                  show this help\n",
+      to);
+}
+
+int BadArguments(std::FILE* err, const std::string& why) {
+  if (!why.empty()) std::fprintf(err, "kelvdata: %s\n", why.c_str());
+  PrintUsage(err);
+  return 2;
+}
+
+int Refuse(std::FILE* err, const std::string& why) {
+  std::fprintf(err, "kelvdata: %s\n", why.c_str());
+  return 1;
+}
+
+std::string ErrnoText(int e, const char* fallback) { return e ? std::strerror(e) : fallback; }
+
+// Reads a whole regular file; `limit` bounds its size so that no file larger
+// than an archive can hold is read into memory.
+bool ReadInput(const std::string& path, std::uint64_t limit, Bytes* out, std::string* why) {
+  std::error_code ec;
+  fs::file_status st = fs::status(path, ec);
+  if (st.type() == fs::file_type::not_found) {
+    *why = "cannot read " + path + ": it does not exist";
+    return false;
+  }
+  if (ec) {
+    *why = "cannot read " + path + ": " + ec.message();
+    return false;
+  }
+  if (fs::is_directory(st)) {
+    *why = path + " is a folder, not a file";
+    return false;
+  }
+  if (!fs::is_regular_file(st)) {
+    *why = path + " is not a regular file";
+    return false;
+  }
+  std::uintmax_t size = fs::file_size(path, ec);
+  if (ec) {
+    *why = "cannot read " + path + ": " + ec.message();
+    return false;
+  }
+  if (size > limit) {
+    *why = path + " is too large for an archive (the game reads archives of at most 2 GiB less one byte)";
+    return false;
+  }
+  errno = 0;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    *why = "cannot read " + path + ": " + ErrnoText(errno, "cannot open it");
+    return false;
+  }
+  out->assign(static_cast<std::size_t>(size), 0);
+  std::size_t got = size ? std::fread(out->data(), 1, out->size(), f) : 0;
+  bool ok = got == out->size() && !std::ferror(f) && std::fgetc(f) == EOF;
+  int e = errno;
+  std::fclose(f);
+  if (!ok) {
+    *why = "cannot read " + path + ": " + ErrnoText(e, "it changed while it was read");
+    return false;
+  }
+  return true;
+}
+
+// Writes `bytes` to `path` through a temporary file beside it, so that a
+// failed write leaves what was there before.
+bool WriteOutput(const std::string& path, const Bytes& bytes, std::string* why) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) {
+    *why = "cannot write " + path + ": it is a folder";
+    return false;
+  }
+  fs::path parent = fs::path(path).parent_path();
+  if (!parent.empty() && !fs::is_directory(parent, ec)) {
+    fs::create_directories(parent, ec);
+    if (ec) {
+      *why = "cannot create the folder " + parent.string() + ": " + ec.message();
+      return false;
+    }
+  }
+  const std::string tmp = path + ".kelvdata-tmp";
+  errno = 0;
+  std::FILE* f = std::fopen(tmp.c_str(), "wb");
+  if (!f) {
+    *why = "cannot write " + path + ": " + ErrnoText(errno, "cannot create it");
+    return false;
+  }
+  bool ok = (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size()) && std::fflush(f) == 0;
+  int e = errno;
+  if (std::fclose(f) != 0 && ok) {
+    ok = false;
+    e = errno;
+  }
+  if (ok) {
+    fs::rename(tmp, path, ec);
+    if (ec) {
+      ok = false;
+      e = ec.value();
+    }
+  }
+  if (!ok) {
+    fs::remove(tmp, ec);
+    *why = "cannot write " + path + ": " + ErrnoText(e, "the write failed");
+    return false;
+  }
+  return true;
+}
+
+// The folder that a command writes into, created when missing.
+bool PrepareFolder(const std::string& dir, std::string* why) {
+  std::error_code ec;
+  if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
+    *why = dir + " is not a folder";
+    return false;
+  }
+  fs::create_directories(dir, ec);
+  if (ec) {
+    *why = "cannot create the folder " + dir + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+int Bbf(int argc, const char* const* argv, std::FILE* err) {
+  const std::string out = argv[2];
+  std::vector<BbfMember> members;
+  std::uint64_t size = BBF_FILE_HEADER_BYTES;
+  for (int i = 3; i < argc; ++i) {
+    const char* eq = std::strchr(argv[i], '=');
+    if (!eq) return BadArguments(err, "\"" + std::string(argv[i]) + "\" is not NAME=FILE");
+    BbfMember m;
+    m.name.assign(argv[i], static_cast<std::size_t>(eq - argv[i]));
+    std::string why = BbfNameProblem(m.name);
+    if (!why.empty()) return Refuse(err, why);
+    size += BBF_MEMBER_HEADER_BYTES;
+    if (!ReadInput(eq + 1, size <= BBF_MAX_FILE_SIZE ? BBF_MAX_FILE_SIZE - size : 0, &m.data, &why))
+      return Refuse(err, why);
+    size += m.data.size();
+    members.push_back(std::move(m));
+  }
+  std::string why = BbfArchiveProblem(members);
+  if (!why.empty()) return Refuse(err, why);
+  if (!WriteOutput(out, BuildBbf(members), &why)) return Refuse(err, why);
+  return 0;
+}
+
+int Tdb(int argc, const char* const* argv, std::FILE* err) {
+  std::vector<std::string> texts(argv + 3, argv + argc);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (texts[i].size() > kMaxTextBytes)
+      return Refuse(err, "text " + std::to_string(i) + " has " + std::to_string(texts[i].size()) +
+                             " bytes; a text holds at most " + std::to_string(kMaxTextBytes));
+  }
+  std::string why;
+  if (!WriteOutput(argv[2], BuildTdb(texts), &why)) return Refuse(err, why);
+  return 0;
+}
+
+int DataSet(const std::string& dir, std::FILE* err) {
+  std::string why;
+  if (!PrepareFolder(dir, &why)) return Refuse(err, why);
+  errno = 0;
+  if (!WriteDataSet(dir))
+    return Refuse(err, "cannot write the data set into " + dir + ": " + ErrnoText(errno, "a write failed"));
+  return 0;
+}
+
+int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
+  bool (*writer)(const std::string&) = nullptr;
+  if (kind == "bbf") writer = WriteBbfSeeds;
+  else if (kind == "tdb") writer = WriteTdbSeeds;
+  else if (kind == "qdv") writer = WriteQdvSeeds;
+  else if (kind == "tex") writer = WriteTexSeeds;
+  else if (kind == "sfx") writer = WriteSfxSeeds;
+  else if (kind == "act") writer = WriteActSeeds;
+  else if (kind == "anim") writer = WriteAnimSeeds;
+  else return BadArguments(err, "unknown seed kind \"" + kind + "\"");
+  std::string why;
+  if (!PrepareFolder(dir, &why)) return Refuse(err, why);
+  errno = 0;
+  if (!writer(dir))
+    return Refuse(err, "cannot write the seed files into " + dir + ": " + ErrnoText(errno, "a write failed"));
+  return 0;
+}
+
+}  // namespace
+
+int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
+  if (argc < 2) return BadArguments(err, "");
+  const std::string cmd = argv[1];
+  if (cmd == "help" || cmd == "--help" || cmd == "-h") {
+    PrintUsage(out);
+    return 0;
+  }
+  bool known = cmd == "bbf" || cmd == "tdb" || cmd == "dataset" || cmd == "seed";
+  if (!known) return BadArguments(err, "unknown command \"" + cmd + "\"");
+  const int wanted = cmd == "seed" ? 4 : 3;
+  bool countOk = cmd == "bbf" || cmd == "tdb" ? argc >= wanted : argc == wanted;
+  if (!countOk) return BadArguments(err, "wrong number of arguments for \"" + cmd + "\"");
+  // An empty name would write into the current folder, or nowhere.
+  const char* target = argv[wanted - 1];
+  if (!*target) {
+    return BadArguments(err, cmd == "bbf" || cmd == "tdb" ? "the output file name is empty"
+                                                          : "the folder name is empty");
+  }
+  if (cmd == "bbf") return Bbf(argc, argv, err);
+  if (cmd == "tdb") return Tdb(argc, argv, err);
+  if (cmd == "dataset") return DataSet(argv[2], err);
+  return Seed(argv[2], argv[3], err);
+}
+
+}  // namespace kelvdata

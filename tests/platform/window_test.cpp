@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/interrupt.h"
@@ -703,6 +706,36 @@ TEST_F(SdlWindowTest, DevelopmentWindowSize) {
     setenv("KELVARRO_WINDOW", bad, 1);
     EXPECT_NE(GetSystemMetrics(SM_CXSCREEN), 800) << bad;
   }
+}
+
+// A signal that comes while the program waits for input ends the wait.
+TEST_F(SdlWindowTest, AnInterruptEndsTheWaitForInput) {
+  HWND h = Create();
+  if (h == nullptr) GTEST_SKIP() << "no SDL video driver here";
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  std::atomic<bool> woken{false};
+  std::atomic<bool> nudged{false};
+  std::thread signal([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    platform::InjectInterrupt(platform::SIGNAL_TERMINATE);
+    // A wait that the signal does not end is ended by a key, much later,
+    // so that the test fails instead of hanging.
+    for (int i = 0; i < 100 && !woken; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!woken) {
+      nudged = true;
+      platform::InjectKey(h, {.vk = VK_F5});
+    }
+  });
+  WaitMessage();
+  woken = true;
+  signal.join();
+  EXPECT_FALSE(nudged);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_SYSCOMMAND);
+  EXPECT_EQ(msg.wParam, SC_CLOSE);
+  DestroyWindow(h);
 }
 
 TEST_F(SdlWindowTest, AMalformedDevelopmentSizeIsReportedOnce) {

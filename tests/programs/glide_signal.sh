@@ -1,8 +1,9 @@
 #!/bin/sh
 # glide_signal.sh KELVARRO_GLIDE KELVDATA WORKDIR
 # SIGTERM ends a running game through its own shutdown: the game is started
-# on a data set whose first scene loads, so that it waits in its message
-# loop; after SIGTERM it exits with 128 + 15, its configuration intact, the
+# on a data set whose first scene loads (a UI archive of the scene file and
+# the texts only: the missing cursor is reported and the game goes on), so
+# that it waits in its message loop; after SIGTERM it exits with 128 + 15, its configuration intact, the
 # AutoRun policy back as it was and no temporary file left beside it.
 set -e
 game=$1; kelvdata=$2; work=$3

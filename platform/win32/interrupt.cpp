@@ -46,7 +46,10 @@ bool InterruptRequested() { return g_signal.load() != 0; }
 
 int InterruptSignal() { return g_signal.load(); }
 
-void InjectInterrupt(int signal) { g_signal.store(signal); }
+void InjectInterrupt(int signal) {
+  int none = 0;
+  g_signal.compare_exchange_strong(none, signal);
+}
 
 void ClearInterrupt() { g_signal.store(0); }
 

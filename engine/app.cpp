@@ -171,8 +171,10 @@ bool App::CreateMainWindow() {
 }
 
 bool App::InitDevices() {
-  if (!g_Renderer.Open()) return false;
-  if (!InitInputDevices()) return false;
+  BeginStartupStep();
+  if (!g_Renderer.Open()) return StartupStepFailed("the 3D board cannot be opened");
+  BeginStartupStep();
+  if (!InitInputDevices()) return StartupStepFailed("the input devices failed: no keyboard or joystick could be opened");
   // The cursor is a convenience: without it the game goes on.
   g_Cursor.SetDirectInput(g_DirectInput);
   if (g_Cursor.Create(hwnd)) g_Cursor.SetAcquired(true);
@@ -188,7 +190,8 @@ void App::RequestClose() { SendMessageA(hwnd, MSG_CLOSE_REQUEST, 0, 0); }
 int WinMain(HINSTANCE instance, HINSTANCE, char* commandLine, int) {
   if (!g_App.Init(instance, commandLine)) {
     RestoreAutoRunOnce();
-    return 0;
+    // A start that failed is no success, whether a box said why or a line did.
+    return EXIT_STARTUP_FAILED;
   }
 
   // Failures over the whole run; never reset.

@@ -97,5 +97,8 @@ extern std::uint32_t g_Language;
 // The movie's video window, 0 when there is none; set by the movie player.
 extern HWND g_MovieWindow;
 
+// What WinMain returns when the start-up fails.
+constexpr int EXIT_STARTUP_FAILED = 1;
+
 int WinMain(HINSTANCE instance, HINSTANCE previous, char* commandLine, int showCommand);
 LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -1,6 +1,7 @@
 // App::Init: the start-up sequence of the games.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "engine/app.h"
 #include "engine/app_internal.h"
@@ -13,11 +14,32 @@
 #include "engine/services/front_end.h"
 #include "engine/system.h"
 #include "engine/text_database.h"
-
+#include "platform/win32/files.h"
 
 namespace {
 
 constexpr const char* TRACK_ARCHIVE = "DATA\\TRACK.BBF";
+
+// The boxes shown before the current start-up step began.
+unsigned g_BoxesBeforeStep = 0;
+
+// The game root as the host names it: where a player looks first when the
+// game was started from the wrong folder.
+std::string GameRoot() {
+  char buffer[4096];
+  const DWORD n = GetFullPathNameA(".", sizeof buffer, buffer, nullptr);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string("the working directory");
+}
+
+// Why an archive of the installation did not open, in the player's terms.
+std::string ArchiveFailure(const char* path) {
+  if (!platform::ResolveGamePath(path, false, nullptr)) {
+    return std::string(path) + " is missing (start the game from its data folder, the one that holds DATA)";
+  }
+  DiskFile file;
+  if (!file.Open(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ)) return std::string(path) + " cannot be read";
+  return std::string(path) + " is not an archive the game can read";
+}
 
 bool OpenArchive(BbfArchive& archive, const char* path) {
   return archive.Open(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
@@ -78,6 +100,17 @@ bool App::LoadSceneTable(const char* path) {
   return true;
 }
 
+void BeginStartupStep() { g_BoxesBeforeStep = ShownMessageBoxCount(); }
+
+bool StartupStepFailed(const std::string& what) {
+  // A step that showed its box has said why; the others end with this line.
+  if (ShownMessageBoxCount() == g_BoxesBeforeStep) {
+    std::fprintf(stderr, "Kelvarro: cannot start in %s: %s\n", GameRoot().c_str(), what.c_str());
+    std::fflush(stderr);
+  }
+  return false;
+}
+
 bool App::Init(HINSTANCE instance, const char*) {
   g_CdAudio.Open();
   g_Mixer.Open();
@@ -86,16 +119,26 @@ bool App::Init(HINSTANCE instance, const char*) {
   DisableAutoRunForGame();
 
   hInstance = instance;
-  if (!CreateMainWindow()) return false;
+  BeginStartupStep();
+  if (!CreateMainWindow()) return StartupStepFailed("the main window could not be created");
 
-  if (!OpenArchive(g_UiArchive, "DATA\\UI.BBF")) return false;
-  if (!OpenArchive(g_MiscArchive, "DATA\\MISC.BBF")) return false;
-  if (!OpenTrackArchive()) return false;
+  for (auto [archive, path] : {std::pair{&g_UiArchive, "DATA\\UI.BBF"}, std::pair{&g_MiscArchive, "DATA\\MISC.BBF"}}) {
+    BeginStartupStep();
+    if (!OpenArchive(*archive, path)) return StartupStepFailed(ArchiveFailure(path));
+  }
+  BeginStartupStep();
+  if (!OpenTrackArchive()) return StartupStepFailed("DATA\\TRACK.BBF is neither installed nor on a disc");
 
+  // InitDevices reports its own steps.
   if (!InitDevices()) return false;
-  if (!LoadSceneTable("DATA\\QDV.BIN")) return false;
+  BeginStartupStep();
+  if (!LoadSceneTable("DATA\\QDV.BIN")) return StartupStepFailed("DATA\\QDV.BIN cannot be read");
 
-  if (!g_TextDatabase.Load(TextDatabaseFile(g_Language))) return false;
+  BeginStartupStep();
+  const char* texts = TextDatabaseFile(g_Language);
+  if (!g_TextDatabase.Load(texts)) return StartupStepFailed(std::string(texts) + " cannot be read");
 
-  return CreateScene(static_cast<int>(FIRST_SCENE));
+  BeginStartupStep();
+  if (!CreateScene(static_cast<int>(FIRST_SCENE))) return StartupStepFailed("the first scene cannot be made");
+  return true;
 }

@@ -10,6 +10,7 @@
 #include "platform/win32/files.h"
 #include "platform/win32/msgbox.h"
 #include "platform/win32/registry.h"
+#include "platform/win32/window.h"
 
 DWORD g_SavedAutoRunPolicy = AUTORUN_POLICY_DEFAULT;
 HWND g_MainWindow = nullptr;
@@ -19,6 +20,8 @@ namespace {
 // A policy value that is there but is no 4-byte value is not ours to change,
 // neither at start-up nor at exit.
 bool g_LeaveAutoRunPolicyAlone = false;
+
+unsigned g_ShownMessageBoxes = 0;
 
 DWORD FromBytes(const BYTE b[4]) {
   return static_cast<DWORD>(b[0]) | static_cast<DWORD>(b[1]) << 8 | static_cast<DWORD>(b[2]) << 16 |
@@ -151,9 +154,15 @@ void RestoreAutoRun() {
 }
 
 int ShowMessageBox(const char* text, const char* caption, UINT style) {
-  // TODO(main window): restore the owner afterwards when it is minimised (OpenIcon).
-  return MessageBoxA(g_MainWindow, text, caption, style);
+  // A box owned by a minimised window is hidden with it and would wait unseen.
+  if (IsIconic(g_MainWindow)) OpenIcon(g_MainWindow);
+  ++g_ShownMessageBoxes;
+  const int pressed = MessageBoxA(g_MainWindow, text, caption, style);
+  if (IsIconic(g_MainWindow)) OpenIcon(g_MainWindow);
+  return pressed;
 }
+
+unsigned ShownMessageBoxCount() { return g_ShownMessageBoxes; }
 
 bool OpenDataFile(const char* path, ArchiveFile* file) {
   if (!path || !file) return false;

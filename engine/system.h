@@ -59,8 +59,12 @@ static_assert(MESSAGE_BOX_ERROR == 0x40010 && MESSAGE_BOX_INSERT_DISC == 0x40031
 // main window and plugged it in here.
 extern HWND g_MainWindow;
 
-// The button pressed (IDOK, IDCANCEL).
+// The button pressed (IDOK, IDCANCEL). A minimised main window is restored
+// first, so that the box it owns can be seen, and again afterwards.
 int ShowMessageBox(const char* text, const char* caption, UINT style);
+// How many boxes ShowMessageBox has shown: start-up tells by it whether a
+// failure has already said why.
+unsigned ShownMessageBoxCount();
 
 // ---- Data files and the game disc -----------------------------------------
 

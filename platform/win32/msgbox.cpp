@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "platform/win32/codepage_internal.h"
+#include "platform/win32/interrupt.h"
+#include "platform/win32/window.h"
 
 namespace {
 
@@ -45,10 +47,14 @@ bool HaveDisplay() {
   return (x11 && *x11) || (wayland && *wayland);
 }
 
-int ToStandardError(const std::string& caption, const std::string& text) {
+// Nobody can answer: Cancel where there is one, so that a question asked
+// again and again (the disc prompt) ends.
+int Unanswered(bool okCancel) { return okCancel ? IDCANCEL : IDOK; }
+
+int ToStandardError(const std::string& caption, const std::string& text, bool okCancel) {
   std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
   std::fflush(stderr);
-  return IDOK;
+  return Unanswered(okCancel);
 }
 
 }  // namespace
@@ -58,11 +64,13 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
   const char* c = caption ? caption : "Error";
   bool okCancel = (type & 0xF) == MB_OKCANCEL;
   if (g_TestBoxes) {
-    g_Recorded.push_back({t, c, type, owner});
+    g_Recorded.push_back({t, c, type, owner, IsIconic(owner) != FALSE});
+    // A Ctrl-C or SIGTERM answers before anyone could.
+    if (platform::InterruptRequested()) return Unanswered(okCancel);
     return g_ScriptNext < g_Script.size() ? g_Script[g_ScriptNext++] : IDOK;
   }
   std::string utfText = ToUtf8(t), utfCaption = ToUtf8(c);
-  if (!HaveDisplay()) return ToStandardError(utfCaption, utfText);
+  if (!HaveDisplay() || platform::InterruptRequested()) return ToStandardError(utfCaption, utfText, okCancel);
 
   Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
   switch (type & 0xF0) {
@@ -75,18 +83,17 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
        "OK"},
       {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"},
   };
-  // The owner window is not passed on: the box stays on top of its own.
   SDL_MessageBoxData data{};
   data.flags = flags;
-  data.window = nullptr;
+  data.window = static_cast<SDL_Window*>(platform::NativeWindow(owner));
   data.title = utfCaption.c_str();
   data.message = utfText.c_str();
   data.numbuttons = okCancel ? 2 : 1;
   data.buttons = buttons;
   int pressed = -1;
-  if (SDL_ShowMessageBox(&data, &pressed) != 0) return ToStandardError(utfCaption, utfText);
-  // Closed without a button: Cancel when there is one, else OK.
-  if (pressed != IDOK && pressed != IDCANCEL) return okCancel ? IDCANCEL : IDOK;
+  if (SDL_ShowMessageBox(&data, &pressed) != 0) return ToStandardError(utfCaption, utfText, okCancel);
+  // Closed without a button, or a signal came while it was open.
+  if ((pressed != IDOK && pressed != IDCANCEL) || platform::InterruptRequested()) return Unanswered(okCancel);
   return pressed;
 }
 

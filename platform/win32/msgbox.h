@@ -1,5 +1,7 @@
-// Message boxes. SDL2's message box where a display exists; with no display
-// the text goes to standard error and the box answers IDOK. Never blocks a
+// Message boxes. SDL2's message box, over its owner's window, where a display
+// exists. With no display, or once a Ctrl-C or SIGTERM came
+// (platform/win32/interrupt.h), the text goes to standard error and nobody
+// answers: IDCANCEL when the box has Cancel, else IDOK. Never blocks a
 // headless run.
 #pragma once
 
@@ -17,10 +19,12 @@ struct MessageBoxCall {
   std::string caption;
   UINT type;
   HWND owner;
+  bool ownerMinimised;  // as the box came up
 };
 
 // Test backend: boxes are recorded instead of shown and answered from the
-// script, in order (IDOK once the script is used up).
+// script, in order (IDOK once the script is used up); after a Ctrl-C or
+// SIGTERM they answer as nobody would.
 void UseTestMessageBoxes(bool on);
 void ScriptMessageBoxAnswers(const std::vector<int>& answers);
 const std::vector<MessageBoxCall>& RecordedMessageBoxes();

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/win32/interrupt.h"
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -199,6 +201,13 @@ struct State {
   std::vector<platform::ProcCall> procCalls;
   unsigned procCallsGeneration = 0;  // counts clears of procCalls
   std::vector<platform::SdlEventListener> listeners;
+  // Modifier keys held, from the key events (injected ones carry no
+  // modifier state of their own).
+  bool altDown[2] = {false, false};
+  bool ctrlDown[2] = {false, false};
+  bool screenSaverHeldOff = false;
+  bool interruptDelivered = false;
+  std::string warnedWindowSize;  // the last bad KELVARRO_WINDOW reported
 };
 
 State& S() {
@@ -268,6 +277,18 @@ std::vector<HWND> TopLevelWindows() {
   return out;
 }
 
+// The screen saver stays off only while one of our windows is active, as the
+// game swallows the screen saver's start only then.
+void ApplyScreenSaver() {
+  State& s = S();
+  const bool hold = s.active != nullptr;
+  if (hold == s.screenSaverHeldOff) return;
+  s.screenSaverHeldOff = hold;
+  if (s.test || !s.sdlVideo) return;
+  if (hold) SDL_DisableScreenSaver();
+  else SDL_EnableScreenSaver();
+}
+
 // Activation, in Win32's order: the application's activation first, its
 // deactivation last.
 void Activate(HWND h) {
@@ -282,6 +303,7 @@ void Activate(HWND h) {
   } else {
     for (HWND t : TopLevelWindows()) CallProc(t, WM_ACTIVATEAPP, TRUE, 0);
   }
+  ApplyScreenSaver();
   Window* w = Find(h);
   if (w == nullptr || s.active != h) return;  // destroyed or changed by a handler
   CallProc(h, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, w->minimized ? 1 : 0), reinterpret_cast<LPARAM>(old));
@@ -292,6 +314,7 @@ void Deactivate() {
   HWND old = s.active;
   if (old == nullptr) return;
   s.active = nullptr;
+  ApplyScreenSaver();
   Window* w = Find(old);
   CallProc(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, (w != nullptr && w->minimized) ? 1 : 0), 0);
   for (HWND t : TopLevelWindows()) CallProc(t, WM_ACTIVATEAPP, FALSE, 0);
@@ -314,13 +337,15 @@ bool InitVideo() {
   if (s.sdlVideo) return true;
   // The game minimises itself where it wants to.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // The screen saver follows activation (ApplyScreenSaver), not SDL's start.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "Kelvarro: no video: %s\n", SDL_GetError());
     return false;
   }
   s.sdlVideo = true;
   s.sdlCursorShown = true;
-  SDL_DisableScreenSaver();
+  if (s.screenSaverHeldOff) SDL_DisableScreenSaver();
   ApplyCursor();
   return true;
 }
@@ -337,7 +362,11 @@ bool DevelopmentWindowSize(int* width, int* height) {
   std::size_t cross = text.find_first_of("xX");
   int w = 0, h = 0;
   if (cross == std::string_view::npos || !number(text.substr(0, cross), &w) || !number(text.substr(cross + 1), &h)) {
-    std::fprintf(stderr, "Kelvarro: KELVARRO_WINDOW=\"%s\" is not WIDTHxHEIGHT; ignored\n", v);
+    // Asked for at every window and screen-size query: said once per value.
+    if (S().warnedWindowSize != text) {
+      S().warnedWindowSize = text;
+      std::fprintf(stderr, "Kelvarro: KELVARRO_WINDOW=\"%s\" is not WIDTHxHEIGHT; ignored\n", v);
+    }
     return false;
   }
   *width = w;
@@ -432,21 +461,37 @@ std::vector<BYTE> CodePageBytes(const std::string& utf8) {
   return out;
 }
 
+void ReleaseModifiers() {
+  State& s = S();
+  s.altDown[0] = s.altDown[1] = false;
+  s.ctrlDown[0] = s.ctrlDown[1] = false;
+}
+
 void HandleKey(const SDL_KeyboardEvent& k) {
   const KeyInfo* info = FindKey(k.keysym.scancode);
   if (info == nullptr) return;
   HWND target = KeyTarget(k.windowID);
   if (target == nullptr) return;
+  State& s = S();
   UINT vk = info->vk;
   if (info->vkNumLockOff != 0 && (k.keysym.mod & KMOD_NUM) == 0) vk = info->vkNumLockOff;
   bool down = k.type == SDL_KEYDOWN;
+  if (vk == VK_MENU) s.altDown[info->extended ? 1 : 0] = down;
+  if (vk == VK_CONTROL) s.ctrlDown[info->extended ? 1 : 0] = down;
+  const bool alt = s.altDown[0] || s.altDown[1] || (k.keysym.mod & KMOD_ALT) != 0;
+  const bool ctrl = s.ctrlDown[0] || s.ctrlDown[1] || (k.keysym.mod & KMOD_CTRL) != 0;
+  // As on Windows: F10, Alt itself and keys pressed with Alt are system
+  // keys, except with Ctrl as well (AltGr).
+  const bool system = !ctrl && (alt || vk == VK_F10 || vk == VK_MENU);
   DWORD lp = 1u | (static_cast<DWORD>(info->scan) << 16) | (info->extended ? 1u << 24 : 0u);
+  if (alt) lp |= 1u << 29;
   if (down) {
     if (k.repeat != 0) lp |= 1u << 30;
   } else {
     lp |= (1u << 30) | (1u << 31);
   }
-  Post(target, down ? WM_KEYDOWN : WM_KEYUP, vk, static_cast<LPARAM>(lp));
+  const UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+  Post(target, message, vk, static_cast<LPARAM>(lp));
 }
 
 // Text travels with the key message that typed it; text with no key waiting
@@ -458,7 +503,12 @@ void HandleText(const SDL_TextInputEvent& t) {
   auto& q = S().queue;
   for (auto it = q.rbegin(); it != q.rend(); ++it) {
     UINT m = it->msg.message;
-    if (it->msg.hwnd != target || (m != WM_KEYDOWN && m != WM_KEYUP && m != WM_CHAR)) continue;
+    if (it->msg.hwnd != target || (m != WM_KEYDOWN && m != WM_KEYUP && m != WM_SYSKEYDOWN && m != WM_SYSKEYUP &&
+                                   m != WM_CHAR)) {
+      continue;
+    }
+    // Text typed with Alt is a system character, which the program does not take.
+    if (m == WM_SYSKEYDOWN) return;
     if (m == WM_KEYDOWN && it->text.empty()) {
       it->text = text;
       return;
@@ -485,6 +535,8 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
       Activate(h);
       break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
+      // The keys held now belong to another window.
+      ReleaseModifiers();
       if (S().active == h) Deactivate();
       break;
     case SDL_WINDOWEVENT_MINIMIZED:
@@ -518,6 +570,27 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
   }
 }
 
+// The close box of the active window, or else of the first top-level one;
+// false when there is no window yet.
+bool PostCloseToMainWindow() {
+  HWND h = S().active;
+  if (h == nullptr) {
+    auto tops = TopLevelWindows();
+    if (!tops.empty()) h = tops.front();
+  }
+  if (h == nullptr) return false;
+  Post(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+  return true;
+}
+
+// A Ctrl-C or SIGTERM closes the main window once, as its close box does;
+// before there is a window it waits for one.
+void DeliverInterrupt() {
+  State& s = S();
+  if (s.interruptDelivered || !platform::InterruptRequested()) return;
+  if (PostCloseToMainWindow()) s.interruptDelivered = true;
+}
+
 void HandleSdlEvent(const SDL_Event& e) {
   // A copy: a listener may remove itself.
   std::vector<platform::SdlEventListener> listeners = S().listeners;
@@ -538,15 +611,8 @@ void HandleSdlEvent(const SDL_Event& e) {
       if (HWND h = FromSdlId(e.motion.windowID)) SendSetCursor(h);
       break;
     case SDL_QUIT:
-      // A quit request from outside any window (a signal): close the main window.
-      if (!S().closePostedThisPump) {
-        HWND h = S().active;
-        if (h == nullptr) {
-          auto tops = TopLevelWindows();
-          if (!tops.empty()) h = tops.front();
-        }
-        if (h != nullptr) Post(h, WM_SYSCOMMAND, SC_CLOSE, 0);
-      }
+      // A quit request from outside any window: close the main window.
+      if (!S().closePostedThisPump) PostCloseToMainWindow();
       break;
     default:
       break;
@@ -562,11 +628,11 @@ void Pump() {
       s.injected.pop_front();
       HandleSdlEvent(e);
     }
-    return;
+  } else if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e) != 0) HandleSdlEvent(e);
   }
-  if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
-  SDL_Event e;
-  while (SDL_PollEvent(&e) != 0) HandleSdlEvent(e);
+  DeliverInterrupt();
 }
 
 void Inject(const SDL_Event& e) {
@@ -610,6 +676,9 @@ void DestroyAll() {
   s.calls.clear();
   s.procCalls.clear();
   ++s.procCallsGeneration;
+  s.interruptDelivered = false;
+  ReleaseModifiers();
+  ApplyScreenSaver();
   if (s.sdlVideo) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     s.sdlVideo = false;
@@ -787,6 +856,7 @@ BOOL DestroyWindow(HWND h) {
   if (s.keyPending && s.pendingKey.hwnd == h) s.keyPending = false;
   if (s.focus == h) s.focus = nullptr;
   if (s.active == h) s.active = nullptr;
+  ApplyScreenSaver();
   if (w->sdl != nullptr) SDL_DestroyWindow(w->sdl);
   s.windows.erase(Key(h));
   return TRUE;
@@ -959,8 +1029,15 @@ BOOL WaitMessage() {
   Pump();
   if (!s.queue.empty() || s.quit || s.test) return TRUE;
   if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return TRUE;
+  // In short waits: a signal does not wake SDL's wait.
   SDL_Event e;
-  if (SDL_WaitEvent(&e) != 0) HandleSdlEvent(e);
+  while (!platform::InterruptRequested()) {
+    if (SDL_WaitEventTimeout(&e, 100) != 0) {
+      HandleSdlEvent(e);
+      break;
+    }
+  }
+  DeliverInterrupt();
   return TRUE;
 }
 
@@ -1005,6 +1082,8 @@ void* NativeWindow(HWND h) {
 }
 
 void UseOpenGLWindows(bool on) { S().openGL = on; }
+
+bool ScreenSaverHeldOff() { return S().screenSaverHeldOff; }
 
 void AddSdlEventListener(SdlEventListener listener) {
   auto& v = S().listeners;

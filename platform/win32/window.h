@@ -11,6 +11,11 @@
 // window of their own. SDL mouse events never become window messages (the
 // game's own cursor posts its clicks); only WM_SETCURSOR is sent as the
 // pointer enters or moves over a window, so that its procedure can hide it.
+//
+// Keys pressed with Alt (without Ctrl), Alt itself and F10 arrive as
+// WM_SYSKEYDOWN and WM_SYSKEYUP, as on Windows. A Ctrl-C or SIGTERM
+// (platform/win32/interrupt.h) arrives as WM_SYSCOMMAND SC_CLOSE to the
+// active top-level window, once.
 #pragma once
 
 #include <cstdint>
@@ -289,7 +294,7 @@ BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 // Returns at once while a message waits; else blocks for the next SDL event
-// (returns at once with the test backend).
+// or a Ctrl-C (returns at once with the test backend).
 BOOL WaitMessage();
 LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // A NULL hwnd posts a message with no window. FALSE for an invalid window.
@@ -315,6 +320,9 @@ void* NativeWindow(HWND hwnd);
 // loaded under SDL's offscreen video leaks at exit, which the leak checker
 // reports.
 void UseOpenGLWindows(bool on);
+// Whether the system's screen saver is held off: while one of the program's
+// windows is active, as the game swallows its start only then.
+bool ScreenSaverHeldOff();
 // Other platform modules see every SDL event that the queue pumps (the
 // argument is a const SDL_Event*), before it is translated.
 using SdlEventListener = void (*)(const void* sdlEvent);

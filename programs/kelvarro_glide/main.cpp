@@ -2,6 +2,10 @@
 //
 // KELVARRO_SCREENSHOT=path.png writes the first presented frame, as shown, to
 // that file.
+//
+// Ctrl-C and SIGTERM end the game through its own shutdown (the window's
+// close, or the start-up's end); it then exits with 128 + the signal, as the
+// shell reports a program ended by one.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,6 +15,7 @@
 #include "engine/render_glide/glide_renderer.h"
 #include "frontend/front_end_install.h"
 #include "platform/glide/glide.h"
+#include "platform/win32/interrupt.h"
 #include "race/race_install.h"
 
 namespace {
@@ -26,6 +31,7 @@ void TakeScreenshot() {
 }  // namespace
 
 int main() {
+  platform::CatchInterrupts();
   if (const char* path = std::getenv("KELVARRO_SCREENSHOT"); path && *path) {
     screenshotPath = path;
     GlideRenderer::presentObserver = TakeScreenshot;
@@ -36,5 +42,6 @@ int main() {
   char commandLine[] = "";
   const int result = WinMain(nullptr, nullptr, commandLine, SW_SHOWNORMAL);
   RunProgramExitHandlers();
+  if (const int signal = platform::InterruptSignal()) return 128 + signal;
   return result;
 }

@@ -2,6 +2,8 @@
 // the shutdown and the exit handlers, on a temporary game root.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,11 +13,15 @@
 #include "engine/cd_audio.h"
 #include "engine/display.h"
 #include "engine/mixer.h"
+#include "engine/program_objects.h"
 #include "engine/scene/scene.h"
 #include "engine/scene/scene_table.h"
 #include "engine/system.h"
 #include "engine/text_database.h"
+#include "frontend/front_end_install.h"
+#include "platform/dinput/input_test.h"
 #include "platform/win32/files.h"
+#include "platform/win32/interrupt.h"
 #include "platform/win32/msgbox.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/window.h"
@@ -54,6 +60,7 @@ class AppTest : public kelvtest::ProgramTest {
   }
   void TearDown() override {
     g_DefaultWindowProc = DefWindowProcA;
+    platform::ClearInterrupt();
     ProgramTest::TearDown();
   }
 
@@ -166,49 +173,90 @@ TEST_F(AppTest, TheRaceSizeIsReadOnlyWithItsWidth) {
   }
 }
 
-TEST_F(AppTest, TheTextDatabaseFollowsTheLanguage) {
-  WriteGame();
+TEST_F(AppTest, TheTextDatabaseFollowsTheLoadedLanguage) {
   const struct {
-    long long language;  // -1: no value
+    long long language;  // -1: the option load leaves it alone
     const char* texts;
   } cases[] = {{-1, "texts 0"}, {3, "texts 3"}, {7, "texts 7"}, {8, "texts 0"}, {9, "texts 0"}};
   for (const auto& c : cases) {
     ProgramTest::TearDown();
     ProgramTest::SetUp();
     WriteGame();
-    if (c.language >= 0) SetDword("Language", static_cast<DWORD>(c.language));
+    if (c.language >= 0) frontEnd_.optionLanguage = static_cast<std::uint32_t>(c.language);
     ASSERT_TRUE(Start()) << c.language;
     ASSERT_EQ(g_TextDatabase.Count(), 1u) << c.language;
     EXPECT_STREQ(g_TextDatabase.Text(0), c.texts) << c.language;
   }
 }
 
-TEST_F(AppTest, MissingGameFilesEndTheStartUp) {
+// The option load that reads Language belongs to the front end, which does
+// not have it yet: with its own front end the program starts in language 0
+// whatever the configuration says.
+TEST_F(AppTest, TheProgramUsesLanguageZeroUntilTheFrontEndLoadsTheOptions) {
+  WriteGame();
+  SetDword("Language", 3);
+  const ProgramObjectSlot frontEndSlots[] = {PROGRAM_OBJECT_GAME_CONTROLLER, PROGRAM_OBJECT_PLAYERS_LIST,
+                                             PROGRAM_OBJECT_SINGLE_RACE, PROGRAM_OBJECT_CHAMPIONSHIP};
+  std::vector<ProgramObject> saved;
+  for (ProgramObjectSlot slot : frontEndSlots) saved.push_back(GetProgramObject(slot));
+  InstallFrontEnd();
+  GetProgramObject(PROGRAM_OBJECT_GAME_CONTROLLER).construct();
+  // The real first scene finds no scene file here; the texts are loaded before it.
+  Start();
+  for (std::size_t i = 0; i < saved.size(); ++i) SetProgramObject(frontEndSlots[i], saved[i]);
+  InstallFrontEndServices(&frontEnd_);
+  EXPECT_EQ(g_Language, 0u);
+  ASSERT_EQ(g_TextDatabase.Count(), 1u);
+  EXPECT_STREQ(g_TextDatabase.Text(0), "texts 0");
+}
+
+// A failed start is no success: WinMain returns non-zero, and a failure that
+// showed no box says on standard error what failed and where it looked.
+TEST_F(AppTest, AFailedStartSaysWhyAndReturnsNonZero) {
   const struct {
-    const char* missing;
+    const char* name;
+    std::function<void()> spoil;
     Texts boxes;
+    std::string line;  // after "Kelvarro: cannot start in <game root>: "; empty for none
   } cases[] = {
-      {"DATA/UI.BBF", {}},  // silently
-      {"DATA/MISC.BBF", {}},
-      {"DATA/QDV.BIN", {"File error opening game data.\nPlease reinstall Kelvarro."}},
+      {"no UI archive", [this] { std::filesystem::remove(Host("DATA/UI.BBF")); }, {},
+       "DATA\\UI.BBF is missing (start the game from its data folder, the one that holds DATA)"},
+      {"no MISC archive", [this] { std::filesystem::remove(Host("DATA/MISC.BBF")); }, {},
+       "DATA\\MISC.BBF is missing (start the game from its data folder, the one that holds DATA)"},
+      {"damaged UI archive", [this] { Put("DATA/UI.BBF", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'a', 'r'}); },
+       {}, "DATA\\UI.BBF is not an archive the game can read"},
+      {"no DirectInput",
+       [] { platform::FailTestInput(platform::TestInputFailure::CREATE, true); }, {},
+       "the input devices failed: no keyboard or joystick could be opened"},
+      {"no scene table", [this] { std::filesystem::remove(Host("DATA/QDV.BIN")); },
+       {"File error opening game data.\nPlease reinstall Kelvarro."}, ""},
+      {"no text database", [this] { Put("DATA/UI.BBF", kelvdata::BuildBbf({{"OTHER.TDB", {0, 0, 0, 0}}})); },
+       {"File error opening textDB data.\nPlease reinstall Kelvarro."}, ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     ProgramTest::TearDown();
     ProgramTest::SetUp();
     WriteGame();
     SetAutoRunPolicy(0x91);
-    std::filesystem::remove(Host(c.missing));
-    EXPECT_EQ(RunWinMain(), 0) << c.missing;
-    EXPECT_EQ(Boxes(), c.boxes) << c.missing;
+    c.spoil();
+    testing::internal::CaptureStderr();
+    const int result = RunWinMain();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result, EXIT_STARTUP_FAILED);
+    EXPECT_EQ(Boxes(), c.boxes);
+    const std::string expected =
+        c.line.empty() ? "" : "Kelvarro: cannot start in " + std::filesystem::current_path().string() + ": " + c.line + "\n";
+    EXPECT_EQ(err, expected);
     // The AutoRun policy switched off at start-up is back.
-    EXPECT_EQ(AutoRunPolicy(), 0x91) << c.missing;
+    EXPECT_EQ(AutoRunPolicy(), 0x91);
   }
 }
 
 TEST_F(AppTest, AMissingTextDatabaseEndsTheStartUp) {
   WriteGame();
   Put("DATA/UI.BBF", kelvdata::BuildBbf({{"OTHER.TDB", {0, 0, 0, 0}}}));
-  EXPECT_EQ(RunWinMain(), 0);
+  EXPECT_EQ(RunWinMain(), EXIT_STARTUP_FAILED);
   EXPECT_EQ(Boxes(), Texts{"File error opening textDB data.\nPlease reinstall Kelvarro."});
   EXPECT_EQ(LogEntries("ui scene made"), Log{});
 }
@@ -219,14 +267,16 @@ TEST_F(AppTest, AFailedClassRegistrationEndsTheStartUpSilently) {
   wc.lpfnWndProc = DefWindowProcA;
   wc.lpszClassName = "qdvclass";
   ASSERT_NE(RegisterClassA(&wc), 0);
-  EXPECT_EQ(RunWinMain(), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunWinMain(), EXIT_STARTUP_FAILED);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("the main window could not be created"), std::string::npos);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(g_App.hwnd, nullptr);
 }
 
 TEST_F(AppTest, TrackArchiveMissingAndNoCdPath) {
   WriteGame(false);
-  EXPECT_EQ(RunWinMain(), 0);
+  EXPECT_EQ(RunWinMain(), EXIT_STARTUP_FAILED);
   EXPECT_EQ(Boxes(), Texts{kRegistryMessage});
   EXPECT_EQ(g_TrackArchiveOnDisc, 1);
   EXPECT_EQ(LogEntries("Renderer::Open"), Log{});
@@ -270,7 +320,7 @@ TEST_F(AppTest, InsertDiscPromptAnsweredOkThenCancel) {
   ASSERT_TRUE(WriteRegistryString("CDPath", "E:\\"));
   SetAutoRunPolicy(0x91);
   platform::ScriptMessageBoxAnswers({IDOK, IDCANCEL});
-  EXPECT_EQ(RunWinMain(), 0);
+  EXPECT_EQ(RunWinMain(), EXIT_STARTUP_FAILED);
   ASSERT_EQ(Boxes(), (Texts{kInsertDisc, kInsertDisc}));
   for (const platform::MessageBoxCall& box : platform::RecordedMessageBoxes()) {
     EXPECT_EQ(box.type, MESSAGE_BOX_INSERT_DISC);
@@ -291,7 +341,54 @@ TEST_F(AppTest, ADiscWithoutTheArchiveAsksInsteadOfSearchingForever) {
   EXPECT_EQ(Boxes(), Texts{kInsertDisc});
 }
 
+// A Ctrl-C or SIGTERM at the disc prompt ends the start-up as Cancel does,
+// however often the prompt would have been answered OK.
+TEST_F(AppTest, ASignalEndsTheDiscPrompt) {
+  WriteGame(false);
+  ASSERT_TRUE(WriteRegistryString("CDPath", "E:\\"));
+  SetAutoRunPolicy(0x91);
+  std::vector<int> answers(1000, IDOK);
+  answers.push_back(IDCANCEL);
+  platform::ScriptMessageBoxAnswers(answers);
+  platform::InjectInterrupt(platform::SIGNAL_TERMINATE);
+  EXPECT_EQ(RunWinMain(), EXIT_STARTUP_FAILED);
+  EXPECT_EQ(Boxes(), Texts{kInsertDisc});
+  EXPECT_EQ(AutoRunPolicy(), 0x91);
+  DeviceLog().clear();
+  Exit();
+  EXPECT_EQ(LogEntries("GameController::Command 41"),
+            (Log{"GameController::Command 41 0 0 ''", "GameController::Command 41 1 0 ''",
+                 "GameController::Command 41 2 0 ''"}));
+}
+
 // ---- The message loop -------------------------------------------------------
+
+// A Ctrl-C or SIGTERM, during the start-up or while the game runs, ends it
+// through the same shutdown as the window's close box.
+TEST_F(AppTest, ASignalClosesTheProgramInOrder) {
+  for (const bool whileRunning : {false, true}) {
+    SCOPED_TRACE(whileRunning ? "while running" : "during the start-up");
+    ProgramTest::TearDown();
+    ProgramTest::SetUp();
+    platform::ClearInterrupt();
+    WriteGame();
+    SetAutoRunPolicy(0x91);
+    int frames = 0;
+    frontEnd_.nextScene.onRender = [&] {
+      ++frames;
+      if (frames == 1 && whileRunning) platform::InjectInterrupt(platform::SIGNAL_INTERRUPT);
+      // Without the signal's close, the test ends the run itself.
+      if (frames == 20) g_App.RequestClose();
+    };
+    if (!whileRunning) platform::InjectInterrupt(platform::SIGNAL_TERMINATE);
+    EXPECT_EQ(RunWinMain(), 0);
+    EXPECT_EQ(frames, whileRunning ? 1 : 0);
+    EXPECT_EQ(LogEntries("ui scene deleted"), Log{"ui scene deleted"});
+    EXPECT_FALSE(g_UiArchive.IsOpen());
+    EXPECT_EQ(AutoRunPolicy(), 0x91);
+    EXPECT_FALSE(IsWindow(g_App.hwnd));
+  }
+}
 
 TEST_F(AppTest, ThreeFailedSceneChangesCloseTheProgram) {
   WriteGame();
@@ -620,6 +717,18 @@ TEST_F(AppTest, MoviesCloseAndReopenAnExclusiveWindow) {
 }
 
 // ---- Shutdown and exit ------------------------------------------------------
+
+TEST_F(AppTest, TheErrorBoxComesUpOverARestoredMainWindow) {
+  CreateWindow();
+  ShowWindow(g_App.hwnd, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(g_App.hwnd));
+  EXPECT_EQ(ShowMessageBox("Error: test.", MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR), IDOK);
+  ASSERT_EQ(platform::RecordedMessageBoxes().size(), 1u);
+  const platform::MessageBoxCall& box = platform::RecordedMessageBoxes()[0];
+  EXPECT_EQ(box.owner, g_App.hwnd);
+  EXPECT_FALSE(box.ownerMinimised);
+  EXPECT_FALSE(IsIconic(g_App.hwnd));
+}
 
 TEST_F(AppTest, ShutdownAndExitHandlersRunInTheirOrder) {
   Devices().cdPresent = true;

@@ -443,7 +443,7 @@ TEST_F(InputTest, NoDeviceAtAllEndsStartUp) {
   SetDword("DIDevice", 2);
   SetDword("InputDevice", 1);
   SetBindings(kJoy, {1, 1, 0, 0, 2, 3});
-  EXPECT_EQ(RunWinMain(), 0);
+  EXPECT_EQ(RunWinMain(), EXIT_STARTUP_FAILED);
   EXPECT_EQ(g_AppReady, 0);
   EXPECT_EQ(g_InputDeviceCount, 0u);
 }

@@ -75,8 +75,7 @@ void TestFrontEnd::ClearRaceScene() {
 void TestFrontEnd::Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) {
   Log("GameController::Command " + std::to_string(id) + " " + std::to_string(a1) + " " + std::to_string(a2) + " '" +
       text + "'");
-  // The option load reads the language, as the front end's does.
-  if (id == CMD_LOAD_OPTIONS && a1 == 0) ReadRegistryDword("Language", &g_Language);
+  if (id == CMD_LOAD_OPTIONS && a1 == 0 && optionLanguage) g_Language = *optionLanguage;
 }
 
 Scene* TestFrontEnd::NewUiScene() { return failCreate ? nullptr : new TestScene("ui", nextScene); }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,9 @@ class TestFrontEnd : public FrontEndServices {
   Scene* NewUiScene() override;
   bool IsMovieScene(const Scene* scene) override;
 
+  // What the option load sets g_Language to (left alone when unset), in the
+  // front end's place.
+  std::optional<std::uint32_t> optionLanguage;
   // Scene changes the game controller asks for, one after the other.
   std::deque<std::uint32_t> sceneChanges;
   Scene* uiScene = nullptr;

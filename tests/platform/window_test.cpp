@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "platform/win32/interrupt.h"
 
 namespace {
 
@@ -42,6 +47,7 @@ class WindowTest : public ::testing::Test {
   }
   void TearDown() override {
     g_handler = nullptr;
+    platform::ClearInterrupt();
     platform::UseTestWindowing(false);
   }
 
@@ -238,9 +244,7 @@ TEST_F(WindowTest, KeysBecomeVirtualKeysWithScanCodes) {
       {VK_TAB, false, true, VK_TAB, 0x0F, false},
       {VK_SHIFT, false, true, VK_SHIFT, 0x2A, false},
       {VK_CONTROL, true, true, VK_CONTROL, 0x1D, true},  // right Ctrl
-      {VK_MENU, false, true, VK_MENU, 0x38, false},
       {VK_F1, false, true, VK_F1, 0x3B, false},
-      {VK_F10, false, true, VK_F10, 0x44, false},
       {VK_F11, false, true, VK_F11, 0x57, false},
       {VK_F12, false, true, VK_F12, 0x58, false},
       {VK_LEFT, false, true, VK_LEFT, 0x4B, true},  // only the cursor block has it with Num Lock on
@@ -280,6 +284,102 @@ TEST_F(WindowTest, KeysBecomeVirtualKeysWithScanCodes) {
     EXPECT_EQ(up.lParam, base | (LPARAM{1} << 30) | (LPARAM{1} << 31));
   }
   EXPECT_FALSE(platform::InjectKey(h, {.vk = 0xFF})) << "no key gives this code";
+}
+
+// As on Windows: Alt, keys pressed with Alt and F10 are system keys, with
+// the context bit (29) while Alt is down; with Ctrl as well (AltGr) they are
+// ordinary keys.
+TEST_F(WindowTest, AltCombinationsAndF10AreSystemKeys) {
+  struct Step {
+    UINT vk;
+    bool down;
+    bool extended;
+    UINT expectMessage;
+    bool expectContext;
+    unsigned scan;
+  };
+  const struct {
+    const char* name;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"Alt+X",
+       {{VK_MENU, true, false, WM_SYSKEYDOWN, true, 0x38},
+        {'X', true, false, WM_SYSKEYDOWN, true, 0x2D},
+        {'X', false, false, WM_SYSKEYUP, true, 0x2D},
+        {VK_MENU, false, false, WM_SYSKEYUP, false, 0x38},
+        {'X', true, false, WM_KEYDOWN, false, 0x2D}}},
+      {"right Alt+F4",
+       {{VK_MENU, true, true, WM_SYSKEYDOWN, true, 0x38},
+        {VK_F4, true, false, WM_SYSKEYDOWN, true, 0x3E},
+        {VK_MENU, false, true, WM_SYSKEYUP, false, 0x38},
+        {VK_F4, false, false, WM_KEYUP, false, 0x3E}}},
+      {"F10", {{VK_F10, true, false, WM_SYSKEYDOWN, false, 0x44}, {VK_F10, false, false, WM_SYSKEYUP, false, 0x44}}},
+      {"Ctrl+Alt+X",
+       {{VK_CONTROL, true, false, WM_KEYDOWN, false, 0x1D},
+        {VK_MENU, true, false, WM_KEYDOWN, true, 0x38},
+        {'X', true, false, WM_KEYDOWN, true, 0x2D},
+        {VK_CONTROL, false, false, WM_SYSKEYUP, true, 0x1D},
+        {'X', false, false, WM_SYSKEYUP, true, 0x2D},
+        {VK_MENU, false, false, WM_SYSKEYUP, false, 0x38}}},
+  };
+  HWND h = Create();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const Step& step : c.steps) {
+      SCOPED_TRACE(testing::Message() << "vk 0x" << std::hex << step.vk << (step.down ? " down" : " up"));
+      ASSERT_TRUE(platform::InjectKey(h, {.vk = step.vk, .down = step.down, .extended = step.extended}));
+      MSG msg;
+      ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));
+      const LPARAM lParam = 1 | (static_cast<LPARAM>(step.scan) << 16) | (step.extended ? LPARAM{1} << 24 : 0) |
+                            (step.expectContext ? LPARAM{1} << 29 : 0) | (step.down ? 0 : LPARAM{3} << 30);
+      EXPECT_EQ(msg.message, step.expectMessage);
+      EXPECT_EQ(msg.wParam, step.vk);
+      EXPECT_EQ(msg.lParam, lParam);
+    }
+  }
+}
+
+TEST_F(WindowTest, TextTypedWithAltMakesNoChars) {
+  HWND h = Create();
+  ASSERT_TRUE(platform::InjectKey(h, {.vk = VK_MENU}));
+  ASSERT_TRUE(platform::InjectKey(h, {.vk = 'E', .text = "e"}));
+  g_log.clear();
+  Drain();
+  EXPECT_EQ(Messages(g_log), (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN}));
+}
+
+// The screen saver is held off only while one of our windows is active.
+TEST_F(WindowTest, TheScreenSaverIsHeldOffOnlyWhileActive) {
+  EXPECT_FALSE(platform::ScreenSaverHeldOff());
+  HWND h = Create();
+  EXPECT_TRUE(platform::ScreenSaverHeldOff());
+  platform::InjectFocus(h, false);
+  Drain();
+  EXPECT_FALSE(platform::ScreenSaverHeldOff());
+  platform::InjectFocus(h, true);
+  Drain();
+  EXPECT_TRUE(platform::ScreenSaverHeldOff());
+  ShowWindow(h, SW_MINIMIZE);
+  EXPECT_FALSE(platform::ScreenSaverHeldOff());
+  ShowWindow(h, SW_RESTORE);
+  EXPECT_TRUE(platform::ScreenSaverHeldOff());
+  DestroyWindow(h);
+  EXPECT_FALSE(platform::ScreenSaverHeldOff());
+}
+
+// A Ctrl-C or SIGTERM closes the active window once, as its close box does;
+// one that comes before any window waits for the first.
+TEST_F(WindowTest, AnInterruptClosesTheActiveWindowOnce) {
+  platform::InjectInterrupt(platform::SIGNAL_INTERRUPT);
+  EXPECT_TRUE(Drain().empty());
+  HWND other = Create();
+  HWND h = Create();
+  std::vector<Delivered> delivered = Drain();
+  ASSERT_EQ(delivered.size(), 1u);
+  EXPECT_EQ(delivered[0], (Delivered{h, WM_SYSCOMMAND, SC_CLOSE, 0}));
+  EXPECT_FALSE(IsWindow(h));  // the default procedure closed it
+  EXPECT_TRUE(Drain().empty());
+  EXPECT_TRUE(IsWindow(other));
 }
 
 TEST_F(WindowTest, KeysGoToTheFocusWindow) {
@@ -606,6 +706,47 @@ TEST_F(SdlWindowTest, DevelopmentWindowSize) {
     setenv("KELVARRO_WINDOW", bad, 1);
     EXPECT_NE(GetSystemMetrics(SM_CXSCREEN), 800) << bad;
   }
+}
+
+// A signal that comes while the program waits for input ends the wait.
+TEST_F(SdlWindowTest, AnInterruptEndsTheWaitForInput) {
+  HWND h = Create();
+  if (h == nullptr) GTEST_SKIP() << "no SDL video driver here";
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  std::atomic<bool> woken{false};
+  std::atomic<bool> nudged{false};
+  std::thread signal([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    platform::InjectInterrupt(platform::SIGNAL_TERMINATE);
+    // A wait that the signal does not end is ended by a key, much later,
+    // so that the test fails instead of hanging.
+    for (int i = 0; i < 100 && !woken; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!woken) {
+      nudged = true;
+      platform::InjectKey(h, {.vk = VK_F5});
+    }
+  });
+  WaitMessage();
+  woken = true;
+  signal.join();
+  EXPECT_FALSE(nudged);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_SYSCOMMAND);
+  EXPECT_EQ(msg.wParam, SC_CLOSE);
+  DestroyWindow(h);
+}
+
+TEST_F(SdlWindowTest, AMalformedDevelopmentSizeIsReportedOnce) {
+  setenv("KELVARRO_WINDOW", "640by480", 1);
+  testing::internal::CaptureStderr();
+  GetSystemMetrics(SM_CXSCREEN);
+  GetSystemMetrics(SM_CYSCREEN);
+  HWND h = Create();
+  const std::string err = testing::internal::GetCapturedStderr();
+  if (h != nullptr) DestroyWindow(h);
+  EXPECT_EQ(err, "Kelvarro: KELVARRO_WINDOW=\"640by480\" is not WIDTHxHEIGHT; ignored\n");
 }
 
 }  // namespace

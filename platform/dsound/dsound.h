@@ -258,7 +258,8 @@ class IDirectSound {
 };
 
 // Called with a null GUID for the primary driver, then once per output
-// device; returning FALSE stops the enumeration.
+// device, the system's default output first; returning FALSE stops the
+// enumeration.
 using LPDSENUMCALLBACKA = BOOL (*)(GUID* guid, const char* description, const char* module, void* context);
 
 HRESULT DirectSoundEnumerateA(LPDSENUMCALLBACKA callback, void* context);

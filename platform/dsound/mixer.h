@@ -8,9 +8,9 @@
 // snapshot under the lock, mixes from the snapshot without holding anything,
 // and writes the new play positions back under the lock unless the owner has
 // moved or stopped the voice in between. Mix never allocates, and nothing
-// allocates while holding the lock. Memory that a
-// pass may be reading (a voice being removed, data about to be written) is
-// only touched after WaitForPass.
+// allocates while holding the lock. Memory that a pass may be reading (a
+// voice being removed, data about to be written) is only touched after
+// WaitForPass.
 #pragma once
 
 #include <array>

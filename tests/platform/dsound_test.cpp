@@ -272,7 +272,8 @@ TEST(DirectSoundDriverTest, TheSystemsDefaultOutputIsListedAndOpenedFirst) {
     platform::SetTestSoundDefaultOutput(c.reported);
     std::vector<Listed> list;
     auto all = [](GUID* guid, const char* description, const char* module, void* context) -> BOOL {
-      static_cast<std::vector<Listed>*>(context)->push_back({guid != nullptr, guid ? *guid : GUID{}, description, module});
+      static_cast<std::vector<Listed>*>(context)->push_back(
+          {guid != nullptr, guid ? *guid : GUID{}, description, module});
       return TRUE;
     };
     ASSERT_EQ(DS_OK, DirectSoundEnumerateA(all, &list)) << c.what;

@@ -24,8 +24,9 @@ extern SoundDeviceInfo g_SoundDevices[MAX_SOUND_DEVICES];
 extern DWORD g_SoundDeviceCount;
 
 // The sound step of the application's device start-up: lists the drivers,
-// opens the first one on `window` and makes the primary buffer. Any failure
-// leaves g_DirectSound null and the game goes on without sound.
+// opens the first one (the system's default output, the user's choice) on
+// `window` and makes the primary buffer. Any failure leaves g_DirectSound
+// null and the game goes on without sound.
 void InitSoundDevice(HWND window);
 // Makes the primary buffer (22050 Hz, stereo or mono, 16 or 8 bits as the
 // device supports) and, with 3D control, the listener. False when the

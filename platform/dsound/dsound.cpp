@@ -34,6 +34,13 @@ struct State {
   bool test = false;
   bool record = true;
   std::vector<std::string> testDrivers{"Test Output"};
+  // What the test system reports as its default output: the first test
+  // driver unless a test says otherwise; testDefaultKnown false when it
+  // cannot tell.
+  bool testDefaultIsFirst = true;
+  bool testDefaultKnown = true;
+  std::string testDefault;
+  std::string testOpened;
   DWORD testCaps = kAllFormats;
   int createFailures = 0;
   int lockFailures = 0;
@@ -86,21 +93,55 @@ bool InitSdlAudio() {
   return true;
 }
 
-// Needs SDL audio (or the test backend).
+// The name of the system's default output; false when the system cannot tell.
+bool DefaultOutputName(std::string* name) {
+  State& s = S();
+  if (s.test) {
+    if (s.testDefaultIsFirst) {
+      if (s.testDrivers.empty()) return false;
+      *name = s.testDrivers.front();
+      return true;
+    }
+    *name = s.testDefault;
+    return s.testDefaultKnown;
+  }
+  char* reported = nullptr;
+  SDL_AudioSpec spec{};
+  if (SDL_GetDefaultAudioInfo(&reported, &spec, 0) != 0 || reported == nullptr) return false;
+  *name = reported;
+  SDL_free(reported);
+  return true;
+}
+
+// Needs SDL audio (or the test backend). The system's default output comes
+// first, so that the first driver is the one the user chose: SDL's own order
+// need not put it there. When the default cannot be named, or is not among
+// the listed outputs (SDL could not open it by that name), the first entry
+// is SDL's default device, opened without a name.
 std::vector<OutputDevice> OutputDevices() {
   std::vector<OutputDevice> list;
   State& s = S();
   if (s.test) {
+    // A test machine without drivers has no sound at all.
+    if (s.testDrivers.empty()) return list;
     for (const std::string& name : s.testDrivers) list.push_back({name, name});
-    return list;
+  } else {
+    int n = SDL_GetNumAudioDevices(0);
+    for (int i = 0; i < n; ++i) {
+      const char* name = SDL_GetAudioDeviceName(i, 0);
+      if (name != nullptr) list.push_back({name, name});
+    }
   }
-  int n = SDL_GetNumAudioDevices(0);
-  for (int i = 0; i < n; ++i) {
-    const char* name = SDL_GetAudioDeviceName(i, 0);
-    if (name != nullptr) list.push_back({name, name});
+  std::string preferred;
+  bool known = DefaultOutputName(&preferred);
+  auto it = known ? std::find_if(list.begin(), list.end(),
+                                 [&preferred](const OutputDevice& d) { return d.name == preferred; })
+                  : list.end();
+  if (it != list.end()) {
+    std::rotate(list.begin(), it, it + 1);
+  } else {
+    list.insert(list.begin(), {"", known && !preferred.empty() ? preferred : "Default Sound Device"});
   }
-  // Some drivers cannot list their devices but open the default one.
-  if (list.empty()) list.push_back({"", "Default Sound Device"});
   return list;
 }
 
@@ -180,7 +221,6 @@ class SecondaryBuffer final : public BufferBase {
     voice_.channels = format_.nChannels;
     voice_.bits = format_.wBitsPerSample;
     voice_.hz = format_.nSamplesPerSec;
-    std::lock_guard<std::mutex> hold(device_->mixer().Lock());
     device_->mixer().Add(&voice_);
   }
 
@@ -481,6 +521,7 @@ class PrimaryBuffer final : public BufferBase {
 bool Device::Open(const std::string& name) {
   if (S().test) {
     S().testDevice = this;
+    S().testOpened = name;
     return true;
   }
   if (!InitSdlAudio()) return false;
@@ -505,7 +546,10 @@ bool Device::Open(const std::string& name) {
 Device::~Device() {
   if (sdl_ != 0) SDL_CloseAudioDevice(sdl_);
   if (sdlAudio_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  if (S().testDevice == this) S().testDevice = nullptr;
+  if (S().testDevice == this) {
+    S().testDevice = nullptr;
+    S().testOpened.clear();
+  }
 }
 
 void Device::SdlCallback(void* user, Uint8* stream, int len) {
@@ -631,14 +675,13 @@ HRESULT DirectSoundCreate(const GUID* guid, IDirectSound** out, void* outer) {
   std::vector<OutputDevice> devices = OutputDevices();
   if (!test) SDL_QuitSubSystem(SDL_INIT_AUDIO);
   const OutputDevice* chosen = nullptr;
-  // Where the output stands in the enumeration (1 = first), 0 for the default.
+  // Where the output stands in the enumeration (1 = first).
   long long place = 0;
   if (guid == nullptr) {
-    // The primary driver: the system's default output.
-    static const OutputDevice kDefault{"", "Primary Sound Driver"};
+    // The primary driver: the system's default output, listed first.
     if (!devices.empty()) {
-      chosen = test ? &devices.front() : &kDefault;
-      place = test ? 1 : 0;
+      chosen = &devices.front();
+      place = 1;
     }
   } else {
     for (std::size_t i = 0; i < devices.size(); ++i) {
@@ -662,11 +705,19 @@ HRESULT DirectSoundCreate(const GUID* guid, IDirectSound** out, void* outer) {
 
 namespace platform {
 
+dsound_detail::Mixer* dsound_detail::TestMixer() {
+  Device* device = S().testDevice;
+  return device != nullptr && S().test ? &device->mixer() : nullptr;
+}
+
 void UseTestSound(bool on) {
   State& s = S();
   s.test = on;
   s.record = true;
   s.testDrivers = {"Test Output"};
+  s.testDefaultIsFirst = true;
+  s.testDefaultKnown = true;
+  s.testDefault.clear();
   s.testCaps = kAllFormats;
   s.createFailures = 0;
   s.lockFailures = 0;
@@ -674,6 +725,15 @@ void UseTestSound(bool on) {
 }
 
 void SetTestSoundDrivers(const std::vector<std::string>& names) { S().testDrivers = names; }
+
+void SetTestSoundDefaultOutput(const char* name) {
+  State& s = S();
+  s.testDefaultIsFirst = false;
+  s.testDefaultKnown = name != nullptr;
+  s.testDefault = name != nullptr ? name : "";
+}
+
+const std::string& TestSoundOutput() { return S().testOpened; }
 
 void SetTestSoundCaps(DWORD flags) { S().testCaps = flags; }
 

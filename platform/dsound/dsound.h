@@ -258,7 +258,8 @@ class IDirectSound {
 };
 
 // Called with a null GUID for the primary driver, then once per output
-// device; returning FALSE stops the enumeration.
+// device, the system's default output first; returning FALSE stops the
+// enumeration.
 using LPDSENUMCALLBACKA = BOOL (*)(GUID* guid, const char* description, const char* module, void* context);
 
 HRESULT DirectSoundEnumerateA(LPDSENUMCALLBACKA callback, void* context);
@@ -280,6 +281,13 @@ void UseTestSound(bool on);
 // The output devices the test enumeration lists after the primary driver
 // (default: one, "Test Output"). An empty list: a machine without sound.
 void SetTestSoundDrivers(const std::vector<std::string>& names);
+// The output the test system reports as its default (by default the first
+// test driver). Enumeration lists it first; a name not among the drivers, or
+// null for a system that cannot tell, puts SDL's unnamed default device first.
+void SetTestSoundDefaultOutput(const char* name);
+// The driver name the current test device opened ("" for the unnamed default
+// device, or when no test device is open).
+const std::string& TestSoundOutput();
 // Device capability flags the test device reports (default: every
 // DSCAPS_PRIMARY* and DSCAPS_SECONDARY* format, emulated driver).
 void SetTestSoundCaps(DWORD flags);

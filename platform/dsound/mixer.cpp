@@ -13,6 +13,20 @@ float HundredthsDbToGain(LONG hundredths) {
   return std::pow(10.0f, static_cast<float>(hundredths) / 2000.0f);
 }
 
+void Mixer::Add(Voice* voice) {
+  if (voices_.size() == voices_.capacity()) {
+    // Only the owner changes the list, so it may be copied without the lock;
+    // the old storage is freed when `grown` goes, after the lock is let go.
+    std::vector<Voice*> grown;
+    grown.reserve(std::max<std::size_t>(16, 2 * voices_.capacity()));
+    grown.assign(voices_.begin(), voices_.end());
+    std::lock_guard<std::mutex> hold(lock_);
+    voices_.swap(grown);
+  }
+  std::lock_guard<std::mutex> hold(lock_);
+  voices_.push_back(voice);
+}
+
 void Mixer::Remove(Voice* voice) {
   {
     std::lock_guard<std::mutex> hold(lock_);

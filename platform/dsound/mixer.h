@@ -7,9 +7,10 @@
 // test's thread): it copies the parameters of the playing voices into a fixed
 // snapshot under the lock, mixes from the snapshot without holding anything,
 // and writes the new play positions back under the lock unless the owner has
-// moved or stopped the voice in between. Mix never allocates. Memory that a
-// pass may be reading (a voice being removed, data about to be written) is
-// only touched after WaitForPass.
+// moved or stopped the voice in between. Mix never allocates, and nothing
+// allocates while holding the lock. Memory that a pass may be reading (a
+// voice being removed, data about to be written) is only touched after
+// WaitForPass.
 #pragma once
 
 #include <array>
@@ -49,8 +50,9 @@ class Mixer {
   static constexpr int CHUNK_FRAMES = 512;
 
   std::mutex& Lock() { return lock_; }
-  // Called with the lock held.
-  void Add(Voice* voice) { voices_.push_back(voice); }
+  // Takes the lock itself. The list grows outside the lock, so that the
+  // audio thread never waits on an allocation.
+  void Add(Voice* voice);
   // Takes the lock itself; when it returns no pass reads the voice any more.
   void Remove(Voice* voice);
   // Returns once a pass that was running at the call has finished.
@@ -78,10 +80,15 @@ class Mixer {
   void MixChunk(float* out, int frames);
 
   std::mutex lock_;
+  // Changed only by the owner, under the lock; the owner may read it without.
   std::vector<Voice*> voices_;
   // Odd while a pass runs.
   std::atomic<std::uint64_t> passes_{0};
   std::array<Snapshot, SOUND_MAX_MIXED_VOICES> snapshot_{};
 };
+
+// The mixer of the open test device (null without one), for tests that
+// watch its lock.
+Mixer* TestMixer();
 
 }  // namespace platform::dsound_detail

@@ -117,6 +117,32 @@ TEST_F(SoundTest, OnlyFiveDriversAreListedAndTheFirstIsUsed) {
   EXPECT_EQ(std::string(69, 'd'), g_SoundDevices[0].description);
 }
 
+TEST_F(SoundTest, StartUpOpensTheOutputTheUserChose) {
+  // SDL lists outputs in an order of its own; the system's default output is
+  // the user's choice and becomes the first driver.
+  struct Case {
+    std::vector<std::string> drivers;
+    const char* reported;  // null: the system cannot tell
+    const char* first;
+    std::string opened;  // "" SDL's unnamed default device
+  };
+  const Case cases[] = {
+      {{"HDMI", "Headset", "Speakers"}, "Headset", "Headset", "Headset"},
+      {{"Card 1", "Card 2", "Card 3", "Card 4", "Card 5", "Card 6"}, "Card 6", "Card 6", "Card 6"},
+      {{"HDMI", "Headset"}, nullptr, "Default Sound Device", ""},
+  };
+  for (const Case& c : cases) {
+    ReleaseSoundDevice();
+    platform::UseTestSound(true);
+    platform::SetTestSoundDrivers(c.drivers);
+    platform::SetTestSoundDefaultOutput(c.reported);
+    InitSoundDevice(FakeWindow());
+    ASSERT_NE(nullptr, g_DirectSound) << c.first;
+    EXPECT_STREQ(c.first, g_SoundDevices[0].description);
+    EXPECT_EQ(c.opened, platform::TestSoundOutput()) << c.first;
+  }
+}
+
 TEST_F(SoundTest, StartUpWithoutSoundLeavesNoDevice) {
   struct Case {
     const char* what;

@@ -2,16 +2,112 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/dsound/mixer.h"
 #include "tools/sfx.h"
 
+// A counting allocator for the whole test program. While a probe is armed,
+// every allocation on the armed thread asks a helper thread whether the
+// armed mixer's lock is held at that moment (the helper's try_lock fails
+// only then, as nothing else takes that lock in the test backend).
 namespace {
+
+struct LockProbe {
+  std::atomic<std::mutex*> lock{nullptr};
+  std::atomic<std::thread::id> thread{};
+  // 0 idle, 1 asked, 2 lock free, 3 lock held, 4 helper quits.
+  std::atomic<int> state{0};
+  std::atomic<int> allocations{0};
+  std::atomic<int> underLock{0};
+};
+
+LockProbe g_Probe;
+thread_local bool t_Probing = false;
+
+void NoteAllocation() {
+  std::mutex* lock = g_Probe.lock.load();
+  if (lock == nullptr || t_Probing || g_Probe.thread.load() != std::this_thread::get_id()) return;
+  t_Probing = true;
+  g_Probe.allocations.fetch_add(1);
+  g_Probe.state.store(1);
+  while (g_Probe.state.load() == 1) std::this_thread::yield();
+  if (g_Probe.state.load() == 3) g_Probe.underLock.fetch_add(1);
+  g_Probe.state.store(0);
+  t_Probing = false;
+}
+
+void* CountedAllocation(std::size_t size) {
+  NoteAllocation();
+  return std::malloc(size == 0 ? 1 : size);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  void* p = CountedAllocation(size);
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
+void* operator new[](std::size_t size) {
+  void* p = CountedAllocation(size);
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace {
+
+// Arms the probe on `lock` for the calling thread while it lives.
+class ArmedProbe {
+ public:
+  explicit ArmedProbe(std::mutex* lock) {
+    g_Probe.state.store(0);
+    g_Probe.allocations.store(0);
+    g_Probe.underLock.store(0);
+    helper_ = std::thread([lock] {
+      for (;;) {
+        int state = g_Probe.state.load();
+        if (state == 4) return;
+        if (state != 1) {
+          std::this_thread::yield();
+          continue;
+        }
+        bool free = lock->try_lock();
+        if (free) lock->unlock();
+        g_Probe.state.store(free ? 2 : 3);
+      }
+    });
+    g_Probe.thread.store(std::this_thread::get_id());
+    g_Probe.lock.store(lock);
+  }
+  ~ArmedProbe() {
+    g_Probe.lock.store(nullptr);
+    g_Probe.state.store(4);
+    helper_.join();
+  }
+  int allocations() const { return g_Probe.allocations.load(); }
+  int underLock() const { return g_Probe.underLock.load(); }
+
+ private:
+  std::thread helper_;
+};
 
 using kelvdata::Bytes;
 
@@ -156,6 +252,54 @@ TEST(DirectSoundDriverTest, EnumerationListsThePrimaryDriverFirstAndStopsWhenAsk
   platform::UseTestSound(false);
 }
 
+TEST(DirectSoundDriverTest, TheSystemsDefaultOutputIsListedAndOpenedFirst) {
+  struct Case {
+    const char* what;
+    const char* reported;  // the system's default output, null: it cannot tell
+    std::vector<std::string> listed;
+    std::string opened;  // the output the first entry opens; "" the unnamed default
+  };
+  const Case cases[] = {
+      {"default listed last", "Speakers", {"Speakers", "HDMI", "Headset"}, "Speakers"},
+      {"default listed in the middle", "Headset", {"Headset", "HDMI", "Speakers"}, "Headset"},
+      {"default listed first", "HDMI", {"HDMI", "Headset", "Speakers"}, "HDMI"},
+      {"system cannot tell", nullptr, {"Default Sound Device", "HDMI", "Headset", "Speakers"}, ""},
+      {"default not among the listed", "Network Sink", {"Network Sink", "HDMI", "Headset", "Speakers"}, ""},
+  };
+  for (const Case& c : cases) {
+    platform::UseTestSound(true);
+    platform::SetTestSoundDrivers({"HDMI", "Headset", "Speakers"});
+    platform::SetTestSoundDefaultOutput(c.reported);
+    std::vector<Listed> list;
+    auto all = [](GUID* guid, const char* description, const char* module, void* context) -> BOOL {
+      static_cast<std::vector<Listed>*>(context)->push_back(
+          {guid != nullptr, guid ? *guid : GUID{}, description, module});
+      return TRUE;
+    };
+    ASSERT_EQ(DS_OK, DirectSoundEnumerateA(all, &list)) << c.what;
+    ASSERT_EQ(c.listed.size() + 1, list.size()) << c.what;
+    EXPECT_FALSE(list[0].hasGuid) << c.what;
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < list.size(); ++i) names.push_back(list[i].description);
+    EXPECT_EQ(c.listed, names) << c.what;
+
+    // The first entry, opened by its GUID, is the default output; so is the primary driver.
+    for (const GUID* guid : {static_cast<const GUID*>(&list[1].guid), static_cast<const GUID*>(nullptr)}) {
+      IDirectSound* ds = nullptr;
+      ASSERT_EQ(DS_OK, DirectSoundCreate(guid, &ds, nullptr)) << c.what;
+      EXPECT_EQ(c.opened, platform::TestSoundOutput()) << c.what;
+      EXPECT_EQ(1, platform::RecordedSoundCalls().back().a) << c.what;
+      ds->Release();
+    }
+    // The others still open their own outputs.
+    IDirectSound* ds = nullptr;
+    ASSERT_EQ(DS_OK, DirectSoundCreate(&list.back().guid, &ds, nullptr)) << c.what;
+    EXPECT_EQ(c.listed.back(), platform::TestSoundOutput()) << c.what;
+    ds->Release();
+  }
+  platform::UseTestSound(false);
+}
+
 TEST_F(DirectSoundTest, CapabilitiesReportSoftwareMixingOnlyAndRefuse3DAndHardwareBuffers) {
   DSCAPS caps{};
   EXPECT_EQ(DSERR_INVALIDPARAM, ds_->GetCaps(&caps));  // size not set
@@ -269,6 +413,81 @@ TEST_F(DirectSoundTest, ResamplesByLinearInterpolation) {
     EXPECT_FLOAT_EQ(ramp[k] / 32768.0f, r.L(2 * k)) << k;
     EXPECT_FLOAT_EQ((ramp[k] + 200) / 32768.0f, r.L(2 * k + 1)) << k;
     EXPECT_EQ(r.L(2 * k), r.R(2 * k));
+  }
+}
+
+TEST_F(DirectSoundTest, LoopSeamInterpolatesTowardsTheBuffersStart) {
+  // Frequencies whose step is an exact binary fraction of a frame, so the
+  // positions below are exact: 11025 Hz 1/4, 33075 Hz 3/4, 55125 Hz 5/4.
+  struct Case {
+    const char* what;
+    WORD bits;
+    WORD channels;
+    DWORD hz;
+    Bytes pcm;
+    std::vector<float> left;  // output frames 0.. in units of the format's full scale
+    std::vector<float> right;
+  };
+  const Case cases[] = {
+      // Frames 1000, 2000, 3000, -4000. Past frame 3 the next frame is frame
+      // 0: at 3.25 -4000 + 5000 / 4 = -2750, at 3.5 -1500, at 3.75 -250.
+      {"quarter steps",
+       16,
+       1,
+       11025,
+       Pcm16({1000, 2000, 3000, -4000}),
+       {1000, 1250, 1500, 1750, 2000, 2250, 2500, 2750, 3000, 1250, -500, -2250, -4000, -2750, -1500, -250, 1000, 1250},
+       {}},
+      // Positions 0, .75, 1.5, 2.25, 3, 3.75, then 4.5 wraps to 0.5 and so on:
+      // at 3.75 -4000 + 5000 * 3/4 = -250, at 0.5 1500.
+      {"three-quarter steps",
+       16,
+       1,
+       33075,
+       Pcm16({1000, 2000, 3000, -4000}),
+       {1000, 1750, 2500, 1250, -4000, -250, 1500, 2250, 3000, -2250, -1500, 1250},
+       {}},
+      // Three 8-bit stereo frames (L, R) = (64, -64), (0, 32), (-128, 96) at
+      // 1 1/4 frames a step: positions 0, 1.25, 2.5, 3.75 = 0.75, 2, 3.25 =
+      // 0.25, 1.5, 2.75, 4 = 1. At 2.5 halfway from frame 2 to frame 0: left
+      // -128 + 192 / 2 = -32, right 96 - 160 / 2 = 16.
+      {"eight-bit stereo, steps of a frame and a quarter",
+       8,
+       2,
+       55125,
+       Bytes{192, 64, 128, 160, 0, 224},
+       {64, -32, -32, 16, -128, 48, -64, 16, 0},
+       {-64, 48, 16, 8, 96, -40, 64, -24, 32}},
+  };
+  for (const Case& c : cases) {
+    IDirectSoundBuffer* b = Make(c.bits, c.channels, c.hz, c.pcm);
+    ASSERT_EQ(DS_OK, b->Play(0, 0, DSBPLAY_LOOPING)) << c.what;
+    Rendered r = Render(static_cast<int>(c.left.size()));
+    const float scale = c.bits == 8 ? 128.0f : 32768.0f;
+    for (std::size_t i = 0; i < c.left.size(); ++i) {
+      EXPECT_FLOAT_EQ(c.left[i] / scale, r.L(i)) << c.what << " frame " << i;
+      EXPECT_FLOAT_EQ((c.right.empty() ? c.left[i] : c.right[i]) / scale, r.R(i)) << c.what << " frame " << i;
+    }
+    ASSERT_EQ(DS_OK, b->Stop());
+  }
+}
+
+TEST_F(DirectSoundTest, LoopSeamHoldsAcrossMixPasses) {
+  // A 7-frame ramp at 3/4 of a frame a step wraps every 9 1/3 output frames,
+  // so the seam falls at every place of a pass and on its boundaries. Each
+  // output frame k reads position 3k/4 modulo 7, interpolated towards the
+  // next frame, frame 0 after frame 6.
+  const std::vector<int> ramp = {-3000, -2000, -1000, 0, 1000, 2000, 3000};
+  IDirectSoundBuffer* b = Make(16, 1, 33075, Pcm16(ramp));
+  ASSERT_EQ(DS_OK, b->Play(0, 0, DSBPLAY_LOOPING));
+  const int frames = 3 * platform::dsound_detail::Mixer::CHUNK_FRAMES + 5;
+  Rendered r = Render(frames);
+  for (int k = 0; k < frames; ++k) {
+    int quarters = (3 * k) % (4 * 7);  // position in quarter frames
+    int at = quarters / 4;
+    float t = static_cast<float>(quarters % 4) / 4.0f;
+    float want = ramp[at] + (ramp[(at + 1) % 7] - ramp[at]) * t;
+    ASSERT_FLOAT_EQ(want / 32768.0f, r.L(k)) << k;
   }
 }
 
@@ -469,6 +688,39 @@ TEST_F(DirectSoundTest, LockHandsOutTheDataAndALockedBufferIsNotMixed) {
   EXPECT_EQ(DSERR_INVALIDPARAM, b->Lock(12, 2, &p1, &n1, &p2, &n2, 0));
   EXPECT_EQ(DSERR_INVALIDPARAM, b->Lock(0, 14, &p1, &n1, &p2, &n2, 0));
   EXPECT_EQ(DSERR_INVALIDPARAM, b->Lock(10, 4, &p1, &n1, nullptr, nullptr, 0));
+}
+
+TEST_F(DirectSoundTest, TheVoiceListNeverAllocatesUnderTheMixersLockAndMixingAllocatesNothing) {
+  IDirectSoundBuffer* first = Tone441();
+  ASSERT_EQ(DS_OK, first->Play(0, 0, DSBPLAY_LOOPING));
+  // The mixer behind the test device, reached through the lock its voices take.
+  auto* mixer = platform::dsound_detail::TestMixer();
+  ASSERT_NE(nullptr, mixer);
+  std::vector<float> out(2 * 2000);
+  {
+    ArmedProbe probe(&mixer->Lock());
+    // Enough buffers for the voice list to grow several times.
+    WAVEFORMATEX f = Pcm(16, 1, 22050);
+    DSBUFFERDESC d{sizeof(DSBUFFERDESC), DSBCAPS_STATIC | DSBCAPS_CTRLVOLUME, 64, 0, &f};
+    for (int i = 0; i < 100; ++i) {
+      IDirectSoundBuffer* b = nullptr;
+      ASSERT_EQ(DS_OK, ds_->CreateSoundBuffer(&d, &b, nullptr));
+      buffers_.push_back(b);
+      ASSERT_EQ(DS_OK, b->Play(0, 0, DSBPLAY_LOOPING));
+      ASSERT_EQ(DS_OK, b->SetVolume(-100 * (i % 10)));
+    }
+    for (int i = 0; i < 50; ++i) {
+      buffers_.back()->Release();
+      buffers_.pop_back();
+    }
+    // The probe saw the buffers being made, none of it under the lock.
+    EXPECT_GT(probe.allocations(), 100);
+    EXPECT_EQ(0, probe.underLock());
+
+    int before = probe.allocations();
+    ASSERT_TRUE(platform::RenderMix(2000, out.data()));
+    EXPECT_EQ(before, probe.allocations());
+  }
 }
 
 // ---- Faults and the call log ------------------------------------------------

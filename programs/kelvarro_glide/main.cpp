@@ -12,6 +12,7 @@
 #include "frontend/front_end_install.h"
 #include "platform/glide/glide.h"
 #include "race/race_install.h"
+#include "ui/ui_install.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ int main() {
   }
   InstallFrontEnd();
   InstallRace();
+  InstallUi();
   ConstructProgramObjects();
   char commandLine[] = "";
   const int result = WinMain(nullptr, nullptr, commandLine, SW_SHOWNORMAL);

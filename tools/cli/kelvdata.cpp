@@ -2,10 +2,14 @@
 //
 //   kelvdata seed <bbf|tdb|qdv|act|anim> DIR  seed files for a fuzz target
 //   kelvdata seed tex DIR           seed files for the texture reader
+//   kelvdata seed ui DIR            seed files for the UI widget readers
+//   kelvdata font OUT.FNT OUT.TEX FACE PIXELS TEXPATH
+//                                   a font rasterised from a DejaVu face
 //   kelvdata bbf OUT NAME=FILE...   an archive of the given files
 //   kelvdata tdb OUT TEXT...        a text database of the given texts
 //   kelvdata dataset DIR            the synthetic data set in a game root
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -16,6 +20,7 @@
 #include "tools/dataset.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
+#include "tools/ui_samples.h"
 
 namespace {
 
@@ -23,6 +28,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: kelvdata seed <bbf|tdb|qdv|act|anim> DIR\n"
                "       kelvdata seed tex DIR\n"
+               "       kelvdata seed ui DIR\n"
+               "       kelvdata font OUT.FNT OUT.TEX FACE PIXELS TEXPATH\n"
                "       kelvdata bbf OUT NAME=FILE...\n"
                "       kelvdata dataset DIR\n"
                "       kelvdata tdb OUT TEXT...\n");
@@ -51,6 +58,7 @@ int main(int argc, char** argv) {
     else if (kind == "sfx") ok = kelvdata::WriteSfxSeeds(argv[3]);
     else if (kind == "act") ok = kelvdata::WriteActSeeds(argv[3]);
     else if (kind == "anim") ok = kelvdata::WriteAnimSeeds(argv[3]);
+    else if (kind == "ui") ok = kelvdata::WriteUiSeeds(argv[3]);
     else return Usage();
     return ok ? 0 : 1;
   }
@@ -69,6 +77,27 @@ int main(int argc, char** argv) {
       members.push_back(std::move(m));
     }
     return kelvdata::WriteHostFile(argv[2], kelvdata::BuildBbf(members)) ? 0 : 1;
+  }
+  if (cmd == "font" && argc == 7) {
+    const int pixels = std::atoi(argv[5]);
+    if (pixels < 4 || pixels > 64) {
+      std::fprintf(stderr, "kelvdata: PIXELS must be 4 to 64\n");
+      return 1;
+    }
+    if (std::strlen(argv[6]) + 1 > 256) {
+      std::fprintf(stderr, "kelvdata: TEXPATH must be shorter than 256 bytes\n");
+      return 1;
+    }
+    kelvdata::RasterFont raster;
+    std::string error;
+    if (!kelvdata::RasteriseFont(argv[4], pixels, &raster, &error)) {
+      std::fprintf(stderr, "kelvdata: %s\n", error.c_str());
+      return 1;
+    }
+    return kelvdata::WriteHostFile(argv[2], kelvdata::FontFileFor(raster, argv[6])) &&
+                   kelvdata::WriteHostFile(argv[3], raster.tex)
+               ? 0
+               : 1;
   }
   if (cmd == "tdb") {
     std::vector<std::string> texts(argv + 3, argv + argc);

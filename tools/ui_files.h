@@ -16,8 +16,8 @@ namespace kelvdata {
 // and `terminated` false leaves out the NUL.
 struct UiString {
   UiString() = default;
-  UiString(const char* s) : text(s) {}  // NOLINT: plain names read naturally in fixtures
-  UiString(std::string s) : text(std::move(s)) {}  // NOLINT
+  UiString(const char* s) : text(s) {}
+  UiString(std::string s) : text(std::move(s)) {}
   std::string text;
   bool terminated = true;
   std::int64_t length = -1;

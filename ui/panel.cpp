@@ -105,7 +105,12 @@ void Panel::SetColour(float r, float g, float b) {
 }
 
 void Panel::SetUvs(float u0, float v0, float u1, float v1, float u2, float v2, float u3, float v3) {
-  u[0] = u0, v[0] = v0, u[1] = u1, v[1] = v1, u[2] = u2, v[2] = v2, u[3] = u3, v[3] = v3;
+  const float us[4] = {u0, u1, u2, u3};
+  const float vs[4] = {v0, v1, v2, v3};
+  for (int i = 0; i < 4; ++i) {
+    u[i] = us[i];
+    v[i] = vs[i];
+  }
   const float s = g_TextureManager.sScale[texture];
   const float t = g_TextureManager.tScale[texture];
   for (int i = 0; i < 6; ++i) {

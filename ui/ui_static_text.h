@@ -18,8 +18,9 @@ class UiStaticText : public Text {
   ~UiStaticText() override;
 
   bool Load(const char* path) override;
-  // Builds the character mesh. False when memory runs out, or for a string
-  // longer than MaxCharacters (nothing is shown then).
+  // Builds the character mesh. False when memory runs out (nothing is shown
+  // then), or for a string longer than MaxCharacters (the text is left as
+  // it was).
   bool SetText(const char* s) override;
   // An animated text ignores it.
   void SetMatrix(const Matrix4* m) override;

@@ -1,11 +1,14 @@
 #include "engine/services/front_end.h"
 #include "engine/services/race.h"
+#include "engine/services/ui.h"
 
 FrontEndServices* g_FrontEnd = nullptr;
 RaceServices* g_Race = nullptr;
+UiServices* g_Ui = nullptr;
 
 void InstallFrontEndServices(FrontEndServices* services) { g_FrontEnd = services; }
 void InstallRaceServices(RaceServices* services) { g_Race = services; }
+void InstallUiServices(UiServices* services) { g_Ui = services; }
 
 void FrontEndCommand(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) {
   if (g_FrontEnd) g_FrontEnd->Command(id, a1, a2, text);

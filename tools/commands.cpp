@@ -1,6 +1,7 @@
 #include "tools/commands.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -11,6 +12,7 @@
 #include "tools/dataset.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
+#include "tools/ui_samples.h"
 
 namespace kelvdata {
 
@@ -29,9 +31,13 @@ void PrintUsage(std::FILE* to) {
       "                                 259 characters, each name once without regard to case\n"
       "  kelvdata tdb OUT TEXT...       write the text database OUT; text n is the n-th TEXT,\n"
       "                                 at most 65534 bytes each\n"
+      "  kelvdata font OUT.FNT OUT.TEX FACE PIXELS TEXPATH\n"
+      "                                 rasterise the DejaVu face FACE at PIXELS (4 to 64) into the\n"
+      "                                 font OUT.FNT and its texture OUT.TEX, which the font names\n"
+      "                                 as TEXPATH (shorter than 256 bytes)\n"
       "  kelvdata dataset DIR           write the synthetic data set into the game folder DIR\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
-      "                                 KIND is bbf, tdb, qdv, tex, sfx, act or anim\n"
+      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim or ui\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -209,12 +215,25 @@ int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
   else if (kind == "sfx") writer = WriteSfxSeeds;
   else if (kind == "act") writer = WriteActSeeds;
   else if (kind == "anim") writer = WriteAnimSeeds;
+  else if (kind == "ui") writer = WriteUiSeeds;
   else return BadArguments(err, "unknown seed kind \"" + kind + "\"");
   std::string why;
   if (!PrepareFolder(dir, &why)) return Refuse(err, why);
   errno = 0;
   if (!writer(dir))
     return Refuse(err, "cannot write the seed files into " + dir + ": " + ErrnoText(errno, "a write failed"));
+  return 0;
+}
+
+int Font(const char* const* argv, std::FILE* err) {
+  const int pixels = std::atoi(argv[5]);
+  if (pixels < 4 || pixels > 64) return Refuse(err, "PIXELS must be 4 to 64");
+  if (std::strlen(argv[6]) + 1 > 256) return Refuse(err, "TEXPATH must be shorter than 256 bytes");
+  RasterFont raster;
+  std::string why;
+  if (!RasteriseFont(argv[4], pixels, &raster, &why)) return Refuse(err, why);
+  if (!WriteOutput(argv[2], FontFileFor(raster, argv[6]), &why)) return Refuse(err, why);
+  if (!WriteOutput(argv[3], raster.tex, &why)) return Refuse(err, why);
   return 0;
 }
 
@@ -227,9 +246,9 @@ int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err
     PrintUsage(out);
     return 0;
   }
-  bool known = cmd == "bbf" || cmd == "tdb" || cmd == "dataset" || cmd == "seed";
+  bool known = cmd == "bbf" || cmd == "tdb" || cmd == "dataset" || cmd == "seed" || cmd == "font";
   if (!known) return BadArguments(err, "unknown command \"" + cmd + "\"");
-  const int wanted = cmd == "seed" ? 4 : 3;
+  const int wanted = cmd == "seed" ? 4 : cmd == "font" ? 7 : 3;
   bool countOk = cmd == "bbf" || cmd == "tdb" ? argc >= wanted : argc == wanted;
   if (!countOk) return BadArguments(err, "wrong number of arguments for \"" + cmd + "\"");
   // An empty name would write into the current folder, or nowhere.
@@ -237,6 +256,12 @@ int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err
   if (!*target) {
     return BadArguments(err, cmd == "bbf" || cmd == "tdb" ? "the output file name is empty"
                                                           : "the folder name is empty");
+  }
+  if (cmd == "font") {
+    for (int i = 2; i < 4; ++i) {
+      if (!*argv[i]) return BadArguments(err, "the output file name is empty");
+    }
+    return Font(argv, err);
   }
   if (cmd == "bbf") return Bbf(argc, argv, err);
   if (cmd == "tdb") return Tdb(argc, argv, err);

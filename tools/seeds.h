@@ -13,5 +13,8 @@ bool WriteTexSeeds(const std::string& dir);
 bool WriteSfxSeeds(const std::string& dir);
 bool WriteActSeeds(const std::string& dir);
 bool WriteAnimSeeds(const std::string& dir);
+// The font, static-text, UI static-text, edit-text, panel and backdrop
+// readers, each file behind a byte that picks the reader.
+bool WriteUiSeeds(const std::string& dir);
 
 }  // namespace kelvdata

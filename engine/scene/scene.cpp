@@ -154,10 +154,18 @@ bool Scene::SetFogColour(float, float, float red, float green, float blue) {
   return true;
 }
 
-// The two overlay lines are drawn with the UI toolkit's static texts (line 1
-// anchored top left, line 2 bottom left, green 1.0 and blue 0.5); until those
-// exist the lines are only built.
-bool Scene::CreateStatsTexts() { return true; }
+// Line 1 anchored top left, line 2 bottom left. Without the UI toolkit the
+// lines are only built.
+bool Scene::CreateStatsTexts() {
+  for (int i = 0; i < 2; ++i) {
+    statsTexts_[i].reset(g_Ui ? g_Ui->NewOverlayText() : nullptr);
+    if (!statsTexts_[i]) continue;
+    statsTexts_[i]->SetAnchors(i == 0 ? 1 : 0, 1);
+    statsTexts_[i]->SetScale(1.0f, 1.0f, 0.0f);
+    statsTexts_[i]->SetColour(0.0f, 1.0f, 0.5f);
+  }
+  return true;
+}
 
 bool Scene::ResetStats() {
   statsStart_ = timeGetTime();
@@ -228,7 +236,14 @@ bool Scene::DrawStats() {
   g_Renderer.ResetStatistics();
   g_Renderer.SetZEnable(false);
   g_Renderer.SetZWriteEnable(false);
-  // The lines themselves are drawn here once the UI toolkit's static texts exist.
+  const char* lines[2] = {statsLine1_, statsLine2_};
+  const float xs[2] = {statsLine1X_, statsLine2X_};
+  for (int i = 0; i < 2; ++i) {
+    if (!statsTexts_[i] || lines[i][0] == '\0') continue;
+    statsTexts_[i]->SetPosition(xs[i], 1.0f, 0.0f);
+    statsTexts_[i]->SetText(lines[i]);
+    statsTexts_[i]->Draw();
+  }
   g_Renderer.SetZEnable(true);
   g_Renderer.SetZWriteEnable(true);
   g_Renderer.DrawFade();

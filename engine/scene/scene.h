@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/maths.h"
+#include "engine/services/ui.h"
 #include "platform/win32/types.h"
 
 // The scene that the start-up sequence begins with; 27 to 32 form that
@@ -85,6 +86,8 @@ class Scene {
   std::uint32_t statsOverdraw_ = 0;  // hundredths
   std::uint32_t statsTrianglesIn_ = 0;
   std::uint32_t statsVerticesIn_ = 0;
+  // The overlay's two lines; null while the UI toolkit is not installed.
+  std::unique_ptr<OverlayText> statsTexts_[2];
   char statsLine1_[128] = {};
   char statsLine2_[64] = {};
   float statsLine1X_ = 0.0f;

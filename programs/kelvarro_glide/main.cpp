@@ -17,6 +17,7 @@
 #include "platform/glide/glide.h"
 #include "platform/win32/interrupt.h"
 #include "race/race_install.h"
+#include "ui/ui_install.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ int main() {
   }
   InstallFrontEnd();
   InstallRace();
+  InstallUi();
   ConstructProgramObjects();
   char commandLine[] = "";
   const int result = WinMain(nullptr, nullptr, commandLine, SW_SHOWNORMAL);

@@ -1,0 +1,56 @@
+// The synthetic data set's fonts and widget files load with the readers.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/app.h"
+#include "engine/archive.h"
+#include "engine/text_database.h"
+#include "tests/ui/ui_fixture.h"
+#include "tools/dataset.h"
+#include "ui/backdrop.h"
+#include "ui/edit_text.h"
+#include "ui/panel.h"
+#include "ui/static_text.h"
+
+namespace {
+
+class DataSetWidgetsTest : public kelvtest::UiTest {};
+
+TEST_F(DataSetWidgetsTest, FontsPanelsAndLabelsLoad) {
+  ASSERT_TRUE(kelvdata::WriteDataSet(root_.string()));
+  ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  ASSERT_TRUE(g_TrackArchive.Open("DATA\\TRACK.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  ASSERT_TRUE(g_TextDatabase.Load("DATA\\UI\\GAMETXT0.TDB"));
+  g_ColourKey = {0, 0, 0};
+  Font fonts[5];
+  const char* paths[5] = {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FONT2.FNT", "DATA\\UI\\FONT3.FNT", "DATA\\UI\\FONT4.FNT",
+                          "DATA\\UI\\FONT7.FNT"};
+  for (int language : {0, 7}) {
+    g_Language = static_cast<std::uint32_t>(language);
+    for (int i = 0; i < 5; ++i) {
+      ASSERT_TRUE(fonts[i].Load(paths[i])) << paths[i] << " language " << language;
+      EXPECT_TRUE(fonts[i].HasGlyph('A'));
+      EXPECT_FALSE(fonts[i].HasGlyph(200));
+    }
+  }
+  g_Fonts = fonts;
+  g_FontCount = 5;
+
+  StaticText title;
+  ASSERT_TRUE(title.Load("DATA\\UI\\TITLE.STX"));
+  EXPECT_STREQ("Kelvarro", title.String());
+  EditText name;
+  ASSERT_TRUE(name.Load("DATA\\UI\\NAME.EDT"));
+  EXPECT_EQ(12u, name.maxLength);
+  for (const char* path : {"DATA\\UI\\MENUBKG.OSP", "DATA\\UI\\FLAGS.OSP", "DATA\\TRACK\\PLATE.OSP"}) {
+    Panel p;
+    EXPECT_TRUE(p.Load(path)) << path;
+  }
+  Backdrop backdrop;
+  EXPECT_TRUE(backdrop.Load("DATA\\TRACK\\HORIZON.BKD"));
+  EXPECT_TRUE(Boxes().empty());
+  for (Font& f : fonts) f.FreeTexture();
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+#include "tools/ui_files.h"
+
+namespace kelvdata {
+
+void WriteUiString(ByteWriter* w, const UiString& s) {
+  const std::uint32_t n = static_cast<std::uint32_t>(s.text.size() + (s.terminated ? 1 : 0));
+  w->U32(s.length >= 0 ? static_cast<std::uint32_t>(s.length) : n);
+  w->Raw(s.text.data(), s.text.size());
+  if (s.terminated) w->U8(0);
+}
+
+Bytes BuildFnt(const FontFile& f) {
+  ByteWriter w;
+  w.U16(f.spare);
+  for (const Glyph& g : f.glyphs) {
+    w.F32(g.left);
+    w.F32(g.top);
+    w.F32(g.right);
+    w.F32(g.bottom);
+  }
+  WriteUiString(&w, f.texture);
+  return w.Take();
+}
+
+namespace {
+
+void WriteSounds(ByteWriter* w, std::uint8_t spare, const std::vector<SoundEntry>& sounds, std::int32_t count) {
+  w->U8(spare);
+  w->U8(static_cast<std::uint8_t>(count >= 0 ? count : static_cast<std::int32_t>(sounds.size())));
+  for (const SoundEntry& s : sounds) {
+    w->U8(s.slot);
+    WriteUiString(w, s.path);
+  }
+}
+
+void Floats(ByteWriter* w, const float* v, int n) {
+  for (int i = 0; i < n; ++i) w->F32(v[i]);
+}
+
+}  // namespace
+
+Bytes BuildStaticTextBody(const StaticTextBody& b) {
+  ByteWriter w;
+  w.U8(b.yFromTop);
+  w.U8(b.xFromLeft);
+  w.U8(b.centreHorizontally);
+  w.U8(b.centreVertically);
+  w.U8(b.hasText);
+  w.U16(b.font);
+  Floats(&w, b.position, 3);
+  Floats(&w, b.colour, 3);
+  if (b.hasText) w.U32(b.textId);
+  WriteSounds(&w, b.spare, b.sounds, b.soundCount);
+  return w.Take();
+}
+
+Bytes BuildUiStaticText(const UiStaticTextFile& f) {
+  ByteWriter w;
+  w.U8(f.animated);
+  w.U8(f.hasText);
+  w.U16(f.font);
+  Floats(&w, f.origin, 3);
+  w.F32(f.advance);
+  w.F32(f.height);
+  Floats(&w, f.colour, 3);
+  if (f.hasText) w.U32(f.textId);
+  if (f.animated) {
+    w.U8(0);
+    WriteUiString(&w, f.animation);
+  }
+  WriteSounds(&w, 0, f.sounds, -1);
+  return w.Take();
+}
+
+Bytes BuildEditText(std::uint32_t maxLength, const StaticTextBody& body) {
+  ByteWriter w;
+  w.U32(maxLength);
+  w.Raw(BuildStaticTextBody(body));
+  return w.Take();
+}
+
+Bytes BuildOsp(const PanelFile& f) {
+  ByteWriter w;
+  w.U8(f.yFromTop);
+  w.U8(f.xFromLeft);
+  w.U8(f.blend);
+  WriteUiString(&w, f.texture);
+  Floats(&w, f.position, 3);
+  Floats(&w, f.size, 2);
+  Floats(&w, f.colour, 3);
+  for (int i = 0; i < 4; ++i) {
+    w.F32(f.u[i]);
+    w.F32(f.v[i]);
+  }
+  return w.Take();
+}
+
+Bytes BuildBackdrop(const BackdropFile& f) {
+  ByteWriter w;
+  for (std::uint8_t b : f.flags) w.U8(b);
+  WriteUiString(&w, f.texture);
+  w.F32(f.distanceAhead);
+  w.F32(f.lowHeight);
+  w.F32(f.highHeight);
+  Floats(&w, f.size, 2);
+  Floats(&w, f.colour, 3);
+  Floats(&w, f.u, 4);
+  Floats(&w, f.v, 4);
+  return w.Take();
+}
+
+}  // namespace kelvdata

@@ -1,0 +1,120 @@
+// Writers of the UI toolkit's files, byte by byte from their tables:
+// font files (.FNT), static-text bodies (.STX, also embedded in other
+// widget files), UI static-text files, edit-text files, panel files (.OSP)
+// and backdrop files. Strings are a u32 length with the NUL, then the bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/bytes.h"
+
+namespace kelvdata {
+
+// A string field; `length` overrides the written length (for damaged files)
+// and `terminated` false leaves out the NUL.
+struct UiString {
+  UiString() = default;
+  UiString(const char* s) : text(s) {}
+  UiString(std::string s) : text(std::move(s)) {}
+  std::string text;
+  bool terminated = true;
+  std::int64_t length = -1;
+};
+void WriteUiString(ByteWriter* w, const UiString& s);
+
+struct Glyph {
+  float left = 0.0f;
+  float top = 0.0f;
+  float right = 0.0f;
+  float bottom = 0.0f;
+};
+
+struct FontFile {
+  std::uint16_t spare = 0;
+  Glyph glyphs[256];
+  UiString texture;
+};
+Bytes BuildFnt(const FontFile& f);
+
+struct SoundEntry {
+  std::uint8_t slot = 0;
+  UiString path;
+};
+
+struct StaticTextBody {
+  std::uint8_t yFromTop = 1;
+  std::uint8_t xFromLeft = 1;
+  std::uint8_t centreHorizontally = 0;
+  std::uint8_t centreVertically = 0;
+  std::uint8_t hasText = 0;
+  std::uint16_t font = 0;
+  float position[3] = {0.0f, 0.0f, 0.0f};
+  float colour[3] = {1.0f, 1.0f, 1.0f};
+  std::uint32_t textId = 0;
+  std::uint8_t spare = 0;
+  std::vector<SoundEntry> sounds;
+  // Written in place of the sound list's size when set (damaged files).
+  std::int32_t soundCount = -1;
+};
+Bytes BuildStaticTextBody(const StaticTextBody& b);
+
+struct UiStaticTextFile {
+  std::uint8_t animated = 0;
+  std::uint8_t hasText = 0;
+  std::uint16_t font = 0;
+  float origin[3] = {0.0f, 0.0f, 0.0f};
+  float advance = 10.0f;
+  float height = 10.0f;
+  float colour[3] = {1.0f, 1.0f, 1.0f};
+  std::uint32_t textId = 0;
+  UiString animation;
+  std::vector<SoundEntry> sounds;
+};
+Bytes BuildUiStaticText(const UiStaticTextFile& f);
+
+// u32 max length, then the body.
+Bytes BuildEditText(std::uint32_t maxLength, const StaticTextBody& body);
+
+struct PanelFile {
+  std::uint8_t yFromTop = 1;
+  std::uint8_t xFromLeft = 1;
+  std::uint8_t blend = 0;
+  UiString texture = "NULL";
+  float position[3] = {0.0f, 0.0f, 0.0f};
+  float size[2] = {64.0f, 64.0f};
+  float colour[3] = {1.0f, 1.0f, 1.0f};
+  // Corners top-left, top-right, bottom-right, bottom-left.
+  float u[4] = {0.0f, 1.0f, 1.0f, 0.0f};
+  float v[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+};
+Bytes BuildOsp(const PanelFile& f);
+
+struct BackdropFile {
+  std::uint8_t flags[3] = {1, 1, 0};
+  UiString texture;
+  float distanceAhead = 10000.0f;
+  float lowHeight = -1500.0f;
+  float highHeight = 3000.0f;
+  float size[2] = {640.0f, 480.0f};
+  float colour[3] = {1.0f, 1.0f, 1.0f};
+  float u[4] = {0.0f, 1.0f, 1.0f, 0.0f};
+  float v[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+};
+Bytes BuildBackdrop(const BackdropFile& f);
+
+// A font rasterised from a TrueType file of a Debian font package into a
+// 256 x 256 texture: white glyphs of codes 32..126 on black (the scenes load
+// fonts with black as the key colour), one cell per character as wide as its
+// advance and as high as the line. Glyphs of other codes stay absent.
+struct RasterFont {
+  Bytes tex;
+  Glyph glyphs[256];
+};
+// `face` names a DejaVu face ("DejaVuSans", "DejaVuSans-Bold", ...),
+// looked up where the Debian package installs it; `pixels` is the height.
+// False with a reason when the file is missing or cannot be rasterised.
+bool RasteriseFont(const std::string& face, int pixels, RasterFont* out, std::string* error);
+
+}  // namespace kelvdata

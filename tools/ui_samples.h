@@ -1,0 +1,35 @@
+// Sample UI files for the data set, the seeds and the tests: the front
+// end's fonts rasterised from DejaVu faces, a few panels and labels, and a
+// horizon texture with its backdrop file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/bbf.h"
+#include "tools/ui_files.h"
+
+namespace kelvdata {
+
+// One font of the data set: its file name in the UI archive, the texture
+// member, the DejaVu face and its pixel height.
+struct SampleFont {
+  const char* file;     // "FONT1.FNT"
+  const char* texture;  // "_FONTS1.TEX"
+  const char* face;
+  int pixels;
+};
+const std::vector<SampleFont>& SampleFonts();
+
+// The .FNT file of a rasterised font whose texture is `texturePath`.
+Bytes FontFileFor(const RasterFont& raster, const std::string& texturePath);
+
+// A 256 x 256 horizon: sky above row 67, rolling hills that repeat every 128
+// texels across, and brown ground from row 230 down.
+Bytes HorizonTex();
+
+// The fonts, panels, labels and the backdrop for the UI and track
+// archives. False with a reason when a font cannot be rasterised.
+bool DataSetUiMembers(std::vector<BbfMember>* ui, std::vector<BbfMember>* track, std::string* error);
+
+}  // namespace kelvdata

@@ -586,6 +586,21 @@ TEST_F(GlidePictureTest, DrawingReadsWhatALaterDownloadPutInItsMemory) {
   EXPECT_EQ(kelvtest::PixelAt(p, 25, 4), 0xFF0000u);
 }
 
+TEST_F(GlidePictureTest, DrawsInOneStateKeepTheirPlaceAroundFrameBufferWrites) {
+  KELV_OPEN_PICTURE(Open());
+  VertexColourState();
+  grBufferClear(0, 0, 0);
+  Draw(Quad(0, 0, 20, 20, 0xFFFF0000u));
+  std::vector<FxU16> blue(10 * 10, 0x001F);
+  ASSERT_TRUE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 5, 5, GR_LFB_SRC_FMT_565, 10, 10, FXFALSE, 20, blue.data()));
+  Draw(Quad(12, 12, 30, 30, 0xFF00FF00u));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 2, 2), 0xFF0000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 7, 7), 0x0000FFu);  // written over the first quad
+  EXPECT_EQ(kelvtest::PixelAt(p, 13, 13), 0x00FF00u);  // drawn over the write
+  EXPECT_EQ(kelvtest::PixelAt(p, 17, 3), 0xFF0000u);
+}
+
 TEST_F(GlidePictureTest, TextureOnTheSecondUnitPassesThroughTheFirst) {
   KELV_OPEN_PICTURE(Open());
   std::vector<FxU16> red(16 * 16, 0xFC00), blue(16 * 16, 0x801F);

@@ -662,6 +662,10 @@ TEST_F(GlidePictureTest, AWindowOfTheFramesSizeShowsItPixelForPixel) {
   ASSERT_TRUE(platform::GlideReadFrame(GR_BUFFER_FRONTBUFFER, true, &shown));
   ASSERT_TRUE(platform::GlideReadWindow(&window));
   EXPECT_TRUE(kelvtest::SamePicture(shown, window, 0));
+  // Pixel centre (80.5, 60.5): green weight 80.5/320, blue 60.5/240, red the
+  // rest: drawn 127, 64, 64; shown 127, 255 x (64/255)^(1/1.2) = 81,
+  // 255 x (64/255)^(1/2) = 128.
+  EXPECT_TRUE(kelvtest::PixelNear(window, 80, 60, 0x7F5180u, 2));
 }
 
 TEST_F(GlidePictureTest, PixelCounterCountsWhatWasWritten) {

@@ -283,6 +283,7 @@ const std::vector<FxU8>& TextureMemory(int tmu) { return L().textureMemory[tmu =
 int TmuCount() { return BoardTmus(); }
 int CurrentResolutionWidth() { return L().width; }
 int CurrentResolutionHeight() { return L().height; }
+const GammaTable& CurrentGammaTable() { return L().gammaTable; }
 
 }  // namespace glide_internal
 

@@ -592,12 +592,13 @@ bool GlideReadWindow(Picture* out);
 // Our own minimal PNG writer (8-bit RGB, stored deflate blocks).
 bool WritePng(const std::string& path, const Picture& picture);
 
-// Benchmark helper: the same triangles drawn by a plain OpenGL program of
-// its own, straight into the open window: one 16-bit ARGB 1555 texture
-// (width x height texels) modulated by the vertex colour, perspective-
-// correct, blended (rgbSrc, rgbDst as Glide factors), depth-tested GEQUAL
-// with writes, then shown. Vertices in the layout of the open Glide window.
-// False without an open OpenGL window.
+// Benchmark helper: the same triangles drawn in one call by a plain OpenGL
+// program of its own into the open window's back buffer, cleared first: one
+// 16-bit ARGB 1555 texture (width x height texels, sent once) modulated by
+// the vertex colour, perspective-correct, blended (rgbSrc, rgbDst as Glide
+// factors), depth-tested GEQUAL with writes, then shown as grBufferSwap
+// shows a frame. Vertices in the layout of the open Glide window. False
+// without an open OpenGL window.
 bool BenchmarkPlainGLFrame(const void* vertices, FxU32 count, FxU32 stride, const FxU16* texels,
                            int texWidth, int texHeight, GrAlphaBlendFnc_t rgbSrc, GrAlphaBlendFnc_t rgbDst);
 

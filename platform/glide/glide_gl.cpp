@@ -202,6 +202,13 @@ struct Backend {
   platform::GlideState drawn{};
   FxU32 drawnStride = 0;
   bool drawnValid = false;
+  // Consecutive draws of one kind of list (triangles, lines, points) in the
+  // state of the last draw, gathered for one upload and one draw call: the
+  // 2D widgets come two triangles at a time, and a call costs far more than
+  // its vertices. Drawn before anything else reaches OpenGL.
+  std::vector<FxU8> batch;
+  GLenum batchMode = GL_TRIANGLES;
+  FxU32 batchVertices = 0;
   int swapInterval = -1;
   // Pixel statistics: occlusion queries, counted once asked for.
   bool countPixels = false;
@@ -211,6 +218,8 @@ struct Backend {
   // The plain-OpenGL benchmark's own objects.
   GLuint benchProgram = 0, benchTexture = 0, benchVao = 0, benchVbo = 0;
   GLint benchScreen = -1, benchScale = -1;
+  const FxU16* benchTexels = nullptr;
+  int benchTexWidth = 0, benchTexHeight = 0;
 };
 
 Backend* g_backend = nullptr;
@@ -827,6 +836,19 @@ void BeginQuery(Backend& b) {
   b.activeQuery = q;
 }
 
+// Draws the gathered vertices in the state OpenGL holds for them.
+void FlushBatch(Backend& b) {
+  if (b.batchVertices == 0) return;
+  GLsizeiptr bytes = static_cast<GLsizeiptr>(b.batch.size());
+  GLint first = Upload(b, b.batch.data(), bytes, bytes, b.drawnStride);
+  if (first >= 0) {
+    BeginQuery(b);
+    glDrawArrays(b.batchMode, first, static_cast<GLsizei>(b.batchVertices));
+  }
+  b.batch.clear();
+  b.batchVertices = 0;
+}
+
 // ---------------------------------------------------------------------------
 // Presentation.
 
@@ -862,6 +884,7 @@ void main() {
 // Draws the front buffer into the window (not yet swapped). The caller
 // invalidates the cached state afterwards.
 void PresentFrame(Backend& b, const GammaTable& gamma) {
+  FlushBatch(b);
   EndQuery(b);
   glActiveTexture(kWorkUnit);
   glBindTexture(GL_TEXTURE_2D, b.gammaTexture);
@@ -1000,6 +1023,7 @@ void Close() {
   Backend* b = g_backend;
   if (b == nullptr) return;
   SDL_GL_MakeCurrent(b->window, b->context);
+  FlushBatch(*b);
   EndQuery(*b);
   for (GLuint q : b->endedQueries) glDeleteQueries(1, &q);
   for (GLuint q : b->freeQueries) glDeleteQueries(1, &q);
@@ -1040,6 +1064,7 @@ void InvalidateState() {
 void InvalidateTextures(int tmu, FxU32 begin, FxU32 end) {
   Backend* b = g_backend;
   if (b == nullptr || begin >= end) return;
+  FlushBatch(*b);  // drawn from what the memory held before
   auto overlaps = [&](const CachedTexture& t) { return t.tmu == tmu && t.begin < end && begin < t.end; };
   for (const CachedTexture& t : b->textures) {
     if (overlaps(t)) glDeleteTextures(1, &t.id);
@@ -1052,6 +1077,7 @@ void InvalidateTextures(int tmu, FxU32 begin, FxU32 end) {
 void Clear(const platform::GlideState& state, GrColor_t color, GrAlpha_t alpha, FxU32 depth) {
   Backend* b = g_backend;
   if (b == nullptr) return;
+  FlushBatch(*b);
   ApplyFixed(*b, state);
   // The clear's clip window stays in OpenGL: the next draw must set its own.
   b->drawnValid = false;
@@ -1083,6 +1109,7 @@ void Draw(const platform::GlideState& s, FxU32 mode, FxU32 count, const void* ve
   bool same = b->drawnValid && b->applied.valid && b->drawnStride == stride &&
               std::memcmp(&b->drawn, &s, sizeof s) == 0;
   if (!same) {
+    FlushBatch(*b);
     b->drawnValid = false;
     ApplyFixed(*b, s);
     ProgramChoice choice;
@@ -1116,6 +1143,23 @@ void Draw(const platform::GlideState& s, FxU32 mode, FxU32 count, const void* ve
   }
   GLsizeiptr bytes = static_cast<GLsizeiptr>(count) * stride;
   GLsizeiptr copy = static_cast<GLsizeiptr>(count - 1) * stride + vertexBytes;
+  // Whole lists only: a partial triangle or line would pair with the next
+  // draw's vertices.
+  bool list = (mode == GR_TRIANGLES && count % 3 == 0) || (mode == GR_LINES && count % 2 == 0) ||
+              mode == GR_POINTS;
+  if (list && bytes <= kOwnStorageBytes) {
+    if (b->batchVertices > 0 &&
+        (b->batchMode != glMode || static_cast<GLsizeiptr>(b->batch.size()) + bytes > kOwnStorageBytes)) {
+      FlushBatch(*b);
+    }
+    std::size_t at = b->batch.size();
+    b->batch.resize(at + static_cast<std::size_t>(bytes));
+    std::memcpy(b->batch.data() + at, vertices, static_cast<std::size_t>(copy));
+    b->batchMode = glMode;
+    b->batchVertices += count;
+    return;
+  }
+  FlushBatch(*b);
   GLint first = Upload(*b, vertices, bytes, copy, stride);
   if (first < 0) return;
   BeginQuery(*b);
@@ -1125,6 +1169,7 @@ void Draw(const platform::GlideState& s, FxU32 mode, FxU32 count, const void* ve
 void Swap(FxU32 interval, const GammaTable& gamma) {
   Backend* b = g_backend;
   if (b == nullptr) return;
+  FlushBatch(*b);
   b->front = 1 - b->front;
   PresentFrame(*b, gamma);
   int wanted = interval > 0 ? 1 : 0;
@@ -1137,6 +1182,7 @@ void Swap(FxU32 interval, const GammaTable& gamma) {
 
 void Flush(bool wait) {
   if (g_backend == nullptr) return;
+  FlushBatch(*g_backend);
   if (wait) glFinish();
   else glFlush();
 }
@@ -1144,6 +1190,7 @@ void Flush(bool wait) {
 void WritePixels(int buffer, int x, int y, int width, int height, const std::vector<FxU8>& rgba) {
   Backend* b = g_backend;
   if (b == nullptr) return;
+  FlushBatch(*b);
   glActiveTexture(kWorkUnit);
   glBindTexture(GL_TEXTURE_2D, b->color[buffer == 0 ? b->front : 1 - b->front]);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -1154,6 +1201,7 @@ void WritePixels(int buffer, int x, int y, int width, int height, const std::vec
 bool ReadPixels(int buffer, platform::Picture* out) {
   Backend* b = g_backend;
   if (b == nullptr) return false;
+  FlushBatch(*b);
   std::vector<FxU8> rgba(static_cast<std::size_t>(b->width) * b->height * 4);
   glBindFramebuffer(GL_FRAMEBUFFER, b->fbo[buffer == 0 ? b->front : 1 - b->front]);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -1193,6 +1241,7 @@ FxU32 PixelsOut() {
   Backend* b = g_backend;
   if (b == nullptr) return 0;
   b->countPixels = true;
+  FlushBatch(*b);
   EndQuery(*b);
   for (GLuint q : b->endedQueries) {
     GLuint n = 0;
@@ -1208,6 +1257,7 @@ void ResetPixels() {
   Backend* b = g_backend;
   if (b == nullptr) return;
   b->countPixels = true;
+  FlushBatch(*b);
   EndQuery(*b);
   for (GLuint q : b->endedQueries) b->freeQueries.push_back(q);
   b->endedQueries.clear();
@@ -1231,7 +1281,7 @@ uniform vec2 uScreen;
 noperspective out vec4 vColor;
 noperspective out vec3 vTex;
 void main() {
-  gl_Position = vec4(aXY.x * (2.0 / uScreen.x) - 1.0, 1.0 - aXY.y * (2.0 / uScreen.y), aZ * (2.0 / 65535.0) - 1.0, 1.0);
+  gl_Position = vec4(aXY * (2.0 / uScreen) - 1.0, aZ * (2.0 / 65535.0) - 1.0, 1.0);
   vColor = aColor;
   vTex = vec3(aST, aQ);
 }
@@ -1256,11 +1306,12 @@ bool BenchmarkPlainGLFrame(const void* vertices, FxU32 count, FxU32 stride, cons
                            int texHeight, GrAlphaBlendFnc_t rgbSrc, GrAlphaBlendFnc_t rgbDst) {
   Backend* b = g_backend;
   const GlideState& s = CurrentGlideState();
-  if (b == nullptr || vertices == nullptr || texels == nullptr || s.offsetXY < 0 || s.offsetPARGB < 0 ||
-      s.offsetZ < 0 || s.offsetQ < 0 || s.offsetST0 < 0 || stride < VertexBytes(s) || texWidth <= 0 ||
-      texHeight <= 0) {
+  if (b == nullptr || vertices == nullptr || count == 0 || texels == nullptr || s.offsetXY < 0 ||
+      s.offsetPARGB < 0 || s.offsetZ < 0 || s.offsetQ < 0 || s.offsetST0 < 0 || stride < VertexBytes(s) ||
+      texWidth <= 0 || texHeight <= 0) {
     return false;
   }
+  FlushBatch(*b);
   if (b->benchProgram == 0) {
     b->benchProgram = Link(kBenchVertex, kBenchFragment);
     if (b->benchProgram == 0) return false;
@@ -1273,11 +1324,18 @@ bool BenchmarkPlainGLFrame(const void* vertices, FxU32 count, FxU32 stride, cons
   glActiveTexture(GL_TEXTURE0);
   glBindSampler(0, 0);
   glBindTexture(GL_TEXTURE_2D, b->benchTexture);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texWidth, texHeight, 0, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, texels);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  // The texture goes up once, as a program's textures do.
+  if (b->benchTexels != texels || b->benchTexWidth != texWidth || b->benchTexHeight != texHeight) {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texWidth, texHeight, 0, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV,
+                 texels);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    b->benchTexels = texels;
+    b->benchTexWidth = texWidth;
+    b->benchTexHeight = texHeight;
+  }
   glUseProgram(b->benchProgram);
   glUniform1i(glGetUniformLocation(b->benchProgram, "uTex"), 0);
   glUniform2f(b->benchScreen, static_cast<float>(b->width), static_cast<float>(b->height));
@@ -1297,13 +1355,16 @@ bool BenchmarkPlainGLFrame(const void* vertices, FxU32 count, FxU32 stride, cons
   attribute(3, 1, GL_FLOAT, GL_FALSE, s.offsetZ);
   attribute(4, 1, GL_FLOAT, GL_FALSE, s.offsetQ);
   attribute(5, 2, GL_FLOAT, GL_FALSE, s.offsetST0);
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  // The same frame as the board's: drawn into its back buffer, then shown
+  // through the same presentation (the picture scaled into the window with
+  // the board's gamma), so that only the drawing differs.
+  glBindFramebuffer(GL_FRAMEBUFFER, b->fbo[1 - b->front]);
   glDisable(GL_SCISSOR_TEST);
   glDisable(GL_CULL_FACE);
   glEnable(GL_DEPTH_CLAMP);
   glViewport(0, 0, b->width, b->height);
   glDepthMask(GL_TRUE);
-  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClearDepth(0.0);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnable(GL_DEPTH_TEST);
@@ -1311,6 +1372,8 @@ bool BenchmarkPlainGLFrame(const void* vertices, FxU32 count, FxU32 stride, cons
   glEnable(GL_BLEND);
   glBlendFuncSeparate(BlendFactor(rgbSrc, true), BlendFactor(rgbDst, false), GL_ONE, GL_ZERO);
   glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+  b->front = 1 - b->front;
+  PresentFrame(*b, CurrentGammaTable());
   SDL_GL_SwapWindow(b->window);
   b->applied.valid = false;
   return true;

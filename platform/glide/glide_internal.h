@@ -65,5 +65,6 @@ const std::vector<FxU8>& TextureMemory(int tmu);
 int TmuCount();
 int CurrentResolutionWidth();
 int CurrentResolutionHeight();
+const GammaTable& CurrentGammaTable();
 
 }  // namespace glide_internal

@@ -300,7 +300,7 @@ class GlidePictureTest : public ::testing::Test {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
     UnregisterClassA("GLIDETEST", nullptr);
   }
-  // False (the test skips) where there is no OpenGL.
+  // False where there is no OpenGL.
   bool OpenWindow(DWORD style, int width, int height, GrScreenResolution_t resolution = GR_RESOLUTION_320x240) {
     hwnd_ = CreateWindowExA(0, "GLIDETEST", "Kelvarro", style, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
     if (hwnd_ == nullptr) return false;
@@ -345,9 +345,6 @@ class GlidePictureTest : public ::testing::Test {
   GrContext_t context_ = 0;
 };
 
-#define OPEN_OR_SKIP(open) \
-  if (!(open)) GTEST_SKIP() << "no OpenGL window here"
-
 // A 16x16 ARGB 1555 checker of red and blue, with keyed (alpha 0) white
 // texels on the diagonal.
 std::vector<FxU16> Checker() {
@@ -362,7 +359,7 @@ std::vector<FxU16> Checker() {
 }
 
 TEST_F(GlidePictureTest, ClearOfAClipRectangleExcludesItsUpperBounds) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   grBufferClear(0x0000FF00u, 0, 0);  // RGBA: blue
   grClipWindow(10, 20, 50, 40);
   grBufferClear(0xFF000000u, 0, 0);  // red
@@ -373,11 +370,11 @@ TEST_F(GlidePictureTest, ClearOfAClipRectangleExcludesItsUpperBounds) {
   EXPECT_EQ(kelvtest::PixelAt(p, 50, 39), 0x0000FFu);
   EXPECT_EQ(kelvtest::PixelAt(p, 49, 40), 0x0000FFu);
   EXPECT_EQ(kelvtest::PixelAt(p, 9, 20), 0x0000FFu);
-  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 64, 48), Reference("glide_clear_clip.png"), 0));
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 64, 48), Reference("glide_clear_clip.png")));
 }
 
 TEST_F(GlidePictureTest, FlatAndGouraudTrianglesWithTheDepthTest) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   VertexColourState();
   grBufferClear(0, 0, 0);
   grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
@@ -392,11 +389,14 @@ TEST_F(GlidePictureTest, FlatAndGouraudTrianglesWithTheDepthTest) {
   EXPECT_EQ(kelvtest::PixelAt(p, 10, 10), 0xFF0000u);
   EXPECT_EQ(kelvtest::PixelAt(p, 3, 3), 0xFFFF00u);  // outside the red triangle
   EXPECT_EQ(kelvtest::PixelAt(p, 45, 8), 0x00FFFFu);
-  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 96), Reference("glide_flat_gouraud.png"), 0));
+  // Pixel centre (74.5, 14.5) of the Gouraud triangle: green weight 10.5/60,
+  // blue 10.5/86, red the rest: 179.2, 44.6, 31.1.
+  EXPECT_TRUE(kelvtest::PixelNear(p, 74, 14, 0xB32D1Fu, 1));
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 96), Reference("glide_flat_gouraud.png")));
 }
 
 TEST_F(GlidePictureTest, ClearKeepsTheDepthWhileDepthWritesAreOff) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   VertexColourState();
   grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
   grDepthBufferFunction(GR_CMP_GEQUAL);
@@ -417,7 +417,7 @@ TEST_F(GlidePictureTest, ClearKeepsTheDepthWhileDepthWritesAreOff) {
 }
 
 TEST_F(GlidePictureTest, CullingBySignOfTheArea) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   VertexColourState();
   grBufferClear(0, 0, 0);
   // Clockwise on the screen (y down): positive area.
@@ -446,7 +446,7 @@ TEST_F(GlidePictureTest, CullingBySignOfTheArea) {
 }
 
 TEST_F(GlidePictureTest, ChromaKeyDropsTexelsOfTheKeyColour) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   std::vector<FxU16> texels = Checker();
   for (FxU16& t : texels) t |= 0x8000;  // no alpha keying here
   GrTexInfo info = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, texels.data());
@@ -462,7 +462,7 @@ TEST_F(GlidePictureTest, ChromaKeyDropsTexelsOfTheKeyColour) {
 }
 
 TEST_F(GlidePictureTest, LinesAndPoints) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   VertexColourState();
   grBufferClear(0, 0, 0);
   std::vector<Vertex> line = {V(0, 10.5f, 0xFFFFFFFFu), V(20, 10.5f, 0xFFFFFFFFu)};
@@ -480,7 +480,7 @@ TEST_F(GlidePictureTest, LinesAndPoints) {
 }
 
 TEST_F(GlidePictureTest, KeyedTexelsAreNotDrawn) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   std::vector<FxU16> texels = Checker();
   GrTexInfo info = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, texels.data());
   UseTexture(0, info, GR_TEXTUREFILTER_POINT_SAMPLED);
@@ -496,11 +496,11 @@ TEST_F(GlidePictureTest, KeyedTexelsAreNotDrawn) {
   EXPECT_EQ(kelvtest::PixelAt(p, 5, 1), 0xFF0000u);   // texel (1, 0): red
   EXPECT_EQ(kelvtest::PixelAt(p, 17, 1), 0x0000FFu);  // texel (4, 0): blue
   EXPECT_EQ(kelvtest::PixelAt(p, 69, 1), 0x800000u);  // modulated by grey
-  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 64), Reference("glide_keyed_texture.png"), 0));
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 64), Reference("glide_keyed_texture.png")));
 }
 
 TEST_F(GlidePictureTest, BlendedPerspectiveTexture) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   std::vector<FxU16> texels = Checker();
   for (FxU16& t : texels) t |= 0x8000;
   GrTexInfo info = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, texels.data());
@@ -513,11 +513,16 @@ TEST_F(GlidePictureTest, BlendedPerspectiveTexture) {
         V(128, 90, 0xFFC0C0C0u, 0, 1.0f, 256, 256), V(0, 90, 0xFFC0C0C0u, 0, 1.0f, 0, 256)});
   platform::Picture p = Shown();
   EXPECT_EQ(kelvtest::PixelAt(p, 2, 2), 0x404040u);
-  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 96), Reference("glide_blended_texture.png"), 2));
+  // In the first triangle q = 0.25 + 0.009375 (y - 10), s q = 4/3 x + 2/3 y
+  // - 60, t q = 3.2 y - 32. At the pixel centre (30.5, 50.5): s 22.8, t 205.8,
+  // texel (1.4, 12.9), inside a blue cell for all four bilinear samples.
+  // Blue x 192/255 plus the clear colour x (1 - source): 64, 64, 192 + 15.8.
+  EXPECT_TRUE(kelvtest::PixelNear(p, 30, 50, 0x4040D0u, 1));
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 96), Reference("glide_blended_texture.png")));
 }
 
 TEST_F(GlidePictureTest, TableFogByW) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   VertexColourState();
   GrFog_t table[64];
   guFogGenerateLinear(table, 1.0f, 128.0f);
@@ -536,11 +541,13 @@ TEST_F(GlidePictureTest, TableFogByW) {
   platform::Picture p = Shown();
   EXPECT_EQ(kelvtest::PixelAt(p, 8, 16), 0x0000FFu);    // w = 1: no fog
   EXPECT_EQ(kelvtest::PixelAt(p, 120, 16), 0xFFFFFFu);  // w = 128: all fog
-  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 64), Reference("glide_fog.png"), 1));
+  // w = 8 is entry 12 exactly: trunc(255 x 7/127) = 14 parts of white.
+  EXPECT_TRUE(kelvtest::PixelNear(p, 56, 16, 0x0E0EFFu, 1));
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 128, 64), Reference("glide_fog.png")));
 }
 
 TEST_F(GlidePictureTest, FrameBufferWriteOfA565Picture) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   grBufferClear(0, 0, 0);
   std::vector<FxU16> picture(16 * 16);
   for (int y = 0; y < 16; ++y) {
@@ -562,7 +569,7 @@ TEST_F(GlidePictureTest, FrameBufferWriteOfA565Picture) {
 }
 
 TEST_F(GlidePictureTest, DrawingReadsWhatALaterDownloadPutInItsMemory) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   std::vector<FxU16> red(16 * 16, 0xFC00), green(8 * 8, 0x83E0);
   GrTexInfo a = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, red.data());
   GrTexInfo b = Info(GR_LOD_LOG2_8, GR_ASPECT_LOG2_1x1, green.data());
@@ -579,8 +586,23 @@ TEST_F(GlidePictureTest, DrawingReadsWhatALaterDownloadPutInItsMemory) {
   EXPECT_EQ(kelvtest::PixelAt(p, 25, 4), 0xFF0000u);
 }
 
+TEST_F(GlidePictureTest, DrawsInOneStateKeepTheirPlaceAroundFrameBufferWrites) {
+  KELV_OPEN_PICTURE(Open());
+  VertexColourState();
+  grBufferClear(0, 0, 0);
+  Draw(Quad(0, 0, 20, 20, 0xFFFF0000u));
+  std::vector<FxU16> blue(10 * 10, 0x001F);
+  ASSERT_TRUE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 5, 5, GR_LFB_SRC_FMT_565, 10, 10, FXFALSE, 20, blue.data()));
+  Draw(Quad(12, 12, 30, 30, 0xFF00FF00u));
+  platform::Picture p = Shown();
+  EXPECT_EQ(kelvtest::PixelAt(p, 2, 2), 0xFF0000u);
+  EXPECT_EQ(kelvtest::PixelAt(p, 7, 7), 0x0000FFu);  // written over the first quad
+  EXPECT_EQ(kelvtest::PixelAt(p, 13, 13), 0x00FF00u);  // drawn over the write
+  EXPECT_EQ(kelvtest::PixelAt(p, 17, 3), 0xFF0000u);
+}
+
 TEST_F(GlidePictureTest, TextureOnTheSecondUnitPassesThroughTheFirst) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   std::vector<FxU16> red(16 * 16, 0xFC00), blue(16 * 16, 0x801F);
   GrTexInfo onUnit0 = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, red.data());
   GrTexInfo onUnit1 = Info(GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, blue.data());
@@ -601,7 +623,7 @@ TEST_F(GlidePictureTest, TextureOnTheSecondUnitPassesThroughTheFirst) {
 }
 
 TEST_F(GlidePictureTest, WindowShowsTheFrameScaledWithGammaAndBars) {
-  OPEN_OR_SKIP(OpenWindow(WS_OVERLAPPED | WS_VISIBLE, 800, 400));
+  KELV_OPEN_PICTURE(OpenWindow(WS_OVERLAPPED | WS_VISIBLE, 800, 400));
   guGammaCorrectionRGB(1.2f, 1.2f, 1.2f);
   grBufferClear(0x80808000u, 0, 0);
   grBufferSwap(1);
@@ -630,7 +652,7 @@ TEST_F(GlidePictureTest, WindowShowsTheFrameScaledWithGammaAndBars) {
 }
 
 TEST_F(GlidePictureTest, AWindowOfTheFramesSizeShowsItPixelForPixel) {
-  OPEN_OR_SKIP(OpenWindow(WS_OVERLAPPED | WS_VISIBLE, 320, 240));
+  KELV_OPEN_PICTURE(OpenWindow(WS_OVERLAPPED | WS_VISIBLE, 320, 240));
   guGammaCorrectionRGB(1.0f, 1.2f, 2.0f);
   VertexColourState();
   grBufferClear(0, 0, 0);
@@ -640,10 +662,14 @@ TEST_F(GlidePictureTest, AWindowOfTheFramesSizeShowsItPixelForPixel) {
   ASSERT_TRUE(platform::GlideReadFrame(GR_BUFFER_FRONTBUFFER, true, &shown));
   ASSERT_TRUE(platform::GlideReadWindow(&window));
   EXPECT_TRUE(kelvtest::SamePicture(shown, window, 0));
+  // Pixel centre (80.5, 60.5): green weight 80.5/320, blue 60.5/240, red the
+  // rest: drawn 127, 64, 64; shown 127, 255 x (64/255)^(1/1.2) = 81,
+  // 255 x (64/255)^(1/2) = 128.
+  EXPECT_TRUE(kelvtest::PixelNear(window, 80, 60, 0x7F5180u, 2));
 }
 
 TEST_F(GlidePictureTest, PixelCounterCountsWhatWasWritten) {
-  OPEN_OR_SKIP(Open());
+  KELV_OPEN_PICTURE(Open());
   VertexColourState();
   EXPECT_TRUE(grReset(GR_STATS_PIXELS));
   Draw(Quad(0, 0, 10, 10, 0xFFFFFFFFu));
@@ -654,6 +680,38 @@ TEST_F(GlidePictureTest, PixelCounterCountsWhatWasWritten) {
   EXPECT_EQ(Get(GR_STATS_PIXELS_OUT), 100);
   EXPECT_TRUE(grReset(GR_STATS_PIXELS));
   EXPECT_EQ(Get(GR_STATS_PIXELS_OUT), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Comparing pictures.
+
+TEST(PictureComparison, ChannelToleranceAndAnOutlierBudget) {
+  platform::Picture base;
+  base.width = 4;
+  base.height = 2;
+  base.rgb.assign(4 * 2 * 3, 100);
+  const struct {
+    const char* what;
+    std::vector<std::pair<int, int>> changes;  // channel index, amount
+    int tolerance, outliers;
+    bool same;
+  } cases[] = {
+      {"identical", {}, 0, 0, true},
+      {"within the tolerance", {{0, 2}, {5, -2}}, 2, 0, true},
+      {"one channel past it", {{0, 3}}, 2, 0, false},
+      {"two channels of one pixel count once", {{0, 3}, {1, 50}}, 2, 1, true},
+      {"outliers within the budget", {{0, 200 - 100}, {23, -100}}, 2, 2, true},
+      {"one more than the budget", {{0, 100}, {12, 100}, {23, -100}}, 2, 2, false},
+  };
+  for (const auto& c : cases) {
+    platform::Picture changed = base;
+    for (auto [at, amount] : c.changes) changed.rgb[at] = static_cast<FxU8>(changed.rgb[at] + amount);
+    EXPECT_EQ(c.same, static_cast<bool>(kelvtest::SamePicture(base, changed, c.tolerance, c.outliers))) << c.what;
+  }
+  platform::Picture other = base;
+  other.width = 8;
+  other.height = 1;
+  EXPECT_FALSE(kelvtest::SamePicture(base, other, 255, 8));
 }
 
 // ---------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 // A game root with the virtual board's OpenGL backend (offscreen) behind a
 // real main window, for pictures of what the renderer draws. The renderer and
-// the texture manager start fresh in each test; tests skip where there is no
-// OpenGL.
+// the texture manager start fresh in each test. Without OpenGL the tests fail
+// (KELV_OPEN_PICTURE in tests/support/picture.h).
 #pragma once
 
 #include <string>

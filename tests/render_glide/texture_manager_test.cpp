@@ -1,6 +1,6 @@
 // The texture manager over the virtual board: shared names, the key colour
 // in texture memory, slot and memory reuse, placement in the units, running
-// out of slots and memory, Select, and the reload after a reopen.
+// out of slots and memory, Select (also after a fade), and the reloads.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/archive.h"
+#include "engine/scene/scene.h"
 #include "platform/win32/msgbox.h"
 #include "tests/render_glide/glide_fixture.h"
 #include "tools/bbf.h"
@@ -130,6 +131,42 @@ TEST_F(TextureManagerTest, SelectSetsSourceCombineAndAlphaTestOnce) {
   g_TextureManager.Select(0);
   EXPECT_EQ(GR_COMBINE_FUNCTION_LOCAL, CurrentGlideState().colorCombine.function);
   EXPECT_EQ(0, g_TextureManager.selected);
+}
+
+TEST_F(TextureManagerTest, AFadeDeselectsSoTheNextSelectReachesTheBoard) {
+  ASSERT_TRUE(OpenAt(640, 480));
+  OpenUiArchive({{"PLAIN.TEX", Plain(32, 32, {9, 9, 9})}});
+  TextureSlot slot = 0;
+  ASSERT_TRUE(Load("DATA\\UI\\PLAIN.TEX", &slot));
+  g_TextureManager.Select(slot);
+  g_Renderer.StartFade(2.0f, FADE_OUT, nullptr);
+  g_FrameTime = 1.0f;
+  ASSERT_TRUE(g_Renderer.DrawFade());
+  EXPECT_EQ(GR_COMBINE_FUNCTION_LOCAL, CurrentGlideState().colorCombine.function);
+
+  // The fade drew untextured: selecting the same texture turns texturing on again.
+  platform::ClearGlideRecords();
+  g_TextureManager.Select(slot);
+  EXPECT_EQ(1u, Calls("grTexSource").size());
+  EXPECT_EQ(GR_COMBINE_FUNCTION_SCALE_OTHER, CurrentGlideState().colorCombine.function);
+  EXPECT_EQ(GR_COMBINE_OTHER_TEXTURE, CurrentGlideState().colorCombine.other);
+}
+
+TEST_F(TextureManagerTest, ReloadKeysWithTheSlotsOwnKeyColour) {
+  ASSERT_TRUE(OpenAt(640, 480));
+  const Rgb key{250, 0, 200};
+  auto pair = [&](int x, int) { return x % 2 ? Rgb{0, 0, 0} : key; };
+  OpenUiArchive({{"_KEYED.TEX", BuildTex(32, 32, pair)}});
+  g_ColourKey = {250, 0, 200};  // a front-end scene's key
+  TextureSlot slot = 0;
+  ASSERT_TRUE(Load("DATA\\UI\\_KEYED.TEX", &slot));
+
+  // A race's key is black; the texture loaded before it keeps its own.
+  g_ColourKey = {0, 0, 0};
+  ASSERT_TRUE(g_TextureManager.Reload(slot));
+  EXPECT_EQ(Opaque(key) & 0x7FFF, TexelInMemory(slot, 0));
+  EXPECT_EQ(Opaque({0, 0, 0}), TexelInMemory(slot, 1));
+  EXPECT_EQ(250, g_TextureManager.keyColour[slot].red);
 }
 
 TEST_F(TextureManagerTest, FreedSlotsAreReusedByTexturesOfTheSameSize) {

@@ -150,7 +150,7 @@ TEST_F(WidgetPictureTest, TextsInTwoFontsWithOneHalfFaded) {
   // Half way from 1 to 0: 1 x 0.5 x 255 = 127 red, 0.5 x 0.5 x 255 = 63 green.
   EXPECT_TRUE(Near(0x7F3F00u, kelvtest::PixelAt(p, 168, 108), 2));
   EXPECT_TRUE(Near(0x7F3F00u, kelvtest::PixelAt(p, 190, 114), 2));
-  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 224, 136), Reference("ui_texts.png"), 2));
+  EXPECT_TRUE(kelvtest::MatchesReference(kelvtest::Crop(p, 0, 0, 224, 136), Reference("ui_texts.png")));
   for (Font& f : fonts) f.FreeTexture();
 }
 
@@ -194,7 +194,7 @@ TEST_F(WidgetPictureTest, APanelAnchoredToEachCorner) {
   // Bottom right: 640 - 8 - 48 = 584..632, 480 - 8 - 32 = 440..472; green at half colour.
   EXPECT_TRUE(Near(0x007F00u, kelvtest::PixelAt(shot, 600, 450), 2));
   EXPECT_EQ(0x333333u, kelvtest::PixelAt(shot, 600, 473));
-  EXPECT_TRUE(kelvtest::MatchesReference(Corners(shot, 64, 48), Reference("ui_panels.png"), 2));
+  EXPECT_TRUE(kelvtest::MatchesReference(Corners(shot, 64, 48), Reference("ui_panels.png")));
 }
 
 TEST_F(WidgetPictureTest, TheBackdropForTwoHeadings) {
@@ -222,7 +222,7 @@ TEST_F(WidgetPictureTest, TheBackdropForTwoHeadings) {
     EXPECT_TRUE(Near(0x7B5A39u, kelvtest::PixelAt(shot, 320, 470), 4));
     // Above the band (144): the sky row stretched over the sky quad.
     EXPECT_TRUE(Near(0x6BA5EFu, kelvtest::PixelAt(shot, 320, 20), 6));
-    EXPECT_TRUE(kelvtest::MatchesReference(Downsample(shot, 4), Reference(references[i]), 2));
+    EXPECT_TRUE(kelvtest::MatchesReference(Downsample(shot, 4), Reference(references[i])));
   }
 }
 

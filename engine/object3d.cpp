@@ -25,11 +25,20 @@ constexpr std::uint32_t kAdditiveColour = 0xFF4C4C4Cu;
 
 void Report(const char* text) { ShowMessageBox(text, MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR); }
 
-bool SameText(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b) {
-    char ca = *a >= 'a' && *a <= 'z' ? static_cast<char>(*a - 32) : *a;
-    char cb = *b >= 'a' && *b <= 'z' ? static_cast<char>(*b - 32) : *b;
-    if (ca != cb) return false;
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+// Case-insensitive, with every run of backslashes counting as one: the data
+// spells names with single and with doubled separators.
+bool SameFileName(const char* a, const char* b) {
+  while (*a && *b) {
+    if (*a == '\\' && *b == '\\') {
+      while (*a == '\\') ++a;
+      while (*b == '\\') ++b;
+      continue;
+    }
+    if (Upper(*a) != Upper(*b)) return false;
+    ++a;
+    ++b;
   }
   return *a == *b;
 }
@@ -100,7 +109,7 @@ bool Object3D::LoadPlain(DataReader* r, bool lit) {
     return false;
   }
   // The practice race shows the other variant of this texture.
-  if (g_RaceType == 1 && SameText(name, "DATA\\UI\\11_OBJ1.TEX")) std::strcpy(name, "DATA\\UI\\10_OBJ1.TEX");
+  if (g_RaceType == 1 && SameFileName(name, "DATA\\UI\\11_OBJ1.TEX")) std::strcpy(name, "DATA\\UI\\10_OBJ1.TEX");
   if (!g_TextureManager.Load(name, &texture, 8)) return false;
 
   std::uint8_t flagBytes[3];

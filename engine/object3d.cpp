@@ -65,6 +65,7 @@ void Object3D::Release() {
   parents.clear();
   localMatrices.clear();
   cornerCount = 0;
+  stepOrder_.clear();
 }
 
 bool Object3D::Load(const char* path) { return LoadObject(path, false); }
@@ -168,7 +169,7 @@ bool Object3D::LoadSkinned(DataReader* r) {
   if (!g_TextureManager.Load(name, &texture, 8)) return false;
 
   std::uint16_t n = 0;
-  if (!r->U16(&n) || n == 0) {
+  if (!r->U16(&n) || n == 0 || n > SKELETON_MAX_NODES) {
     Report(kObjectError);
     return false;
   }
@@ -235,6 +236,7 @@ bool Object3D::LoadSkinned(DataReader* r) {
     Report(kObjectError);
     return false;
   }
+  stepOrder_ = ParentsFirstOrder();
   return true;
 }
 
@@ -299,7 +301,7 @@ bool Object3D::Update(unsigned ms, int mode) {
   // 4. Skinned model: each node's timer runs through the cycle of its pose group.
   if (skinned) {
     const std::uint16_t group = mode == 2 ? 1 : mode == 3 ? 2 : 0;
-    for (std::uint16_t node = 0; node < nodeCount; ++node) {
+    for (const std::uint16_t node : stepOrder_) {
       if (group >= poseGroups[node].size()) continue;
       const PoseGroup& g = poseGroups[node][group];
       float& timer = nodeTimers[node];

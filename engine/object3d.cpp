@@ -302,7 +302,13 @@ bool Object3D::Update(unsigned ms, int mode) {
   if (skinned) {
     const std::uint16_t group = mode == 2 ? 1 : mode == 3 ? 2 : 0;
     for (const std::uint16_t node : stepOrder_) {
-      if (group >= poseGroups[node].size()) continue;
+      if (group >= poseGroups[node].size()) {
+        // Not posed in this mode; its chain still follows this frame's
+        // poses of its ancestors, for its children.
+        Matrix4 chain;
+        GetNodeWorldMatrix(&chain, node);
+        continue;
+      }
       const PoseGroup& g = poseGroups[node][group];
       float& timer = nodeTimers[node];
       timer = timer + static_cast<float>(ms) * 0.001f;

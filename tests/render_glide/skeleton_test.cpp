@@ -106,6 +106,26 @@ TEST_F(SkeletonTest, ParentsAreSteppedBeforeTheirChildren) {
   EXPECT_EQ(2.0f, o.nodeWorld[0].m[13]);
 }
 
+TEST_F(SkeletonTest, NodeWithoutThePoseGroupPassesItsParentsPoseOn) {
+  // Node 0 rises by 5 in group 1; node 1 below it has no group 1; node 2
+  // below node 1 does. Node 3 is the root whose local matrix node 1 needs.
+  SkinnedObjectFile f;
+  f.texture = "NULL";
+  f.mesh = kelvdata::MakeLitMesh(Triangle(0.0f), false);
+  f.nodes = {StillNode(-1, 3, kelvdata::IdentityMatrix()), StillNode(0, 0, kelvdata::IdentityMatrix()),
+             StillNode(1, 0, kelvdata::IdentityMatrix()), StillNode(-1, 0, kelvdata::IdentityMatrix())};
+  f.nodes[0].groups.push_back({{{1, 1.0f}}, {1}});
+  f.nodes[0].poses.push_back(kelvdata::TranslationMatrix(0.0f, 5.0f, 0.0f));
+  f.nodes[2].groups.push_back({{{1, 1.0f}}, {0}});
+  Object3D o;
+  ASSERT_TRUE(LoadSkinned(f, &o));
+  o.Update(16, 1);
+  EXPECT_EQ(0.0f, o.nodeWorld[2].m[13]);
+  o.Update(16, 2);  // group 1
+  EXPECT_EQ(5.0f, o.nodeWorld[0].m[13]);
+  EXPECT_EQ(5.0f, o.nodeWorld[2].m[13]);
+}
+
 TEST_F(SkeletonTest, SkinnedPartsLandWhereTheirNodesPutThem) {
   // Node 0: a quarter turn about y. Node 1 below it: 2 along x. Node 2 below
   // node 1: 1 up. Node 3: the root whose local matrix node 1 needs. Each of

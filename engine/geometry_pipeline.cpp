@@ -41,9 +41,10 @@ std::uint32_t ChannelByte(float channel) {
 // Blend factor of a clip point: trunc(t x 256) within 0..256 (a NaN counts as 0).
 inline std::uint32_t BlendFactor256(float t) {
   float f = t * 256.0f;
-  if (!(f > 0.0f)) return 0;
-  if (f >= 256.0f) return 256;
-  return static_cast<std::uint32_t>(f);
+  // Written as selects, which compile without branches.
+  f = f > 0.0f ? f : 0.0f;
+  f = f < 256.0f ? f : 256.0f;
+  return static_cast<std::uint32_t>(static_cast<int>(f));
 }
 
 }  // namespace
@@ -108,6 +109,169 @@ std::uint8_t GeometryPipeline::ScreenCode(float x, float y) const {
   return code;
 }
 
+namespace {
+
+// What the transform of one part reads, held in locals: the stores into the
+// vertex buffers are floats too, so the compiler would otherwise reload every
+// member of the pipeline for every position.
+struct PartTransform {
+  float m[16];  // object x view-projection
+  Vector3 light;
+  float fullLight, maxLight;
+  Vector3 lightColour;
+  float centreX, centreY, depthScale, nearPlane, farPlane;
+  float left, right, top, bottom;
+};
+
+// Four lanes of floats and of 32-bit lane masks (GCC and clang vector
+// extensions). Each lane computes exactly what the scalar code does: IEEE
+// operations, in the same order, with no contraction.
+typedef float Float4 __attribute__((vector_size(16)));
+typedef std::int32_t Int4 __attribute__((vector_size(16)));
+
+inline Float4 Splat(float f) { return Float4{f, f, f, f}; }
+inline Int4 SplatInt(std::int32_t i) { return Int4{i, i, i, i}; }
+inline Float4 Select(Int4 mask, Float4 a, Float4 b) {
+  return reinterpret_cast<Float4>((mask & reinterpret_cast<Int4>(a)) | (~mask & reinterpret_cast<Int4>(b)));
+}
+inline Int4 Select(Int4 mask, Int4 a, Int4 b) { return (mask & a) | (~mask & b); }
+
+// trunc(t x 256) within 0..256 per lane, as BlendFactor256.
+inline Int4 BlendFactor256(Float4 t) {
+  Float4 f = t * Splat(256.0f);
+  f = Select(f > Splat(0.0f), f, Splat(0.0f));
+  f = Select(f < Splat(256.0f), f, Splat(256.0f));
+  return __builtin_convertvector(f, Int4);
+}
+
+// Transforms, projects and codes positions [begin, end) (and lights them when
+// Lit); returns the AND of their clip codes. Four positions at a time; a
+// position beyond the far plane keeps its old depth, coordinates and light,
+// as in the one-at-a-time loop for the rest.
+template <bool Lit>
+std::uint8_t TransformPart(const PartTransform& c, const Vector3* positions, int begin, int end, ScreenVertex* out,
+                           std::uint8_t* codes, VertexLight* lights, GeometryPipeline::LightFactors* factors) {
+  const float m0 = c.m[0], m4 = c.m[4], m8 = c.m[8], m12 = c.m[12];
+  const float m1 = c.m[1], m5 = c.m[5], m9 = c.m[9], m13 = c.m[13];
+  const float m3 = c.m[3], m7 = c.m[7], m11 = c.m[11], m15 = c.m[15];
+  const float lightScale = c.maxLight - 0.3f;
+  std::uint8_t allCodes = 0xFF;
+  int index = begin;
+  for (; index + 4 <= end; index += 4) {
+    Float4 px, py, pz;
+    for (int j = 0; j < 4; ++j) {
+      px[j] = positions[index + j].x;
+      py[j] = positions[index + j].y;
+      pz[j] = positions[index + j].z;
+    }
+    Float4 w = px * Splat(m3) + py * Splat(m7) + pz * Splat(m11) + Splat(m15);
+    const Int4 beyond = w > Splat(c.farPlane);
+    const Int4 nearer = w < Splat(c.nearPlane);
+    w = Select(nearer & (w == Splat(0.0f)), Splat(0.0001f), w);
+    const Float4 z = (Splat(c.farPlane) - w) * Splat(c.depthScale);
+    const Float4 q = Splat(1.0f) / w;
+    const Float4 x = Splat(c.centreX) + q * (px * Splat(m0) + py * Splat(m4) + pz * Splat(m8) + Splat(m12));
+    const Float4 y = Splat(c.centreY) - q * (px * Splat(m1) + py * Splat(m5) + pz * Splat(m9) + Splat(m13));
+    // Behind the near plane the projection mirrors x and y, so their bits
+    // would be wrong; such a vertex only counts as near.
+    const Int4 screen = ((x < Splat(c.left)) & SplatInt(CLIP_LEFT)) | ((x >= Splat(c.right)) & SplatInt(CLIP_RIGHT)) |
+                        ((y < Splat(c.top)) & SplatInt(CLIP_TOP)) | ((y >= Splat(c.bottom)) & SplatInt(CLIP_BOTTOM));
+    const Int4 code = Select(beyond, SplatInt(CLIP_FAR), Select(nearer, SplatInt(CLIP_NEAR), screen));
+    Float4 intensity = {};
+    Int4 red = {}, green = {}, blue = {};
+    if constexpr (Lit) {
+      Float4 nx, ny, nz;
+      for (int j = 0; j < 4; ++j) {
+        nx[j] = lights[index + j].normal.x;
+        ny[j] = lights[index + j].normal.y;
+        nz[j] = lights[index + j].normal.z;
+      }
+      const Float4 d = -(Splat(c.light.x) * nx + Splat(c.light.y) * ny + Splat(c.light.z) * nz);
+      intensity = Splat(0.3f) + Splat(lightScale) * d / Splat(c.fullLight);
+      intensity = Select(intensity >= Splat(0.3f), intensity, Splat(0.3f));
+      intensity = Select(intensity > Splat(c.maxLight), Splat(c.maxLight), intensity);
+      // Each corner's channel is scaled by trunc(intensity x light colour x 256) / 256.
+      red = BlendFactor256(intensity * Splat(c.lightColour.x));
+      green = BlendFactor256(intensity * Splat(c.lightColour.y));
+      blue = BlendFactor256(intensity * Splat(c.lightColour.z));
+    }
+    for (int j = 0; j < 4; ++j) {
+      ScreenVertex& o = out[index + j];
+      if (!beyond[j]) {
+        o.z = z[j];
+        o.q = q[j];
+        o.x = x[j];
+        o.y = y[j];
+        if constexpr (Lit) {
+          lights[index + j].intensity = intensity[j];
+          factors[index + j] = {static_cast<std::uint16_t>(red[j]), static_cast<std::uint16_t>(green[j]),
+                                static_cast<std::uint16_t>(blue[j])};
+        }
+      }
+      const std::uint8_t laneCode = static_cast<std::uint8_t>(code[j]);
+      o.colour = laneCode;
+      codes[index + j] = laneCode;
+      allCodes &= laneCode;
+    }
+  }
+  for (; index < end; ++index) {
+    const Vector3 pos = positions[index];
+    ScreenVertex& o = out[index];
+    float w = pos.x * m3 + pos.y * m7 + pos.z * m11 + m15;
+    std::uint8_t code;
+    if (w > c.farPlane) {
+      code = CLIP_FAR;
+    } else {
+      code = 0;
+      if (w < c.nearPlane) {
+        code = CLIP_NEAR;
+        if (w == 0.0f) w = 0.0001f;
+      }
+      o.z = (c.farPlane - w) * c.depthScale;
+      const float q = 1.0f / w;
+      o.q = q;
+      const float x = c.centreX + q * (pos.x * m0 + pos.y * m4 + pos.z * m8 + m12);
+      const float y = c.centreY - q * (pos.x * m1 + pos.y * m5 + pos.z * m9 + m13);
+      o.x = x;
+      o.y = y;
+      if (code == 0) {
+        code = static_cast<std::uint8_t>((x < c.left) << 3 | (x >= c.right) << 1 | (y < c.top) << 2 |
+                                         static_cast<int>(y >= c.bottom));
+      }
+      if constexpr (Lit) {
+        VertexLight& rec = lights[index];
+        const float d = -Dot(c.light, rec.normal);
+        float intensity = 0.3f + lightScale * d / c.fullLight;
+        intensity = intensity >= 0.3f ? intensity : 0.3f;
+        intensity = intensity > c.maxLight ? c.maxLight : intensity;
+        rec.intensity = intensity;
+        GeometryPipeline::LightFactors& f = factors[index];
+        f.red = static_cast<std::uint16_t>(BlendFactor256(intensity * c.lightColour.x));
+        f.green = static_cast<std::uint16_t>(BlendFactor256(intensity * c.lightColour.y));
+        f.blue = static_cast<std::uint16_t>(BlendFactor256(intensity * c.lightColour.z));
+      }
+    }
+    o.colour = code;
+    codes[index] = code;
+    allCodes &= code;
+  }
+  return allCodes;
+}
+
+// The colour of a corner: alpha 255, and with light each channel scaled by
+// its position's factor.
+template <bool Lit>
+inline std::uint32_t CornerColour(std::uint32_t colour, const GeometryPipeline::LightFactors* f) {
+  if constexpr (!Lit) {
+    return colour | 0xFF000000u;
+  } else {
+    return 0xFF000000u | ((Channel(colour, 16) * f->red) >> 8) << 16 | ((Channel(colour, 8) * f->green) >> 8) << 8 |
+           ((Channel(colour, 0) * f->blue) >> 8);
+  }
+}
+
+}  // namespace
+
 int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const std::uint16_t* partSizes,
                                     const VertexAttribute* attributes, const std::uint16_t* indices,
                                     std::uint16_t indexCount, ScreenVertex** outVertices, std::uint16_t* outCount,
@@ -123,17 +287,28 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
   if (total > PIPELINE_MAX_VERTICES) return 0;
 
   // 1-2. Transform, project, code and light, part by part.
-  float fullLight = 0.9f;
-  float maxLight = 1.0f;
+  PartTransform c;
+  c.fullLight = 0.9f;
+  c.maxLight = 1.0f;
   if (lights != nullptr && fogOn) {
-    fullLight = 0.7f;
-    maxLight = 0.8f;
+    c.fullLight = 0.7f;
+    c.maxLight = 0.8f;
   }
+  c.lightColour = lightColour;
+  c.centreX = centreX;
+  c.centreY = centreY;
+  c.depthScale = depthScale;
+  c.nearPlane = near_;
+  c.farPlane = far_;
+  c.left = left_;
+  c.right = right_;
+  c.top = top_;
+  c.bottom = bottom_;
   std::uint8_t allCodes = 0xFF;
   int index = 0;
   for (int p = 0; p < parts; ++p) {
     Matrix4 m = viewProjection;
-    Vector3 light = g_LightDirection;
+    c.light = g_LightDirection;
     if (objectMatrix != nullptr) {
       const Matrix4& o = objectMatrix[p];
       Multiply4x4(o, viewProjection, &m);
@@ -142,48 +317,15 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
                   o.m[4] * g_LightDirection.x + o.m[5] * g_LightDirection.y + o.m[6] * g_LightDirection.z,
                   o.m[8] * g_LightDirection.x + o.m[9] * g_LightDirection.y + o.m[10] * g_LightDirection.z);
         float len = std::sqrt(LengthSquared(l));
-        light = len > 0.0f ? l / len : l;
+        c.light = len > 0.0f ? l / len : l;
       }
     }
+    std::memcpy(c.m, m.m, sizeof(c.m));
     const int end = index + partSizes[p];
-    for (; index < end; ++index) {
-      const Vector3& pos = positions[index];
-      ScreenVertex& out = transformed[index];
-      float w = Column(pos, m, 3);
-      std::uint8_t code;
-      if (w > far_) {
-        code = CLIP_FAR;
-      } else {
-        code = 0;
-        if (w < near_) {
-          code = CLIP_NEAR;
-          if (w == 0.0f) w = 0.0001f;
-        }
-        out.z = (far_ - w) * depthScale;
-        const float q = 1.0f / w;
-        out.q = q;
-        out.x = centreX + q * Column(pos, m, 0);
-        out.y = centreY - q * Column(pos, m, 1);
-        // Behind the near plane the projection mirrors x and y, so their bits
-        // would be wrong; such a vertex only counts as near.
-        if (code == 0) code = ScreenCode(out.x, out.y);
-        if (lights != nullptr) {
-          VertexLight& rec = lights[index];
-          float d = -Dot(light, rec.normal);
-          float intensity = 0.3f + (maxLight - 0.3f) * d / fullLight;
-          if (!(intensity >= 0.3f)) intensity = 0.3f;
-          if (intensity > maxLight) intensity = maxLight;
-          rec.intensity = intensity;
-          // Each corner's channel is scaled by trunc(intensity x light colour x 256) / 256.
-          LightFactors& f = lightFactors_[index];
-          f.red = static_cast<std::uint16_t>(BlendFactor256(intensity * lightColour.x));
-          f.green = static_cast<std::uint16_t>(BlendFactor256(intensity * lightColour.y));
-          f.blue = static_cast<std::uint16_t>(BlendFactor256(intensity * lightColour.z));
-        }
-      }
-      out.colour = code;
-      allCodes &= code;
-    }
+    allCodes &= lights != nullptr ? TransformPart<true>(c, positions, index, end, transformed, codes_, lights, lightFactors_)
+                                  : TransformPart<false>(c, positions, index, end, transformed, codes_, lights,
+                                                         lightFactors_);
+    index = end;
   }
   positionsTransformed += static_cast<std::uint32_t>(total);
   const int triangles = indexCount / 3;
@@ -193,48 +335,10 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
   if (total == 0 || allCodes != 0) return 0;
 
   // 4. Triangles in index order.
-  // The screen vertex of corner k (position i) with its colour and texture coordinates.
-  const auto cornerVertex = [&](int k, std::uint16_t i) {
-    const VertexAttribute& a = attributes[k];
-    ScreenVertex v = transformed[i];
-    std::uint32_t colour = a.colour | 0xFF000000u;
-    if (lights != nullptr) {
-      const LightFactors& f = lightFactors_[i];
-      colour = 0xFF000000u | ((Channel(colour, 16) * f.red) >> 8) << 16 | ((Channel(colour, 8) * f.green) >> 8) << 8 |
-               ((Channel(colour, 0) * f.blue) >> 8);
-    }
-    v.colour = colour;
-    v.s = a.u * v.q;
-    v.t = a.v * v.q;
-    return v;
-  };
-  for (int tri = 0; tri < triangles; ++tri) {
-    const int k = tri * 3;
-    const std::uint16_t idx[3] = {indices[k], indices[k + 1], indices[k + 2]};
-    if (idx[0] >= total || idx[1] >= total || idx[2] >= total) continue;
-    const ScreenVertex& t0 = transformed[idx[0]];
-    const ScreenVertex& t1 = transformed[idx[1]];
-    const ScreenVertex& t2 = transformed[idx[2]];
-    const std::uint8_t c0 = static_cast<std::uint8_t>(t0.colour);
-    const std::uint8_t c1 = static_cast<std::uint8_t>(t1.colour);
-    const std::uint8_t c2 = static_cast<std::uint8_t>(t2.colour);
-    // All three beyond one and the same plane: clipping would leave nothing.
-    if ((c0 & c1 & c2) != 0 || ((c0 | c1 | c2) & CLIP_FAR) != 0) continue;
-    if ((c0 | c1 | c2) != 0) {
-      const Corner c[3] = {{cornerVertex(k, idx[0]), c0}, {cornerVertex(k + 1, idx[1]), c1},
-                           {cornerVertex(k + 2, idx[2]), c2}};
-      ClipTriangle(c[0], c[1], c[2], CLIP_NEAR);
-      if (full_) break;
-      continue;
-    }
-    // Back faces: screen y grows downwards.
-    if ((t0.x - t2.x) * (t0.y - t1.y) > (t0.x - t1.x) * (t0.y - t2.y)) continue;
-    if (outCount_ + 3 > PIPELINE_MAX_VERTICES) {
-      full_ = true;
-      break;
-    }
-    for (int j = 0; j < 3; ++j) output[outCount_ + j] = cornerVertex(k + j, idx[j]);
-    outCount_ += 3;
+  if (lights != nullptr) {
+    EmitTriangles<true>(attributes, indices, triangles, total);
+  } else {
+    EmitTriangles<false>(attributes, indices, triangles, total);
   }
 
   // 5. Statistics and result.
@@ -242,6 +346,62 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
   trianglesEmitted += static_cast<std::uint32_t>(outCount_ / 3);
   *outCount = static_cast<std::uint16_t>(outCount_);
   return outCount_;
+}
+
+template <bool Lit>
+void GeometryPipeline::EmitTriangles(const VertexAttribute* attributes, const std::uint16_t* indices, int triangles,
+                                     int total) {
+  const ScreenVertex* const t = transformed;
+  const LightFactors* const factors = lightFactors_;
+  const std::uint8_t* const codes = codes_;
+  ScreenVertex* const out = output;
+  int count = outCount_;
+  // The screen vertex of corner k (position i) with its colour and texture coordinates.
+  const auto cornerVertex = [&](ScreenVertex* v, int k, std::uint16_t i) {
+    const VertexAttribute& a = attributes[k];
+    *v = t[i];
+    v->colour = CornerColour<Lit>(a.colour, &factors[i]);
+    v->s = a.u * v->q;
+    v->t = a.v * v->q;
+  };
+  for (int tri = 0; tri < triangles; ++tri) {
+    const int k = tri * 3;
+    const std::uint16_t i0 = indices[k], i1 = indices[k + 1], i2 = indices[k + 2];
+    if (i0 >= total || i1 >= total || i2 >= total) continue;
+    const std::uint8_t c0 = codes[i0];
+    const std::uint8_t c1 = codes[i1];
+    const std::uint8_t c2 = codes[i2];
+    // All three beyond one and the same plane: clipping would leave nothing.
+    if ((c0 & c1 & c2) != 0 || ((c0 | c1 | c2) & CLIP_FAR) != 0) continue;
+    const ScreenVertex& t0 = t[i0];
+    const ScreenVertex& t1 = t[i1];
+    const ScreenVertex& t2 = t[i2];
+    if ((c0 | c1 | c2) != 0) {
+      Corner c[3];
+      cornerVertex(&c[0].v, k, i0);
+      cornerVertex(&c[1].v, k + 1, i1);
+      cornerVertex(&c[2].v, k + 2, i2);
+      c[0].code = c0;
+      c[1].code = c1;
+      c[2].code = c2;
+      outCount_ = count;
+      ClipTriangle(c[0], c[1], c[2], CLIP_NEAR);
+      count = outCount_;
+      if (full_) break;
+      continue;
+    }
+    // Back faces: screen y grows downwards.
+    if ((t0.x - t2.x) * (t0.y - t1.y) > (t0.x - t1.x) * (t0.y - t2.y)) continue;
+    if (count + 3 > PIPELINE_MAX_VERTICES) {
+      full_ = true;
+      break;
+    }
+    cornerVertex(&out[count], k, i0);
+    cornerVertex(&out[count + 1], k + 1, i1);
+    cornerVertex(&out[count + 2], k + 2, i2);
+    count += 3;
+  }
+  outCount_ = count;
 }
 
 void GeometryPipeline::Emit(const Corner& a, const Corner& b, const Corner& c) {

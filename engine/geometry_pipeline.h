@@ -93,6 +93,11 @@ class GeometryPipeline {
   std::uint32_t verticesEmitted = 0;
   std::uint32_t trianglesEmitted = 0;
 
+  // Per position during a call: the lit colour factors (0..256 per channel).
+  struct LightFactors {
+    std::uint16_t red, green, blue;
+  };
+
  private:
   struct Corner;
   void ClipTriangle(const Corner& a, const Corner& b, const Corner& c, std::uint8_t mask);
@@ -101,12 +106,15 @@ class GeometryPipeline {
   std::uint8_t ScreenCode(float x, float y) const;
   // The near and far planes and the view rectangle, as they are now.
   void ReadViewBounds();
+  // Step 4 of TransformMesh: the triangles of the index list, clipped and
+  // culled, into the output buffer.
+  template <bool Lit>
+  void EmitTriangles(const VertexAttribute* attributes, const std::uint16_t* indices, int triangles, int total);
 
-  // Per position during a call: the lit colour factors (0..256 per channel).
-  struct LightFactors {
-    std::uint16_t red, green, blue;
-  };
   LightFactors lightFactors_[PIPELINE_MAX_VERTICES];
+  // Per position during a call: the clip codes again, packed, for the
+  // triangle loop's quick rejections.
+  std::uint8_t codes_[PIPELINE_MAX_VERTICES];
   int outCount_ = 0;
   bool full_ = false;
   float near_ = 0.0f;

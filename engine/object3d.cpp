@@ -25,11 +25,20 @@ constexpr std::uint32_t kAdditiveColour = 0xFF4C4C4Cu;
 
 void Report(const char* text) { ShowMessageBox(text, MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR); }
 
-bool SameText(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b) {
-    char ca = *a >= 'a' && *a <= 'z' ? static_cast<char>(*a - 32) : *a;
-    char cb = *b >= 'a' && *b <= 'z' ? static_cast<char>(*b - 32) : *b;
-    if (ca != cb) return false;
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+// Case-insensitive, with every run of backslashes counting as one: the data
+// spells names with single and with doubled separators.
+bool SameFileName(const char* a, const char* b) {
+  while (*a && *b) {
+    if (*a == '\\' && *b == '\\') {
+      while (*a == '\\') ++a;
+      while (*b == '\\') ++b;
+      continue;
+    }
+    if (Upper(*a) != Upper(*b)) return false;
+    ++a;
+    ++b;
   }
   return *a == *b;
 }
@@ -56,6 +65,7 @@ void Object3D::Release() {
   parents.clear();
   localMatrices.clear();
   cornerCount = 0;
+  stepOrder_.clear();
 }
 
 bool Object3D::Load(const char* path) { return LoadObject(path, false); }
@@ -100,7 +110,7 @@ bool Object3D::LoadPlain(DataReader* r, bool lit) {
     return false;
   }
   // The practice race shows the other variant of this texture.
-  if (g_RaceType == 1 && SameText(name, "DATA\\UI\\11_OBJ1.TEX")) std::strcpy(name, "DATA\\UI\\10_OBJ1.TEX");
+  if (g_RaceType == 1 && SameFileName(name, "DATA\\UI\\11_OBJ1.TEX")) std::strcpy(name, "DATA\\UI\\10_OBJ1.TEX");
   if (!g_TextureManager.Load(name, &texture, 8)) return false;
 
   std::uint8_t flagBytes[3];
@@ -159,7 +169,7 @@ bool Object3D::LoadSkinned(DataReader* r) {
   if (!g_TextureManager.Load(name, &texture, 8)) return false;
 
   std::uint16_t n = 0;
-  if (!r->U16(&n) || n == 0) {
+  if (!r->U16(&n) || n == 0 || n > SKELETON_MAX_NODES) {
     Report(kObjectError);
     return false;
   }
@@ -226,6 +236,7 @@ bool Object3D::LoadSkinned(DataReader* r) {
     Report(kObjectError);
     return false;
   }
+  stepOrder_ = ParentsFirstOrder();
   return true;
 }
 
@@ -290,8 +301,14 @@ bool Object3D::Update(unsigned ms, int mode) {
   // 4. Skinned model: each node's timer runs through the cycle of its pose group.
   if (skinned) {
     const std::uint16_t group = mode == 2 ? 1 : mode == 3 ? 2 : 0;
-    for (std::uint16_t node = 0; node < nodeCount; ++node) {
-      if (group >= poseGroups[node].size()) continue;
+    for (const std::uint16_t node : stepOrder_) {
+      if (group >= poseGroups[node].size()) {
+        // Not posed in this mode; its chain still follows this frame's
+        // poses of its ancestors, for its children.
+        Matrix4 chain;
+        GetNodeWorldMatrix(&chain, node);
+        continue;
+      }
       const PoseGroup& g = poseGroups[node][group];
       float& timer = nodeTimers[node];
       timer = timer + static_cast<float>(ms) * 0.001f;

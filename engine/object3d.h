@@ -26,7 +26,7 @@ class Object3D : public SceneObject {
   bool LoadObject(const char* path, bool lit);
   // Colour fade, then the animations by mode: 1 plays sequence 0, 2
   // sequence 1, 3 sequence 2 (or sequence 0 backward with the alternate
-  // selection set); skinned models step their node poses.
+  // selection set); skinned models step their node poses, parents first.
   bool Update(unsigned ms, int mode) override;
   bool Draw() override;
   // Every corner of one mesh: ARGB trunc(a x 255), trunc(r x 255), ...
@@ -60,4 +60,8 @@ class Object3D : public SceneObject {
   bool LoadPlain(DataReader* r, bool lit);
   bool LoadSkinned(DataReader* r);
   void Release();
+
+  // Skinned models: the nodes in the order Update steps them, every parent
+  // before its children.
+  std::vector<std::uint16_t> stepOrder_;
 };

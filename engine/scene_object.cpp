@@ -13,6 +13,47 @@ float Clamp01(float v) {
   return v;
 }
 
+constexpr std::uint32_t kDepthUnknown = 0xFFFFFFFFu;
+constexpr std::uint32_t kDepthWalking = 0xFFFFFFFEu;
+
+// The number of ancestors of every node and the nodes in parents-first
+// order, in one pass: each walk up stops at the first node already placed,
+// so every node is visited once. False on a parent outside the table or a
+// cycle.
+bool WalkParents(const std::vector<std::uint32_t>& parents, std::vector<std::uint32_t>* depth,
+                 std::vector<std::uint16_t>* order) {
+  const std::size_t n = parents.size();
+  depth->assign(n, kDepthUnknown);
+  order->clear();
+  order->reserve(n);
+  std::vector<std::uint32_t> path;
+  for (std::size_t i = 0; i < n; ++i) {
+    if ((*depth)[i] != kDepthUnknown) continue;
+    std::uint32_t at = static_cast<std::uint32_t>(i);
+    std::uint32_t next = 0;  // depth of the topmost node on the path
+    for (;;) {
+      const std::uint32_t d = (*depth)[at];
+      if (d == kDepthWalking) return false;
+      if (d != kDepthUnknown) {
+        next = d + 1;
+        break;
+      }
+      (*depth)[at] = kDepthWalking;
+      path.push_back(at);
+      const std::uint32_t p = parents[at];
+      if (p == NODE_ROOT) break;
+      if (p >= n) return false;
+      at = p;
+    }
+    for (std::size_t k = path.size(); k-- > 0;) {
+      (*depth)[path[k]] = next++;
+      order->push_back(static_cast<std::uint16_t>(path[k]));
+    }
+    path.clear();
+  }
+  return true;
+}
+
 }  // namespace
 
 SceneObject::SceneObject() : matrix(g_IdentityMatrix) {}
@@ -49,16 +90,12 @@ void SceneObject::StopSounds() {
 void SceneObject::GetNodeWorldMatrix(Matrix4* out, std::uint16_t node) {
   *out = g_IdentityMatrix;
   if (node >= parents.size()) return;
+  if (chain_.size() != parents.size()) chain_.assign(parents.size(), g_IdentityMatrix);
   const std::uint32_t parent = parents[node];
-  if (parent == NODE_ROOT || parent >= localMatrices.size() || parent >= parents.size()) return;
-  // A parent cycle can only come from tables that were never checked; stop
-  // walking after as many steps as there are nodes.
-  if (chainDepth_ > parents.size()) return;
-  ++chainDepth_;
-  Matrix4 w;
-  GetNodeWorldMatrix(&w, static_cast<std::uint16_t>(parent));
-  --chainDepth_;
-  MultiplyMatrix(localMatrices[parent], w, out);
+  if (parent != NODE_ROOT && parent < localMatrices.size() && parent < parents.size()) {
+    MultiplyMatrix(localMatrices[parent], chain_[parent], out);
+  }
+  chain_[node] = *out;
 }
 
 const PoseGroup* SceneObject::Group(std::uint16_t node, std::uint16_t group) const {
@@ -147,20 +184,18 @@ void SceneObject::SelectNearestPose(std::uint16_t node, std::uint16_t group, std
 
 bool SceneObject::NodeTablesValid() const {
   const std::size_t n = nodeCount;
+  if (n > SKELETON_MAX_NODES) return false;
   if (poseMatrices.size() != n || nodeWorld.size() != n || nodeVertexCounts.size() != n || poseGroups.size() != n ||
       parents.size() != n || localMatrices.size() > n) {
     return false;
   }
+  std::vector<std::uint32_t> depth;
+  std::vector<std::uint16_t> order;
+  if (!WalkParents(parents, &depth, &order)) return false;
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint32_t p = parents[i];
-    if (p != NODE_ROOT && (p >= n || p >= localMatrices.size())) return false;
-    // Walking up from any node must reach a root within n steps.
-    std::uint32_t at = static_cast<std::uint32_t>(i);
-    std::size_t steps = 0;
-    while (parents[at] != NODE_ROOT) {
-      at = parents[at];
-      if (++steps > n) return false;
-    }
+    if (p != NODE_ROOT && p >= localMatrices.size()) return false;
+    if (depth[i] > SKELETON_MAX_DEPTH) return false;
     for (const PoseGroup& g : poseGroups[i]) {
       const std::size_t params = g.steps.size();
       if (params > POSE_MAX_PARAMETERS || g.values.size() != params) return false;
@@ -176,4 +211,11 @@ bool SceneObject::NodeTablesValid() const {
     }
   }
   return true;
+}
+
+std::vector<std::uint16_t> SceneObject::ParentsFirstOrder() const {
+  std::vector<std::uint32_t> depth;
+  std::vector<std::uint16_t> order;
+  if (parents.size() > 0x10000u || !WalkParents(parents, &depth, &order)) order.clear();
+  return order;
 }

@@ -17,6 +17,11 @@ constexpr std::uint32_t NODE_ROOT = 0xFFFFFFFFu;
 // A blend has 2^n corners for n pose parameters; at most three parameters.
 constexpr int POSE_MAX_PARAMETERS = 3;
 constexpr int POSE_MAX_CORNERS = 8;
+// Skeletons larger or deeper than any real model are refused, so that a
+// hostile file cannot make the pose step slow. A rider with its bike has a
+// few dozen nodes a handful of levels deep.
+constexpr int SKELETON_MAX_NODES = 256;
+constexpr int SKELETON_MAX_DEPTH = 64;  // ancestors of a node
 
 // One pose group of a node: a grid of pose numbers over 0..3 parameters.
 struct PoseGroup {
@@ -44,7 +49,9 @@ class SceneObject {
   virtual bool Update(unsigned ms, int mode) = 0;
   virtual bool Draw() = 0;
   // The product of the local matrices of the node's ancestors, nearest first
-  // (the identity for a root).
+  // (the identity for a root): the parent's local matrix times the parent's
+  // own chain as this call last computed it (the pose steps make it), so
+  // that a frame costs one product per node. Parents go first.
   virtual void GetNodeWorldMatrix(Matrix4* out, std::uint16_t node);
   // Node world matrix = (weighted sum of the blend's corner poses) x parent
   // chain x base; the blended pose also becomes the node's local matrix.
@@ -60,12 +67,18 @@ class SceneObject {
   // Stops every owned sample that is playing.
   virtual void StopSounds();
 
-  // Whether the node tables can be stepped safely: every table sized by the
-  // node count, parents -1 or below both the node count and the local-matrix
-  // count, no parent cycles, at most three parameters per group with grid
-  // steps of at least 1, grids as large as their steps say, and every pose
-  // number below its node's pose count. Loaders check this before use.
+  // Whether the node tables can be stepped safely: at most
+  // SKELETON_MAX_NODES nodes, every table sized by the node count, parents -1
+  // or below both the node count and the local-matrix count, no parent
+  // cycles, no chain deeper than SKELETON_MAX_DEPTH, at most three parameters
+  // per group with grid steps of at least 1, grids as large as their steps
+  // say, and every pose number below its node's pose count. Loaders check
+  // this before use. Linear in the size of the tables.
   bool NodeTablesValid() const;
+  // The nodes in an order that steps every parent before its children: index
+  // order when parents are numbered below their children. Empty when the
+  // parent table has a cycle or a parent outside it.
+  std::vector<std::uint16_t> ParentsFirstOrder() const;
 
   std::uint8_t flags = 0;  // meaning given by derived classes
   TextureSlot texture = 0;
@@ -93,5 +106,6 @@ class SceneObject {
   const PoseGroup* Group(std::uint16_t node, std::uint16_t group) const;
   void ApplyPose(std::uint16_t node, const Matrix4& pose, const Matrix4* base);
 
-  std::uint32_t chainDepth_ = 0;
+  // Per node: its parent-chain matrix as GetNodeWorldMatrix last computed it.
+  std::vector<Matrix4> chain_;
 };

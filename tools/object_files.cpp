@@ -142,6 +142,22 @@ Bytes BuildSkinnedObjectFile(const SkinnedObjectFile& file) {
   return w.Take();
 }
 
+SkinnedObjectFile SkinnedChain(const std::string& texture, std::uint16_t depth) {
+  SkinnedObjectFile f;
+  f.texture = texture;
+  f.mesh = MakeLitMesh({{0, 0, 0, 1, 1, 1, 1, 0, 0}, {1, 0, 0, 1, 1, 1, 1, 1, 0}, {0, -1, 0, 1, 1, 1, 1, 0, 1}}, false);
+  const std::size_t count = depth == 0 ? 2 : 2u * depth;
+  f.nodes.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    SkinnedNode& n = f.nodes[i];
+    n.parent = i >= 1 && i <= depth ? static_cast<std::int32_t>(i - 1) : -1;
+    n.groups = {{{{1, 1.0f}}, {0}}};
+    n.poses = {IdentityMatrix()};
+  }
+  f.nodes[0].vertexCount = 3;
+  return f;
+}
+
 Bytes BuildMeshAnimationFile(const MeshAnimationFile& file) {
   ByteWriter w;
   w.U16(file.nodeCount ? *file.nodeCount : static_cast<std::uint16_t>(file.nodeKeys.size()));

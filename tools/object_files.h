@@ -117,6 +117,13 @@ struct SkinnedObjectFile {
 
 Bytes BuildSkinnedObjectFile(const SkinnedObjectFile& file);
 
+// A skinned object whose nodes 0 .. depth form one chain (node i hangs below
+// node i - 1), `depth` deep, followed by the further roots that the parents'
+// local matrices need (one per root node, and every parent must have one):
+// 2 x depth nodes, or 2 when depth is 0. Node 0 owns one triangle; every node
+// has one pose (the identity) and one single-point pose group.
+SkinnedObjectFile SkinnedChain(const std::string& texture, std::uint16_t depth);
+
 // ---- Animation files -------------------------------------------------------------
 
 struct AnimationSequence {

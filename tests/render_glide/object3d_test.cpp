@@ -134,6 +134,8 @@ TEST_F(Object3DTest, PracticeRaceTakesTheOtherTextureVariant) {
   } cases[] = {
       {1, "data\\ui\\11_obj1.tex", "DATA\\UI\\10_OBJ1.TEX"},
       {1, "DATA\\UI\\11_OBJ1.TEX", "DATA\\UI\\10_OBJ1.TEX"},
+      {1, "DATA\\\\UI\\\\11_OBJ1.TEX", "DATA\\UI\\10_OBJ1.TEX"},  // doubled separators, as other names in the data
+      {1, "data\\\\ui\\11_obj1.tex", "DATA\\UI\\10_OBJ1.TEX"},
       {2, "DATA\\UI\\11_OBJ1.TEX", "DATA\\UI\\11_OBJ1.TEX"},
       {1, "DATA\\UI\\11_OBJ2.TEX", "DATA\\UI\\11_OBJ2.TEX"},
   };

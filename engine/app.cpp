@@ -21,7 +21,6 @@ std::uint8_t g_AppPaused = 0;
 std::uint8_t g_AppClosing = 0;
 std::uint8_t g_TrackArchiveOnDisc = 0;
 std::uint32_t g_Language = 0;
-HWND g_MovieWindow = nullptr;
 WNDPROC g_DefaultWindowProc = DefWindowProcA;
 
 namespace {

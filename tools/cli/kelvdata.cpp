@@ -1,11 +1,13 @@
 // kelvdata: writes the game's data files.
 //
-//   kelvdata seed <bbf|tdb|qdv|act|anim> DIR  seed files for a fuzz target
+//   kelvdata seed <bbf|tdb|qdv|act|anim|movie> DIR  seed files for a fuzz target
 //   kelvdata seed tex DIR           seed files for the texture reader
 //   kelvdata bbf OUT NAME=FILE...   an archive of the given files
 //   kelvdata tdb OUT TEXT...        a text database of the given texts
 //   kelvdata dataset DIR            the synthetic data set in a game root
+//   kelvdata movie OUT [SECONDS]    a movie of flat colours and a tone (.MPG)
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -14,6 +16,7 @@
 
 #include "tools/bbf.h"
 #include "tools/dataset.h"
+#include "tools/movie.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
 
@@ -21,10 +24,11 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: kelvdata seed <bbf|tdb|qdv|act|anim> DIR\n"
+               "usage: kelvdata seed <bbf|tdb|qdv|act|anim|movie> DIR\n"
                "       kelvdata seed tex DIR\n"
                "       kelvdata bbf OUT NAME=FILE...\n"
                "       kelvdata dataset DIR\n"
+               "       kelvdata movie OUT [SECONDS]\n"
                "       kelvdata tdb OUT TEXT...\n");
   return 2;
 }
@@ -34,6 +38,25 @@ bool ReadHostFile(const std::string& path, kelvdata::Bytes* out) {
   if (!in) return false;
   out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return true;
+}
+
+int WriteMovie(const char* out, const char* seconds) {
+  kelvdata::MovieSpec spec;
+  if (seconds != nullptr) {
+    char* end = nullptr;
+    spec.seconds = std::strtod(seconds, &end);
+    if (end == seconds || *end != '\0' || !(spec.seconds > 0.0) || spec.seconds > 600.0) {
+      std::fprintf(stderr, "kelvdata: the length must be more than 0 and at most 600 seconds\n");
+      return 2;
+    }
+  }
+  kelvdata::Bytes movie;
+  std::string error;
+  if (!kelvdata::BuildMovie(spec, &movie, &error)) {
+    std::fprintf(stderr, "kelvdata: cannot encode the movie: %s\n", error.c_str());
+    return 1;
+  }
+  return kelvdata::WriteHostFile(out, movie) ? 0 : 1;
 }
 
 }  // namespace
@@ -51,10 +74,12 @@ int main(int argc, char** argv) {
     else if (kind == "sfx") ok = kelvdata::WriteSfxSeeds(argv[3]);
     else if (kind == "act") ok = kelvdata::WriteActSeeds(argv[3]);
     else if (kind == "anim") ok = kelvdata::WriteAnimSeeds(argv[3]);
+    else if (kind == "movie") ok = kelvdata::WriteMovieSeeds(argv[3]);
     else return Usage();
     return ok ? 0 : 1;
   }
   if (cmd == "dataset" && argc == 3) return kelvdata::WriteDataSet(argv[2]) ? 0 : 1;
+  if (cmd == "movie" && argc <= 4) return WriteMovie(argv[2], argc == 4 ? argv[3] : nullptr);
   if (cmd == "bbf") {
     std::vector<kelvdata::BbfMember> members;
     for (int i = 3; i < argc; ++i) {

@@ -5,6 +5,7 @@
 
 #include "engine/app.h"
 #include "engine/renderer.h"
+#include "engine/sound_device.h"
 #include "engine/system.h"
 
 HWND g_MovieWindow = nullptr;
@@ -108,6 +109,8 @@ bool MoviePlayer::Open(const char* file) {
     ReportMovieError();
     return false;
   }
+  // The movie's sound goes through the game's own device (none: silent).
+  platform::SetMovieSoundDevice(g_DirectSound);
   bool reported = false;
   if (!RenderWithDiscSearch(file, wide, &reported)) return false;
 

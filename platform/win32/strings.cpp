@@ -24,8 +24,8 @@ int ToAnsi(char16_t c) {
   return -1;
 }
 
-template <typename From, typename To, typename Convert>
-int Convert(const From* in, int count, To* out, int outSize, Convert convert) {
+template <typename From, typename To, typename Map>
+int Convert(const From* in, int count, To* out, int outSize, Map convert) {
   if (in == nullptr || count < -1 || outSize < 0 || (outSize > 0 && out == nullptr)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

@@ -13,6 +13,7 @@
 #include "engine/services/front_end.h"
 #include "engine/sound_device.h"
 #include "engine/system.h"
+#include "platform/dshow/dshow.h"
 #include "platform/win32/crt.h"
 #include "platform/win32/timer.h"
 
@@ -107,6 +108,8 @@ void RestoreAutoRunOnce() {
 
 App::App() {
   crt::srand(timeGetTime());
+  // For the movie player's filter graphs.
+  CoInitialize(nullptr);
 }
 
 App::~App() {

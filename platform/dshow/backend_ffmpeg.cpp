@@ -16,6 +16,7 @@ extern "C" {
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -40,6 +41,8 @@ constexpr int FIRST_PICTURE_PACKETS = 4096;
 // Bounds on the work of one decoder step, against decoders that never settle.
 constexpr int DECODE_STEPS = 4096;
 constexpr int MAX_PICTURE_SIDE = 8192;
+// Seconds: how far a movie of unknown length may place its frames.
+constexpr double MAX_UNKNOWN_LENGTH = 3600.0;
 
 // The windows a movie has drawn into (for MovieWindowPixel).
 std::set<HWND>& DrawnWindows() {
@@ -213,10 +216,20 @@ class FfmpegSource : public dshow::MovieSource {
     return held_ + std::chrono::duration<double>(std::chrono::steady_clock::now() - base_).count();
   }
 
-  double FrameTime(const AVFrame* f, int index) const {
+  // Seconds from the start of the movie. A frame without a time follows the
+  // one before it; a damaged time far past the movie's length is held to
+  // just after it, so that the movie still ends.
+  double FrameTime(const AVFrame* f, int index, double fallback) const {
     const std::int64_t ts = f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
-    if (ts == AV_NOPTS_VALUE) return lastVideoTime_;
-    return static_cast<double>(ts) * av_q2d(format_->streams[index]->time_base) - startTime_;
+    if (ts == AV_NOPTS_VALUE) return fallback;
+    const double t = static_cast<double>(ts) * av_q2d(format_->streams[index]->time_base) - startTime_;
+    const double horizon = (duration_ > 0.0 ? duration_ : MAX_UNKNOWN_LENGTH) + 1.0;
+    return std::isfinite(t) ? std::clamp(t, 0.0, horizon) : fallback;
+  }
+
+  double FramePeriod() const {
+    const AVRational rate = format_->streams[videoIndex_]->avg_frame_rate;
+    return rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 1.0 / 25.0;
   }
 
   // One packet from the file into its stream's queue; false at the end of
@@ -266,7 +279,7 @@ class FfmpegSource : public dshow::MovieSource {
     if (next_ == nullptr) next_ = av_frame_alloc();
     if (next_ == nullptr) return false;
     if (Receive(video_, videoPackets_, &videoFlushed_, &videoDone_, next_, steps)) {
-      nextTime_ = lastVideoTime_ = FrameTime(next_, videoIndex_);
+      nextTime_ = lastVideoTime_ = FrameTime(next_, videoIndex_, lastVideoTime_ + FramePeriod());
       return true;
     }
     av_frame_free(&next_);
@@ -279,7 +292,7 @@ class FfmpegSource : public dshow::MovieSource {
       if (!Receive(audio_, audioPackets_, &audioFlushed_, &audioDone_, scratch_, DECODE_STEPS)) break;
       if (!soundStarted_) {
         soundStarted_ = true;
-        soundEnd_ = std::max(0.0, FrameTime(scratch_, audioIndex_));
+        soundEnd_ = FrameTime(scratch_, audioIndex_, 0.0);
       }
       Resample(scratch_);
       av_frame_unref(scratch_);
@@ -352,6 +365,7 @@ class FfmpegSource : public dshow::MovieSource {
     audioFlushed_ = audioDone_ = resamplerDrained_ = soundStarted_ = false;
     soundEnd_ = 0.0;
     av_frame_free(&next_);
+    lastVideoTime_ = 0.0;
     DecodeVideo(FIRST_PICTURE_PACKETS);
     if (sound_ != nullptr) {
       sound_->SetCurrentPosition(0);

@@ -61,6 +61,17 @@ struct Event {
 };
 
 struct State {
+  // A graph still alive at exit must not leave its ticker running.
+  ~State() {
+    if (!ticker.joinable()) return;
+    {
+      std::lock_guard<std::mutex> hold(tickerLock);
+      tickerStop = true;
+    }
+    tickerWake.notify_all();
+    ticker.join();
+  }
+
   std::vector<Graph*> graphs;
   IDirectSound* sound = nullptr;
   bool listening = false;

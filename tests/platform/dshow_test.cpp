@@ -190,6 +190,8 @@ TEST_F(MovieDecodeTest, RefusesFilesThatAreNoPlayableMovie) {
       {"missing", {}, false, VFW_E_NOT_FOUND},
       {"empty", {}, true, VFW_E_UNKNOWN_FILE_TYPE},
       {"text", kelvdata::Bytes(text.begin(), text.end()), true, VFW_E_UNKNOWN_FILE_TYPE},
+      {"cut in half: plays up to the cut", kelvdata::Bytes(movie.begin(), movie.begin() + movie.size() / 2), true,
+       S_OK},
       {"cut inside the header", kelvdata::Bytes(movie.begin(), movie.begin() + 40), true, VFW_E_UNKNOWN_FILE_TYPE},
       {"zeros", kelvdata::Bytes(4096, 0), true, VFW_E_UNKNOWN_FILE_TYPE},
   };

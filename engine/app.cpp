@@ -13,6 +13,7 @@
 #include "engine/services/front_end.h"
 #include "engine/sound_device.h"
 #include "engine/system.h"
+#include "platform/dshow/dshow.h"
 #include "platform/win32/crt.h"
 #include "platform/win32/timer.h"
 
@@ -21,7 +22,6 @@ std::uint8_t g_AppPaused = 0;
 std::uint8_t g_AppClosing = 0;
 std::uint8_t g_TrackArchiveOnDisc = 0;
 std::uint32_t g_Language = 0;
-HWND g_MovieWindow = nullptr;
 WNDPROC g_DefaultWindowProc = DefWindowProcA;
 
 namespace {
@@ -108,6 +108,8 @@ void RestoreAutoRunOnce() {
 
 App::App() {
   crt::srand(timeGetTime());
+  // For the movie player's filter graphs.
+  CoInitialize(nullptr);
 }
 
 App::~App() {

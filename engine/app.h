@@ -94,7 +94,8 @@ extern std::uint8_t g_AppClosing;
 extern std::uint8_t g_TrackArchiveOnDisc;
 // Language of the texts, 0..7, set by the option load.
 extern std::uint32_t g_Language;
-// The movie's video window, 0 when there is none; set by the movie player.
+// The movie's video window, 0 when there is none; set by the movie player
+// (engine/movie).
 extern HWND g_MovieWindow;
 
 // What WinMain returns when the start-up fails.

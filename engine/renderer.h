@@ -196,6 +196,10 @@ class Renderer {
   // Reopens the exclusive window and restores the saved state; `selectContext`
   // also selects the device context again. False after a reported failure.
   bool ResumeExclusiveWindow(bool selectContext);
+  // True in the build whose renderer has such a window, open or not: the
+  // movie player then asks the window procedure to close it before a movie
+  // shows and to reopen it after.
+  bool ClosesWindowForMovies();
 
   // ---- Build-independent helpers ----
 

@@ -4,7 +4,8 @@
 set -e
 PACKAGES="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
   googletest libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev \
-  libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libfreetype-dev fonts-dejavu-core"
+  libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libfreetype-dev fonts-dejavu-core \
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -10,6 +10,7 @@
 
 #include "tools/bbf.h"
 #include "tools/dataset.h"
+#include "tools/movie.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
 #include "tools/ui_samples.h"
@@ -36,8 +37,10 @@ void PrintUsage(std::FILE* to) {
       "                                 font OUT.FNT and its texture OUT.TEX, which the font names\n"
       "                                 as TEXPATH (shorter than 256 bytes)\n"
       "  kelvdata dataset DIR           write the synthetic data set into the game folder DIR\n"
+      "  kelvdata movie OUT [SECONDS]   write a movie of flat colours and a tone (MPEG-1 video,\n"
+      "                                 MP2 sound), SECONDS long (more than 0, at most 600; 3)\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
-      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim or ui\n"
+      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui or movie\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -216,6 +219,7 @@ int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
   else if (kind == "act") writer = WriteActSeeds;
   else if (kind == "anim") writer = WriteAnimSeeds;
   else if (kind == "ui") writer = WriteUiSeeds;
+  else if (kind == "movie") writer = WriteMovieSeeds;
   else return BadArguments(err, "unknown seed kind \"" + kind + "\"");
   std::string why;
   if (!PrepareFolder(dir, &why)) return Refuse(err, why);
@@ -237,6 +241,21 @@ int Font(const char* const* argv, std::FILE* err) {
   return 0;
 }
 
+int Movie(const char* out, const char* seconds, std::FILE* err) {
+  MovieSpec spec;
+  if (seconds != nullptr) {
+    char* end = nullptr;
+    spec.seconds = std::strtod(seconds, &end);
+    if (end == seconds || *end != '\0' || !(spec.seconds > 0.0) || spec.seconds > 600.0)
+      return BadArguments(err, "the length must be more than 0 and at most 600 seconds");
+  }
+  Bytes movie;
+  std::string why;
+  if (!BuildMovie(spec, &movie, &why)) return Refuse(err, "cannot encode the movie: " + why);
+  if (!WriteOutput(out, movie, &why)) return Refuse(err, why);
+  return 0;
+}
+
 }  // namespace
 
 int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
@@ -246,15 +265,18 @@ int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err
     PrintUsage(out);
     return 0;
   }
-  bool known = cmd == "bbf" || cmd == "tdb" || cmd == "dataset" || cmd == "seed" || cmd == "font";
+  bool known = cmd == "bbf" || cmd == "tdb" || cmd == "dataset" || cmd == "seed" || cmd == "font" ||
+               cmd == "movie";
   if (!known) return BadArguments(err, "unknown command \"" + cmd + "\"");
   const int wanted = cmd == "seed" ? 4 : cmd == "font" ? 7 : 3;
-  bool countOk = cmd == "bbf" || cmd == "tdb" ? argc >= wanted : argc == wanted;
+  bool countOk = cmd == "bbf" || cmd == "tdb" ? argc >= wanted
+                 : cmd == "movie"                ? argc == 3 || argc == 4
+                                                 : argc == wanted;
   if (!countOk) return BadArguments(err, "wrong number of arguments for \"" + cmd + "\"");
   // An empty name would write into the current folder, or nowhere.
   const char* target = argv[wanted - 1];
   if (!*target) {
-    return BadArguments(err, cmd == "bbf" || cmd == "tdb" ? "the output file name is empty"
+    return BadArguments(err, cmd == "bbf" || cmd == "tdb" || cmd == "movie" ? "the output file name is empty"
                                                           : "the folder name is empty");
   }
   if (cmd == "font") {
@@ -263,6 +285,7 @@ int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err
     }
     return Font(argv, err);
   }
+  if (cmd == "movie") return Movie(argv[2], argc == 4 ? argv[3] : nullptr, err);
   if (cmd == "bbf") return Bbf(argc, argv, err);
   if (cmd == "tdb") return Tdb(argc, argv, err);
   if (cmd == "dataset") return DataSet(argv[2], err);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tools/bbf.h"
+#include "tools/movie.h"
 #include "tools/object_samples.h"
 #include "tools/qdv.h"
 #include "tools/sfx.h"
@@ -110,7 +111,8 @@ bool WriteDataSet(const std::string& root) {
          WriteHostFile((sounds / "CLICK.SFX").string(), click) && WriteHostFile((sounds / "HUM.SFX").string(), hum) &&
          WriteHostFile((data / "MISC.BBF").string(), BuildBbf(misc)) &&
          WriteHostFile((data / "TRACK.BBF").string(), BuildBbf(track)) &&
-         WriteHostFile((data / "QDV.BIN").string(), BuildQdv(scenes));
+         WriteHostFile((data / "QDV.BIN").string(), BuildQdv(scenes)) &&
+         WriteHostFile((data / "MOVIES" / "INTRO.MPG").string(), SyntheticMovie());
 }
 
 }  // namespace kelvdata

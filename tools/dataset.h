@@ -17,8 +17,8 @@ Bytes CursorPointerTex();
 Bytes CursorShadowTex();
 
 // Writes the data set under `root` (DATA\UI.BBF, DATA\MISC.BBF,
-// DATA\TRACK.BBF, DATA\QDV.BIN, SOUNDS\*.SFX). False when a file cannot be
-// written.
+// DATA\TRACK.BBF, DATA\QDV.BIN, SOUNDS\*.SFX, DATA\MOVIES\INTRO.MPG).
+// False when a file cannot be written.
 bool WriteDataSet(const std::string& root);
 
 }  // namespace kelvdata

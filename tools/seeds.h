@@ -16,5 +16,6 @@ bool WriteAnimSeeds(const std::string& dir);
 // The font, static-text, UI static-text, edit-text, panel and backdrop
 // readers, each file behind a byte that picks the reader.
 bool WriteUiSeeds(const std::string& dir);
+bool WriteMovieSeeds(const std::string& dir);
 
 }  // namespace kelvdata

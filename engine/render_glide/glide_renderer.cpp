@@ -510,6 +510,8 @@ void Renderer::ResetStatistics() {
 
 bool Renderer::HoldsExclusiveWindow() { return deviceOpen != 0; }
 
+bool Renderer::ClosesWindowForMovies() { return true; }
+
 void Renderer::SuspendExclusiveWindow() {
   // Already closed (a deactivation after a failed reopen): nothing to save.
   if (context == 0) return;

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
@@ -158,6 +159,7 @@ struct Window {
   DWORD style = 0;
   HWND parent = nullptr;  // set for child windows only
   std::vector<HWND> children;
+  std::string text;
   SDL_Window* sdl = nullptr;
   Uint32 sdlId = 0;  // SDL's window id (a made-up one with the test backend)
   bool visible = false;
@@ -803,6 +805,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char* windowName, DWORD
   auto w = std::make_unique<Window>();
   w->proc = c->proc;
   w->style = style;
+  if (windowName != nullptr) w->text = windowName;
   if (child) {
     w->parent = parent;
   } else if (s.test) {
@@ -863,6 +866,40 @@ BOOL DestroyWindow(HWND h) {
 }
 
 BOOL IsWindow(HWND h) { return Find(h) != nullptr ? TRUE : FALSE; }
+
+int GetWindowTextA(HWND h, char* text, int size) {
+  if (text == nullptr || size <= 0) return 0;
+  Window* w = Find(h);
+  const std::size_t n = w != nullptr ? std::min(w->text.size(), static_cast<std::size_t>(size - 1)) : 0;
+  if (n > 0) std::memcpy(text, w->text.data(), n);
+  text[n] = '\0';
+  return static_cast<int>(n);
+}
+
+namespace {
+
+// False once the callback asked to stop.
+bool EnumChildren(HWND parent, WNDENUMPROC callback, LPARAM lParam, bool* any) {
+  Window* p = Find(parent);
+  if (p == nullptr) return true;
+  // A copy: the callback may make or destroy windows.
+  const std::vector<HWND> children = p->children;
+  for (HWND c : children) {
+    if (Find(c) == nullptr) continue;
+    *any = true;
+    if (!callback(c, lParam) || !EnumChildren(c, callback, lParam, any)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM lParam) {
+  if (callback == nullptr) return FALSE;
+  bool any = false;
+  EnumChildren(parent, callback, lParam, &any);
+  return any ? TRUE : FALSE;
+}
 
 BOOL ShowWindow(HWND h, int command) {
   Window* w = Find(h);

@@ -264,6 +264,13 @@ HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowNam
 // without further messages. FALSE for no window.
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
+// The window's text (the name it was created with), cut to `size` - 1
+// characters; returns the characters copied.
+int GetWindowTextA(HWND hwnd, char* text, int size);
+// Calls `callback` for every child of `parent` and their children, in the
+// order they were made, until it returns FALSE. FALSE for no children.
+using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM lParam);
 
 // Returns whether the window was visible before. Minimising the active
 // window deactivates it (WM_ACTIVATE WA_INACTIVE with the minimised flag,

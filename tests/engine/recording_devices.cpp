@@ -115,6 +115,8 @@ void Renderer::AssignTextureSizeClasses(std::uint16_t groupsInUse) {
 
 bool Renderer::HoldsExclusiveWindow() { return Devices().exclusiveWindow; }
 
+bool Renderer::ClosesWindowForMovies() { return Devices().exclusiveWindow; }
+
 void Renderer::SuspendExclusiveWindow() { Log("Renderer::SuspendExclusiveWindow"); }
 
 bool Renderer::ResumeExclusiveWindow(bool selectContext) {

@@ -1,5 +1,7 @@
 #include "platform/dsound/mixer.h"
 
+#include "platform/dsound/output.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -195,6 +197,7 @@ void Mixer::MixChunk(float* out, int frames) {
   }
   passes_.fetch_add(1);
 
+  FinishOutput(out, frames);
   for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tools/bbf.h"
+#include "tools/cd_image.h"
 #include "tools/object_samples.h"
 #include "tools/qdv.h"
 #include "tools/sfx.h"
@@ -100,7 +101,9 @@ bool WriteDataSet(const std::string& root) {
          WriteHostFile((sounds / "CLICK.SFX").string(), click) && WriteHostFile((sounds / "HUM.SFX").string(), hum) &&
          WriteHostFile((data / "MISC.BBF").string(), BuildBbf(misc)) &&
          WriteHostFile((data / "TRACK.BBF").string(), BuildBbf(track)) &&
-         WriteHostFile((data / "QDV.BIN").string(), BuildQdv(scenes));
+         WriteHostFile((data / "QDV.BIN").string(), BuildQdv(scenes)) &&
+         WriteCdImage((std::filesystem::path(root) / "CD" / GAME_CD_CUE).string(), GAME_CD_BIN,
+                      GameCdImage(GAME_CD_BIN));
 }
 
 }  // namespace kelvdata

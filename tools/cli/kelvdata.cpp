@@ -5,6 +5,7 @@
 //   kelvdata bbf OUT NAME=FILE...   an archive of the given files
 //   kelvdata tdb OUT TEXT...        a text database of the given texts
 //   kelvdata dataset DIR            the synthetic data set in a game root
+//   kelvdata cd OUT.CUE             the game's CD as a BIN/CUE disc image
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "tools/bbf.h"
+#include "tools/cd_image.h"
 #include "tools/dataset.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
@@ -25,6 +27,7 @@ int Usage() {
                "       kelvdata seed tex DIR\n"
                "       kelvdata bbf OUT NAME=FILE...\n"
                "       kelvdata dataset DIR\n"
+               "       kelvdata cd OUT.CUE\n"
                "       kelvdata tdb OUT TEXT...\n");
   return 2;
 }
@@ -55,6 +58,15 @@ int main(int argc, char** argv) {
     return ok ? 0 : 1;
   }
   if (cmd == "dataset" && argc == 3) return kelvdata::WriteDataSet(argv[2]) ? 0 : 1;
+  if (cmd == "cd" && argc == 3) {
+    // The image goes beside the cue sheet, under the cue sheet's name.
+    const std::string cue = argv[2];
+    const std::size_t slash = cue.find_last_of('/');
+    const std::string base = cue.substr(slash == std::string::npos ? 0 : slash + 1);
+    const std::size_t dot = base.find_last_of('.');
+    const std::string bin = (dot == std::string::npos ? base : base.substr(0, dot)) + ".bin";
+    return kelvdata::WriteCdImage(cue, bin, kelvdata::GameCdImage(bin)) ? 0 : 1;
+  }
   if (cmd == "bbf") {
     std::vector<kelvdata::BbfMember> members;
     for (int i = 3; i < argc; ++i) {

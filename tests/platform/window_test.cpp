@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -131,6 +132,23 @@ TEST_F(WindowTest, PostedSentAndQuitOrder) {
   EXPECT_EQ(got.back().hwnd, nullptr);
   EXPECT_EQ(Messages(g_log), (std::vector<UINT>{WM_USER + 1, WM_USER + 10, WM_USER + 2}));
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "WM_QUIT is taken once";
+}
+
+// Another thread's posts (the CD player's end of track) reach the queue at
+// the next pump, in their order; those to a window destroyed meanwhile are
+// dropped.
+TEST_F(WindowTest, PostsFromAnotherThreadArriveAtTheNextPump) {
+  HWND h = Create();
+  HWND gone = Create();
+  std::thread poster([&] {
+    EXPECT_TRUE(PostMessageA(h, WM_USER + 1, 1, 0));
+    EXPECT_TRUE(PostMessageA(gone, WM_USER + 2, 2, 0));
+    EXPECT_TRUE(PostMessageA(h, WM_USER + 3, 3, 0));
+  });
+  poster.join();
+  DestroyWindow(gone);
+  auto got = Drain();
+  EXPECT_EQ(Messages(got), (std::vector<UINT>{WM_USER + 1, WM_USER + 3}));
 }
 
 TEST_F(WindowTest, QuitWaitsForPostedMessagesAndIgnoresFilters) {

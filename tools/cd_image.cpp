@@ -1,5 +1,7 @@
 #include "tools/cd_image.h"
 
+#include "tools/seeds.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -101,6 +103,37 @@ CdImage GameCdImage(const std::string& binName) {
 bool WriteCdImage(const std::string& cuePath, const std::string& binName, const CdImage& image) {
   const std::filesystem::path bin = std::filesystem::path(cuePath).parent_path() / binName;
   return WriteHostFile(cuePath, Bytes(image.cue.begin(), image.cue.end())) && WriteHostFile(bin.string(), image.bin);
+}
+
+namespace {
+
+Bytes CueSeed(const CdImage& image) {
+  Bytes b(image.cue.begin(), image.cue.end());
+  b.push_back(0);
+  b.insert(b.end(), image.bin.begin(), image.bin.end());
+  return b;
+}
+
+}  // namespace
+
+bool WriteCueSeeds(const std::string& dir) {
+  const CdTrack data{false, Mode1Sectors(Bytes{'K'}, 0)};
+  const CdTrack tone{true, ToneSectors(440.0, 0.5, 2)};
+  const CdTrack other{true, ToneSectors(660.0, 0.5, 1)};
+  CdImage game = BuildCdImage("DISC.BIN", {data, tone, other});
+  CdImage audioOnly = BuildCdImage("DISC.BIN", {tone, other});
+  CdImage cut = game;
+  cut.bin.resize(cut.bin.size() - CD_SECTOR_BYTES / 2);
+  CdImage noIndex = game;
+  noIndex.cue = noIndex.cue.substr(0, noIndex.cue.rfind("    INDEX"));
+  CdImage otherFile = game;
+  otherFile.cue.replace(otherFile.cue.find("DISC.BIN"), 8, "NONE.BIN");
+  const std::vector<NamedBytes> seeds = {
+      {"game.cuebin", CueSeed(game)},       {"audio_only.cuebin", CueSeed(audioOnly)},
+      {"cut.cuebin", CueSeed(cut)},         {"no_index.cuebin", CueSeed(noIndex)},
+      {"other_file.cuebin", CueSeed(otherFile)}, {"empty.cuebin", Bytes{}},
+  };
+  return WriteHostFiles(dir, seeds);
 }
 
 }  // namespace kelvdata

@@ -13,5 +13,7 @@ bool WriteTexSeeds(const std::string& dir);
 bool WriteSfxSeeds(const std::string& dir);
 bool WriteActSeeds(const std::string& dir);
 bool WriteAnimSeeds(const std::string& dir);
+// Disc images: a cue sheet naming "DISC.BIN", a NUL, then that image.
+bool WriteCueSeeds(const std::string& dir);
 
 }  // namespace kelvdata

@@ -1,6 +1,6 @@
 // kelvdata: writes the game's data files.
 //
-//   kelvdata seed <bbf|tdb|qdv|act|anim> DIR  seed files for a fuzz target
+//   kelvdata seed <bbf|tdb|qdv|act|anim|cue> DIR  seed files for a fuzz target
 //   kelvdata seed tex DIR           seed files for the texture reader
 //   kelvdata bbf OUT NAME=FILE...   an archive of the given files
 //   kelvdata tdb OUT TEXT...        a text database of the given texts
@@ -23,7 +23,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: kelvdata seed <bbf|tdb|qdv|act|anim> DIR\n"
+               "usage: kelvdata seed <bbf|tdb|qdv|act|anim|cue> DIR\n"
                "       kelvdata seed tex DIR\n"
                "       kelvdata bbf OUT NAME=FILE...\n"
                "       kelvdata dataset DIR\n"
@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
     else if (kind == "sfx") ok = kelvdata::WriteSfxSeeds(argv[3]);
     else if (kind == "act") ok = kelvdata::WriteActSeeds(argv[3]);
     else if (kind == "anim") ok = kelvdata::WriteAnimSeeds(argv[3]);
+    else if (kind == "cue") ok = kelvdata::WriteCueSeeds(argv[3]);
     else return Usage();
     return ok ? 0 : 1;
   }

@@ -29,6 +29,14 @@ constexpr LineInfo kLineInfo[kLines] = {
     {MIXERLINE_COMPONENTTYPE_SRC_SYNTHESIZER, "Synth", "Synthesizer"},
 };
 
+// A name cut to its field, always terminated.
+template <std::size_t N>
+void CopyName(char (&field)[N], const char* name) {
+  const std::size_t n = std::min(std::strlen(name), N - 1);
+  std::memcpy(field, name, n);
+  field[n] = '\0';
+}
+
 // Control ids: two per line, the volume control first.
 DWORD VolumeControlId(int line) { return 2 * static_cast<DWORD>(line) + 1; }
 DWORD MuteControlId(int line) { return 2 * static_cast<DWORD>(line) + 2; }
@@ -160,8 +168,8 @@ MMRESULT mixerGetLineInfoA(HMIXEROBJ object, MIXERLINEA* line, DWORD flags) {
   line->cChannels = kChannels;
   line->cConnections = i == 0 ? kLines - 1 : 0;
   line->cControls = b.LineWithoutControls(static_cast<Line>(i)) ? 0 : 2;
-  std::strncpy(line->szShortName, kLineInfo[i].shortName, sizeof line->szShortName - 1);
-  std::strncpy(line->szName, kLineInfo[i].name, sizeof line->szName - 1);
+  CopyName(line->szShortName, kLineInfo[i].shortName);
+  CopyName(line->szName, kLineInfo[i].name);
   return Note("mixerGetLineInfo", type, 0, 0, 0, MMSYSERR_NOERROR);
 }
 
@@ -194,14 +202,15 @@ MMRESULT mixerGetLineControlsA(HMIXEROBJ object, MIXERLINECONTROLSA* controls, D
     c->dwControlID = VolumeControlId(i);
     b.Bounds(&c->Bounds.u.dwMinimum, &c->Bounds.u.dwMaximum);
     c->Metrics.cSteps = c->Bounds.u.dwMaximum - c->Bounds.u.dwMinimum + 1;
-    std::strncpy(c->szName, "Volume", sizeof c->szName - 1);
+    CopyName(c->szName, "Volume");
+    CopyName(c->szShortName, "Volume");
   } else {
     c->dwControlID = MuteControlId(i);
     c->Bounds.u.dwMinimum = 0;
     c->Bounds.u.dwMaximum = 1;
-    std::strncpy(c->szName, "Mute", sizeof c->szName - 1);
+    CopyName(c->szName, "Mute");
+    CopyName(c->szShortName, "Mute");
   }
-  std::strncpy(c->szShortName, c->szName, sizeof c->szShortName - 1);
   return Note("mixerGetLineControls", lineType, type, 0, 0, MMSYSERR_NOERROR);
 }
 

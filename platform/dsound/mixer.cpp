@@ -1,11 +1,11 @@
 #include "platform/dsound/mixer.h"
 
-#include "platform/dsound/output.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <thread>
+
+#include "platform/dsound/output.h"
 
 namespace platform::dsound_detail {
 

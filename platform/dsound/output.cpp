@@ -14,7 +14,7 @@ struct Stage {
   std::mutex lock;
   platform::OutputStream* stream = nullptr;
   std::atomic<bool> wait{false};
-  // Scratch for one pass of the stream; the mixer's chunks are never longer.
+  // The stream's samples, read a piece at a time.
   std::array<float, 2 * 4096> scratch{};
 
   Stage() {

@@ -1,9 +1,12 @@
-// CD-audio music through the MCI "cdaudio" device. Declared here as far as the
-// application shell uses it; its own module implements the operations.
+// CD-audio music through the MCI "cdaudio" device: one track of the game's
+// disc played from its start to its end, its end reported by MM_MCINOTIFY so
+// that the window procedure can start it again. No operation reports an
+// error: without a drive or a disc the game runs without music.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/mci/mci.h"
 #include "platform/win32/types.h"
 
 enum CdAudioState : std::uint32_t {
@@ -13,12 +16,6 @@ enum CdAudioState : std::uint32_t {
   CDAUDIO_PLAYING = 3,
   CDAUDIO_STOPPED = 4,
 };
-
-// Flags of MM_MCINOTIFY (its wParam), as the window procedure receives them.
-constexpr WPARAM MCI_NOTIFY_SUCCESSFUL = 0x1;
-constexpr WPARAM MCI_NOTIFY_SUPERSEDED = 0x2;
-constexpr WPARAM MCI_NOTIFY_ABORTED = 0x4;
-constexpr WPARAM MCI_NOTIFY_FAILURE = 0x8;
 
 class CdAudio {
  public:

@@ -3,7 +3,8 @@
 # set in build-run/data-root with the configuration that an installation
 # would have written, and starts the game there. The game reads its
 # environment: KELVARRO_WINDOW=WIDTHxHEIGHT for a plain window,
-# KELVARRO_SCREENSHOT=file.png for a picture of the first presented frame.
+# KELVARRO_SCREENSHOT=file.png for a picture of the first presented frame,
+# KELVARRO_CD=disc.cue for another disc image than the data set's.
 set -e
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
@@ -26,6 +27,9 @@ if [ ! -f "$KELVARRO_CONFIG" ]; then
 "Language"=dword:00000000
 REG
 fi
+
+# The game's CD: the data set's disc image stands in every drive.
+export KELVARRO_CD="${KELVARRO_CD:-$ROOT/CD/KELVARRO.CUE}"
 
 cd "$ROOT"
 exec "$REPO/$BUILD/programs/kelvarro_glide"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/bbf.h"
+#include "tools/cd_image.h"
 #include "tools/dataset.h"
 #include "tools/movie.h"
 #include "tools/seeds.h"
@@ -36,11 +37,14 @@ void PrintUsage(std::FILE* to) {
       "                                 rasterise the DejaVu face FACE at PIXELS (4 to 64) into the\n"
       "                                 font OUT.FNT and its texture OUT.TEX, which the font names\n"
       "                                 as TEXPATH (shorter than 256 bytes)\n"
+      "  kelvdata cd OUT.CUE            write the game's CD as a disc image: the cue sheet OUT.CUE\n"
+      "                                 and its image beside it, named like it with \".bin\"\n"
       "  kelvdata dataset DIR           write the synthetic data set into the game folder DIR\n"
       "  kelvdata movie OUT [SECONDS]   write a movie of flat colours and a tone (MPEG-1 video,\n"
       "                                 MP2 sound), SECONDS long (more than 0, at most 600; 3)\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
-      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui or movie\n"
+      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie\n"
+      "                                 or cue\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -220,6 +224,7 @@ int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
   else if (kind == "anim") writer = WriteAnimSeeds;
   else if (kind == "ui") writer = WriteUiSeeds;
   else if (kind == "movie") writer = WriteMovieSeeds;
+  else if (kind == "cue") writer = WriteCueSeeds;
   else return BadArguments(err, "unknown seed kind \"" + kind + "\"");
   std::string why;
   if (!PrepareFolder(dir, &why)) return Refuse(err, why);
@@ -256,6 +261,17 @@ int Movie(const char* out, const char* seconds, std::FILE* err) {
   return 0;
 }
 
+int Cd(const std::string& cue, std::FILE* err) {
+  // The image goes beside the cue sheet, under the cue sheet's name.
+  const std::string base = fs::path(cue).filename().string();
+  const std::size_t dot = base.find_last_of('.');
+  const std::string bin = (dot == std::string::npos ? base : base.substr(0, dot)) + ".bin";
+  errno = 0;
+  if (!WriteCdImage(cue, bin, GameCdImage(bin)))
+    return Refuse(err, "cannot write the disc image " + cue + ": " + ErrnoText(errno, "a write failed"));
+  return 0;
+}
+
 }  // namespace
 
 int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
@@ -266,7 +282,7 @@ int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err
     return 0;
   }
   bool known = cmd == "bbf" || cmd == "tdb" || cmd == "dataset" || cmd == "seed" || cmd == "font" ||
-               cmd == "movie";
+               cmd == "movie" || cmd == "cd";
   if (!known) return BadArguments(err, "unknown command \"" + cmd + "\"");
   const int wanted = cmd == "seed" ? 4 : cmd == "font" ? 7 : 3;
   bool countOk = cmd == "bbf" || cmd == "tdb" ? argc >= wanted
@@ -276,7 +292,8 @@ int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err
   // An empty name would write into the current folder, or nowhere.
   const char* target = argv[wanted - 1];
   if (!*target) {
-    return BadArguments(err, cmd == "bbf" || cmd == "tdb" || cmd == "movie" ? "the output file name is empty"
+    return BadArguments(err, cmd == "bbf" || cmd == "tdb" || cmd == "movie" || cmd == "cd"
+                                 ? "the output file name is empty"
                                                           : "the folder name is empty");
   }
   if (cmd == "font") {
@@ -285,6 +302,7 @@ int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err
     }
     return Font(argv, err);
   }
+  if (cmd == "cd") return Cd(argv[2], err);
   if (cmd == "movie") return Movie(argv[2], argc == 4 ? argv[3] : nullptr, err);
   if (cmd == "bbf") return Bbf(argc, argv, err);
   if (cmd == "tdb") return Tdb(argc, argv, err);

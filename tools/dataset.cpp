@@ -6,6 +6,7 @@
 
 #include "tools/bbf.h"
 #include "tools/movie.h"
+#include "tools/cd_image.h"
 #include "tools/object_samples.h"
 #include "tools/qdv.h"
 #include "tools/sfx.h"
@@ -112,7 +113,9 @@ bool WriteDataSet(const std::string& root) {
          WriteHostFile((data / "MISC.BBF").string(), BuildBbf(misc)) &&
          WriteHostFile((data / "TRACK.BBF").string(), BuildBbf(track)) &&
          WriteHostFile((data / "QDV.BIN").string(), BuildQdv(scenes)) &&
-         WriteHostFile((data / "MOVIES" / "INTRO.MPG").string(), SyntheticMovie());
+         WriteHostFile((data / "MOVIES" / "INTRO.MPG").string(), SyntheticMovie()) &&
+         WriteCdImage((std::filesystem::path(root) / "CD" / GAME_CD_CUE).string(), GAME_CD_BIN,
+                      GameCdImage(GAME_CD_BIN));
 }
 
 }  // namespace kelvdata

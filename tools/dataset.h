@@ -16,9 +16,14 @@ namespace kelvdata {
 Bytes CursorPointerTex();
 Bytes CursorShadowTex();
 
+// The game's CD as a disc image inside the data set: CD/KELVARRO.CUE, with
+// its image CD/KELVARRO.BIN (run with KELVARRO_CD naming the cue sheet).
+constexpr const char* GAME_CD_CUE = "KELVARRO.CUE";
+constexpr const char* GAME_CD_BIN = "KELVARRO.BIN";
+
 // Writes the data set under `root` (DATA\UI.BBF, DATA\MISC.BBF,
-// DATA\TRACK.BBF, DATA\QDV.BIN, SOUNDS\*.SFX, DATA\MOVIES\INTRO.MPG).
-// False when a file cannot be written.
+// DATA\TRACK.BBF, DATA\QDV.BIN, SOUNDS\*.SFX, DATA\MOVIES\INTRO.MPG, the CD
+// image). False when a file cannot be written.
 bool WriteDataSet(const std::string& root);
 
 }  // namespace kelvdata

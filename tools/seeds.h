@@ -17,5 +17,7 @@ bool WriteAnimSeeds(const std::string& dir);
 // readers, each file behind a byte that picks the reader.
 bool WriteUiSeeds(const std::string& dir);
 bool WriteMovieSeeds(const std::string& dir);
+// Disc images: a cue sheet naming "DISC.BIN", a NUL, then that image.
+bool WriteCueSeeds(const std::string& dir);
 
 }  // namespace kelvdata

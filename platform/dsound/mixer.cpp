@@ -5,6 +5,8 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/dsound/output.h"
+
 namespace platform::dsound_detail {
 
 float HundredthsDbToGain(LONG hundredths) {
@@ -209,6 +211,7 @@ void Mixer::MixChunk(float* out, int frames) {
   }
   passes_.fetch_add(1);
 
+  FinishOutput(out, frames);
   for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
 }
 

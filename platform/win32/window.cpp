@@ -11,7 +11,9 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string_view>
+#include <thread>
 
 #include "platform/win32/interrupt.h"
 
@@ -210,11 +212,26 @@ struct State {
   bool screenSaverHeldOff = false;
   bool interruptDelivered = false;
   std::string warnedWindowSize;  // the last bad KELVARRO_WINDOW reported
+  // The window thread: the one that first used the windows.
+  std::thread::id owner = std::this_thread::get_id();
 };
 
 State& S() {
   static State s;
   return s;
+}
+
+// Messages posted by other threads (the CD player's end of track), moved into
+// the queue by the window thread's next pump. Never destroyed: a thread may
+// post during exit handlers.
+struct CrossThreadPosts {
+  std::mutex lock;
+  std::vector<MSG> posts;
+};
+
+CrossThreadPosts& Cross() {
+  static CrossThreadPosts* c = new CrossThreadPosts;
+  return *c;
 }
 
 std::uintptr_t Key(HWND h) { return reinterpret_cast<std::uintptr_t>(h); }
@@ -624,6 +641,14 @@ void HandleSdlEvent(const SDL_Event& e) {
 void Pump() {
   State& s = S();
   s.closePostedThisPump = false;
+  std::vector<MSG> posts;
+  {
+    std::lock_guard<std::mutex> hold(Cross().lock);
+    posts.swap(Cross().posts);
+  }
+  // A window destroyed meanwhile takes its messages with it.
+  for (const MSG& m : posts)
+    if (m.hwnd == nullptr || Find(m.hwnd) != nullptr) Post(m.hwnd, m.message, m.wParam, m.lParam);
   if (s.test) {
     while (!s.injected.empty()) {
       SDL_Event e = s.injected.front();
@@ -1083,6 +1108,24 @@ LRESULT SendMessageA(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL PostMessageA(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (std::this_thread::get_id() != S().owner) {
+    MSG m{};
+    m.hwnd = h;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    {
+      std::lock_guard<std::mutex> hold(Cross().lock);
+      Cross().posts.push_back(m);
+    }
+    // Wakes a WaitMessage blocked on SDL's queue.
+    if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
+      SDL_Event wake{};
+      wake.type = SDL_USEREVENT;
+      SDL_PushEvent(&wake);
+    }
+    return TRUE;
+  }
   if (h != nullptr && Find(h) == nullptr) return FALSE;
   Post(h, message, wParam, lParam);
   return TRUE;

@@ -305,6 +305,8 @@ LRESULT DispatchMessageA(const MSG* msg);
 BOOL WaitMessage();
 LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // A NULL hwnd posts a message with no window. FALSE for an invalid window.
+// Any thread may post; a post from another thread than the one that first
+// used the windows reaches the queue at that thread's next pump.
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 // WM_CLOSE destroys the window; WM_SYSCOMMAND SC_CLOSE sends WM_CLOSE;

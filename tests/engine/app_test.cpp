@@ -20,6 +20,7 @@
 #include "engine/text_database.h"
 #include "frontend/front_end_install.h"
 #include "platform/dinput/input_test.h"
+#include "platform/mixer/mixer.h"
 #include "platform/win32/files.h"
 #include "platform/win32/interrupt.h"
 #include "platform/win32/msgbox.h"
@@ -65,6 +66,12 @@ class AppTest : public kelvtest::ProgramTest {
   }
 
   static void SetDword(const char* name, DWORD value) { ASSERT_TRUE(WriteRegistryDword(name, value)); }
+  // The music lines' volumes, as the player's options would leave them.
+  static void SetMusicLines(int cd, int digital, int aux) {
+    g_Mixer.Line(MIXER_LINE_CD)->SetVolume(cd);
+    g_Mixer.Line(MIXER_LINE_DIGITAL)->SetVolume(digital);
+    g_Mixer.Line(MIXER_LINE_AUX)->SetVolume(aux);
+  }
 
   // The Explorer policy value, or -1 when it does not exist.
   static long long AutoRunPolicy() {
@@ -139,7 +146,7 @@ TEST_F(AppTest, StartsWithoutAnyRegistryValues) {
   EXPECT_EQ(g_SceneNumber, FIRST_SCENE);
 
   // The steps in their order, up to the first scene.
-  EXPECT_EQ(DeviceLog(), (Log{"CdAudio::Open", "Mixer::Open", "GameController::Command 81 0 0 'NULL'",
+  EXPECT_EQ(DeviceLog(), (Log{"mci open error", "mixerOpen error", "GameController::Command 81 0 0 'NULL'",
                               "GameController::Command 40 0 0 ''", "GameController::Command 40 1 0 ''",
                               "GameController::Command 40 2 0 ''", "Renderer::Open 640x480",
                               "Cursor::SetDirectInput DirectInput", "Cursor::Create", "Cursor::SetAcquired 1",
@@ -559,9 +566,10 @@ TEST_F(AppTest, AClickOnTheMovieWindowPlaysTheMovie) {
 }
 
 TEST_F(AppTest, TheCdTrackStartsAgainWhenItEnds) {
-  Devices().cdPresent = true;
+  kelvtest::InsertGameCd();
   WriteGame();
   ASSERT_TRUE(Start());
+  g_CdAudio.track = 2;
   const struct {
     std::uint32_t sceneState;
     bool paused;
@@ -573,7 +581,7 @@ TEST_F(AppTest, TheCdTrackStartsAgainWhenItEnds) {
     g_AppPaused = c.paused ? 1 : 0;
     DeviceLog().clear();
     EXPECT_EQ(Send(MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, g_CdAudio.device), 0);
-    EXPECT_EQ(LogEntries("CdAudio::Play").size(), c.playsAgain ? 1u : 0u);
+    EXPECT_EQ(LogEntries("mci play").size(), c.playsAgain ? 1u : 0u);
     EXPECT_EQ(g_CdAudio.state, c.playsAgain ? CDAUDIO_PLAYING : CDAUDIO_STOPPED);
   }
   // Not this device: the CD's answer is the result.
@@ -581,18 +589,19 @@ TEST_F(AppTest, TheCdTrackStartsAgainWhenItEnds) {
 }
 
 TEST_F(AppTest, DeactivationAndActivationOfAnOrdinaryScene) {
-  Devices().cdPresent = true;
-  Devices().mixerPresent = true;
-  Devices().lineVolumes[MIXER_LINE_AUX] = 10;
+  kelvtest::InsertGameCd();
+  platform::SetTestMixerPresent(true);
   WriteGame();
   ASSERT_TRUE(Start());
+  SetMusicLines(0, 0, 10);
   ASSERT_TRUE(CreateScene(5));
+  g_CdAudio.track = 2;
   g_CdAudio.Play();
   DeviceLog().clear();
 
   Send(WM_ACTIVATE, WA_INACTIVE);
   Send(WM_ACTIVATEAPP, 0);
-  EXPECT_EQ(DeviceLog(), (Log{"CdAudio::Stop", "CdAudio::Close", "Cursor::SetAcquired 0"}));
+  EXPECT_EQ(DeviceLog(), (Log{"mci stop", "mci close", "Cursor::SetAcquired 0"}));
   EXPECT_EQ(g_AppPaused, 1);
   EXPECT_EQ(Current()->deactivated, 1);
 
@@ -600,13 +609,14 @@ TEST_F(AppTest, DeactivationAndActivationOfAnOrdinaryScene) {
   Send(WM_ACTIVATEAPP, 1);
   Send(WM_ACTIVATE, WA_ACTIVE);
   // The music comes back because a music line is audible, and the mouse.
-  EXPECT_EQ(DeviceLog(), (Log{"CdAudio::Open", "CdAudio::Play", "Cursor::SetAcquired 1"}));
+  EXPECT_EQ(DeviceLog(), (Log{"mci open", "mci set", "mci status", "mci play", "Cursor::SetAcquired 1"}));
+  EXPECT_EQ(g_CdAudio.state, CDAUDIO_PLAYING);
   EXPECT_EQ(g_AppPaused, 0);
   EXPECT_EQ(Current()->reactivated, 1);
   EXPECT_TRUE(Current()->RestorePending());
 
   // Silent music lines: the mouse only.
-  Devices().lineVolumes[MIXER_LINE_AUX] = 0;
+  SetMusicLines(0, 0, 0);
   Send(WM_ACTIVATEAPP, 0);
   DeviceLog().clear();
   Send(WM_ACTIVATE, WA_CLICKACTIVE);
@@ -620,11 +630,12 @@ TEST_F(AppTest, DeactivationAndActivationOfAnOrdinaryScene) {
 }
 
 TEST_F(AppTest, ActivationResumesMusicAndMouseOnlyInTheScenesThatWantIt) {
-  Devices().cdPresent = true;
-  Devices().mixerPresent = true;
-  Devices().lineVolumes[MIXER_LINE_CD] = 50;
+  kelvtest::InsertGameCd();
+  platform::SetTestMixerPresent(true);
   WriteGame(true, 40);
   ASSERT_TRUE(Start());
+  SetMusicLines(50, 0, 0);
+  g_CdAudio.track = 2;
   const struct {
     int scene;
     std::uint32_t state;
@@ -636,7 +647,7 @@ TEST_F(AppTest, ActivationResumesMusicAndMouseOnlyInTheScenesThatWantIt) {
     Send(WM_ACTIVATEAPP, 0);
     DeviceLog().clear();
     Send(WM_ACTIVATE, WA_ACTIVE);
-    const Log resumed = {"CdAudio::Open", "CdAudio::Play", "Cursor::SetAcquired 1"};
+    const Log resumed = {"mci open", "mci set", "mci status", "mci play", "Cursor::SetAcquired 1"};
     EXPECT_EQ(DeviceLog(), c.resumes ? resumed : Log{})
         << c.scene << " " << c.state;
     EXPECT_EQ(g_AppPaused, 0);
@@ -731,8 +742,8 @@ TEST_F(AppTest, TheErrorBoxComesUpOverARestoredMainWindow) {
 }
 
 TEST_F(AppTest, ShutdownAndExitHandlersRunInTheirOrder) {
-  Devices().cdPresent = true;
-  Devices().mixerPresent = true;
+  kelvtest::InsertGameCd();
+  platform::SetTestMixerPresent(true);
   WriteGame();
   SetAutoRunPolicy(0x91);
   // The option load found the mixer like this at start.
@@ -740,6 +751,7 @@ TEST_F(AppTest, ShutdownAndExitHandlersRunInTheirOrder) {
   g_App.savedMixerVolumes[SAVED_MIXER_SYNTH] = 66;
   g_App.savedMixerEnabled[SAVED_MIXER_WAVE] = 1;
   frontEnd_.nextScene.onRender = [] {
+    g_CdAudio.track = 2;
     g_CdAudio.Play();
     EXPECT_EQ(AutoRunPolicy(), 0xFF);  // off while the game runs
     DeviceLog().clear();
@@ -749,7 +761,7 @@ TEST_F(AppTest, ShutdownAndExitHandlersRunInTheirOrder) {
 
   // WM_CLOSE, then WM_DESTROY ended the loop.
   EXPECT_EQ(DeviceLog(), (Log{"ui scene deleted", "GameController::ClearUiScene", "GameController::ClearRaceScene",
-                              "Cursor::SetAcquired 0", "CdAudio::Stop", "CdAudio::Close", "Renderer::Close"}));
+                              "Cursor::SetAcquired 0", "mci stop", "mci close", "Renderer::Close"}));
   EXPECT_FALSE(g_UiArchive.IsOpen());
   EXPECT_FALSE(g_MiscArchive.IsOpen());
   EXPECT_FALSE(g_TrackArchive.IsOpen());
@@ -757,31 +769,30 @@ TEST_F(AppTest, ShutdownAndExitHandlersRunInTheirOrder) {
   EXPECT_FALSE(IsWindow(g_App.hwnd));
 
   // The exit handlers: the options are saved through the game controller
-  // before the mixer is put back and its lines are freed.
+  // before the mixer is put back (66 of 100 on a line of 0..65535 is 43249,
+  // 11 is 7208); the CD is closed already.
   DeviceLog().clear();
   Exit();
   EXPECT_EQ(DeviceLog(), (Log{"Cursor::Release",
                               "GameController::Command 41 0 0 ''",
                               "GameController::Command 41 1 0 ''",
                               "GameController::Command 41 2 0 ''",
-                              "CdAudio::Close",
-                              "MixerLine::SetVolume 5 66",
-                              "MixerLine::SetVolume 0 0",
-                              "MixerLine::SetVolume 1 11",
-                              "MixerLine::SetVolume 2 0",
-                              "MixerLine::SetVolume 3 0",
-                              "MixerLine::SetVolume 4 0",
-                              "MixerLine::SetEnabled 5 0",
-                              "MixerLine::SetEnabled 0 0",
-                              "MixerLine::SetEnabled 1 0",
-                              "MixerLine::SetEnabled 2 0",
-                              "MixerLine::SetEnabled 3 0",
-                              "MixerLine::SetEnabled 4 1",
-                              "Mixer::Close",
-                              "CdAudio::Shutdown",
+                              "mixer volume 5 43249",
+                              "mixer volume 0 0",
+                              "mixer volume 1 7208",
+                              "mixer volume 2 0",
+                              "mixer volume 3 0",
+                              "mixer volume 4 0",
+                              "mixer mute 5 1",
+                              "mixer mute 0 1",
+                              "mixer mute 1 1",
+                              "mixer mute 2 1",
+                              "mixer mute 3 1",
+                              "mixer mute 4 0",
+                              "mixerClose",
                               "TextureManager::ClearNames",
-                              "Renderer::Close",
-                              "Mixer::~Mixer"}));
+                              "Renderer::Close"}));
+  EXPECT_EQ(g_CdAudio.state, CDAUDIO_CLOSED);
   EXPECT_EQ(AutoRunPolicy(), 0x91);
   EXPECT_EQ(g_TextDatabase.Count(), 0u);
   EXPECT_EQ(g_UiArchive.FirstMember(), nullptr);

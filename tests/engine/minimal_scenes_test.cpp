@@ -92,11 +92,12 @@ TEST_F(MinimalScenesTest, AFrontEndSceneWithoutItsFileFailsToLoad) {
 }
 
 TEST_F(MinimalScenesTest, ARaceStopsTheMusic) {
-  kelvtest::Devices().cdPresent = true;
+  kelvtest::InsertGameCd();
   LoadGameTable(40);
   CreateWindow();
   g_GameWidth = 640;
   g_GameHeight = 480;
+  g_CdAudio.track = 2;
   ASSERT_TRUE(g_CdAudio.Open());
   ASSERT_TRUE(g_CdAudio.Play());
   ASSERT_TRUE(CreateScene(10));

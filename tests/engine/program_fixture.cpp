@@ -8,6 +8,8 @@
 #include "engine/scene/scene_table.h"
 #include "engine/system.h"
 #include "platform/dinput/input_test.h"
+#include "platform/mci/mci.h"
+#include "platform/mixer/mixer.h"
 #include "platform/win32/msgbox.h"
 #include "platform/win32/timer.h"
 #include "platform/win32/window.h"
@@ -136,6 +138,8 @@ void ProgramTest::TearDown() {
   InstallRaceServices(nullptr);
   platform::UseTestWindowing(false);
   platform::UseTestInput(false);
+  platform::UseTestCd(false);
+  platform::UseTestMixer(false);
   platform::UseRealTime();
   GameRootTest::TearDown();
 }

@@ -1,10 +1,10 @@
 #include "tests/engine/recording_devices.h"
 
-#include "engine/cd_audio.h"
 #include "engine/cursor.h"
 #include "engine/display.h"
-#include "engine/mixer.h"
 #include "engine/texture_manager.h"
+#include "platform/mci/mci.h"
+#include "platform/mixer/mixer.h"
 
 namespace kelvtest {
 
@@ -18,10 +18,66 @@ std::vector<std::string>& DeviceLog() {
   return log;
 }
 
+namespace {
+
+const char* MciName(UINT command) {
+  switch (command) {
+    case MCI_OPEN:
+      return "open";
+    case MCI_CLOSE:
+      return "close";
+    case MCI_PLAY:
+      return "play";
+    case MCI_STOP:
+      return "stop";
+    case MCI_SET:
+      return "set";
+    case MCI_STATUS:
+      return "status";
+    default:
+      return "?";
+  }
+}
+
+int LineKind(DWORD componentType) {
+  static const DWORD kTypes[] = {MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC,
+                                 MIXERLINE_COMPONENTTYPE_SRC_DIGITAL, MIXERLINE_COMPONENTTYPE_SRC_AUXILIARY,
+                                 MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT, MIXERLINE_COMPONENTTYPE_SRC_SYNTHESIZER};
+  for (int i = 0; i < 6; ++i)
+    if (kTypes[i] == componentType) return i;
+  return -1;
+}
+
+void LogMci(const platform::MciCall& call) {
+  Log(std::string("mci ") + MciName(call.command) + (call.result != 0 ? " error" : ""));
+}
+
+// Opening, closing and every change of a line; the queries would only
+// repeat what the engine's own tests check.
+void LogMixer(const platform::MixerCall& call) {
+  const std::string error = call.result != MMSYSERR_NOERROR ? " error" : "";
+  if (call.op == "mixerOpen" || call.op == "mixerClose") {
+    Log(call.op + error);
+  } else if (call.op == "mixerSetControlDetails") {
+    const char* what = call.control == MIXERCONTROL_CONTROLTYPE_MUTE ? "mute" : "volume";
+    Log(std::string("mixer ") + what + " " + std::to_string(LineKind(call.line)) + " " +
+        std::to_string(call.values[0]) + error);
+  }
+}
+
+}  // namespace
+
 void ResetDevices() {
   Devices() = DeviceScript();
   DeviceLog().clear();
+  platform::UseTestCd(true);
+  platform::SetMciCallObserver(LogMci);
+  platform::UseTestMixer(true);
+  platform::SetTestMixerPresent(false);
+  platform::SetMixerCallObserver(LogMixer);
 }
+
+void InsertGameCd() { platform::InsertTestDisc({{false, 300}, {true, 150}, {true, 75}}); }
 
 void Log(const std::string& entry) { DeviceLog().push_back(entry); }
 
@@ -164,93 +220,3 @@ void Cursor::SetClipRect(int left, int top, int right, int bottom, bool keepInsi
 }
 
 void Cursor::Release() { Log("Cursor::Release"); }
-
-// ---- CD audio (a small model of the MCI device's states) ---------------------
-
-CdAudio::CdAudio() {}
-
-bool CdAudio::Open() {
-  Log("CdAudio::Open");
-  if (state != CDAUDIO_CLOSED && state != CDAUDIO_NO_DEVICE) return true;
-  state = Devices().cdPresent ? CDAUDIO_OPEN : CDAUDIO_NO_DEVICE;
-  device = Devices().cdPresent ? 7 : 0;
-  return state == CDAUDIO_OPEN;
-}
-
-bool CdAudio::Close() {
-  Log("CdAudio::Close");
-  if (state == CDAUDIO_CLOSED) return true;
-  state = Devices().cdPresent ? CDAUDIO_CLOSED : CDAUDIO_NO_DEVICE;
-  return state == CDAUDIO_CLOSED;
-}
-
-bool CdAudio::Play() {
-  Log("CdAudio::Play");
-  if (state == CDAUDIO_PLAYING) return true;
-  if (state == CDAUDIO_CLOSED || state == CDAUDIO_NO_DEVICE) return false;
-  state = CDAUDIO_PLAYING;
-  return true;
-}
-
-bool CdAudio::Stop() {
-  Log("CdAudio::Stop");
-  if (state == CDAUDIO_STOPPED) return true;
-  if (state != CDAUDIO_PLAYING) return false;
-  state = CDAUDIO_STOPPED;
-  return true;
-}
-
-int CdAudio::OnNotify(WPARAM flags, LPARAM deviceId) {
-  Log("CdAudio::OnNotify " + std::to_string(flags));
-  if (static_cast<std::uint32_t>(deviceId) != device) return 1;
-  if (flags == MCI_NOTIFY_SUCCESSFUL) {
-    if (state != CDAUDIO_PLAYING) return 1;
-    state = CDAUDIO_STOPPED;
-    return 0;
-  }
-  return flags == MCI_NOTIFY_SUPERSEDED || flags == MCI_NOTIFY_ABORTED || flags == MCI_NOTIFY_FAILURE ? 0 : 1;
-}
-
-void CdAudio::Shutdown() { Log("CdAudio::Shutdown"); }
-
-// ---- Mixer ------------------------------------------------------------------
-
-Mixer::Mixer() {}
-
-Mixer::~Mixer() {
-  Log("Mixer::~Mixer");
-  delete[] lines;
-}
-
-bool Mixer::Open() {
-  Log("Mixer::Open");
-  if (!Devices().mixerPresent) return false;
-  handle = 1;
-  if (!lines) {
-    lines = new MixerLine[MIXER_LINE_COUNT];
-    lineCount = MIXER_LINE_COUNT;
-    for (std::uint32_t i = 0; i < MIXER_LINE_COUNT; ++i) {
-      lines[i].mixer = handle;
-      lines[i].kind = i;
-      lines[i].created = 1;
-    }
-  }
-  return true;
-}
-
-bool Mixer::Close() {
-  Log("Mixer::Close");
-  handle = 0;
-  return true;
-}
-
-void MixerLine::SetVolume(int v) {
-  Log("MixerLine::SetVolume " + std::to_string(kind) + " " + std::to_string(v));
-  volume = static_cast<std::uint32_t>(v);
-}
-
-int MixerLine::GetVolume() { return Devices().lineVolumes[kind]; }
-
-bool MixerLine::IsEnabled() { return true; }
-
-void MixerLine::SetEnabled(bool on) { Log("MixerLine::SetEnabled " + std::to_string(kind) + " " + Flag(on)); }

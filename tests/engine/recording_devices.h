@@ -1,8 +1,10 @@
 // Recording implementations of the devices the application shell drives (the
-// renderer, CD audio, the mixer, the cursor and the texture manager), linked
-// into the engine tests in place of the real ones. Every call lands in one
-// log, in order, so tests can assert sequences across devices; the script
-// decides the results.
+// renderer, the cursor and the texture manager), linked into the engine tests
+// in place of the real ones. Every call lands in one log, in order, so tests
+// can assert sequences across devices; the script decides the results. CD
+// audio and the mixer are the real classes over the platform's test
+// backends; their commands join the same log ("mci play", "mci stop error",
+// "mixerOpen", "mixer volume 1 21624", "mixer mute 4 1").
 #pragma once
 
 #include <cstdint>
@@ -26,16 +28,15 @@ struct DeviceScript {
   // Cursor
   bool cursorReloadFails = false;
   bool cursorCreateFails = false;
-  // CD audio and mixer
-  bool cdPresent = false;
-  bool mixerPresent = false;
-  int lineVolumes[6] = {};  // by MixerLineKind
 };
 
 DeviceScript& Devices();
 std::vector<std::string>& DeviceLog();
-// Script back to its defaults, log emptied.
+// Script back to its defaults, log emptied; no CD in the drive and no
+// mixer device.
 void ResetDevices();
+// The game's CD in the drive: a data track, then audio tracks 2 and 3.
+void InsertGameCd();
 // Appends to the log (for the test doubles of the front end and the scenes).
 void Log(const std::string& entry);
 // The entries of the log that start with `prefix`.

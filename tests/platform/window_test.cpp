@@ -139,6 +139,23 @@ TEST_F(WindowTest, PostedSentAndQuitOrder) {
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "WM_QUIT is taken once";
 }
 
+// Another thread's posts (the CD player's end of track) reach the queue at
+// the next pump, in their order; those to a window destroyed meanwhile are
+// dropped.
+TEST_F(WindowTest, PostsFromAnotherThreadArriveAtTheNextPump) {
+  HWND h = Create();
+  HWND gone = Create();
+  std::thread poster([&] {
+    EXPECT_TRUE(PostMessageA(h, WM_USER + 1, 1, 0));
+    EXPECT_TRUE(PostMessageA(gone, WM_USER + 2, 2, 0));
+    EXPECT_TRUE(PostMessageA(h, WM_USER + 3, 3, 0));
+  });
+  poster.join();
+  DestroyWindow(gone);
+  auto got = Drain();
+  EXPECT_EQ(Messages(got), (std::vector<UINT>{WM_USER + 1, WM_USER + 3}));
+}
+
 TEST_F(WindowTest, QuitWaitsForPostedMessagesAndIgnoresFilters) {
   HWND h = Create();
   PostQuitMessage(7);

@@ -50,5 +50,5 @@ cat out.txt
 [ "$status" -eq 143 ] || { echo "exit status $status"; exit 1; }
 grep -q '"NoDriveTypeAutoRun"=hex:91,00,00,00' registry.txt || { cat registry.txt; echo "AutoRun not restored"; exit 1; }
 grep -q '"Version"=dword:00000001' registry.txt || { cat registry.txt; echo "configuration lost"; exit 1; }
-leftovers=$(ls -A | grep -v -x -e DATA -e SOUNDS -e parts -e out.txt -e registry.txt || true)
+leftovers=$(ls -A | grep -v -x -e DATA -e SOUNDS -e CD -e parts -e out.txt -e registry.txt || true)
 [ -z "$leftovers" ] || { echo "left behind: $leftovers"; exit 1; }

@@ -4,6 +4,7 @@
 # and the board, finds that the first scene's file is not in the data set yet
 # (the front end's scene files come with the front end), reports it in its own
 # words and ends by itself with the failed start's status 1, leaking nothing.
+# The data set's disc image is the CD, as with the run command.
 set -e
 game=$1; kelvdata=$2; work=$3
 rm -rf "$work"
@@ -16,7 +17,7 @@ cat > "$work/registry.txt" <<'REG'
 REG
 cd "$work"
 set +e
-KELVARRO_CONFIG="$work/registry.txt" timeout 120 "$game" > out.txt 2>&1
+KELVARRO_CONFIG="$work/registry.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" timeout 120 "$game" > out.txt 2>&1
 status=$?
 set -e
 cat out.txt

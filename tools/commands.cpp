@@ -31,7 +31,7 @@ void PrintUsage(std::FILE* to) {
       "                                 at most 65534 bytes each\n"
       "  kelvdata dataset DIR           write the synthetic data set into the game folder DIR\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
-      "                                 KIND is bbf, tdb, qdv, tex, sfx, act or anim\n"
+      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim or track\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -209,6 +209,7 @@ int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
   else if (kind == "sfx") writer = WriteSfxSeeds;
   else if (kind == "act") writer = WriteActSeeds;
   else if (kind == "anim") writer = WriteAnimSeeds;
+  else if (kind == "track") writer = WriteTrackSeeds;
   else return BadArguments(err, "unknown seed kind \"" + kind + "\"");
   std::string why;
   if (!PrepareFolder(dir, &why)) return Refuse(err, why);

@@ -9,6 +9,7 @@
 #include "tools/sfx.h"
 #include "tools/tdb.h"
 #include "tools/tex.h"
+#include "tools/track_course.h"
 
 namespace kelvdata {
 
@@ -86,8 +87,9 @@ bool WriteDataSet(const std::string& root) {
   for (BbfMember& m : DataSetObjectMembers()) ui.push_back(std::move(m));
 
   const std::vector<BbfMember> misc = {{"SKY.TEX", Ramp(256, 128, {120, 170, 230}, {250, 250, 255})}};
-  const std::vector<BbfMember> track = {{"_PANELS.TEX", KeyedSquares(128, 128, {200, 60, 30})},
-                                        {"LND0.TEX", Ramp(256, 256, {90, 70, 40}, {150, 120, 80})}};
+  std::vector<BbfMember> track = {{"_PANELS.TEX", KeyedSquares(128, 128, {200, 60, 30})},
+                                  {"LND0.TEX", Ramp(256, 256, {90, 70, 40}, {150, 120, 80})}};
+  for (BbfMember& m : CourseMembers()) track.push_back(std::move(m));
 
   std::vector<QdvEntry> scenes;
   for (int i = 0; i < SCENE_COUNT; ++i) scenes.push_back({0, "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN"});

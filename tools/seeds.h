@@ -13,5 +13,6 @@ bool WriteTexSeeds(const std::string& dir);
 bool WriteSfxSeeds(const std::string& dir);
 bool WriteActSeeds(const std::string& dir);
 bool WriteAnimSeeds(const std::string& dir);
+bool WriteTrackSeeds(const std::string& dir);
 
 }  // namespace kelvdata

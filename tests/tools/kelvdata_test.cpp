@@ -63,7 +63,7 @@ TEST_F(KelvdataTest, HelpListsEveryCommandWithItsArguments) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
   for (const char* line : {"kelvdata bbf OUT NAME=FILE...", "kelvdata tdb OUT TEXT...", "kelvdata dataset DIR",
-                           "kelvdata seed KIND DIR", "bbf, tdb, qdv, tex, sfx, act or anim", "kelvdata help"})
+                           "kelvdata seed KIND DIR", "bbf, tdb, qdv, tex, sfx, act, anim or track", "kelvdata help"})
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
 
   // Bad arguments get the same list on standard error and a status of 2.

@@ -23,11 +23,13 @@ V3 Sub(const StripPoint& a, const StripPoint& b) { return {a.x - b.x, a.y - b.y,
 // a.x b.z - a.z b.x: negative when b lies clockwise of a seen from above.
 float Cross2(const V3& a, const V3& b) { return a.x * b.z - a.z * b.x; }
 
-// The triangles of the strip, each clockwise.
+// The triangles of the strip, each clockwise, column by column: with four
+// columns the two in the middle get triangles 4 to 11 of a section, all
+// within a search of radius 4 from triangle 6, where riders start.
 std::vector<std::array<StripPoint, 3>> Triangles(const std::vector<CrossLine>& lines) {
   std::vector<std::array<StripPoint, 3>> out;
-  for (std::size_t r = 0; r + 1 < lines.size(); ++r) {
-    for (std::size_t c = 0; c + 1 < lines[r].size(); ++c) {
+  for (std::size_t c = 0; !lines.empty() && c + 1 < lines[0].size(); ++c) {
+    for (std::size_t r = 0; r + 1 < lines.size(); ++r) {
       const StripPoint& a = lines[r][c];
       const StripPoint& b = lines[r][c + 1];
       const StripPoint& d = lines[r + 1][c];

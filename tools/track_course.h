@@ -22,7 +22,7 @@ struct StripPoint {
 using CrossLine = std::vector<StripPoint>;
 
 // The triangles between consecutive cross lines (each of the same number of
-// points): two per quad, each wound clockwise seen from above (x right, z
+// points), column by column: two per quad, each wound clockwise seen from above (x right, z
 // up), written with its indices in falling order so that every corner keeps
 // its colour and coordinates. The plane of each triangle is its own, the
 // normal points up, the kind is `kind`. Side and edge points are the first

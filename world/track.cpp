@@ -181,6 +181,7 @@ bool Track::LoadSections(DataReader* r) {
 }
 
 std::uint16_t Track::SectionIndex(std::uint16_t section) const {
+  if (section < sectionCount) return section;
   return sectionCount == 0 ? 0 : static_cast<std::uint16_t>(section % sectionCount);
 }
 

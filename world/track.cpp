@@ -23,6 +23,9 @@ const char kTrackError[] = "Error loading track.\nPlease reinstall Kelvarro.";
 constexpr std::uint32_t kNameSize = 260;
 // Smallest land-piece mesh: its u16 and a one-triangle lit-mesh record.
 constexpr std::uint64_t kMinPieceMeshBytes = 2 + 2 + 2 + 1 + 3 * 36 + 1 + 3 * 2;
+// Building the nodes and markers may search every section for each of
+// them: a course of hostile length would hold the load for minutes.
+constexpr std::uint16_t kMaxSections = 4096;
 // Smallest section entry: its u16, a one-triangle section mesh with its
 // boundaries, and the ignored u8 (the land-piece flags come on top).
 constexpr std::uint64_t kMinSectionBytes = 2 + (2 + 2 + 1 + 3 * 52 + 1 + 31 + 1 + 32 + 1 + 16 + 1 + 8) + 1;
@@ -150,7 +153,8 @@ bool Track::LoadLandPiece(int index, const char* name) {
 
 bool Track::LoadSections(DataReader* r) {
   std::uint16_t count = 0;
-  if (!r->U16(&count) || count == 0 || count * (kMinSectionBytes + landPieceCount) > r->Remaining()) {
+  if (!r->U16(&count) || count == 0 || count > kMaxSections ||
+      count * (kMinSectionBytes + landPieceCount) > r->Remaining()) {
     ReportTrackError();
     return false;
   }

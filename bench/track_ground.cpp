@@ -129,9 +129,12 @@ void BM_GroundQueriesAgainstTheirFloor(benchmark::State& state) {
   std::vector<Hit> hits;
   std::uint16_t section = 0;
   std::uint16_t triangle = 6;
+  int kept = 0;
   for (const Vector3& p : path) {
     float h = 0.0f;
+    const Hit before{section, triangle};
     track.getheight(&p, &section, &triangle, &h, true);
+    kept += before.section == section && before.triangle == triangle ? 1 : 0;
     hits.push_back({section, triangle});
   }
   using Clock = std::chrono::steady_clock;
@@ -161,6 +164,8 @@ void BM_GroundQueriesAgainstTheirFloor(benchmark::State& state) {
   const double n = static_cast<double>(path.size() * state.iterations());
   state.counters["query_ns"] = queryNs / n;
   state.counters["floor_ns"] = floorNs / n;
+  // How often the point was still over the hinted triangle.
+  state.counters["hint_kept"] = static_cast<double>(kept) / static_cast<double>(path.size());
   state.counters["ratio_median"] = ratios[ratios.size() / 2];
   state.counters["ratio_p10"] = ratios[ratios.size() / 10];
   state.counters["ratio_p90"] = ratios[ratios.size() * 9 / 10];

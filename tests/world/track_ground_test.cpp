@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/camera.h"
 #include "platform/win32/debug.h"
 #include "platform/win32/msgbox.h"
 #include "tests/world/track_fixture.h"
@@ -311,6 +312,32 @@ TEST_F(NodeTest, MarkersPointAlongTheCourseAboveTheGround) {
   EXPECT_FLOAT_EQ(m.corners[2].x, 0.01f);
   for (const Vector3& c : m.corners) EXPECT_FLOAT_EQ(c.y, 0.1f);
   EXPECT_EQ(m.attributes[0].colour, 0xFFFF0000u);
+}
+
+TEST_F(NodeTest, CameraStartsAboveNodeTenEvenOnShortCourses) {
+  const struct {
+    int sections;
+    float z;
+  } cases[] = {{12, 40.0f}, {4, 8.0f}};  // node 10, or node 10 mod 4 = 2
+  for (const auto& c : cases) {
+    kelvdata::TrackSet set = kelvdata::StraightTrackSet(c.sections);
+    // Section 10 (or 2) tilted: triangle 6's plane is y = z + 1.
+    kelvdata::SectionTriangle& t = set.track.sections[10 % c.sections].mesh.triangles[6];
+    t.b = 1.0f;
+    t.c = 1.0f;
+    Track track;
+    ASSERT_TRUE(LoadSet(&track, set));
+    Camera camera;
+    camera.track = &track;
+    camera.sectionHint = 3;
+    camera.snap = 1;
+    camera.Reset();
+    EXPECT_EQ(camera.sectionHint, 10);
+    EXPECT_EQ(camera.triangleHint, 6);
+    EXPECT_EQ(camera.snap, 0);
+    EXPECT_FLOAT_EQ(camera.position.z, c.z) << c.sections;
+    EXPECT_FLOAT_EQ(camera.position.y, c.z + 1.0f + 5.0f) << c.sections;
+  }
 }
 
 }  // namespace

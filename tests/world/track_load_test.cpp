@@ -212,6 +212,32 @@ TEST_F(TrackLoadTest, LoadsTheSyntheticCourse) {
     EXPECT_NEAR(height, kelvdata::CourseHeight(static_cast<float>(s)), 0.01f) << s;
   }
   EXPECT_TRUE(DebugLines().empty());
+
+  // Borders at both sides: inside on the centre line, outside 5 m to either
+  // side, pushed back towards the centre.
+  int left = 0;
+  int right = 0;
+  for (int s = 0; s < track.sectionCount; ++s) {
+    const TrackNode& n = track.nodes[s];
+    const Vector3 across = n.across / std::sqrt(LengthSquared(n.across));
+    Vector3 normal;
+    float depth = 0.0f;
+    EXPECT_TRUE(track.TestBorders(static_cast<std::uint16_t>(s), &normal, n.centre, &depth)) << s;
+    for (float side : {5.0f, -5.0f}) {
+      const Vector3 out = n.centre + side * across;
+      EXPECT_FALSE(track.TestBorders(static_cast<std::uint16_t>(s), &normal, out, &depth)) << s << " " << side;
+      EXPECT_LT(Dot(normal, side * across), 0.0f) << s << " " << side;
+      EXPECT_NEAR(depth, 1.0f, 0.05f) << s << " " << side;
+    }
+    // Which way the course turns from this section to the next.
+    const Vector3& d0 = track.sections[s].direction;
+    const Vector3& d1 = track.sections[(s + 1) % track.sectionCount].direction;
+    const float turn = d0.x * d1.z - d0.z * d1.x;
+    left += turn > 0.01f ? 1 : 0;
+    right += turn < -0.01f ? 1 : 0;
+  }
+  EXPECT_GT(left, 10);
+  EXPECT_GT(right, 10);
 }
 
 }  // namespace

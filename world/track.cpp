@@ -184,16 +184,6 @@ bool Track::LoadSections(DataReader* r) {
   return true;
 }
 
-std::uint16_t Track::SectionIndex(std::uint16_t section) const {
-  if (section < sectionCount) return section;
-  return sectionCount == 0 ? 0 : static_cast<std::uint16_t>(section % sectionCount);
-}
-
-std::uint16_t Track::TriangleIndex(std::uint16_t section, std::uint16_t triangle) const {
-  const std::uint16_t count = sections[SectionIndex(section)].TriangleCount();
-  return triangle < count ? triangle : static_cast<std::uint16_t>(count - 1);
-}
-
 Vector3 Track::GetGroundColour(Vector3 point, std::uint16_t sectionHint, std::uint16_t triangleHint) {
   std::uint16_t section = sectionHint;
   std::uint16_t triangle = triangleHint;

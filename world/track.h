@@ -112,8 +112,16 @@ class Track : public SceneObject {
   // True when a section triangle gave the height, false when the field did.
   bool GetHeightOrField(const Vector3* point, std::uint16_t* section, std::uint16_t* triangle, float* height);
   float GetFieldHeight(const Vector3* point) const;
+  // With sections: the named triangle's plane, not searched; else the
+  // field's plane 0.1 above it.
   TrackSurface* GetSurface(TrackSurface* out, const Vector3* point, std::uint16_t section, std::uint16_t triangle,
-                           bool useSections) const;
+                           bool useSections) const {
+    if (!useSections || sectionCount == 0) return GetFieldSurface(out, point);
+    const std::uint16_t s = SectionIndex(section);
+    *out = sections[s].surfaces[TriangleIndex(s, triangle)];
+    return out;
+  }
+  TrackSurface* GetFieldSurface(TrackSurface* out, const Vector3* point) const;
   // True when the point is inside both side boundaries of the section;
   // otherwise the first boundary it is outside of, and how far.
   bool TestBorders(std::uint16_t section, Vector3* normal, Vector3 point, float* depth) const;
@@ -135,8 +143,14 @@ class Track : public SceneObject {
 
   // A hint as an index: the section modulo the count, the triangle clamped to
   // that section's triangles.
-  std::uint16_t SectionIndex(std::uint16_t section) const;
-  std::uint16_t TriangleIndex(std::uint16_t section, std::uint16_t triangle) const;
+  std::uint16_t SectionIndex(std::uint16_t section) const {
+    if (section < sectionCount) return section;
+    return sectionCount == 0 ? 0 : static_cast<std::uint16_t>(section % sectionCount);
+  }
+  std::uint16_t TriangleIndex(std::uint16_t section, std::uint16_t triangle) const {
+    const std::uint16_t count = sections[SectionIndex(section)].TriangleCount();
+    return triangle < count ? triangle : static_cast<std::uint16_t>(count - 1);
+  }
 
   std::uint16_t sectionCount = 0;
   std::unique_ptr<TrackSection[]> sections;

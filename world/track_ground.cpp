@@ -146,7 +146,15 @@ bool Track::getheight(const Vector3* point, std::uint16_t* section, std::uint16_
   if (sectionCount == 0) return false;
   std::uint16_t s = *section;
   std::uint16_t t = *triangle;
-  bool found = SearchNear(point, &s, &t, false);
+  // The near pass's first candidate, tested here without the search's
+  // calls: most queries end on it.
+  const std::uint16_t first = Wrap(s, sectionCount);
+  bool found = t < sections[first].TriangleCount() && sections[first].Holds(t, point->x, point->z);
+  if (found) {
+    s = first;
+  } else {
+    found = SearchNear(point, &s, &t, false);
+  }
   if (!found) {
     OutputDebugStringA("Fallita getheight parziale!\n");
     for (int k = 0; k < sectionCount && !found; ++k) {
@@ -184,13 +192,7 @@ bool Track::GetHeightOrField(const Vector3* point, std::uint16_t* section, std::
   return false;
 }
 
-TrackSurface* Track::GetSurface(TrackSurface* out, const Vector3* point, std::uint16_t section,
-                                std::uint16_t triangle, bool useSections) const {
-  if (useSections && sectionCount != 0) {
-    const std::uint16_t s = SectionIndex(section);
-    *out = sections[s].surfaces[TriangleIndex(s, triangle)];
-    return out;
-  }
+TrackSurface* Track::GetFieldSurface(TrackSurface* out, const Vector3* point) const {
   if (InsideField(point)) {
     Vector3 k[3];
     FieldTriangle(point, k);

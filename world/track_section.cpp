@@ -135,15 +135,7 @@ bool TrackSection::FindTriangle(const Vector3* point, std::uint16_t radius, std:
   const int h = *triangle;
   const float px = point->x;
   const float pz = point->z;
-  auto inside = [&](int c) {
-    if (c < 0 || c >= count) return false;
-    const Vector3& q0 = positions[indices[3 * c]];
-    const Vector3& q1 = positions[indices[3 * c + 1]];
-    const Vector3& q2 = positions[indices[3 * c + 2]];
-    return (pz - q2.z) * (q1.x - q2.x) - (q1.z - q2.z) * (px - q2.x) >= 0.0f &&
-           (pz - q1.z) * (q0.x - q1.x) - (px - q1.x) * (q0.z - q1.z) >= 0.0f &&
-           (pz - q0.z) * (q2.x - q0.x) - (px - q0.x) * (q2.z - q0.z) >= 0.0f;
-  };
+  auto inside = [&](int c) { return c >= 0 && c < count && Holds(c, px, pz); };
   int found = -1;
   if (inside(h)) {
     found = h;

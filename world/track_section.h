@@ -66,6 +66,17 @@ class TrackSection {
   bool DrawMarker();
 
   std::uint16_t TriangleCount() const { return static_cast<std::uint16_t>(surfaces.size()); }
+  // Whether triangle c (below the count) holds the point in x and z: all
+  // three edge values >= 0, so points on an edge count as inside. Only one
+  // winding passes.
+  bool Holds(int c, float px, float pz) const {
+    const Vector3& q0 = positions[indices[3 * c]];
+    const Vector3& q1 = positions[indices[3 * c + 1]];
+    const Vector3& q2 = positions[indices[3 * c + 2]];
+    return (pz - q2.z) * (q1.x - q2.x) - (q1.z - q2.z) * (px - q2.x) >= 0.0f &&
+           (pz - q1.z) * (q0.x - q1.x) - (px - q1.x) * (q0.z - q1.z) >= 0.0f &&
+           (pz - q0.z) * (q2.x - q0.x) - (px - q0.x) * (q2.z - q0.z) >= 0.0f;
+  }
 
   std::vector<TrackSurface> surfaces;  // one per triangle
   SectionMarker marker;

@@ -188,7 +188,9 @@ class Track : public SceneObject {
   bool LoadTrackObjects(const char* path);
   bool LoadHeightField(const char* trackPath);
   // The near pass of the ground queries: five sections around the hint.
-  bool SearchNear(const Vector3* point, std::uint16_t* section, std::uint16_t* triangle, bool halfRadius);
+  // `hintTested`: the hinted triangle of the first section is known to miss.
+  bool SearchNear(const Vector3* point, std::uint16_t* section, std::uint16_t* triangle, bool halfRadius,
+                  bool hintTested = false);
   bool InsideField(const Vector3* point) const;
   // The cell triangle under an inside point, corners as (x, grid height, z).
   void FieldTriangle(const Vector3* point, Vector3 corners[3]) const;

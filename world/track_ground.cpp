@@ -123,12 +123,14 @@ float Track::GetFieldHeight(const Vector3* point) const {
   return k[0].y - (n.x * (point->x - k[0].x) + n.z * (point->z - k[0].z)) / n.y;
 }
 
-bool Track::SearchNear(const Vector3* point, std::uint16_t* section, std::uint16_t* triangle, bool halfRadius) {
+bool Track::SearchNear(const Vector3* point, std::uint16_t* section, std::uint16_t* triangle, bool halfRadius,
+                       bool hintTested) {
   for (int k = 0; k < 5; ++k) {
     const std::uint16_t s = SearchOrder(*section, k, sectionCount);
     const std::uint16_t count = sections[s].TriangleCount();
     std::uint16_t t = *triangle;
-    if (sections[s].FindTriangle(point, halfRadius ? static_cast<std::uint16_t>(count / 2) : 4, &t)) {
+    if (sections[s].FindTriangleFrom(point, halfRadius ? static_cast<std::uint16_t>(count / 2) : 4, &t,
+                                     k == 0 && hintTested)) {
       *section = s;
       *triangle = t;
       return true;
@@ -153,7 +155,7 @@ bool Track::getheight(const Vector3* point, std::uint16_t* section, std::uint16_
   if (found) {
     s = first;
   } else {
-    found = SearchNear(point, &s, &t, false);
+    found = SearchNear(point, &s, &t, false, t < sections[first].TriangleCount());
   }
   if (!found) {
     OutputDebugStringA("Fallita getheight parziale!\n");

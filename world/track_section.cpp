@@ -129,7 +129,8 @@ bool TrackSection::Load(DataReader* r) {
          r->Skip(1) && ReadPoint(r, &direction);
 }
 
-bool TrackSection::FindTriangle(const Vector3* point, std::uint16_t radius, std::uint16_t* triangle) const {
+bool TrackSection::FindTriangleFrom(const Vector3* point, std::uint16_t radius, std::uint16_t* triangle,
+                                    bool hintTested) const {
   const int count = TriangleCount();
   const int b = std::min<int>(radius, count);
   const int h = *triangle;
@@ -137,7 +138,7 @@ bool TrackSection::FindTriangle(const Vector3* point, std::uint16_t radius, std:
   const float pz = point->z;
   auto inside = [&](int c) { return c >= 0 && c < count && Holds(c, px, pz); };
   int found = -1;
-  if (inside(h)) {
+  if (!hintTested && inside(h)) {
     found = h;
   } else {
     for (int d = 1; d <= b && found < 0; ++d) {

@@ -58,7 +58,12 @@ class TrackSection {
   // The triangle whose x/z projection holds the point, tried outward from
   // *triangle up to `radius` steps each way; *triangle is replaced by it, or
   // left as it was when none holds the point.
-  bool FindTriangle(const Vector3* point, std::uint16_t radius, std::uint16_t* triangle) const;
+  bool FindTriangle(const Vector3* point, std::uint16_t radius, std::uint16_t* triangle) const {
+    return FindTriangleFrom(point, radius, triangle, false);
+  }
+  // The same, skipping the first candidate when the caller has just found
+  // that it does not hold the point.
+  bool FindTriangleFrom(const Vector3* point, std::uint16_t radius, std::uint16_t* triangle, bool hintTested) const;
   // The ground mesh with the caller's object matrix, texture and states.
   bool Draw();
   void SetCentre(float x, float y, float z);

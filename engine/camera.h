@@ -18,6 +18,9 @@ class Camera {
   void SetFov(float fieldOfView);
   // Aims from the position at `target`, which must differ from it.
   void LookAt(const Vector3& target);
+  // Places the camera at the start of a race, 5 m above node 10 of the
+  // track (defined by the world module; nothing without a track).
+  void Reset();
 
   float farPlane = 500.0f;
   float nearPlane = 0.1f;

@@ -13,6 +13,7 @@
 #include "tools/tdb.h"
 #include "tools/tex.h"
 #include "tools/ui_samples.h"
+#include "tools/track_course.h"
 
 namespace kelvdata {
 
@@ -100,6 +101,7 @@ bool WriteDataSet(const std::string& root) {
   std::vector<BbfMember> track = {{"_PANELS.TEX", KeyedSquares(128, 128, {200, 60, 30})},
                                   {"LND0.TEX", Ramp(256, 256, {90, 70, 40}, {150, 120, 80})}};
   for (BbfMember& m : uiTrack) track.push_back(std::move(m));
+  for (BbfMember& m : CourseMembers()) track.push_back(std::move(m));
 
   std::vector<QdvEntry> scenes;
   for (int i = 0; i < SCENE_COUNT; ++i) scenes.push_back({0, "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN"});

@@ -19,5 +19,6 @@ bool WriteUiSeeds(const std::string& dir);
 bool WriteMovieSeeds(const std::string& dir);
 // Disc images: a cue sheet naming "DISC.BIN", a NUL, then that image.
 bool WriteCueSeeds(const std::string& dir);
+bool WriteTrackSeeds(const std::string& dir);
 
 }  // namespace kelvdata

@@ -177,21 +177,30 @@ class FfmpegSource : public dshow::MovieSource {
     return avcodec_open2(*out, codec, nullptr) >= 0;
   }
 
-  bool OpenResampler() {
-    if (audio_->sample_rate <= 0 || audio_->ch_layout.nb_channels <= 0) return false;
+  bool OpenResampler() { return SetUpResampler(audio_->ch_layout, audio_->sample_fmt, audio_->sample_rate); }
+
+  // The resampler for sound in this layout, format and rate; what it was
+  // made for is kept, so that frames of another shape never reach it.
+  bool SetUpResampler(const AVChannelLayout& layout, int format, int rate) {
+    inChannels_ = 0;
+    if (rate <= 0 || layout.nb_channels <= 0 || format < 0 || format >= AV_SAMPLE_FMT_NB) return false;
     AVChannelLayout in{};
-    if (audio_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-      av_channel_layout_default(&in, audio_->ch_layout.nb_channels);
-    } else if (av_channel_layout_copy(&in, &audio_->ch_layout) < 0) {
+    if (layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+      av_channel_layout_default(&in, layout.nb_channels);
+    } else if (av_channel_layout_copy(&in, &layout) < 0) {
       return false;
     }
     AVChannelLayout stereo{};
     av_channel_layout_default(&stereo, SOUND_CHANNELS);
-    const int made = swr_alloc_set_opts2(&swr_, &stereo, AV_SAMPLE_FMT_S16, SOUND_RATE, &in, audio_->sample_fmt,
-                                         audio_->sample_rate, 0, nullptr);
+    const int made = swr_alloc_set_opts2(&swr_, &stereo, AV_SAMPLE_FMT_S16, SOUND_RATE, &in,
+                                         static_cast<AVSampleFormat>(format), rate, 0, nullptr);
     av_channel_layout_uninit(&in);
     av_channel_layout_uninit(&stereo);
-    return made >= 0 && swr_init(swr_) >= 0;
+    if (made < 0 || swr_init(swr_) < 0) return false;
+    inChannels_ = layout.nb_channels;
+    inFormat_ = format;
+    inRate_ = rate;
+    return true;
   }
 
   void CreateSoundBuffer(IDirectSound* device) {
@@ -304,6 +313,16 @@ class FfmpegSource : public dshow::MovieSource {
   }
 
   void Resample(const AVFrame* f) {
+    // A damaged stream can change its sound's shape from one frame to the
+    // next: the resampler follows it, and a frame it cannot take is dropped.
+    if (f != nullptr) {
+      if (f->extended_data == nullptr || f->nb_samples <= 0) return;
+      if (f->ch_layout.nb_channels != inChannels_ || f->format != inFormat_ || f->sample_rate != inRate_) {
+        if (!SetUpResampler(f->ch_layout, f->format, f->sample_rate)) return;
+      }
+    } else if (inChannels_ == 0) {
+      return;
+    }
     const int room = swr_get_out_samples(swr_, f != nullptr ? f->nb_samples : 0);
     if (room <= 0) return;
     std::vector<std::int16_t> out(static_cast<std::size_t>(room) * SOUND_CHANNELS);
@@ -360,7 +379,7 @@ class FfmpegSource : public dshow::MovieSource {
     videoFlushed_ = videoDone_ = false;
     if (audio_ != nullptr) {
       avcodec_flush_buffers(audio_);
-      swr_init(swr_);
+      if (inChannels_ > 0) swr_init(swr_);
     }
     audioFlushed_ = audioDone_ = resamplerDrained_ = soundStarted_ = false;
     soundEnd_ = 0.0;
@@ -450,6 +469,9 @@ class FfmpegSource : public dshow::MovieSource {
   bool visible_ = false;
 
   SwrContext* swr_ = nullptr;
+  int inChannels_ = 0;  // what the resampler takes; 0 while it has no set-up
+  int inFormat_ = -1;
+  int inRate_ = 0;
   std::vector<std::int16_t> pcm_;  // interleaved stereo, not yet in the ring
   bool soundStarted_ = false;
   double soundEnd_ = 0.0;  // seconds: where the decoded sound ends

@@ -40,7 +40,8 @@ void PrintUsage(std::FILE* to) {
       "  kelvdata movie OUT [SECONDS]   write a movie of flat colours and a tone (MPEG-1 video,\n"
       "                                 MP2 sound), SECONDS long (more than 0, at most 600; 3)\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
-      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui or movie\n"
+      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie\n"
+      "                                 or dialog\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -220,6 +221,7 @@ int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
   else if (kind == "anim") writer = WriteAnimSeeds;
   else if (kind == "ui") writer = WriteUiSeeds;
   else if (kind == "movie") writer = WriteMovieSeeds;
+  else if (kind == "dialog") writer = WriteDialogSeeds;
   else return BadArguments(err, "unknown seed kind \"" + kind + "\"");
   std::string why;
   if (!PrepareFolder(dir, &why)) return Refuse(err, why);

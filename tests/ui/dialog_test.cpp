@@ -164,9 +164,16 @@ TEST_F(DialogTest, TheFirstUpdateOnlyHighlightsAndThePhaseIsNeverReset) {
   platform::AdvanceTime(16);
   ASSERT_TRUE(d.Update());
   EXPECT_EQ(4u, g_Renderer.statistics.trianglesDrawn);
-  // Shown again: no highlight-only update this time.
+  // Closing puts the buttons back and the focus on button 1; shown again,
+  // there is no highlight-only update this time.
+  d.active = 1;
+  ASSERT_TRUE(d.OnKey(WM_KEYUP, VK_RIGHT, 0));
+  ASSERT_EQ(Button::HIGHLIGHTED, d.buttons[1].state);
   d.ResetFocus(0);
+  EXPECT_EQ(Button::NORMAL, d.buttons[1].state);
+  EXPECT_EQ("B1", Focus(d));
   d.ResetFocus(1);
+  EXPECT_EQ(Button::HIGHLIGHTED, d.buttons[0].state);
   g_Renderer.ResetStatistics();
   ASSERT_TRUE(d.Update());
   EXPECT_EQ(4u, g_Renderer.statistics.trianglesDrawn);

@@ -44,7 +44,7 @@ ChooserFile FuzzChooser(int items, std::uint16_t pageSize, bool panels) {
   c.pageSize = pageSize;
   c.wrap = 1;
   c.hasBackground = 1;
-  c.background = panels ? "DATA\\UI\\BOX.ACT" : "DATA\\UI\\BOX.ACT";
+  c.background = "DATA\\UI\\BOX.ACT";
   for (int i = 0; i < items; ++i) {
     ChooserItemEntry item;
     item.path = panels ? "DATA\\UI\\BACK.OSP" : "DATA\\UI\\BOX.ACT";

@@ -113,7 +113,8 @@ bool Chooser::Load(const char* path) {
 void Chooser::WhitenPage() {
   if (panelItems) return;
   for (std::uint16_t i = 0; i < pageObjectCount; ++i) {
-    for (std::uint16_t m = 0; m < pageObjects[i].meshCount; ++m) pageObjects[i].SetMeshColour(m, 1.0f, 1.0f, 1.0f, 1.0f);
+    Object3D& o = pageObjects[i];
+    for (std::uint16_t m = 0; m < o.meshCount; ++m) o.SetMeshColour(m, 1.0f, 1.0f, 1.0f, 1.0f);
   }
 }
 
@@ -178,7 +179,8 @@ bool Chooser::Update(unsigned ms, int mode) {
   if (hasBackground) Background()->Update(ms, mode);
   if (changingBack || changingForward) {
     if (!panelItems && g_ChooserTimer == 0) {
-      for (std::uint16_t i = 0; i < pageObjectCount; ++i) StartObjectFade(&pageObjects[i], pageObjects[i].fadeCurrent, 0.0f);
+      for (std::uint16_t i = 0; i < pageObjectCount; ++i)
+        StartObjectFade(&pageObjects[i], pageObjects[i].fadeCurrent, 0.0f);
     }
     g_ChooserTimer += ms;
     if (g_ChooserTimer > CHOOSER_FADE_MS) {

@@ -212,8 +212,8 @@ TEST_F(SliderTest, ApplySetsEachSetting) {
   EXPECT_EQ(0, g_RaceLengthRecord.before[1]);
   EXPECT_EQ(0, g_RaceLengthRecord.after);
   // Commands: skill, the set-up value by variant, the rider count from 8.
-  for (std::uint16_t id : {std::uint16_t{SLIDER_SKILL}, std::uint16_t{SLIDER_SETUP_VALUE}, std::uint16_t{SLIDER_RIDER_COUNT}, std::uint16_t{6}}) {
-    s.settingId = id;
+  for (int id : std::initializer_list<int>{SLIDER_SKILL, SLIDER_SETUP_VALUE, SLIDER_RIDER_COUNT, 6}) {
+    s.settingId = static_cast<std::uint16_t>(id);
     s.Apply();
   }
   const std::vector<RecordedCommand> expected = {

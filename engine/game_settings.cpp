@@ -1,3 +1,5 @@
 #include "engine/game_settings.h"
 
 std::uint8_t g_RaceType = 0;
+std::uint8_t g_GameSkill = 0;
+RaceLengthRecord g_RaceLengthRecord = {};

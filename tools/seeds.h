@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "tools/bbf.h"
 
 namespace kelvdata {
 
@@ -20,5 +23,12 @@ bool WriteMovieSeeds(const std::string& dir);
 // Disc images: a cue sheet naming "DISC.BIN", a NUL, then that image.
 bool WriteCueSeeds(const std::string& dir);
 bool WriteTrackSeeds(const std::string& dir);
+// The dialog reader with every widget kind: the first byte picks the file
+// that the rest replaces among DialogFuzzMembers (0 "D.DLG", 1 "B.BTN",
+// 2 "C.CHO", 3 "P.PRB", 4 "S.SLD").
+bool WriteDialogSeeds(const std::string& dir);
+// A small dialog of every widget kind with its files, textures, an
+// animation and a text database, as members of the UI archive.
+std::vector<BbfMember> DialogFuzzMembers();
 
 }  // namespace kelvdata

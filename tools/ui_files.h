@@ -1,7 +1,8 @@
 // Writers of the UI toolkit's files, byte by byte from their tables:
 // font files (.FNT), static-text bodies (.STX, also embedded in other
-// widget files), UI static-text files, edit-text files, panel files (.OSP)
-// and backdrop files. Strings are a u32 length with the NUL, then the bytes.
+// widget files), UI static-text files, edit-text files, panel files (.OSP),
+// backdrop files, and the button, chooser, progress-bar, slider and dialog
+// files. Strings are a u32 length with the NUL, then the bytes.
 #pragma once
 
 #include <cstdint>
@@ -103,6 +104,120 @@ struct BackdropFile {
   float v[4] = {0.0f, 0.0f, 1.0f, 1.0f};
 };
 Bytes BuildBackdrop(const BackdropFile& f);
+
+struct ButtonActionEntry {
+  std::uint16_t id = 0;
+  std::uint16_t a1 = 0;
+  std::uint16_t a2 = 0;
+  UiString text = "NULL";
+};
+
+struct ButtonFile {
+  UiString textures[3] = {"NULL", "NULL", "NULL"};  // normal, highlighted, pressed
+  std::uint8_t blend = 0;
+  std::uint8_t highlightedAtStart = 0;
+  std::uint8_t toggle = 0;
+  std::uint8_t hasTooltip = 0;
+  std::uint8_t hasCaption = 0;
+  std::uint8_t radio = 0;
+  float position[3] = {0.0f, 0.0f, 0.0f};
+  float size[2] = {64.0f, 32.0f};
+  float colour[3] = {1.0f, 1.0f, 1.0f};
+  float uv[4] = {0.0f, 1.0f, 0.0f, 1.0f};  // uLeft, uRight, vTop, vBottom
+  // The tooltip's text ids; `tooltipCount` replaces their count when set.
+  std::vector<std::uint32_t> tooltipLines;
+  std::int32_t tooltipCount = -1;
+  StaticTextBody caption;
+  StaticTextBody offLabel;
+  StaticTextBody onLabel;
+  std::vector<SoundEntry> sounds;
+  std::int32_t soundCount = -1;
+  std::vector<ButtonActionEntry> actions;
+  std::int32_t actionCount = -1;
+};
+// A button file, which is also the button body of a slider.
+Bytes BuildButton(const ButtonFile& f);
+
+struct ChooserItemEntry {
+  std::uint16_t spare = 0;
+  std::uint8_t lit = 0;  // 3D items only
+  UiString path;
+  float position[3] = {0.0f, 0.0f, 0.0f};
+  float scale[3] = {1.0f, 1.0f, 1.0f};
+};
+
+struct ChooserFile {
+  std::uint8_t flag = 0;
+  std::uint8_t panelItems = 1;
+  float light[3] = {0.0f, -1.0f, 1.0f};  // 3D items only
+  std::uint8_t hasBackground = 0;
+  UiString background;
+  std::uint8_t backgroundLit = 0;  // 3D items only
+  float backgroundPosition[3] = {0.0f, 0.0f, 0.0f};
+  float backgroundScale[3] = {1.0f, 1.0f, 1.0f};
+  std::uint8_t wrap = 0;
+  std::vector<ChooserItemEntry> items;
+  std::int32_t itemCount = -1;
+  std::uint16_t pageSize = 1;
+};
+Bytes BuildChooser(const ChooserFile& f);
+
+struct ProgressBarFile {
+  std::uint8_t horizontal = 1;
+  std::uint8_t screenBar = 1;
+  std::uint8_t animated = 0;
+  UiString texture = "NULL";
+  float position[3] = {0.0f, 0.0f, 0.0f};
+  float size[2] = {100.0f, 10.0f};  // length, thickness
+  float uv[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+  std::uint16_t value = 0;
+  UiString animation;  // animated 3D bars only
+};
+Bytes BuildProgressBar(const ProgressBarFile& f);
+
+struct SliderFile {
+  std::vector<std::uint32_t> items;  // text ids
+  std::int32_t itemCount = -1;
+  float box[4] = {0.0f, 0.0f, 100.0f, 20.0f};  // left, top, right, bottom
+  ButtonFile track;
+  ButtonFile thumb;
+  StaticTextBody caption;
+  StaticTextBody valueLabel;
+  std::uint8_t layers[4] = {0, 1, 2, 2};
+  std::uint16_t settingId = 0;
+  std::uint16_t variant = 0;
+  std::uint16_t spare = 0;
+  UiString spareString = "";
+};
+Bytes BuildSlider(const SliderFile& f);
+
+struct DialogEntry {
+  std::uint8_t spare = 0;
+  UiString path;
+  float position[3] = {0.0f, 0.0f, 0.0f};
+  float size[3] = {1.0f, 1.0f, 1.0f};
+};
+
+// The lists in file order.
+enum DialogList {
+  DIALOG_BUTTONS,
+  DIALOG_EDIT_TEXTS,
+  DIALOG_STATIC_TEXTS,
+  DIALOG_CHOOSERS,
+  DIALOG_PROGRESS_BARS,
+  DIALOG_SLIDERS,
+  DIALOG_OBJECTS,
+  DIALOG_PANELS,
+  DIALOG_LIST_COUNT,
+};
+
+struct DialogFile {
+  float box[4] = {0.0f, 0.0f, 200.0f, 100.0f};  // x, y, w, h as designed
+  std::vector<DialogEntry> lists[DIALOG_LIST_COUNT];
+  // Written in place of a list's size when not -1.
+  std::int32_t counts[DIALOG_LIST_COUNT] = {-1, -1, -1, -1, -1, -1, -1, -1};
+};
+Bytes BuildDialog(const DialogFile& f);
 
 // A font rasterised from a TrueType file of a Debian font package into a
 // 256 x 256 texture: white glyphs of codes 32..126 on black (the scenes load

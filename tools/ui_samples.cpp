@@ -31,6 +31,146 @@ Bytes HorizonTex() {
   });
 }
 
+namespace {
+
+Bytes Solid(int w, int h, Rgb c) {
+  return BuildTex(static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), [=](int, int) { return c; });
+}
+
+DialogEntry Entry(const char* path, float x, float y, float w = 1.0f, float h = 1.0f, float d = 1.0f) {
+  DialogEntry e;
+  e.path = path;
+  e.position[0] = x;
+  e.position[1] = y;
+  e.size[0] = w;
+  e.size[1] = h;
+  e.size[2] = d;
+  return e;
+}
+
+StaticTextBody Label(std::uint32_t textId, float x, float y) {
+  StaticTextBody b;
+  b.hasText = 1;
+  b.textId = textId;
+  b.position[0] = x;
+  b.position[1] = y;
+  return b;
+}
+
+ButtonFile PlainButton(float x, float y, float w, float h) {
+  ButtonFile b;
+  b.textures[0] = "DATA\\UI\\_BTNN.TEX";
+  b.textures[1] = "DATA\\UI\\_BTNH.TEX";
+  b.textures[2] = "DATA\\UI\\_BTNP.TEX";
+  b.position[0] = x;
+  b.position[1] = y;
+  b.size[0] = w;
+  b.size[1] = h;
+  b.sounds = {{0, "SOUNDS\\CLICK.SFX"}, {1, "SOUNDS\\CLICK.SFX"}};
+  return b;
+}
+
+}  // namespace
+
+void DataSetDialogMembers(std::vector<BbfMember>* ui) {
+  ui->push_back({"_BTNN.TEX", Solid(16, 16, {60, 90, 160})});
+  ui->push_back({"_BTNH.TEX", Solid(16, 16, {90, 150, 240})});
+  ui->push_back({"_BTNP.TEX", Solid(16, 16, {240, 200, 60})});
+  ui->push_back({"_TRACK.TEX", Solid(16, 16, {110, 110, 110})});
+  ui->push_back({"_THUMB.TEX", Solid(16, 16, {230, 230, 230})});
+  ui->push_back({"_BAR.TEX", BuildTex(64, 8, [](int x, int) {
+                   return Rgb{static_cast<std::uint8_t>(60 + x * 3), 200, 80};
+                 })});
+
+  // The tooltips' label style and their background (no texture: flat grey).
+  StaticTextBody tipLine;
+  ui->push_back({"NAME.STX", BuildStaticTextBody(tipLine)});
+  PanelFile tipBack;
+  tipBack.blend = 1;
+  ui->push_back({"TIPBACK.OSP", BuildOsp(tipBack)});
+
+  // The dialog is designed at (0, 0): loading centres it on the screen.
+  ButtonFile ok = PlainButton(40.0f, 250.0f, 120.0f, 40.0f);
+  ok.hasCaption = 1;
+  ok.caption = Label(5, 52.0f, 262.0f);
+  ok.hasTooltip = 1;
+  ok.tooltipLines = {5, 2};
+  ok.actions = {{0, 0, 0, "NULL"}};
+  ui->push_back({"DLGOK.BTN", BuildButton(ok)});
+  ButtonFile toggle = PlainButton(280.0f, 250.0f, 120.0f, 40.0f);
+  toggle.toggle = 1;
+  toggle.highlightedAtStart = 1;
+  toggle.offLabel = Label(3, 290.0f, 262.0f);
+  toggle.onLabel = Label(4, 290.0f, 262.0f);
+  ui->push_back({"DLGTOGL.BTN", BuildButton(toggle)});
+
+  ChooserFile chooser;
+  chooser.panelItems = 1;
+  chooser.wrap = 1;
+  chooser.pageSize = 2;
+  for (int i = 0; i < 4; ++i) {
+    ChooserItemEntry item;
+    item.path = i % 2 ? "DATA\\UI\\DLGCHO2.OSP" : "DATA\\UI\\DLGCHO1.OSP";
+    item.position[0] = 150.0f + 60.0f * static_cast<float>(i % 2);
+    item.position[1] = 200.0f;
+    item.scale[0] = 48.0f;
+    item.scale[1] = 32.0f;
+    chooser.items.push_back(item);
+  }
+  ui->push_back({"DLGCHO.CHO", BuildChooser(chooser)});
+  PanelFile choice;
+  choice.texture = "DATA\\UI\\_FLAGS.TEX";
+  ui->push_back({"DLGCHO1.OSP", BuildOsp(choice)});
+  choice.texture = "DATA\\UI\\_BTNP.TEX";
+  ui->push_back({"DLGCHO2.OSP", BuildOsp(choice)});
+
+  ProgressBarFile bar;
+  bar.texture = "DATA\\UI\\_BAR.TEX";
+  bar.position[0] = 300.0f;
+  bar.position[1] = 210.0f;
+  bar.size[0] = 160.0f;
+  bar.size[1] = 12.0f;
+  bar.value = 60;
+  ui->push_back({"DLGBAR.PRB", BuildProgressBar(bar)});
+
+  SliderFile slider;
+  slider.items = {2, 3, 4};
+  slider.box[0] = 40.0f;
+  slider.box[1] = 170.0f;
+  slider.box[2] = 200.0f;
+  slider.box[3] = 190.0f;
+  slider.track = PlainButton(40.0f, 170.0f, 160.0f, 20.0f);
+  slider.track.textures[0] = slider.track.textures[1] = slider.track.textures[2] = "DATA\\UI\\_TRACK.TEX";
+  slider.thumb = PlainButton(32.0f, 168.0f, 16.0f, 24.0f);
+  slider.thumb.textures[0] = slider.thumb.textures[1] = slider.thumb.textures[2] = "DATA\\UI\\_THUMB.TEX";
+  slider.caption = Label(5, 40.0f, 150.0f);
+  slider.valueLabel = Label(2, 210.0f, 172.0f);
+  slider.settingId = 3;
+  ui->push_back({"DLGSLD.SLD", BuildSlider(slider)});
+
+  PanelFile back;
+  back.texture = "DATA\\UI\\DLGBKG.TEX";
+  back.blend = 1;
+  back.size[0] = 440.0f;
+  back.size[1] = 320.0f;
+  back.colour[0] = back.colour[1] = back.colour[2] = 0.8f;
+  ui->push_back({"DLGBACK.OSP", BuildOsp(back)});
+
+  DialogFile dialog;
+  dialog.box[2] = 440.0f;
+  dialog.box[3] = 320.0f;
+  dialog.lists[DIALOG_BUTTONS] = {Entry("DATA\\UI\\DLGOK.BTN", 40.0f, 250.0f, 120.0f, 40.0f),
+                                  Entry("DATA\\UI\\DLGTOGL.BTN", 280.0f, 250.0f, 120.0f, 40.0f)};
+  dialog.lists[DIALOG_EDIT_TEXTS] = {Entry("DATA\\UI\\NAME.EDT", 40.0f, 100.0f)};
+  dialog.lists[DIALOG_STATIC_TEXTS] = {Entry("DATA\\UI\\TITLE.STX", 220.0f, 20.0f)};
+  dialog.lists[DIALOG_CHOOSERS] = {Entry("DATA\\UI\\DLGCHO.CHO", 0.0f, 0.0f)};
+  dialog.lists[DIALOG_PROGRESS_BARS] = {Entry("DATA\\UI\\DLGBAR.PRB", 300.0f, 210.0f, 160.0f, 12.0f)};
+  dialog.lists[DIALOG_SLIDERS] = {Entry("DATA\\UI\\DLGSLD.SLD", 40.0f, 170.0f)};
+  dialog.lists[DIALOG_OBJECTS] = {Entry("DATA\\UI\\BOX.ACT", 0.0f, 0.0f)};
+  dialog.lists[DIALOG_PANELS] = {Entry("DATA\\UI\\DLGBACK.OSP", 0.0f, 0.0f, 440.0f, 320.0f)};
+  ui->push_back({"DIALOG01.DLG", BuildDialog(dialog)});
+}
+
 bool DataSetUiMembers(std::vector<BbfMember>* ui, std::vector<BbfMember>* track, std::string* error) {
   for (const SampleFont& font : SampleFonts()) {
     RasterFont raster;
@@ -91,6 +231,8 @@ bool DataSetUiMembers(std::vector<BbfMember>* ui, std::vector<BbfMember>* track,
   track->push_back({"_OSTXT41.TEX", BuildTex(64, 16, [](int x, int) {
                       return x < 32 ? Rgb{40, 40, 220} : Rgb{0, 0, 0};
                     })});
+  DataSetDialogMembers(ui);
+
   BackdropFile backdrop;
   backdrop.texture = "DATA\\TRACK\\HORIZON.TEX";
   track->push_back({"HORIZON.TEX", HorizonTex()});

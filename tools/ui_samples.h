@@ -28,6 +28,11 @@ Bytes FontFileFor(const RasterFont& raster, const std::string& texturePath);
 // texels across, and brown ground from row 230 down.
 Bytes HorizonTex();
 
+// The synthetic dialog "DIALOG01.DLG" with one or two widgets of every
+// kind and their files, the tooltip label "NAME.STX" and background
+// "TIPBACK.OSP", and the textures they use.
+void DataSetDialogMembers(std::vector<BbfMember>* ui);
+
 // The fonts, panels, labels and the backdrop for the UI and track
 // archives. False with a reason when a font cannot be rasterised.
 bool DataSetUiMembers(std::vector<BbfMember>* ui, std::vector<BbfMember>* track, std::string* error);

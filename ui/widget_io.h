@@ -19,6 +19,13 @@ inline constexpr const char* UI_STATIC_TEXT_ERROR =
 inline constexpr const char* EDIT_TEXT_ERROR = "File error opening edittext data.\nPlease reinstall Kelvarro.";
 inline constexpr const char* PANEL_ERROR = "File error opening panel data.\nPlease reinstall Kelvarro.";
 inline constexpr const char* BACKDROP_ERROR = "File error opening ui data.\nPlease reinstall Kelvarro.";
+inline constexpr const char* BUTTON_ERROR = "File error opening button data.\nPlease reinstall Kelvarro.";
+inline constexpr const char* CHOOSER_ERROR = "File error opening chooser data.\nPlease reinstall Kelvarro.";
+inline constexpr const char* PROGRESS_BAR_ERROR =
+    "File error opening progress bar data.\nPlease reinstall Kelvarro.";
+inline constexpr const char* SLIDER_ERROR = "File error opening slider data.\nPlease reinstall Kelvarro.";
+inline constexpr const char* DIALOG_ERROR = "File error opening dialog data.\nPlease reinstall Kelvarro.";
+inline constexpr const char* NO_MEMORY_ERROR = "Not enough system memory.";
 
 void ReportError(const char* text);
 // The out-of-memory box, then the request to close the main window.

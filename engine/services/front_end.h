@@ -41,7 +41,13 @@ void InstallFrontEndServices(FrontEndServices* services);
 // One command to the game controller; nothing while no front end is installed.
 void FrontEndCommand(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text);
 
-// Game-controller commands the engine issues.
+// Game-controller commands the engine and the UI toolkit issue.
+constexpr std::uint32_t CMD_SET_SKILL = 5;
+constexpr std::uint32_t CMD_SET_SETUP_VALUE = 48;
+constexpr std::uint32_t CMD_REFRESH_PLAYER_NAME = 59;
+constexpr std::uint32_t CMD_SHOW_RIDER_RATINGS = 73;
+constexpr std::uint32_t CMD_SHOW_RIDER_CHOICE = 75;
+constexpr std::uint32_t CMD_SET_RIDER_COUNT = 90;
 constexpr std::uint32_t CMD_LOAD_OPTIONS = 40;
 constexpr std::uint32_t CMD_SAVE_OPTIONS = 41;
 constexpr std::uint32_t CMD_PLAY_MOVIE = 78;

@@ -17,7 +17,15 @@
 #include "tools/object_samples.h"
 #include "tools/tex.h"
 #include "tools/ui_files.h"
+#include "engine/archive.h"
+#include "engine/cursor.h"
+#include "engine/program_objects.h"
+#include "engine/scene/scene.h"
+#include "engine/text_database.h"
+#include "platform/win32/timer.h"
+#include "tools/dataset.h"
 #include "ui/backdrop.h"
+#include "ui/dialog.h"
 #include "ui/edit_text.h"
 #include "ui/panel.h"
 #include "ui/static_text.h"
@@ -127,6 +135,47 @@ TEST_F(AllocationTest, DrawingAScreenOfWidgetsAllocatesNothingPerFrame) {
   g_Counting = false;
   EXPECT_EQ(0, g_Allocations.load());
   font.FreeTexture();
+}
+
+TEST_F(AllocationTest, UpdatingAndDrawingAnOpenDialogAllocatesNothingPerFrame) {
+  ASSERT_TRUE(OpenScreen()) << "no OpenGL window here";
+  ASSERT_TRUE(kelvdata::WriteDataSet(root_.string()));
+  g_UiArchive.Close();
+  g_TrackArchive.Close();
+  ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  ASSERT_TRUE(g_TrackArchive.Open("DATA\\TRACK.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  ASSERT_TRUE(g_TextDatabase.Load("DATA\\UI\\GAMETXT0.TDB"));
+  Font fonts[5];
+  const char* paths[5] = {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FONT2.FNT", "DATA\\UI\\FONT3.FNT",
+                          "DATA\\UI\\FONT4.FNT", "DATA\\UI\\FONT7.FNT"};
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(fonts[i].Load(paths[i]));
+  g_Fonts = fonts;
+  g_FontCount = 5;
+  GetProgramObject(PROGRAM_OBJECT_CURSOR).construct();
+  g_Cursor.mousePresent = 0;
+  platform::UseTestTime(1000);
+  g_FrameTime = 1.0f / 64.0f;
+
+  Dialog d;
+  ASSERT_TRUE(d.Load("DATA\\UI\\DIALOG01.DLG"));
+  d.mode = 1;
+  d.active = 1;
+  auto frame = [&d] {
+    d.Update();
+    for (std::uint16_t i = 0; i < d.buttons.count; ++i) d.buttons[i].DrawTooltip();
+    g_Renderer.Present();
+    platform::AdvanceTime(16);
+  };
+  // Past the tooltip's wait and growth: it is shown in the frames counted.
+  for (int i = 0; i < 80; ++i) frame();
+  ASSERT_TRUE(d.buttons[0].tooltip.shown);
+  g_Allocations = 0;
+  g_Counting = true;
+  for (int i = 0; i < 40; ++i) frame();
+  g_Counting = false;
+  platform::UseRealTime();
+  EXPECT_EQ(0, g_Allocations.load());
+  for (Font& f : fonts) f.FreeTexture();
 }
 
 }  // namespace

@@ -23,6 +23,14 @@
 #include "ui/font.h"
 #include "ui/panel.h"
 #include "ui/static_text.h"
+#include "engine/archive.h"
+#include "engine/cursor.h"
+#include "engine/program_objects.h"
+#include "engine/scene/scene.h"
+#include "engine/text_database.h"
+#include "platform/win32/timer.h"
+#include "tools/dataset.h"
+#include "ui/dialog.h"
 
 namespace {
 
@@ -224,6 +232,57 @@ TEST_F(WidgetPictureTest, TheBackdropForTwoHeadings) {
     EXPECT_TRUE(Near(0x6BA5EFu, kelvtest::PixelAt(shot, 320, 20), 6));
     EXPECT_TRUE(kelvtest::MatchesReference(Downsample(shot, 4), Reference(references[i])));
   }
+}
+
+TEST_F(WidgetPictureTest, TheSyntheticDialogWithTheFocusOnAButtonAndItsTooltip) {
+  ASSERT_TRUE(kelvdata::WriteDataSet(root_.string()));
+  g_UiArchive.Close();
+  g_TrackArchive.Close();
+  ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  ASSERT_TRUE(g_TrackArchive.Open("DATA\\TRACK.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  ASSERT_TRUE(g_TextDatabase.Load("DATA\\UI\\GAMETXT0.TDB"));
+  g_ColourKey = {0, 0, 0};
+  Font fonts[5];
+  const char* paths[5] = {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FONT2.FNT", "DATA\\UI\\FONT3.FNT",
+                          "DATA\\UI\\FONT4.FNT", "DATA\\UI\\FONT7.FNT"};
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(fonts[i].Load(paths[i])) << paths[i];
+  g_Fonts = fonts;
+  g_FontCount = 5;
+  GetProgramObject(PROGRAM_OBJECT_CURSOR).construct();
+  g_Cursor.mousePresent = 0;
+  g_Camera = Camera();
+  g_Camera.position = Vector3(0.0f, 2.0f, -10.0f);
+  g_Camera.LookAt(Vector3(0.0f, 0.0f, 0.0f));
+  g_GeometryPipeline.SetupProjection();
+  platform::UseTestTime(5000);
+  g_FrameTime = 1.0f / 64.0f;
+
+  Dialog d;
+  ASSERT_TRUE(d.Load("DATA\\UI\\DIALOG01.DLG"));
+  d.mode = 1;
+  d.active = 1;
+  // 1.1 s: the tooltip has waited 0.8 s and grown for 0.3 s.
+  for (int frame = 0; frame < 72; ++frame) {
+    Clear(0.1f, 0.1f, 0.15f);
+    ASSERT_TRUE(d.Update());
+    for (std::uint16_t i = 0; i < d.buttons.count; ++i) ASSERT_TRUE(d.buttons[i].DrawTooltip());
+    if (frame < 71) g_Renderer.Present();
+    platform::AdvanceTime(16);
+  }
+  platform::UseRealTime();
+  ASSERT_EQ(WIDGET_BUTTON, d.focusKind);
+  ASSERT_EQ(Button::HIGHLIGHTED, d.buttons[0].state);
+  ASSERT_TRUE(d.buttons[0].tooltip.shown);
+  ASSERT_FALSE(d.buttons[0].tooltip.animating);
+  const platform::Picture shot = Presented();
+  // The focused button, designed at (40, 250) in a box centred at (100, 80),
+  // shows its highlighted texture (90, 150, 240) left of its caption, within
+  // the 16-bit frame buffer's steps (8 for red and blue).
+  EXPECT_TRUE(Near(0x5A96F0u, kelvtest::PixelAt(shot, 145, 366), 8));
+  // The dialog box at (100, 80), 440 x 320, with the tooltip above its button.
+  EXPECT_TRUE(kelvtest::MatchesReference(Downsample(kelvtest::Crop(shot, 100, 80, 440, 320), 2),
+                                         Reference("ui_dialog.png")));
+  for (Font& f : fonts) f.FreeTexture();
 }
 
 }  // namespace

@@ -27,6 +27,21 @@ struct ScreenVertex {
 };
 static_assert(sizeof(ScreenVertex) == 48, "the Glide vertex layout expects 48-byte vertices");
 
+// The build a program draws with; a few 2D layouts differ between them
+// (snapping, colour packing, depth). The Direct3D program sets it at start.
+enum RenderBuild : std::uint8_t {
+  RENDER_BUILD_GLIDE = 0,
+  RENDER_BUILD_DIRECT3D = 1,
+};
+extern RenderBuild g_RenderBuild;
+
+// A pre-transformed Direct3D vertex's depth and rhw, carried in ScreenVertex
+// until that build has its own vertex; its specular colour has no field here.
+inline void SetDirect3DDepth(ScreenVertex* v, float depth, float rhw) {
+  v->z = depth;
+  v->q = rhw;
+}
+
 // The neutral render-state values; each build translates them to its device.
 enum BlendFactor : std::int32_t {
   BLEND_ZERO,

@@ -6,6 +6,8 @@
 // rider entry.
 std::uint32_t g_RiderCount = 20;
 
+RenderBuild g_RenderBuild = RENDER_BUILD_GLIDE;
+
 void Renderer::ForgetStates() {
   std::int32_t* states = reinterpret_cast<std::int32_t*>(&cache);
   for (std::size_t i = 0; i < sizeof cache / sizeof(std::int32_t); ++i) states[i] = NOT_CACHED;

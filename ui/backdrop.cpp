@@ -14,18 +14,23 @@
 namespace {
 
 constexpr float kPi = 3.14159265f;
-// Far end of the depth range, kept in the vertices' spare word.
+// Far end of the depth range: Direct3D's depth, kept in the spare word by
+// Glide.
 constexpr float kFarDepth = 0.99999f;
 // The band's v from the low point to the high point.
 constexpr float kBandV = BACKDROP_BAND_BOTTOM_V - BACKDROP_BAND_TOP_V;
 
+// q of every vertex: 1 in the Glide build; Direct3D's rhw of the far plane.
+float FarRhw() { return g_RenderBuild == RENDER_BUILD_DIRECT3D ? 1.0f / g_Camera.farPlane : 1.0f; }
+
 void SetCorners(ScreenVertex* quad, float left, float top, float right, float bottom) {
   const float xs[6] = {left, right, right, left, right, left};
   const float ys[6] = {top, top, bottom, top, bottom, bottom};
+  const float q = FarRhw();
   for (int i = 0; i < 6; ++i) {
     quad[i].x = xs[i];
     quad[i].y = ys[i];
-    quad[i].q = 1.0f;
+    quad[i].q = q;
   }
 }
 
@@ -83,8 +88,12 @@ bool Backdrop::BuildQuads() {
   for (ScreenVertex* quad : {vertices, skyQuad}) {
     SetCorners(quad, 0.0f, 0.0f, screenW, screenH);
     for (int i = 0; i < 6; ++i) {
-      quad[i].z = 0.0f;
-      std::memcpy(&quad[i].unused0, &kFarDepth, sizeof kFarDepth);
+      if (g_RenderBuild == RENDER_BUILD_DIRECT3D) {
+        SetDirect3DDepth(&quad[i], kFarDepth, FarRhw());
+      } else {
+        quad[i].z = 0.0f;
+        std::memcpy(&quad[i].unused0, &kFarDepth, sizeof kFarDepth);
+      }
       quad[i].colour = 0xB2FFFFFFu;
     }
   }

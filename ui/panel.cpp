@@ -1,7 +1,5 @@
 #include "ui/panel.h"
 
-#include <cstring>
-
 #include "engine/archive.h"
 #include "engine/data_reader.h"
 #include "engine/display.h"
@@ -12,7 +10,8 @@
 #include "ui/widget_io.h"
 
 using ui_internal::ReportError;
-using ui_internal::SnapToSixteenth;
+using ui_internal::SetFlatDepth;
+using ui_internal::SnapForBuild;
 
 namespace {
 
@@ -22,10 +21,7 @@ constexpr int kCorner[6] = {0, 1, 2, 0, 2, 3};
 }  // namespace
 
 Panel::Panel() {
-  for (ScreenVertex& vertex : vertices) {
-    vertex.z = 65535.0f;
-    vertex.q = 1.0f;
-  }
+  for (ScreenVertex& vertex : vertices) SetFlatDepth(&vertex, z);
 }
 
 Panel::~Panel() = default;
@@ -45,7 +41,7 @@ void Panel::PlaceCorners(float left, float top, float right, float bottom) {
   for (int i = 0; i < 6; ++i) {
     vertices[i].x = cx[kCorner[i]];
     vertices[i].y = cy[kCorner[i]];
-    std::memcpy(&vertices[i].unused0, &z, sizeof z);
+    SetFlatDepth(&vertices[i], z);
   }
 }
 
@@ -78,22 +74,23 @@ void Panel::SetAnchors(std::uint8_t top, std::uint8_t left) {
 void Panel::UpdateVertices() {
   float l, t, r, b;
   Edges(&l, &t, &r, &b);
-  PlaceCorners(SnapToSixteenth(l), SnapToSixteenth(t), SnapToSixteenth(r), SnapToSixteenth(b));
+  PlaceCorners(SnapForBuild(l), SnapForBuild(t), SnapForBuild(r), SnapForBuild(b));
   // Kept: the rebuild packs the colour unscaled by the alpha.
   const std::uint32_t packed = PackColour(alpha, colourR, colourG, colourB);
   const float s = g_TextureManager.sScale[texture];
   const float tt = g_TextureManager.tScale[texture];
   for (int i = 0; i < 6; ++i) {
     vertices[i].colour = packed;
-    vertices[i].z = 65535.0f;
-    vertices[i].q = 1.0f;
     vertices[i].s = u[kCorner[i]] * s;
     vertices[i].t = v[kCorner[i]] * tt;
   }
 }
 
 void Panel::Repack() {
-  const std::uint32_t packed = PackColour(alpha, colourR * alpha, colourG * alpha, colourB * alpha);
+  // Glide blends by colour, so the fade scales it; Direct3D fades by A only.
+  const std::uint32_t packed = g_RenderBuild == RENDER_BUILD_DIRECT3D
+                                   ? PackColour(alpha, colourR, colourG, colourB)
+                                   : PackColour(alpha, colourR * alpha, colourG * alpha, colourB * alpha);
   for (ScreenVertex& vertex : vertices) vertex.colour = packed;
 }
 

@@ -42,7 +42,7 @@ class Panel : public SceneObject {
   float GetV(std::uint8_t i) const { return i < 4 ? v[i] : 0.0f; }
   // Loaded in place of the file's texture while not empty; cut to fit.
   bool SetTextureName(const char* name);
-  // All six vertices, snapped to 1/16 pixel.
+  // All six vertices, snapped to 1/16 pixel in the Glide build.
   void UpdateVertices();
   void FreeTexture();
   void StartFade(float target, unsigned ms, void (*callback)());
@@ -78,6 +78,6 @@ class Panel : public SceneObject {
   // The rectangle's edges in screen pixels from the anchors.
   void Edges(float* left, float* top, float* right, float* bottom) const;
   void PlaceCorners(float left, float top, float right, float bottom);
-  // The six colours at the current alpha, scaled by it.
+  // The six colours at the current alpha (scaled by it in the Glide build).
   void Repack();
 };

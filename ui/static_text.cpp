@@ -13,7 +13,7 @@
 #include "ui/widget_io.h"
 
 using ui_internal::ReportError;
-using ui_internal::SnapToSixteenth;
+using ui_internal::SnapForBuild;
 
 namespace {
 
@@ -21,8 +21,10 @@ namespace {
 // below 65536.
 constexpr std::uint32_t kDrawChunk = 65532;
 
-// The Glide build blends by colour, so fades scale the colour.
+// The Glide build blends by colour, so fades scale the colour; Direct3D
+// blends by the alpha alone.
 std::uint32_t FadedColour(float alpha, float r, float g, float b) {
+  if (g_RenderBuild == RENDER_BUILD_DIRECT3D) return PackColour(alpha, r, g, b);
   return PackColour(alpha, r * alpha, g * alpha, b * alpha);
 }
 
@@ -174,14 +176,12 @@ bool StaticText::SetText(const char* s) {
     for (int k = 0; k < 6; ++k) {
       ScreenVertex& v = vertices[6 * i + k];
       v = ScreenVertex{};
-      v.x = SnapToSixteenth(corners[k][0]);
-      v.y = SnapToSixteenth(corners[k][1]);
+      v.x = SnapForBuild(corners[k][0]);
+      v.y = SnapForBuild(corners[k][1]);
       v.colour = packed;
-      v.z = 65535.0f;
-      v.q = 1.0f;
+      ui_internal::SetFlatDepth(&v, originZ);
       v.s = corners[k][2] * sScale;
       v.t = corners[k][3] * tScale;
-      std::memcpy(&v.unused0, &originZ, sizeof originZ);
       float* vc = &vertexColours[18 * i + 3 * k];
       vc[0] = colourR;
       vc[1] = colourG;

@@ -41,6 +41,18 @@ bool SameTextIgnoringCase(const char* a, const char* b) {
 
 float SnapToSixteenth(float v) { return std::trunc(v * 16.0f) * 0.0625f; }
 
+float SnapForBuild(float v) { return g_RenderBuild == RENDER_BUILD_DIRECT3D ? v : SnapToSixteenth(v); }
+
+void SetFlatDepth(ScreenVertex* v, float z) {
+  if (g_RenderBuild == RENDER_BUILD_DIRECT3D) {
+    SetDirect3DDepth(v, z, 0.5f);
+    return;
+  }
+  v->z = 65535.0f;
+  v->q = 1.0f;
+  std::memcpy(&v->unused0, &z, sizeof z);
+}
+
 bool ReadSoundList(DataReader* r, SceneObject* owner, const char* fileError) {
   std::uint8_t spare = 0;
   std::uint8_t count = 0;

@@ -1,8 +1,11 @@
 // Internal helpers of the widget loaders: the error boxes, string copies
-// that always end, 1/16-pixel snapping and the sound lists of the files.
+// that always end, the placing of flat vertices per build and the sound
+// lists of the files.
 #pragma once
 
 #include <cstdint>
+
+#include "engine/renderer.h"
 
 class DataReader;
 class SceneObject;
@@ -38,6 +41,12 @@ bool SameTextIgnoringCase(const char* a, const char* b);
 
 // truncate(v x 16) / 16, as the Glide build places 2D vertices.
 float SnapToSixteenth(float v);
+// SnapToSixteenth in the Glide build; Direct3D places vertices unsnapped.
+float SnapForBuild(float v);
+// The depth of a flat widget's vertex at the widget's z. Glide draws every
+// such vertex at depth 65535 and q 1 and keeps z in the spare word;
+// Direct3D takes z as the depth, with rhw 0.5.
+void SetFlatDepth(ScreenVertex* v, float z);
 
 // The sound list at the end of a text body: u8 count, then per entry u8
 // slot and a path string. The samples become the object's sound list; an

@@ -43,7 +43,7 @@ void PrintUsage(std::FILE* to) {
       "  kelvdata movie OUT [SECONDS]   write a movie of flat colours and a tone (MPEG-1 video,\n"
       "                                 MP2 sound), SECONDS long (more than 0, at most 600; 3)\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
-      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie\n"
+      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie,\n"
       "                                 cue, track or dialog\n"
       "  kelvdata help                  show this help\n",
       to);

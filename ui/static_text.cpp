@@ -160,7 +160,11 @@ bool StaticText::SetText(const char* s) {
   }
   if (length == 0) return true;
 
-  const std::uint32_t packed = FadedColour(alpha, colourR, colourG, colourB);
+  // A new layout is opaque in the Glide build (its fade is in the colour);
+  // the next fade step packs the alpha again.
+  const std::uint32_t packed = g_RenderBuild == RENDER_BUILD_DIRECT3D
+                                   ? FadedColour(alpha, colourR, colourG, colourB)
+                                   : PackColour(1.0f, colourR * alpha, colourG * alpha, colourB * alpha);
   const float sScale = g_TextureManager.sScale[font->texture];
   const float tScale = g_TextureManager.tScale[font->texture];
   float pen = x;

@@ -151,6 +151,21 @@ TEST_F(StaticTextTest, FadeEndsOnTheLastStepShortOfTheTarget) {
   EXPECT_EQ(0xFFFFFFFFu, t.vertices[0].colour);
 }
 
+TEST_F(StaticTextTest, ANewLayoutIsOpaqueWithItsFadeInTheColour) {
+  StaticText t;
+  ASSERT_TRUE(t.SetText("A"));
+  t.SetAlpha(0.5f);
+  EXPECT_EQ(127u, Alpha(t.vertices[0].colour));
+  // Laid out again half faded: A 255, the colour at 0.5 x 255 = 127.5.
+  ASSERT_TRUE(t.SetText("B"));
+  EXPECT_EQ(255u, Alpha(t.vertices[0].colour));
+  EXPECT_EQ(127u, Red(t.vertices[0].colour));
+  // The next fade step packs the alpha again.
+  t.StartFade(0.5f, 100, nullptr);
+  t.Update(40, 0);
+  EXPECT_EQ(127u, Alpha(t.vertices[0].colour));
+}
+
 TEST_F(StaticTextTest, SetAlphaDuringAFadeKeepsItsCallbackForTheNextUpdate) {
   StaticText t;
   ASSERT_TRUE(t.SetText("A"));

@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "engine/cd_audio.h"
 #include "engine/cursor.h"
 #include "engine/game_settings.h"
 #include "engine/mixer.h"
 #include "engine/program_objects.h"
 #include "engine/sound_sample.h"
+#include "platform/mci/mci.h"
 #include "platform/win32/msgbox.h"
 #include "platform/win32/window.h"
 #include "tests/ui/widget_fixture.h"
@@ -221,15 +223,61 @@ TEST_F(SliderTest, ApplySetsEachSetting) {
   EXPECT_EQ(expected, controller_.commands);
 }
 
-TEST_F(SliderTest, MusicOnAMachineWithoutCdDriveOrMixerLinesIsSafe) {
-  // The program's stand-ins: no CD drive and no mixer lines.
+// The CD drive of the test backend, emptied again afterwards.
+class SliderMusicTest : public SliderTest {
+ protected:
+  void SetUp() override {
+    SliderTest::SetUp();
+    platform::UseTestCd(true);
+  }
+  void TearDown() override {
+    g_CdAudio.Shutdown();
+    g_CdAudio.state = CDAUDIO_NO_DEVICE;
+    g_CdAudio.track = 0;
+    platform::UseTestCd(false);
+    SliderTest::TearDown();
+  }
+  static int Count(UINT command) {
+    int n = 0;
+    for (const platform::MciCall& c : platform::RecordedMciCalls()) n += c.command == command;
+    return n;
+  }
+};
+
+TEST_F(SliderMusicTest, MusicOnAMachineWithoutCdOrMixerLinesIsSafe) {
   Slider s;
   LoadSlider(Five(SLIDER_MUSIC_VOLUME), &s);
   for (std::uint16_t v : {3, 0}) {
     s.SetValue(v);
     s.Apply();
   }
+  EXPECT_EQ(CDAUDIO_NO_DEVICE, g_CdAudio.state);
   EXPECT_TRUE(controller_.commands.empty());
+}
+
+TEST_F(SliderMusicTest, MusicStartsTheCdOnceAndSilenceStopsAndClosesIt) {
+  platform::InsertTestDisc({{false, 300}, {true, 150}, {true, 75}});
+  g_CdAudio.track = 2;
+  Slider s;
+  LoadSlider(Five(SLIDER_MUSIC_VOLUME), &s);
+  s.SetValue(3);
+  s.Apply();
+  EXPECT_EQ(CDAUDIO_PLAYING, g_CdAudio.state);
+  // Louder while playing: the track goes on, it is not started again.
+  s.SetValue(4);
+  s.Apply();
+  EXPECT_EQ(1, Count(MCI_OPEN));
+  EXPECT_EQ(1, Count(MCI_PLAY));
+  s.SetValue(0);
+  s.Apply();
+  EXPECT_EQ(CDAUDIO_CLOSED, g_CdAudio.state);
+  EXPECT_EQ(1, Count(MCI_STOP));
+  EXPECT_EQ(1, Count(MCI_CLOSE));
+  // Music again after silence: the drive is opened anew.
+  s.SetValue(2);
+  s.Apply();
+  EXPECT_EQ(CDAUDIO_PLAYING, g_CdAudio.state);
+  EXPECT_EQ(2, Count(MCI_OPEN));
 }
 
 TEST_F(SliderTest, DamagedFilesAreRefusedWithTheSliderMessage) {

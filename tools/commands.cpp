@@ -43,8 +43,8 @@ void PrintUsage(std::FILE* to) {
       "  kelvdata movie OUT [SECONDS]   write a movie of flat colours and a tone (MPEG-1 video,\n"
       "                                 MP2 sound), SECONDS long (more than 0, at most 600; 3)\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
-      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie\n"
-      "                                 cue or track\n"
+      "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie,\n"
+      "                                 cue, track or sky\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -226,6 +226,7 @@ int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
   else if (kind == "movie") writer = WriteMovieSeeds;
   else if (kind == "cue") writer = WriteCueSeeds;
   else if (kind == "track") writer = WriteTrackSeeds;
+  else if (kind == "sky") writer = WriteSkySeeds;
   else return BadArguments(err, "unknown seed kind \"" + kind + "\"");
   std::string why;
   if (!PrepareFolder(dir, &why)) return Refuse(err, why);

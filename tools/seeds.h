@@ -20,5 +20,8 @@ bool WriteMovieSeeds(const std::string& dir);
 // Disc images: a cue sheet naming "DISC.BIN", a NUL, then that image.
 bool WriteCueSeeds(const std::string& dir);
 bool WriteTrackSeeds(const std::string& dir);
+// Sky files, as the track archive's member "DATA\\TRACK\\COURSE.SKY" with
+// its cloud texture.
+bool WriteSkySeeds(const std::string& dir);
 
 }  // namespace kelvdata

@@ -194,6 +194,72 @@ TEST_F(CameraTest, PlacementsRightAboveTheTargetStayFinite) {
   }
 }
 
+TEST_F(CameraTest, EachModeSettlesWhereItsRuleSays) {
+  // A still rider at z = 80 facing +z, its head at (0, 1.6, 80); the camera
+  // starts a little behind and to the side, and follows for 30 s (the far
+  // camera's spring is lightly damped).
+  const struct {
+    CameraMode mode;
+    Vector3 target;
+    Vector3 want;  // where it ends
+    float tolerance;
+  } cases[] = {
+      {CAMERA_HELMET, Vector3(0.0f, 1.6f, 80.0f), Vector3(0.0f, 1.6f, 80.0f), 0.0f},
+      {CAMERA_BIKE, Vector3(0.0f, 0.8f, 80.0f), Vector3(0.0f, 0.8f, 80.0f), 0.0f},
+      // In front of the rider, 6 along its forward axis.
+      {CAMERA_LOW, Vector3(0.0f, 1.0f, 80.0f), Vector3(0.0f, 1.0f, 86.0f), 1e-3f},
+      // Three from the goal above the centre line of the rider's section.
+      {CAMERA_FAR, Vector3(0.0f, 1.2f, 80.0f), Vector3(), 1e-3f},
+  };
+  for (const auto& k : cases) {
+    Camera& c = g_Camera;
+    c = Camera();
+    c.track = &track_;
+    c.position = Vector3(0.5f, 2.0f, 76.0f);
+    c.sectionHint = 19;
+    const CameraInput in = Rider(80.0f, k.target);
+    for (int f = 0; f < 3000; ++f) {
+      switch (k.mode) {
+        case CAMERA_HELMET: c.UpdateHelmet(in); break;
+        case CAMERA_BIKE: c.UpdateBike(in); break;
+        case CAMERA_LOW: c.UpdateLow(in); break;
+        default: c.UpdateFar(in); break;
+      }
+    }
+    if (k.mode == CAMERA_FAR) {
+      // Sections that run the same way: no lateral offset, the goal above
+      // the centre of the rider's node at P.y + 1; the spring rests 3 from it.
+      const Vector3 centre = track_.nodes[20].centre;
+      const Vector3 goal(centre.x, 1.0f, centre.z);
+      EXPECT_NEAR(std::sqrt(LengthSquared(c.position - goal)), 3.0f, k.tolerance);
+      EXPECT_LT(c.position.z, goal.z);
+      continue;
+    }
+    EXPECT_NEAR(c.position.x, k.want.x, k.tolerance) << k.mode;
+    EXPECT_NEAR(c.position.y, k.want.y, k.tolerance) << k.mode;
+    EXPECT_NEAR(c.position.z, k.want.z, k.tolerance) << k.mode;
+  }
+}
+
+TEST_F(CameraTest, MediumModeHoldsItsDistanceOnASpring) {
+  Camera& c = g_Camera;
+  const Vector3 target(0.0f, 1.2f, 80.0f);
+  c.position = Vector3(0.0f, 1.2f, 70.0f);
+  c.sectionHint = 17;
+  const CameraInput in = Rider(80.0f, target);
+  float nearest = 100.0f;
+  for (int f = 0; f < 1000; ++f) {
+    c.UpdateMedium(in);
+    nearest = std::fmin(nearest, Horizontal(c.position - target));
+  }
+  // From 10 away it overshoots inside its rest length, then settles a
+  // little short of 4 behind, raised by a tenth of its distance.
+  EXPECT_LT(nearest, Horizontal(c.position - target) - 0.1f);
+  EXPECT_NEAR(Horizontal(c.position - target), 3.64f, 0.05f);
+  EXPECT_LT(c.position.z, 80.0f);
+  EXPECT_NEAR(c.position.y - target.y, 0.1f * Horizontal(c.position - target), 0.01f);
+}
+
 TEST_F(CameraTest, ZoomingTvCameraKeepsItsFieldOfViewBetween2And60Degrees) {
   TvCamera tv{};
   tv.position = Vector3(3.0f, 4.0f, 40.0f);

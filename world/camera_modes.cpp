@@ -26,6 +26,14 @@ Vector3 Position(const RiderCameraData& d) { return Row(d.matrix, 3); }
 
 float HorizontalLength(const Vector3& v) { return std::sqrt(v.x * v.x + v.z * v.z); }
 
+// The horizontal unit vector towards the rider's back (-z for a rider
+// facing straight up or down).
+Vector3 BehindRider(const RiderCameraData& d) {
+  const Vector3 f = Forward(d);
+  const float l = HorizontalLength(f);
+  return l > 0.0f ? Vector3(-f.x / l, 0.0f, -f.z / l) : Vector3(0.0f, 0.0f, -1.0f);
+}
+
 // Velocity from a move; dt is never 0 (the frame time is at least 1 ms),
 // but a caller outside a scene could leave it so.
 Vector3 MoveVelocity(const Vector3& from, const Vector3& to) {
@@ -170,13 +178,8 @@ void Camera::UpdateNear(CameraInput in) {
       w.y = 0.0f;
       float h = HorizontalLength(w);
       // Straight above or below the target there is no line to keep: the
-      // camera stays on the rider's back side.
-      Vector3 u = h > 0.0f ? w / h : -1.0f * Forward(in.rider);
-      if (h <= 0.0f) {
-        u.y = 0.0f;
-        const float l = HorizontalLength(u);
-        u = l > 0.0f ? u / l : Vector3(0.0f, 0.0f, -1.0f);
-      }
+      // camera goes to the rider's back.
+      Vector3 u = h > 0.0f ? w / h : BehindRider(in.rider);
       if (h > 15.0f) h = 15.0f;
       const float h2 = h + (3.0f - h) * 8.0f * dt;
       const Vector3 old = position;
@@ -242,7 +245,7 @@ void Camera::UpdateMedium(CameraInput in) {
         w.y = 0.1f * h;
         const float length = std::sqrt(LengthSquared(w));
         // On the target itself: behind the rider, as the snap would put it.
-        Vector3 u = length > 0.0f ? w / length : -1.0f * Forward(in.rider);
+        const Vector3 u = length > 0.0f ? w / length : BehindRider(in.rider);
         distanceRate = distanceRate - (10.0f * (4.0f - h) + 2.0f * distanceRate) * dt;
         const float h2 = h - distanceRate * dt;
         const Vector3 old = position;

@@ -67,7 +67,8 @@ bool LensFlareEffect::Update(unsigned, int) {
   for (int k = 0; k < LENS_FLARE_QUADS; ++k) sizes[k] = kQuads[k].size * vw;
   const Vector3 s = TransformPoint(sunPosition, g_Camera.view);
   // A sun in the camera's plane has no screen point: it counts as behind.
-  if (!(s.z > 0.0f)) {
+  // Without a view there is nothing to lay out.
+  if (!(s.z > 0.0f) || !(vw > 0.0f)) {
     visible = 0;
     return true;
   }

@@ -95,7 +95,9 @@ bool RainEffect::Update(unsigned ms, int) {
   if (moved > 1.67f) moved = 1.67f;
   g_RainPreviousCamera = camera;
   const float depthLimit = 10.0f / tanT + moved + 0.1f;
-  const float aspect = static_cast<float>(g_ScreenHeight) / static_cast<float>(g_ScreenWidth);
+  // Before a screen is open there is no shape to fill: a 4:3 one serves.
+  const float aspect =
+      g_ScreenWidth != 0 ? static_cast<float>(g_ScreenHeight) / static_cast<float>(g_ScreenWidth) : 0.75f;
 
   for (int i = 0; i < RAIN_STREAKS; ++i) {
     float* h = heads[i];

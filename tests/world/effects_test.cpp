@@ -422,6 +422,12 @@ TEST_F(EffectsTest, FlareIsHiddenWithTheSunBehindOrBesideTheCamera) {
     EXPECT_TRUE(flare.Draw());
     EXPECT_EQ(Draws(), 0u);
   }
+  const float width = g_ViewWidth;
+  g_ViewWidth = 0.0f;
+  flare.sunPosition = Vector3(0.0f, 2.0f, 50000.0f);
+  flare.Update(20, 0);
+  EXPECT_EQ(flare.visible, 0) << "no view";
+  g_ViewWidth = width;
 }
 
 TEST_F(EffectsTest, ACentredSunGivesTheBrightestReflections) {

@@ -23,7 +23,9 @@ void Camera::SetFov(float fov) {
 
 void Camera::LookAt(const Vector3& target) {
   Vector3 d = target - position;
-  d = d / std::sqrt(LengthSquared(d));
+  const float length = std::sqrt(LengthSquared(d));
+  if (!(length > 0.0f)) return;
+  d = d / length;
   viewDirection = d;
   Vector3 r(0.0f, 1.0f, 0.0f);
   // Straight up or down the reference would be parallel to the view.

@@ -190,6 +190,8 @@ class Renderer {
 
   // False (nothing drawn) when the count is not a multiple of 3.
   bool DrawTriangles(std::uint16_t count, const ScreenVertex* vertices);
+  // Each vertex as a single pixel (the night sky's stars).
+  bool DrawPoints(std::uint16_t count, const ScreenVertex* vertices);
   // A 16-bit RGB 5-6-5 picture of the screen's size as the frame's background.
   // False when the device refuses it (the caller reports it).
   bool DrawFullScreenImage(const std::uint16_t* pixels, int strideBytes);

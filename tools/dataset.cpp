@@ -7,6 +7,7 @@
 #include "tools/bbf.h"
 #include "tools/movie.h"
 #include "tools/cd_image.h"
+#include "tools/effect_files.h"
 #include "tools/object_samples.h"
 #include "tools/qdv.h"
 #include "tools/sfx.h"
@@ -102,6 +103,9 @@ bool WriteDataSet(const std::string& root) {
                                   {"LND0.TEX", Ramp(256, 256, {90, 70, 40}, {150, 120, 80})}};
   for (BbfMember& m : uiTrack) track.push_back(std::move(m));
   for (BbfMember& m : CourseMembers()) track.push_back(std::move(m));
+  track.push_back({"COURSE.SKY", BuildSkyFile({COURSE_CLOUDS, COURSE_SKY_RADIUS, std::nullopt})});
+  track.push_back({"CLOUDS.TEX", CloudTex()});
+  track.push_back({"EFFECTS.TEX", EffectsTex()});
 
   std::vector<QdvEntry> scenes;
   for (int i = 0; i < SCENE_COUNT; ++i) scenes.push_back({0, "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN"});
@@ -109,9 +113,13 @@ bool WriteDataSet(const std::string& root) {
   const std::filesystem::path sounds = std::filesystem::path(root) / "SOUNDS";
   const Bytes click = BuildSfx(16, 1, 22050, SineTonePcm(16, 1, 22050, 880.0, 0.5, 2205));
   const Bytes hum = BuildSfx(8, 2, 11025, SineTonePcm(8, 2, 11025, 110.0, 0.3, 11025));
+  const Bytes rain = BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 1500.0, 0.1, 11025));
+  const Bytes thunder = BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 45.0, 0.6, 22050));
 
   return WriteHostFile((data / "UI.BBF").string(), BuildBbf(ui)) &&
          WriteHostFile((sounds / "CLICK.SFX").string(), click) && WriteHostFile((sounds / "HUM.SFX").string(), hum) &&
+         WriteHostFile((sounds / "RAIN.SFX").string(), rain) &&
+         WriteHostFile((sounds / "THUNDER.SFX").string(), thunder) &&
          WriteHostFile((data / "MISC.BBF").string(), BuildBbf(misc)) &&
          WriteHostFile((data / "TRACK.BBF").string(), BuildBbf(track)) &&
          WriteHostFile((data / "QDV.BIN").string(), BuildQdv(scenes)) &&

@@ -30,5 +30,8 @@ bool WriteDialogSeeds(const std::string& dir);
 // A small dialog of every widget kind with its files, textures, an
 // animation and a text database, as members of the UI archive.
 std::vector<BbfMember> DialogFuzzMembers();
+// Sky files, as the track archive's member "DATA\\TRACK\\COURSE.SKY" with
+// its cloud texture.
+bool WriteSkySeeds(const std::string& dir);
 
 }  // namespace kelvdata

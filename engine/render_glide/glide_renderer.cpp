@@ -443,6 +443,12 @@ bool Renderer::DrawTriangles(std::uint16_t count, const ScreenVertex* vertices) 
   return true;
 }
 
+bool Renderer::DrawPoints(std::uint16_t count, const ScreenVertex* vertices) {
+  if (count == 0) return true;
+  grDrawVertexArrayContiguous(GR_POINTS, count, const_cast<ScreenVertex*>(vertices), sizeof(ScreenVertex));
+  return true;
+}
+
 bool Renderer::DrawFullScreenImage(const std::uint16_t* pixels, int strideBytes) {
   return grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 0, 0, GR_LFB_SRC_FMT_565, g_ScreenWidth - 1, g_ScreenHeight - 1,
                           FXFALSE, strideBytes, const_cast<std::uint16_t*>(pixels)) != FXFALSE;

@@ -1152,6 +1152,11 @@ void Draw(const platform::GlideState& s, FxU32 mode, FxU32 count, const void* ve
         (b->batchMode != glMode || static_cast<GLsizeiptr>(b->batch.size()) + bytes > kOwnStorageBytes)) {
       FlushBatch(*b);
     }
+    // Room for a whole batch at once, so that frames after the first
+    // allocate nothing however their draws vary.
+    if (b->batch.capacity() < static_cast<std::size_t>(kOwnStorageBytes)) {
+      b->batch.reserve(static_cast<std::size_t>(kOwnStorageBytes));
+    }
     std::size_t at = b->batch.size();
     b->batch.resize(at + static_cast<std::size_t>(bytes));
     std::memcpy(b->batch.data() + at, vertices, static_cast<std::size_t>(copy));

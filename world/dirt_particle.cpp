@@ -21,7 +21,7 @@ DirtParticle::DirtParticle() {
 
 bool DirtParticle::Load(const char* textureName) {
   if (!world_effects::LoadTexture(textureName, &texture, 8)) return false;
-  if (g_TrackRenderBuild == TRACK_BUILD_GLIDE) {
+  if (g_RenderBuild == RENDER_BUILD_GLIDE) {
     for (VertexAttribute& c : corners) {
       c.u = c.u * g_TextureManager.sScale[texture];
       c.v = c.v * g_TextureManager.tScale[texture];

@@ -46,7 +46,7 @@ LensFlareEffect::LensFlareEffect() {
 
 bool LensFlareEffect::Load(const char* textureName) {
   if (!world_effects::LoadTexture(textureName, &texture, 8)) return false;
-  if (g_TrackRenderBuild == TRACK_BUILD_GLIDE) {
+  if (g_RenderBuild == RENDER_BUILD_GLIDE) {
     for (auto& quad : model) {
       for (ModelCorner& c : quad) {
         c.u = c.u * g_TextureManager.sScale[texture];
@@ -117,7 +117,7 @@ void LensFlareEffect::Layout() {
   const std::uint32_t A = static_cast<std::uint32_t>(255.0f * t);
   const std::uint32_t colour = 0xFF000000u | A << 16 | A << 8 | A;
   const float p00 = g_Camera.projection.m[0];
-  const bool glide = g_TrackRenderBuild == TRACK_BUILD_GLIDE;
+  const bool glide = g_RenderBuild == RENDER_BUILD_GLIDE;
   const ViewRect& r = g_ViewRect;
   for (int k = 0; k < LENS_FLARE_QUADS; ++k) {
     float cx = sunX, cy = sunY;

@@ -66,7 +66,7 @@ RainEffect::~RainEffect() = default;
 
 bool RainEffect::LoadAssets(const char* textureName) {
   if (!world_effects::LoadTexture(textureName, &texture, g_TextureSizeClasses[SIZE_CLASS_RAIN])) return false;
-  if (g_TrackRenderBuild == TRACK_BUILD_GLIDE) {
+  if (g_RenderBuild == RENDER_BUILD_GLIDE) {
     for (ScreenVertex& v : quads) {
       v.s = v.s * g_TextureManager.sScale[texture];
       v.t = v.t * g_TextureManager.tScale[texture];
@@ -161,7 +161,7 @@ bool RainEffect::Update(unsigned ms, int) {
     }
   }
   if (dropCount != 0) {
-    const float sScale = g_TrackRenderBuild == TRACK_BUILD_GLIDE ? g_TextureManager.sScale[texture] : 1.0f;
+    const float sScale = g_RenderBuild == RENDER_BUILD_GLIDE ? g_TextureManager.sScale[texture] : 1.0f;
     std::uint16_t k = oldestDrop;
     for (int q = 0; q < dropCount; ++q, k = static_cast<std::uint16_t>((k + 1) % RAIN_DROP_RING)) {
       const LensDrop& d = drops[k];

@@ -77,7 +77,7 @@ void Sky::BuildClouds() {
   cloudCount = static_cast<std::uint16_t>(c);
   const float step = 6.2831855f / static_cast<float>(c >= 36 ? c : c / 2);
   const float R = radius;
-  const bool glide = g_TrackRenderBuild == TRACK_BUILD_GLIDE;
+  const bool glide = g_RenderBuild == RENDER_BUILD_GLIDE;
   const float sScale = glide ? g_TextureManager.sScale[texture] : 1.0f;
   const float tScale = glide ? g_TextureManager.tScale[texture] : 1.0f;
   for (int i = 0; i < c; ++i) {

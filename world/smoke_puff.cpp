@@ -13,7 +13,7 @@ constexpr float kRow1[6] = {0.125f, 0.0f, 0.0f, 0.125f, 0.0f, 0.125f};
 // Which corners take the high u.
 constexpr bool kHighU[6] = {false, false, true, false, true, true};
 
-bool GlideScales() { return g_TrackRenderBuild == TRACK_BUILD_GLIDE; }
+bool GlideScales() { return g_RenderBuild == RENDER_BUILD_GLIDE; }
 
 }  // namespace
 

@@ -9,7 +9,6 @@
 #include "engine/system.h"
 #include "world/track_internal.h"
 
-TrackRenderBuild g_TrackRenderBuild = TRACK_BUILD_GLIDE;
 std::uint8_t g_AlphaTestForColourKeys = 0;
 std::uint8_t g_ShowSectionMarkers = 0;
 std::uint8_t g_SoundFadeOut = 0;

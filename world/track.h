@@ -11,6 +11,7 @@
 
 #include "engine/lit_mesh.h"
 #include "engine/maths.h"
+#include "engine/renderer.h"
 #include "engine/scene_object.h"
 #include "engine/texture_manager.h"
 #include "world/track_section.h"
@@ -69,14 +70,6 @@ struct TyreMarkInput {
   std::uint32_t useSections;  // as for Track::GetSurface
 };
 
-// The renderer a program draws with: the Direct3D one blends the land pieces
-// and the marks by alpha where the Glide one blends by colour.
-enum TrackRenderBuild : std::uint8_t {
-  TRACK_BUILD_GLIDE = 0,
-  TRACK_BUILD_DIRECT3D = 1,
-};
-// Set once at start by the program that draws with Direct3D.
-extern TrackRenderBuild g_TrackRenderBuild;
 // Direct3D only: the renderer stands in for colour keys with the alpha test,
 // so solid pieces keep blending on with ONE, ZERO.
 extern std::uint8_t g_AlphaTestForColourKeys;

@@ -18,7 +18,7 @@ constexpr std::uint32_t kMarkBlack = 0x4C000000u;
 // Solid pieces and the ground: blending off, or under Direct3D's colour-key
 // stand-in on with ONE, ZERO.
 void SolidBlend() {
-  if (g_TrackRenderBuild == TRACK_BUILD_DIRECT3D && g_AlphaTestForColourKeys) {
+  if (g_RenderBuild == RENDER_BUILD_DIRECT3D && g_AlphaTestForColourKeys) {
     g_Renderer.SetAlphaBlendEnable(true);
     g_Renderer.SetSrcBlend(BLEND_ONE);
     g_Renderer.SetDestBlend(BLEND_ZERO);
@@ -31,7 +31,7 @@ void SolidBlend() {
 // (Direct3D).
 void DarkeningBlend() {
   g_Renderer.SetAlphaBlendEnable(true);
-  if (g_TrackRenderBuild == TRACK_BUILD_DIRECT3D) {
+  if (g_RenderBuild == RENDER_BUILD_DIRECT3D) {
     g_Renderer.SetSrcBlend(BLEND_SRC_ALPHA);
     g_Renderer.SetDestBlend(BLEND_ONE_MINUS_SRC_ALPHA);
   } else {
@@ -54,7 +54,7 @@ void TyreMark::Reset() {
   const float lo = 240.0f / 255.0f;
   const float hi = 250.0f / 255.0f;
   const float uv[6][2] = {{lo, lo}, {hi, hi}, {lo, hi}, {hi, lo}, {hi, hi}, {lo, lo}};
-  const std::uint32_t colour = g_TrackRenderBuild == TRACK_BUILD_DIRECT3D ? kMarkBlack : kMarkGrey;
+  const std::uint32_t colour = g_RenderBuild == RENDER_BUILD_DIRECT3D ? kMarkBlack : kMarkGrey;
   for (int k = 0; k < 6; ++k) attributes[k] = VertexAttribute{colour, uv[k][0], uv[k][1]};
   const std::uint16_t order[6] = {0, 1, 2, 0, 2, 3};
   for (int k = 0; k < 6; ++k) indices[k] = order[k];

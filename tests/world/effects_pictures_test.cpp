@@ -37,7 +37,7 @@ class EffectsPictureTest : public kelvtest::PictureTest {
     PictureTest::SetUp();
     savedCamera_ = g_Camera;
     savedFrameTime_ = g_FrameTime;
-    g_TrackRenderBuild = TRACK_BUILD_GLIDE;
+    g_RenderBuild = RENDER_BUILD_GLIDE;
     g_OptionSkyEnable = 0;
     g_RainPreviousCamera = Vector3(0.0f, 0.0f, 0.0f);
     g_RainPreviousViewWidth = 0.0f;

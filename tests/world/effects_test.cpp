@@ -274,7 +274,7 @@ TEST_F(EffectsTest, ThunderDoesNotRestartWhileAClapIsPlaying) {
 // ---- Smoke puffs ------------------------------------------------------------
 
 TEST_F(EffectsTest, PuffFramesStepEachEighthOfTheLifetimeUntilDeath) {
-  g_TrackRenderBuild = TRACK_BUILD_DIRECT3D;  // texture coordinates as they stand
+  g_RenderBuild = RENDER_BUILD_DIRECT3D;  // texture coordinates as they stand
   SmokePuff puff;
   puff.SetLifetime(2.0f);
   puff.SetColour(0.8f, 0.6f, 0.4f);
@@ -316,7 +316,7 @@ TEST_F(EffectsTest, PuffLifetimeAndRowRules) {
     puff.SetLifetime(bad);
     EXPECT_EQ(puff.lifetime, 0.01f) << bad;
   }
-  g_TrackRenderBuild = TRACK_BUILD_DIRECT3D;
+  g_RenderBuild = RENDER_BUILD_DIRECT3D;
   puff.rowFlag = 1;
   puff.age = 0.0f;
   puff.frame = 3;

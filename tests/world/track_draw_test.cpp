@@ -88,16 +88,16 @@ TEST_F(TrackDrawTest, LandPiecesBlendByTypeInEachBuild) {
   const int one = GR_BLEND_ONE;
   const int zero = GR_BLEND_ZERO;
   const struct {
-    TrackRenderBuild build;
+    RenderBuild build;
     std::uint8_t alphaKeys;
     std::vector<std::pair<int, int>> blends;  // solid, additive, blended, ground
   } cases[] = {
-      {TRACK_BUILD_GLIDE, 0, {{one, zero}, {one, one}, {zero, GR_BLEND_ONE_MINUS_SRC_COLOR}, {one, zero}}},
-      {TRACK_BUILD_DIRECT3D, 1,
+      {RENDER_BUILD_GLIDE, 0, {{one, zero}, {one, one}, {zero, GR_BLEND_ONE_MINUS_SRC_COLOR}, {one, zero}}},
+      {RENDER_BUILD_DIRECT3D, 1,
        {{one, zero}, {one, one}, {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA}, {one, zero}}},
   };
   for (const auto& c : cases) {
-    g_TrackRenderBuild = c.build;
+    g_RenderBuild = c.build;
     g_AlphaTestForColourKeys = c.alphaKeys;
     platform::ClearGlideRecords();
     EXPECT_TRUE(track.Draw());
@@ -115,13 +115,13 @@ TEST_F(TrackDrawTest, TyreMarksDarkenByColourOrAlpha) {
   ASSERT_TRUE(LoadSet(&track, kelvdata::StraightTrackSet(4)));
   OpenAndLook();
   const struct {
-    TrackRenderBuild build;
+    RenderBuild build;
     std::uint32_t colour;
     int src, dst;
-  } cases[] = {{TRACK_BUILD_GLIDE, 0xFF4C4C4Cu, BLEND_ZERO, BLEND_ONE_MINUS_SRC_COLOUR},
-               {TRACK_BUILD_DIRECT3D, 0x4C000000u, BLEND_SRC_ALPHA, BLEND_ONE_MINUS_SRC_ALPHA}};
+  } cases[] = {{RENDER_BUILD_GLIDE, 0xFF4C4C4Cu, BLEND_ZERO, BLEND_ONE_MINUS_SRC_COLOUR},
+               {RENDER_BUILD_DIRECT3D, 0x4C000000u, BLEND_SRC_ALPHA, BLEND_ONE_MINUS_SRC_ALPHA}};
   for (const auto& c : cases) {
-    g_TrackRenderBuild = c.build;
+    g_RenderBuild = c.build;
     track.ResetTyreMarks();
     EXPECT_EQ(track.ringA[7].attributes[3].colour, c.colour);
     EXPECT_EQ(track.ringB[149].attributes[0].colour, c.colour);

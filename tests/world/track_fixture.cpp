@@ -9,7 +9,7 @@ namespace kelvtest {
 
 void TrackTest::SetUp() {
   GlideTest::SetUp();
-  g_TrackRenderBuild = TRACK_BUILD_GLIDE;
+  g_RenderBuild = RENDER_BUILD_GLIDE;
   g_AlphaTestForColourKeys = 0;
   g_ShowSectionMarkers = 0;
   g_SoundFadeOut = 0;
@@ -23,7 +23,7 @@ void TrackTest::SetUp() {
 
 void TrackTest::TearDown() {
   g_TrackArchive.Close();
-  g_TrackRenderBuild = TRACK_BUILD_GLIDE;
+  g_RenderBuild = RENDER_BUILD_GLIDE;
   g_AlphaTestForColourKeys = 0;
   g_ShowSectionMarkers = 0;
   g_SoundFadeOut = 0;

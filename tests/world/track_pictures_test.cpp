@@ -23,7 +23,7 @@ class CoursePictureTest : public kelvtest::PictureTest {
   void SetUp() override {
     PictureTest::SetUp();
     savedCamera_ = g_Camera;
-    g_TrackRenderBuild = TRACK_BUILD_GLIDE;
+    g_RenderBuild = RENDER_BUILD_GLIDE;
     g_ShowSectionMarkers = 0;
   }
   void TearDown() override {

@@ -166,23 +166,7 @@ void ProgressBar::UpdateVertices() {
 
 bool ProgressBar::Update(unsigned ms, int mode) {
   if (screenBar || !animated) return true;
-  int wanted = -1;
-  bool backward = false;
-  switch (mode) {
-    case 1: wanted = 0; break;
-    case 2: wanted = 1; break;
-    case 3:
-      wanted = 0;
-      backward = true;
-      break;
-    default: break;
-  }
-  if (wanted >= 0 && wanted != player.sequence) {
-    player.backward = backward ? 1 : 0;
-    player.SelectSequence(static_cast<std::uint16_t>(wanted));
-    player.speed = 100;
-  }
-  player.Advance(ms);
+  ui_internal::PlayModeSequence(&player, mode, ms);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/animation.h"
 #include "engine/app.h"
 #include "engine/data_reader.h"
 #include "engine/scene_object.h"
@@ -91,6 +92,26 @@ bool ReadSoundList(DataReader* r, SceneObject* owner, const char* fileError) {
     owner->sounds[slot]->Enable3D(false);
   }
   return true;
+}
+
+void PlayModeSequence(AnimationPlayer* player, int mode, unsigned ms) {
+  int wanted = -1;
+  bool backward = false;
+  switch (mode) {
+    case 1: wanted = 0; break;
+    case 2: wanted = 1; break;
+    case 3:
+      wanted = 0;
+      backward = true;
+      break;
+    default: break;
+  }
+  if (wanted >= 0 && wanted != player->sequence) {
+    player->backward = backward ? 1 : 0;
+    player->SelectSequence(static_cast<std::uint16_t>(wanted));
+    player->speed = 100;
+  }
+  player->Advance(ms);
 }
 
 }  // namespace ui_internal

@@ -7,6 +7,7 @@
 
 #include "engine/renderer.h"
 
+class AnimationPlayer;
 class DataReader;
 class SceneObject;
 
@@ -54,5 +55,10 @@ void SetFlatDepth(ScreenVertex* v, float z);
 // list shows `fileError`; running out of memory shows nothing. False for
 // either, with no sound kept.
 bool ReadSoundList(DataReader* r, SceneObject* owner, const char* fileError);
+
+// An animated widget's update mode picks its sequence (1 the first, 2 the
+// second, 3 the first played backwards; others keep the one playing), which
+// then plays on by `ms`.
+void PlayModeSequence(AnimationPlayer* player, int mode, unsigned ms);
 
 }  // namespace ui_internal

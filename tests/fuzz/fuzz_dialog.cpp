@@ -26,6 +26,7 @@
 #include "platform/win32/msgbox.h"
 #include "platform/win32/timer.h"
 #include "platform/win32/window.h"
+#include "tests/support/fuzz_renderer.h"
 #include "tests/support/fuzz_temp_file.h"
 #include "tools/bbf.h"
 #include "tools/seeds.h"
@@ -45,17 +46,9 @@ struct World : kelvtest::FuzzTempFile {
   Font fonts[2];
 
   World() : FuzzTempFile("kelv-fuzz-dialog", ".bbf") {
-    platform::UseTestMessageBoxes(true);
-    platform::UseGlideTestBackend(true);
     platform::UseTestTime(1000);
-    g_MainWindow = reinterpret_cast<HWND>(std::uintptr_t{1});
-    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
-    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
     GetProgramObject(PROGRAM_OBJECT_CURSOR).construct();
-    g_ScreenWidth = 640;
-    g_ScreenHeight = 480;
-    Check(g_Renderer.Open());
-    g_Renderer.SetDefaultStates();
+    kelvtest::OpenFuzzRenderer();
     g_Camera.position = Vector3(0.0f, 1.0f, -8.0f);
     g_Camera.LookAt(Vector3(0.0f, 0.0f, 0.0f));
     g_GeometryPipeline.SetupProjection();

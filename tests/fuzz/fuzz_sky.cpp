@@ -18,6 +18,7 @@
 #include "engine/system.h"
 #include "platform/glide/glide.h"
 #include "platform/win32/msgbox.h"
+#include "tests/support/fuzz_renderer.h"
 #include "tests/support/fuzz_temp_file.h"
 #include "tools/bytes.h"
 #include "world/sky.h"
@@ -30,15 +31,7 @@ void Check(bool ok) {
 
 struct World : kelvtest::FuzzTempFile {
   World() : FuzzTempFile("kelv-fuzz-sky", ".bbf") {
-    platform::UseTestMessageBoxes(true);
-    platform::UseGlideTestBackend(true);
-    g_MainWindow = reinterpret_cast<HWND>(std::uintptr_t{1});
-    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
-    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
-    g_ScreenWidth = 640;
-    g_ScreenHeight = 480;
-    Check(g_Renderer.Open());
-    g_Renderer.SetDefaultStates();
+    kelvtest::OpenFuzzRenderer();
     g_Renderer.AssignTextureSizeClasses(2);
     g_FrameTime = 0.02f;
     g_Camera.position = Vector3(0.0f, 2.0f, 0.0f);

@@ -19,6 +19,7 @@
 #include "engine/system.h"
 #include "platform/glide/glide.h"
 #include "platform/win32/msgbox.h"
+#include "tests/support/fuzz_renderer.h"
 #include "tests/support/fuzz_temp_file.h"
 #include "tools/bytes.h"
 #include "world/track.h"
@@ -31,15 +32,7 @@ void Check(bool ok) {
 
 struct World : kelvtest::FuzzTempFile {
   World() : FuzzTempFile("kelv-fuzz-track", ".bbf") {
-    platform::UseTestMessageBoxes(true);
-    platform::UseGlideTestBackend(true);
-    g_MainWindow = reinterpret_cast<HWND>(std::uintptr_t{1});
-    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
-    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
-    g_ScreenWidth = 640;
-    g_ScreenHeight = 480;
-    Check(g_Renderer.Open());
-    g_Renderer.SetDefaultStates();
+    kelvtest::OpenFuzzRenderer();
     g_Renderer.AssignTextureSizeClasses(2);
     g_FrameTime = 0.02f;
   }

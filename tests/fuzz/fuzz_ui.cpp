@@ -22,6 +22,7 @@
 #include "engine/texture_manager.h"
 #include "platform/glide/glide.h"
 #include "platform/win32/msgbox.h"
+#include "tests/support/fuzz_renderer.h"
 #include "tests/support/fuzz_temp_file.h"
 #include "tools/bbf.h"
 #include "tools/object_files.h"
@@ -48,15 +49,7 @@ struct World : kelvtest::FuzzTempFile {
   Font fonts[2];
 
   World() : FuzzTempFile("kelv-fuzz-ui", ".bbf") {
-    platform::UseTestMessageBoxes(true);
-    platform::UseGlideTestBackend(true);
-    g_MainWindow = reinterpret_cast<HWND>(std::uintptr_t{1});
-    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
-    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
-    g_ScreenWidth = 640;
-    g_ScreenHeight = 480;
-    Check(g_Renderer.Open());
-    g_Renderer.SetDefaultStates();
+    kelvtest::OpenFuzzRenderer();
     g_Camera.position = Vector3(0.0f, 1.0f, -8.0f);
     g_Camera.LookAt(Vector3(0.0f, 0.0f, 0.0f));
     g_GeometryPipeline.SetupProjection();

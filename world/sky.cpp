@@ -45,7 +45,7 @@ class FarPlaneScope {
 
 Sky::Sky() {
   matrix = g_IdentityMatrix;
-  std::memset(positions, 0, sizeof positions);
+  for (Vector3& p : positions) p = Vector3(0.0f, 0.0f, 0.0f);
   std::memset(attributes, 0, sizeof attributes);
   std::memset(stars, 0, sizeof stars);
   for (int i = 0; i < SKY_MAX_CORNERS; ++i) indices[i] = static_cast<std::uint16_t>(i);

@@ -69,8 +69,6 @@ Rider::~Rider() {
   if (bikeTexture) g_TextureManager.Free(bikeTexture);
 }
 
-bool Rider::Load(const char*) { return false; }
-
 bool Rider::Update(unsigned, int) { return true; }
 
 bool Rider::Draw() { return true; }

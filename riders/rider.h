@@ -13,6 +13,7 @@
 #include "world/dirt_particle.h"
 #include "world/smoke_puff.h"
 
+class DataReader;
 class Track;
 struct SoundSample;
 
@@ -79,6 +80,16 @@ class Rider : public SceneObject {
   virtual void SetIndex(std::uint8_t i);
   virtual void SetupAi() = 0;
   virtual void UpdatePose();
+
+  // The rider file's fields up to the second bank name, without the
+  // effects, the bank or the joints: what a rider file alone decides. The
+  // part that the fuzz target drives. Reports the file's error and returns
+  // false on damage; nothing leaks (the destructor frees what was read).
+  bool ReadRiderFile(DataReader* r, char* bankName, std::uint32_t bankNameSize);
+  // Loads the shared sound bank unless it is loaded.
+  bool LoadSounds(const char* bankFile);
+  // Reads DATA\TRACK\BONES.MTX and derives the joints' relative matrices.
+  bool LoadJoints();
 
   std::uint8_t index = 0;  // slot in the race, 0 for the local player
   LitMesh bodyMesh;
@@ -160,7 +171,20 @@ class Rider : public SceneObject {
   std::unique_ptr<Matrix4[]> jointCrash;
   std::unique_ptr<Matrix4[]> jointRelative;
   std::unique_ptr<float[]> jointTables[8];
+  // The reflection overlays' meshes, read from the rider file.
+  LitMesh reflectionMeshes[3];
 };
+
+// Size-class groups of the rider's textures: the rider's by its slot, the
+// bike's by whether its name contains the digit 2.
+std::uint8_t RiderTextureGroup(std::uint8_t index);
+std::uint8_t BikeTextureGroup(const char* name);
+// Whether the bank entry of `slot` is skipped at skill class `skill`: each
+// class keeps its own pair of engine sounds.
+bool SkipsBankSlot(std::uint8_t skill, std::uint8_t slot);
+// The relative matrix of a child: child x inverse(parent) for a parent
+// whose axis rows are perpendicular.
+Matrix4 RelativeToParent(const Matrix4& child, const Matrix4& parent);
 
 // Makes a bank of n silent samples in place of any bank; false without
 // memory (no bank then).

@@ -28,6 +28,15 @@ constexpr std::uint8_t kJointParents[][2] = {{5, 6}, {7, 6}, {9, 6}, {0, 5}, {1,
 
 void Report(const char* text) { ShowMessageBox(text, MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR); }
 
+// A mesh that fails quietly (its allocation) still fails the rider with a
+// reason: the file's error when nothing else said why.
+bool LoadMesh(LitMesh* mesh, Stream* stream, bool lit) {
+  const unsigned shown = ShownMessageBoxCount();
+  if (mesh->Load(stream, lit, false)) return true;
+  if (ShownMessageBoxCount() == shown) Report(kRiderError);
+  return false;
+}
+
 struct EffectSetup {
   float r, g, b, lifetime;
 };
@@ -152,7 +161,7 @@ bool Rider::ReadRiderFile(DataReader* r, char* bankName, std::uint32_t bankNameS
   bodyMesh.partCount = n;
   bodyMesh.partSizes = nodeVertexCounts;
   bodyMesh.skinned = 1;
-  if (!bodyMesh.Load(r->stream(), true, false)) return false;
+  if (!LoadMesh(&bodyMesh, r->stream(), true)) return false;
 
   poseMatrices.resize(n);
   for (std::uint16_t node = 0; ok && node < n; ++node) {
@@ -189,13 +198,13 @@ bool Rider::ReadRiderFile(DataReader* r, char* bankName, std::uint32_t bankNameS
         return false;
       }
       prepare(&parts[i]);
-      if (!parts[i].Load(r->stream(), true, false)) return false;
+      if (!LoadMesh(&parts[i], r->stream(), true)) return false;
     }
   }
   prepare(farMesh.get());
-  if (!farMesh->Load(r->stream(), true, false)) return false;
+  if (!LoadMesh(farMesh.get(), r->stream(), true)) return false;
   for (LitMesh& m : reflectionMeshes) {
-    if (!m.Load(r->stream(), false, false)) return false;
+    if (!LoadMesh(&m, r->stream(), false)) return false;
   }
 
   if (p * 64ull > r->Remaining()) {

@@ -1,5 +1,8 @@
 #include "tools/rider_files.h"
 
+#include "tools/sfx.h"
+#include "tools/tex.h"
+
 namespace kelvdata {
 
 namespace {
@@ -160,9 +163,36 @@ RiderFileSpec SyntheticRider(const std::string& riderTexture, const std::string&
 SoundBankSpec SyntheticSoundBank() {
   SoundBankSpec bank;
   for (int slot = 0; slot < 33; ++slot) {
-    bank.entries.push_back({static_cast<std::uint8_t>(slot), ActString("DATA\\TRACK\\RSND" + std::to_string(slot) + ".SFX")});
+    bank.entries.push_back({static_cast<std::uint8_t>(slot), ActString("SOUNDS\\RIDER" + std::to_string(slot) + ".SFX")});
   }
   return bank;
+}
+
+std::vector<BbfMember> RiderDataSetMembers() {
+  const Bytes rider = BuildTex(64, 64, [](int x, int y) {
+    return Rgb{static_cast<std::uint8_t>(180 + x), static_cast<std::uint8_t>(60 + y * 2), 40};
+  });
+  const Bytes bike = BuildTex(64, 64, [](int x, int y) {
+    return Rgb{40, static_cast<std::uint8_t>(80 + y), static_cast<std::uint8_t>(160 + x)};
+  });
+  return {{"RIDER.RDR", BuildRiderFile(SyntheticRider("DATA\\TRACK\\RIDER.TEX", "DATA\\TRACK\\BIKE.TEX",
+                                                      "DATA\\TRACK\\RIDER.BNK"))},
+          {"RIDER.TEX", rider},
+          {"BIKE.TEX", bike},
+          {"RIDER.BNK", BuildSoundBank(SyntheticSoundBank())},
+          {"BONES.MTX", BuildJointFile(SyntheticJointRest())}};
+}
+
+std::vector<std::pair<std::string, Bytes>> RiderDataSetSounds() {
+  std::vector<std::pair<std::string, Bytes>> sounds;
+  for (int slot = 0; slot < 33; ++slot) {
+    // Engine layers low (loops of 0.25 s), the rest short blips.
+    const double hz = slot < 6 ? 60.0 + 25.0 * slot : 300.0 + 40.0 * slot;
+    const int samples = slot < 6 ? 2756 : 1500;
+    sounds.push_back({"RIDER" + std::to_string(slot) + ".SFX",
+                      BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, hz, 0.4, samples))});
+  }
+  return sounds;
 }
 
 }  // namespace kelvdata

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "tools/bbf.h"
 #include "tools/object_files.h"
 
 namespace kelvdata {
@@ -72,7 +74,13 @@ RiderFileSpec SyntheticRider(const std::string& riderTexture, const std::string&
                              const std::string& bank);
 // The rest placements of the synthetic rider's 11 joints: translations only.
 std::vector<Matrix> SyntheticJointRest();
-// A bank of all 33 slots naming "DATA\TRACK\RSND<slot>.SFX".
+// A bank of all 33 slots naming "SOUNDS\RIDER<slot>.SFX".
 SoundBankSpec SyntheticSoundBank();
+// The data set's rider and bike: track-archive members "RIDER.RDR" (naming
+// "DATA\TRACK\RIDER.TEX", "DATA\TRACK\BIKE.TEX" and the bank
+// "DATA\TRACK\RIDER.BNK"), the textures, the bank and "BONES.MTX"; and
+// the bank's 33 short sounds, by file name under SOUNDS.
+std::vector<BbfMember> RiderDataSetMembers();
+std::vector<std::pair<std::string, Bytes>> RiderDataSetSounds();
 
 }  // namespace kelvdata

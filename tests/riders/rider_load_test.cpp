@@ -12,6 +12,7 @@
 #include "engine/sound_sample.h"
 #include "riders/rider.h"
 #include "tests/world/track_fixture.h"
+#include "tools/dataset.h"
 #include "tools/rider_files.h"
 #include "tools/sfx.h"
 #include "tools/tex.h"
@@ -38,7 +39,7 @@ class RiderLoadTest : public kelvtest::TrackTest {
     spec_ = kelvdata::SyntheticRider("DATA\\TRACK\\RIDER.TEX", "DATA\\TRACK\\BIKE2.TEX", "DATA\\TRACK\\RIDER.BNK");
     // Sound files are read from the disk, not from an archive.
     for (int slot = 0; slot < 33; ++slot) {
-      Put("DATA/TRACK/RSND" + std::to_string(slot) + ".SFX", kelvdata::BuildSfx(8, 1, 22050, kelvdata::Bytes(256, 128)));
+      Put("SOUNDS/RIDER" + std::to_string(slot) + ".SFX", kelvdata::BuildSfx(8, 1, 22050, kelvdata::Bytes(256, 128)));
     }
   }
   void TearDown() override {
@@ -218,6 +219,18 @@ TEST_F(RiderLoadTest, DamagedRiderFilesAreRefusedWithTheirError) {
     ASSERT_EQ(boxes.size(), before + 1) << c.what;
     EXPECT_EQ(boxes.back(), kRiderError) << c.what;
   }
+}
+
+TEST_F(RiderLoadTest, TheDataSetsRiderLoadsWithEverySound) {
+  ASSERT_TRUE(kelvdata::WriteDataSet(root_.string()));
+  g_TrackArchive.Close();
+  ASSERT_TRUE(g_TrackArchive.Open("DATA\\TRACK.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  g_GameSkill = 3;  // no skips: every slot loads
+  TestRider rider;
+  rider.effectsTexture = "DATA\\TRACK\\EFFECTS.TEX";
+  ASSERT_TRUE(rider.Load("DATA\\TRACK\\RIDER.RDR")) << (Boxes().empty() ? "" : Boxes()[0]);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(g_RiderSoundCount, 33);
 }
 
 TEST_F(RiderLoadTest, AMissingRiderFileIsReported) {

@@ -73,15 +73,11 @@ bool Rider::Update(unsigned, int) { return true; }
 
 bool Rider::Draw() { return true; }
 
-void Rider::StopSounds() {}
-
 void Rider::SetTrack(Track* t) { track = t; }
 
 std::uint16_t Rider::GetTrackNode() { return physics.sectionHint; }
 
 void Rider::UpdateHud(int, int) {}
-
-void Rider::UpdateSound() {}
 
 void Rider::UpdateRemote(int) {}
 

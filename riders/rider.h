@@ -175,6 +175,17 @@ class Rider : public SceneObject {
   LitMesh reflectionMeshes[3];
 };
 
+// A volume offset in hundredths of a decibel shared by all riders: 0 except
+// while the race's closing fade runs.
+extern std::int32_t g_RiderSoundFade;
+
+// The followed rider's engine cross-fade at smoothed revs ratio q: the low
+// layer's and the high (and coasting) layers' gains, -10000..0.
+void EngineLayerGains(float q, std::int32_t* low, std::int32_t* high);
+// The impact volume from the frame's front and rear impulses (time x load):
+// above -2000 an impact plays.
+std::int32_t ImpactVolume(float a, float b);
+
 // Size-class groups of the rider's textures: the rider's by its slot, the
 // bike's by whether its name contains the digit 2.
 std::uint8_t RiderTextureGroup(std::uint8_t index);

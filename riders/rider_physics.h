@@ -69,5 +69,7 @@ struct RiderPhysics {
   float revs = 0.0f;  // rad/s
   float driveForce = 0.0f;
   float engineFactor = 0.0f;
+  float frontLoad = 0.0f;  // ground loads of the ground step, N
+  float rearLoad = 0.0f;
   float handlebarAngle = 0.0f;  // rad, positive to the right, at most 0.6981317 either way
 };

@@ -11,6 +11,12 @@ SoundSample* g_RiderSounds = nullptr;
 std::uint8_t g_RiderSoundCount = 0;
 std::uint8_t g_RiderSoundsLoaded = 0;
 
+float g_ConditionSuspension[20] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+float g_ConditionWheels[20] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+float g_ConditionEngine[20] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+float g_ConditionBrakes[20] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+float g_ConditionGearbox[20] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+
 namespace {
 
 constexpr std::uint8_t RACE_PRACTICE = 1;
@@ -83,23 +89,7 @@ void Rider::UpdateRemote(int) {}
 
 void Rider::GetCameraData(void*) {}
 
-void Rider::EmitGroundDust() {}
-
-void Rider::EmitEngineSmoke() {}
-
-void Rider::EmitExhaustSmoke() {}
-
-void Rider::EmitDirt() {}
-
 bool Rider::DrawShadow() { return true; }
-
-bool Rider::DrawGroundDust() { return true; }
-
-bool Rider::DrawEngineSmoke() { return true; }
-
-bool Rider::DrawExhaustSmoke() { return true; }
-
-bool Rider::DrawDirt() { return true; }
 
 bool Rider::DrawHud() { return true; }
 

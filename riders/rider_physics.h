@@ -23,6 +23,13 @@ struct WheelContact : ContactPoint {
   float spinAngle = 0.0f;  // rad
 };
 
+// The bike's condition per rider slot: 1.0 new, 0 broken.
+extern float g_ConditionSuspension[20];
+extern float g_ConditionWheels[20];
+extern float g_ConditionEngine[20];
+extern float g_ConditionBrakes[20];
+extern float g_ConditionGearbox[20];
+
 struct RiderPhysics {
   std::uint8_t onTrack = 0;
   std::uint8_t crashOnTrack = 0;
@@ -69,7 +76,13 @@ struct RiderPhysics {
   float revs = 0.0f;  // rad/s
   float driveForce = 0.0f;
   float engineFactor = 0.0f;
-  float frontLoad = 0.0f;  // ground loads of the ground step, N
+  // Loads of the ground step, N, and the crash body's point, velocity and
+  // load.
+  float frontLoad = 0.0f;
   float rearLoad = 0.0f;
+  float chassisLoad = 0.0f;
+  Vector3 crashBodyPoint = Vector3(0.0f, 0.0f, 0.0f);
+  Vector3 crashBodyVelocity = Vector3(0.0f, 0.0f, 0.0f);
+  float crashBodyLoad = 0.0f;
   float handlebarAngle = 0.0f;  // rad, positive to the right, at most 0.6981317 either way
 };

@@ -77,8 +77,6 @@ Rider::~Rider() {
 
 bool Rider::Update(unsigned, int) { return true; }
 
-bool Rider::Draw() { return true; }
-
 void Rider::SetTrack(Track* t) { track = t; }
 
 std::uint16_t Rider::GetTrackNode() { return physics.sectionHint; }
@@ -118,4 +116,3 @@ void Rider::ClearFollowed() {
 
 void Rider::SetIndex(std::uint8_t i) { index = i; }
 
-void Rider::UpdatePose() {}

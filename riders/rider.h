@@ -81,6 +81,10 @@ class Rider : public SceneObject {
   virtual void SetupAi() = 0;
   virtual void UpdatePose();
 
+  // Poses 1, 3, 5, 7, 8, 9, 11 and 12 from the locals, the part offsets,
+  // the handlebar angle and the object matrix.
+  void UpdatePartMatrices();
+
   // The rider file's fields up to the second bank name, without the
   // effects, the bank or the joints: what a rider file alone decides. The
   // part that the fuzz target drives. Reports the file's error and returns

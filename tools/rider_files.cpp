@@ -130,8 +130,11 @@ RiderFileSpec SyntheticRider(const std::string& riderTexture, const std::string&
     SkinnedNode node;
     node.parent = -1;
     node.vertexCount = 36;
-    // One group over one parameter of two steps: 0 riding, 1 celebrating
-    // (arms raised).
+    // Groups start, riding and crashed hold pose 0; the celebration's one
+    // parameter of two steps raises the arms (pose 1).
+    node.groups.push_back({{{1, 1.0f}, {1, 0.0f}}, {0}});
+    node.groups.push_back({{{1, 1.0f}, {1, 0.0f}}, {0}});
+    node.groups.push_back({{{1, 1.0f}}, {0}});
     node.groups.push_back({{{2, 1.0f}}, {0, 1}});
     const auto& j = kJoints[n];
     node.poses.push_back(TranslationMatrix(j[0], j[1], j[2]));

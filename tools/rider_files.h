@@ -66,8 +66,9 @@ Bytes BuildJointFile(const std::vector<Matrix>& rest);
 
 // ---- The synthetic rider -------------------------------------------------------
 //
-// An 11-node rider of boxes (every node a root, as the loader needs), poses
-// for riding and celebrating in one two-step group per node, seven bike
+// An 11-node rider of boxes (every node a root, as the loader needs), the
+// four pose groups (start, riding, crashed, celebration) with poses for
+// riding and celebrating, seven bike
 // parts at two levels and a far box, three flat reflection quads, part
 // offsets that only translate. Names the textures and the bank given.
 RiderFileSpec SyntheticRider(const std::string& riderTexture, const std::string& bikeTexture,

@@ -34,7 +34,7 @@ bool WriteRiderSeeds(const std::string& dir) {
   RiderFileSpec fewParts = SeedRider();
   fewParts.partCount = 6;
   RiderFileSpec poseIndex = SeedRider();
-  poseIndex.nodes[2].groups[0].poses[1] = 7;
+  poseIndex.nodes[2].groups[3].poses[1] = 7;
   RiderFileSpec bigGrid = SeedRider();
   bigGrid.nodes[0].groups[0].parameters = {{300, 1.0f}, {300, 0.0f}};
   Bytes truncated = BuildRiderFile(SeedRider());

@@ -196,7 +196,7 @@ TEST_F(RiderLoadTest, DamagedRiderFilesAreRefusedWithTheirError) {
        }},
       {"a parent at the root count", [](kelvdata::RiderFileSpec* f) { f->nodes[3].parent = 10; }},
       {"a parent outside the table", [](kelvdata::RiderFileSpec* f) { f->nodes[3].parent = 40; }},
-      {"a pose index past the poses", [](kelvdata::RiderFileSpec* f) { f->nodes[2].groups[0].poses[1] = 2; }},
+      {"a pose index past the poses", [](kelvdata::RiderFileSpec* f) { f->nodes[2].groups[3].poses[1] = 2; }},
       {"four pose parameters",
        [](kelvdata::RiderFileSpec* f) { f->nodes[1].groups[0].parameters.assign(4, {1, 0.0f}); }},
       {"a grid past the bytes left",

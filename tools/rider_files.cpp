@@ -136,10 +136,13 @@ RiderFileSpec SyntheticRider(const std::string& riderTexture, const std::string&
     node.groups.push_back({{{1, 1.0f}, {1, 0.0f}}, {0}});
     node.groups.push_back({{{1, 1.0f}}, {0}});
     node.groups.push_back({{{2, 1.0f}}, {0, 1}});
+    // Poses place the node in the frame's space, whose origin sits 0.75
+    // above the ground.
     const auto& j = kJoints[n];
-    node.poses.push_back(TranslationMatrix(j[0], j[1], j[2]));
+    const float y = j[1] - 0.75f;
+    node.poses.push_back(TranslationMatrix(j[0], y, j[2]));
     const bool arm = n >= 1 && n <= 4;
-    node.poses.push_back(TranslationMatrix(j[0], arm ? j[1] + 0.6f : j[1], arm ? j[2] - 0.2f : j[2]));
+    node.poses.push_back(TranslationMatrix(j[0], arm ? y + 0.6f : y, arm ? j[2] - 0.2f : j[2]));
     f.nodes.push_back(node);
   }
   f.body = MakeLitMesh(body, false);

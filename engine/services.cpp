@@ -1,4 +1,5 @@
 #include "engine/services/front_end.h"
+#include "engine/services/event.h"
 #include "engine/services/race.h"
 #include "engine/services/ui.h"
 
@@ -13,3 +14,6 @@ void InstallUiServices(UiServices* services) { g_Ui = services; }
 void FrontEndCommand(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) {
   if (g_FrontEnd) g_FrontEnd->Command(id, a1, a2, text);
 }
+
+EventServices* g_Event = nullptr;
+void InstallEventServices(EventServices* services) { g_Event = services; }

@@ -44,7 +44,7 @@ void PrintUsage(std::FILE* to) {
       "                                 MP2 sound), SECONDS long (more than 0, at most 600; 3)\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
       "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie,\n"
-      "                                 cue, track, dialog or sky\n"
+      "                                 cue, track, dialog, sky or rider\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -228,6 +228,7 @@ int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
   else if (kind == "track") writer = WriteTrackSeeds;
   else if (kind == "dialog") writer = WriteDialogSeeds;
   else if (kind == "sky") writer = WriteSkySeeds;
+  else if (kind == "rider") writer = WriteRiderSeeds;
   else return BadArguments(err, "unknown seed kind \"" + kind + "\"");
   std::string why;
   if (!PrepareFolder(dir, &why)) return Refuse(err, why);

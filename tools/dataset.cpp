@@ -10,6 +10,7 @@
 #include "tools/effect_files.h"
 #include "tools/object_samples.h"
 #include "tools/qdv.h"
+#include "tools/rider_files.h"
 #include "tools/sfx.h"
 #include "tools/tdb.h"
 #include "tools/tex.h"
@@ -106,6 +107,7 @@ bool WriteDataSet(const std::string& root) {
   track.push_back({"COURSE.SKY", BuildSkyFile({COURSE_CLOUDS, COURSE_SKY_RADIUS, std::nullopt})});
   track.push_back({"CLOUDS.TEX", CloudTex()});
   track.push_back({"EFFECTS.TEX", EffectsTex()});
+  for (BbfMember& m : RiderDataSetMembers()) track.push_back(std::move(m));
 
   std::vector<QdvEntry> scenes;
   for (int i = 0; i < SCENE_COUNT; ++i) scenes.push_back({0, "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN"});
@@ -116,6 +118,9 @@ bool WriteDataSet(const std::string& root) {
   const Bytes rain = BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 1500.0, 0.1, 11025));
   const Bytes thunder = BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 45.0, 0.6, 22050));
 
+  for (const auto& [name, bytes] : RiderDataSetSounds()) {
+    if (!WriteHostFile((sounds / name).string(), bytes)) return false;
+  }
   return WriteHostFile((data / "UI.BBF").string(), BuildBbf(ui)) &&
          WriteHostFile((sounds / "CLICK.SFX").string(), click) && WriteHostFile((sounds / "HUM.SFX").string(), hum) &&
          WriteHostFile((sounds / "RAIN.SFX").string(), rain) &&

@@ -33,5 +33,11 @@ std::vector<BbfMember> DialogFuzzMembers();
 // Sky files, as the track archive's member "DATA\\TRACK\\COURSE.SKY" with
 // its cloud texture.
 bool WriteSkySeeds(const std::string& dir);
+// Rider files, read as the track archive's member "DATA\\TRACK\\FUZZ.RDR"
+// beside RiderFuzzMembers: their texture, an empty bank and the joints.
+inline constexpr const char* RIDER_FUZZ_TEXTURE = "DATA\\TRACK\\FUZZ.TEX";
+inline constexpr const char* RIDER_FUZZ_BANK = "DATA\\TRACK\\FUZZ.BNK";
+bool WriteRiderSeeds(const std::string& dir);
+std::vector<BbfMember> RiderFuzzMembers(const Bytes& texture);
 
 }  // namespace kelvdata

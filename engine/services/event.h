@@ -1,0 +1,20 @@
+// What a rider needs of the front end's game modes when it is made: the
+// weather of the event being raced and whether the game is a network game.
+// The front end installs its implementation; until then a rider races dry
+// in a local game.
+#pragma once
+
+#include <cstdint>
+
+class EventServices {
+ public:
+  // 0 dry, 1 rain, 2 and 3 the other kinds.
+  virtual std::uint16_t CurrentWeather() = 0;
+  virtual bool NetworkGame() = 0;
+
+ protected:
+  ~EventServices() = default;
+};
+
+extern EventServices* g_Event;
+void InstallEventServices(EventServices* services);

@@ -1,0 +1,208 @@
+// The abstract rider-and-bike of a race: one per starting place, made by the
+// race, deleted with it. The player's rider and the computer's riders derive
+// from it and supply the frame step and the controls.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/lit_mesh.h"
+#include "engine/scene_object.h"
+#include "riders/race_time.h"
+#include "riders/rider_physics.h"
+#include "world/dirt_particle.h"
+#include "world/smoke_puff.h"
+
+class DataReader;
+class Track;
+struct SoundSample;
+
+// A rider's state word.
+enum RiderState : std::uint32_t {
+  RIDER_WAITING = 1,  // at the start (intro)
+  RIDER_RACING = 2,
+  RIDER_OUT = 3,  // finished and stopped, withdrawn, or not taking part
+};
+
+constexpr int RIDER_MAX = 20;
+constexpr int RIDER_BANK_SLOTS = 33;  // sound-bank slots that riders play
+constexpr std::uint8_t RIDER_LOD_HIDDEN = 255;
+
+// The rider sound bank, shared by all riders of a race: loaded by the first
+// rider's Load, freed by the first rider deleted.
+extern SoundSample* g_RiderSounds;
+extern std::uint8_t g_RiderSoundCount;
+extern std::uint8_t g_RiderSoundsLoaded;
+
+class Rider : public SceneObject {
+ public:
+  static constexpr int GROUND_DUST_COUNT = 60;
+  static constexpr int ENGINE_SMOKE_COUNT = 60;
+  static constexpr int EXHAUST_SMOKE_COUNT = 20;
+  static constexpr int DIRT_COUNT = 200;
+  static constexpr int PART_POSE_COUNT = 13;
+
+  Rider();
+  // Frees the rider's meshes and tables, and the shared sound bank when it
+  // is still loaded.
+  ~Rider() override;
+
+  // Slots, in this order after the base's (the order is the interface that
+  // the derived riders override by).
+  bool Load(const char* riderFile) override;
+  bool Update(unsigned ms, int raceState) override;
+  bool Draw() override;
+  void StopSounds() override;
+  virtual void SetTrack(Track* t);
+  virtual std::uint16_t GetTrackNode();
+  virtual void ComputeControls() = 0;
+  virtual void UpdateHud(int raceState, int ms);
+  virtual void UpdateSound();
+  virtual void UpdateRemote(int raceState);
+  virtual void GetCameraData(void* out);
+  virtual void EmitGroundDust();
+  virtual void EmitEngineSmoke();
+  virtual void EmitExhaustSmoke();
+  virtual void EmitDirt();
+  virtual bool DrawShadow();
+  virtual bool DrawGroundDust();
+  virtual bool DrawEngineSmoke();
+  virtual bool DrawExhaustSmoke();
+  virtual bool DrawDirt();
+  virtual bool DrawHud();
+  virtual std::uint32_t GetLap();
+  virtual bool IsPastFinalLap();
+  virtual bool IsRaceOver();
+  virtual bool IsFollowed();
+  virtual Vector3* GetHeading(Vector3* out);
+  virtual void SetFollowed();
+  virtual void ClearFollowed();
+  virtual void SetIndex(std::uint8_t i);
+  virtual void SetupAi() = 0;
+  virtual void UpdatePose();
+
+  // Poses 1, 3, 5, 7, 8, 9, 11 and 12 from the locals, the part offsets,
+  // the handlebar angle and the object matrix.
+  void UpdatePartMatrices();
+
+  // The rider file's fields up to the second bank name, without the
+  // effects, the bank or the joints: what a rider file alone decides. The
+  // part that the fuzz target drives. Reports the file's error and returns
+  // false on damage; nothing leaks (the destructor frees what was read).
+  bool ReadRiderFile(DataReader* r, char* bankName, std::uint32_t bankNameSize);
+  // Loads the shared sound bank unless it is loaded.
+  bool LoadSounds(const char* bankFile);
+  // Reads DATA\TRACK\BONES.MTX and derives the joints' relative matrices.
+  bool LoadJoints();
+
+  std::uint8_t index = 0;  // slot in the race, 0 for the local player
+  LitMesh bodyMesh;
+  std::uint16_t partCount = 0;
+  std::unique_ptr<LitMesh[]> nearParts;
+  std::unique_ptr<LitMesh[]> middleParts;
+  std::unique_ptr<LitMesh> farMesh;
+  TextureSlot bikeTexture = 0;
+  Track* track = nullptr;
+  RiderPhysics physics;
+  std::uint16_t skill = 0;    // g_GameSkill at construction
+  std::uint16_t weather = 0;  // 0 dry, 1 rain, 2 and 3 the other kinds
+
+  float torsoParam = 0.0f;
+  float torsoParamRate = 0.0f;
+  float steerParam = 0.0f;
+  float legParam = 0.0f;
+  float steerParamRate = 0.0f;
+  float legSteerParam = 0.0f;
+
+  // Race bookkeeping, kept by the race manager.
+  std::uint8_t racePosition = 0;  // 1 = first
+  std::uint32_t lap = 0;          // 1 at the start
+  std::uint32_t finalLap = 0;     // 0 while not fixed
+  std::uint32_t lapsCompleted = 0;
+  std::uint32_t lastNode = 0;
+  std::uint32_t progress = 0;
+  RaceTime lapTime;
+  RaceTime bestLap;
+  RaceTime raceTime;
+  float targetSpeed = 0.0f;
+
+  SmokePuff groundDust[GROUND_DUST_COUNT];
+  SmokePuff engineSmoke[ENGINE_SMOKE_COUNT];
+  SmokePuff exhaustSmoke[EXHAUST_SMOKE_COUNT];
+  DirtParticle dirt[DIRT_COUNT];
+  std::uint16_t ringNext[4] = {};  // next puff or particle to reuse per ring
+
+  std::uint8_t followed = 0;
+  float soundPhase = 0.0f;
+
+  // Front-wheel local and world, fork local and world, swing-arm local and
+  // world, rear-wheel local and world, steering rotation, steering-head
+  // world, frame local and world, part-6 world.
+  Matrix4 partPoses[PART_POSE_COUNT];
+  // The start copies that the intro step keeps and a reset puts back.
+  Matrix4 startPartPoses[PART_POSE_COUNT];
+  std::uint16_t startHints[8] = {0, 6, 0, 6, 0, 6, 0, 6};
+
+  std::uint32_t hudPositionShown = 0;
+  std::uint32_t hudLapShown = 0;
+  float lapDistance = 0.0f;   // m
+  float raceDistance = 0.0f;  // m
+  std::uint8_t hudRefresh = 0;
+  std::uint8_t out = 0;
+  std::uint8_t gearChanged = 0;
+  std::unique_ptr<Matrix4[]> partOffsets;  // partCount, from the rider file
+  std::uint16_t upperPoseGroup = 0;
+  std::uint16_t lowerPoseGroup = 0;
+  float messageTimers[2] = {};
+  const char* effectsTexture = nullptr;  // valid only during Load
+  float raceTimer = 0.0f;
+  float timeSinceFinish = 0.0f;
+  std::uint8_t replayFlag = 0;
+  std::uint32_t replayControls[3] = {};
+  std::uint8_t started = 0;
+  float trackTime = 0.0f;  // s
+  float entryTime = 0.0f;  // s
+  // 0 near, 1 middle, 2 far, 255 not drawn; not drawn until the first
+  // Update chooses, so a Draw before it draws nothing.
+  std::uint8_t lod = RIDER_LOD_HIDDEN;
+  float groundTint[3] = {1.0f, 1.0f, 1.0f};
+  float reflectionLevel = 1.0f;
+  float smoothedRevs = 0.0f;
+
+  // Skeleton tables, one entry per node.
+  std::unique_ptr<Matrix4[]> jointTurned;
+  std::unique_ptr<Matrix4[]> jointRest;
+  std::unique_ptr<Matrix4[]> jointCrash;
+  std::unique_ptr<Matrix4[]> jointRelative;
+  std::unique_ptr<float[]> jointTables[8];
+  // The reflection overlays' meshes, read from the rider file.
+  LitMesh reflectionMeshes[3];
+};
+
+// A volume offset in hundredths of a decibel shared by all riders: 0 except
+// while the race's closing fade runs.
+extern std::int32_t g_RiderSoundFade;
+
+// The followed rider's engine cross-fade at smoothed revs ratio q: the low
+// layer's and the high (and coasting) layers' gains, -10000..0.
+void EngineLayerGains(float q, std::int32_t* low, std::int32_t* high);
+// The impact volume from the frame's front and rear impulses (time x load):
+// above -2000 an impact plays.
+std::int32_t ImpactVolume(float a, float b);
+
+// Size-class groups of the rider's textures: the rider's by its slot, the
+// bike's by whether its name contains the digit 2.
+std::uint8_t RiderTextureGroup(std::uint8_t index);
+std::uint8_t BikeTextureGroup(const char* name);
+// Whether the bank entry of `slot` is skipped at skill class `skill`: each
+// class keeps its own pair of engine sounds.
+bool SkipsBankSlot(std::uint8_t skill, std::uint8_t slot);
+// The relative matrix of a child: child x inverse(parent) for a parent
+// whose axis rows are perpendicular.
+Matrix4 RelativeToParent(const Matrix4& child, const Matrix4& parent);
+
+// Makes a bank of n silent samples in place of any bank; false without
+// memory (no bank then).
+bool AllocateRiderSounds(std::uint8_t n);
+// Frees the shared sound bank, last sample first; nothing without one.
+void FreeRiderSounds();

@@ -1,0 +1,204 @@
+#include "tools/rider_files.h"
+
+#include "tools/sfx.h"
+#include "tools/tex.h"
+
+namespace kelvdata {
+
+namespace {
+
+void WriteStr(ByteWriter* w, const ActString& s) {
+  w->U32(s.length ? *s.length : static_cast<std::uint32_t>(s.text.size() + 1));
+  w->Raw(s.text.data(), s.text.size());
+  w->U8(s.terminated ? 0 : 'X');
+}
+
+void WriteMatrix(ByteWriter* w, const Matrix& m) {
+  for (float f : m) w->F32(f);
+}
+
+// A box of half sizes (hx, hy, hz) at (cx, cy, cz): eight corners, twelve
+// triangles, one colour.
+LitMeshRecord SolidBox(float cx, float cy, float cz, float hx, float hy, float hz, float r, float g, float b) {
+  std::vector<LitMeshVertex> v;
+  for (int c = 0; c < 8; ++c) {
+    v.push_back({cx + (c & 1 ? hx : -hx), cy + (c & 2 ? hy : -hy), cz + (c & 4 ? hz : -hz), r, g, b, 1.0f,
+                 c & 1 ? 1.0f : 0.0f, c & 2 ? 1.0f : 0.0f});
+  }
+  const std::vector<std::uint16_t> faces = {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4,
+                                            2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5};
+  // One vertex record per triangle corner, as lit-mesh records store them.
+  std::vector<LitMeshVertex> corners;
+  for (std::uint16_t i : faces) corners.push_back(v[i]);
+  return MakeLitMesh(corners, false);
+}
+
+LitMeshRecord Quad(float y, float h) {
+  std::vector<LitMeshVertex> v = {{-h, y, -h, 1, 1, 1, 1, 0, 0},
+                                  {h, y, -h, 1, 1, 1, 1, 1, 0},
+                                  {-h, y, h, 1, 1, 1, 1, 0, 1},
+                                  {h, y, h, 1, 1, 1, 1, 1, 1}};
+  return MakeLitMesh({v[0], v[2], v[1], v[1], v[2], v[3]}, false);
+}
+
+// Where the synthetic joints sit, in the body's frame: hips (6) at the
+// saddle, the chest (5) above, head (0), arms (1-2, 3-4), legs (7-8, 9-10).
+constexpr float kJoints[11][3] = {
+    {0.0f, 1.55f, 0.1f},  {0.2f, 1.3f, 0.2f},  {0.25f, 1.1f, 0.45f}, {-0.2f, 1.3f, 0.2f},
+    {-0.25f, 1.1f, 0.45f}, {0.0f, 1.25f, 0.0f}, {0.0f, 0.95f, -0.1f}, {0.15f, 0.7f, 0.0f},
+    {0.15f, 0.35f, 0.1f}, {-0.15f, 0.7f, 0.0f}, {-0.15f, 0.35f, 0.1f}};
+
+}  // namespace
+
+Bytes BuildRiderFile(const RiderFileSpec& f) {
+  ByteWriter w;
+  WriteStr(&w, f.riderTexture);
+  WriteStr(&w, f.bikeTexture);
+  w.U16(f.nodeCount ? *f.nodeCount : static_cast<std::uint16_t>(f.nodes.size()));
+  for (const SkinnedNode& n : f.nodes) {
+    w.U16(static_cast<std::uint16_t>(n.groups.size()));
+    for (const PoseGroupRecord& g : n.groups) {
+      w.U16(static_cast<std::uint16_t>(g.parameters.size()));
+      for (const PoseParameter& p : g.parameters) {
+        w.U16(p.gridSize);
+        w.F32(p.value);
+      }
+      for (std::uint16_t pose : g.poses) w.U16(pose);
+    }
+  }
+  for (const SkinnedNode& n : f.nodes) w.S32(n.parent);
+  for (const SkinnedNode& n : f.nodes) w.U16(n.vertexCount);
+  WriteLitMesh(&w, f.body);
+  for (const SkinnedNode& n : f.nodes) {
+    w.U16(static_cast<std::uint16_t>(n.poses.size()));
+    for (const Matrix& m : n.poses) WriteMatrix(&w, m);
+  }
+  w.U16(f.partCount ? *f.partCount : static_cast<std::uint16_t>(f.nearParts.size()));
+  for (const LitMeshRecord& m : f.nearParts) {
+    w.U16(0);
+    WriteLitMesh(&w, m);
+  }
+  for (const LitMeshRecord& m : f.middleParts) {
+    w.U16(0);
+    WriteLitMesh(&w, m);
+  }
+  WriteLitMesh(&w, f.far);
+  for (const LitMeshRecord& m : f.reflections) WriteLitMesh(&w, m);
+  for (const Matrix& m : f.partOffsets) WriteMatrix(&w, m);
+  w.U8(f.unused);
+  WriteStr(&w, f.soundBank);
+  WriteStr(&w, f.secondBank);
+  return w.Take();
+}
+
+Bytes BuildSoundBank(const SoundBankSpec& bank) {
+  ByteWriter w;
+  w.U8(bank.count ? *bank.count : static_cast<std::uint8_t>(bank.entries.size()));
+  w.U8(0);
+  for (const SoundBankEntry& e : bank.entries) {
+    w.U8(e.slot);
+    WriteStr(&w, e.file);
+  }
+  return w.Take();
+}
+
+Bytes BuildJointFile(const std::vector<Matrix>& rest) {
+  ByteWriter w;
+  for (const Matrix& m : rest) WriteMatrix(&w, m);
+  return w.Take();
+}
+
+std::vector<Matrix> SyntheticJointRest() {
+  std::vector<Matrix> rest;
+  for (const auto& j : kJoints) rest.push_back(TranslationMatrix(j[0], j[1], j[2]));
+  return rest;
+}
+
+RiderFileSpec SyntheticRider(const std::string& riderTexture, const std::string& bikeTexture,
+                             const std::string& bank) {
+  RiderFileSpec f;
+  f.riderTexture = ActString(riderTexture);
+  f.bikeTexture = ActString(bikeTexture);
+  std::vector<LitMeshVertex> body;
+  for (int n = 0; n < 11; ++n) {
+    // Each node's box around the origin; its poses place it.
+    // Sizes differ by node, so that no two nodes share a position.
+    const float h = 0.06f + 0.002f * static_cast<float>(n);
+    LitMeshRecord box = SolidBox(0.0f, 0.0f, 0.0f, n == 0 ? 0.12f : h, n == 0 ? 0.12f : h + 0.04f, h, 0.9f,
+                                 0.3f + 0.05f * static_cast<float>(n), 0.1f);
+    body.insert(body.end(), box.vertices.begin(), box.vertices.end());
+    SkinnedNode node;
+    node.parent = -1;
+    node.vertexCount = 36;
+    // Groups start, riding and crashed hold pose 0; the celebration's one
+    // parameter of two steps raises the arms (pose 1).
+    node.groups.push_back({{{1, 1.0f}, {1, 0.0f}}, {0}});
+    node.groups.push_back({{{1, 1.0f}, {1, 0.0f}}, {0}});
+    node.groups.push_back({{{1, 1.0f}}, {0}});
+    node.groups.push_back({{{2, 1.0f}}, {0, 1}});
+    // Poses place the node in the frame's space, whose origin sits 0.75
+    // above the ground.
+    const auto& j = kJoints[n];
+    const float y = j[1] - 0.75f;
+    node.poses.push_back(TranslationMatrix(j[0], y, j[2]));
+    const bool arm = n >= 1 && n <= 4;
+    node.poses.push_back(TranslationMatrix(j[0], arm ? y + 0.6f : y, arm ? j[2] - 0.2f : j[2]));
+    f.nodes.push_back(node);
+  }
+  f.body = MakeLitMesh(body, false);
+
+  // Front wheel, rear wheel, fork, swing arm, steering head, frame, part 6.
+  const float parts[7][6] = {{0.0f, 0.0f, 0.0f, 0.05f, 0.35f, 0.35f},  {0.0f, 0.0f, 0.0f, 0.06f, 0.35f, 0.35f},
+                             {0.0f, 0.3f, 0.0f, 0.04f, 0.3f, 0.04f},   {0.0f, 0.0f, -0.25f, 0.04f, 0.04f, 0.25f},
+                             {0.0f, 0.0f, 0.0f, 0.06f, 0.06f, 0.06f},  {0.0f, 0.0f, 0.0f, 0.12f, 0.15f, 0.5f},
+                             {0.0f, 0.1f, 0.0f, 0.15f, 0.03f, 0.2f}};
+  for (const auto& p : parts) {
+    f.nearParts.push_back(SolidBox(p[0], p[1], p[2], p[3], p[4], p[5], 0.2f, 0.3f, 0.9f));
+    f.middleParts.push_back(SolidBox(p[0], p[1], p[2], p[3], p[4], p[5], 0.2f, 0.5f, 0.9f));
+  }
+  f.far = SolidBox(0.0f, 0.6f, 0.0f, 0.2f, 0.6f, 0.9f, 0.3f, 0.3f, 0.8f);
+  for (int i = 0; i < 3; ++i) f.reflections.push_back(Quad(0.8f + 0.1f * i, 0.2f));
+  const float offsets[7][3] = {{0.0f, -0.3f, 0.0f}, {0.0f, 0.35f, -0.7f}, {0.0f, 0.2f, 0.1f}, {0.0f, -0.2f, -0.4f},
+                               {0.0f, 0.4f, 0.65f}, {0.0f, 0.75f, 0.0f},  {0.0f, 0.6f, -0.3f}};
+  for (const auto& o : offsets) f.partOffsets.push_back(TranslationMatrix(o[0], o[1], o[2]));
+  f.soundBank = ActString(bank);
+  f.secondBank = ActString(bank);
+  return f;
+}
+
+SoundBankSpec SyntheticSoundBank() {
+  SoundBankSpec bank;
+  for (int slot = 0; slot < 33; ++slot) {
+    bank.entries.push_back({static_cast<std::uint8_t>(slot), ActString("SOUNDS\\RIDER" + std::to_string(slot) + ".SFX")});
+  }
+  return bank;
+}
+
+std::vector<BbfMember> RiderDataSetMembers() {
+  const Bytes rider = BuildTex(64, 64, [](int x, int y) {
+    return Rgb{static_cast<std::uint8_t>(180 + x), static_cast<std::uint8_t>(60 + y * 2), 40};
+  });
+  const Bytes bike = BuildTex(64, 64, [](int x, int y) {
+    return Rgb{40, static_cast<std::uint8_t>(80 + y), static_cast<std::uint8_t>(160 + x)};
+  });
+  return {{"RIDER.RDR", BuildRiderFile(SyntheticRider("DATA\\TRACK\\RIDER.TEX", "DATA\\TRACK\\BIKE.TEX",
+                                                      "DATA\\TRACK\\RIDER.BNK"))},
+          {"RIDER.TEX", rider},
+          {"BIKE.TEX", bike},
+          {"RIDER.BNK", BuildSoundBank(SyntheticSoundBank())},
+          {"BONES.MTX", BuildJointFile(SyntheticJointRest())}};
+}
+
+std::vector<std::pair<std::string, Bytes>> RiderDataSetSounds() {
+  std::vector<std::pair<std::string, Bytes>> sounds;
+  for (int slot = 0; slot < 33; ++slot) {
+    // Engine layers low (loops of 0.25 s), the rest short blips.
+    const double hz = slot < 6 ? 60.0 + 25.0 * slot : 300.0 + 40.0 * slot;
+    const int samples = slot < 6 ? 2756 : 1500;
+    sounds.push_back({"RIDER" + std::to_string(slot) + ".SFX",
+                      BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, hz, 0.4, samples))});
+  }
+  return sounds;
+}
+
+}  // namespace kelvdata

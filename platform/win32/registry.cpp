@@ -314,6 +314,7 @@ bool ParseSectionLine(std::string_view line, std::string* path) {
 Document Parse(std::string_view text) {
   Document doc;
   Key* current = nullptr;
+  bool first = true;
   while (!text.empty()) {
     std::size_t nl = text.find('\n');
     Line entry;
@@ -327,6 +328,10 @@ Document Parse(std::string_view text) {
       }
     }
     entry.text = line;
+    // The byte-order mark some editors put at the head of a text file is no
+    // part of the first line; it stays in the file as it was.
+    if (first && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    first = false;
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
       line.remove_suffix(1);
     SkipBlanks(&line);

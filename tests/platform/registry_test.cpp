@@ -405,6 +405,26 @@ TEST_F(RegistryTest, WriteChangesOnlyTheLinesOfItsValue) {
   EXPECT_NE(text.find("# my settings, tuned by hand\n"), std::string::npos) << text;
 }
 
+// Windows editors may start the file with a byte-order mark: its first
+// section still counts, and the mark is still there after a write.
+TEST_F(RegistryTest, AByteOrderMarkAtTheHeadIsReadPastAndKept) {
+  WriteFileText(
+      "\xEF\xBB\xBF[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00]\r\n"
+      "\"Language\"=dword:00000003\r\n");
+  Restart();
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  ASSERT_TRUE(Get(HKEY_LOCAL_MACHINE, kConfigKey, "Language", &type, &data));
+  EXPECT_EQ(data, (std::vector<BYTE>{3, 0, 0, 0}));
+  HKEY key;
+  ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, kConfigKey, &key), ERROR_SUCCESS);
+  ASSERT_EQ(Set(key, "Language", REG_DWORD, {4, 0, 0, 0}), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(FileText(),
+            "\xEF\xBB\xBF[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrelmont\\Kelvarro\\1.00]\r\n"
+            "\"Language\"=dword:00000004\r\n");
+}
+
 // The file may be a symlink into a dotfiles folder, and private: a write goes
 // to the link's target and keeps the target's mode.
 TEST_F(RegistryTest, WriteFollowsASymlinkAndKeepsTheMode) {

@@ -173,35 +173,7 @@ bool Object3D::LoadSkinned(DataReader* r) {
     Report(kObjectError);
     return false;
   }
-  poseGroups.resize(n);
-  bool ok = true;
-  for (std::uint16_t node = 0; ok && node < n; ++node) {
-    std::uint16_t groups = 0;
-    ok = r->U16(&groups) && groups * 2ull <= r->Remaining();
-    if (ok) poseGroups[node].resize(groups);
-    for (std::uint16_t g = 0; ok && g < groups; ++g) {
-      PoseGroup& group = poseGroups[node][g];
-      std::uint16_t params = 0;
-      // A blend has at most eight corners: three parameters.
-      ok = r->U16(&params) && params <= POSE_MAX_PARAMETERS;
-      if (!ok) break;
-      group.steps.resize(params);
-      group.values.resize(params);
-      std::uint64_t points = 1;
-      for (std::uint16_t j = 0; ok && j < params; ++j) {
-        ok = r->U16(&group.steps[j]) && r->F32(&group.values[j]);
-        points *= group.steps[j];
-      }
-      ok = ok && points * 2 <= r->Remaining();
-      if (!ok) break;
-      group.grid.resize(points);
-      for (std::uint16_t& pose : group.grid) ok = ok && r->U16(&pose);
-    }
-  }
-  parents.resize(n);
-  nodeVertexCounts.resize(n);
-  for (std::uint16_t node = 0; ok && node < n; ++node) ok = r->U32(&parents[node]);
-  for (std::uint16_t node = 0; ok && node < n; ++node) ok = r->U16(&nodeVertexCounts[node]);
+  bool ok = ReadNodeTables(r, n);
   if (!ok) {
     Report(kObjectError);
     return false;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/data_reader.h"
 #include "engine/sound_sample.h"
 
 namespace {
@@ -218,4 +219,37 @@ std::vector<std::uint16_t> SceneObject::ParentsFirstOrder() const {
   std::vector<std::uint16_t> order;
   if (parents.size() > 0x10000u || !WalkParents(parents, &depth, &order)) order.clear();
   return order;
+}
+
+bool SceneObject::ReadNodeTables(DataReader* r, std::uint16_t n) {
+  poseGroups.resize(n);
+  bool ok = true;
+  for (std::uint16_t node = 0; ok && node < n; ++node) {
+    std::uint16_t groups = 0;
+    ok = r->U16(&groups) && groups * 2ull <= r->Remaining();
+    if (ok) poseGroups[node].resize(groups);
+    for (std::uint16_t g = 0; ok && g < groups; ++g) {
+      PoseGroup& group = poseGroups[node][g];
+      std::uint16_t params = 0;
+      // A blend has at most eight corners: three parameters.
+      ok = r->U16(&params) && params <= POSE_MAX_PARAMETERS;
+      if (!ok) break;
+      group.steps.resize(params);
+      group.values.resize(params);
+      std::uint64_t points = 1;
+      for (std::uint16_t j = 0; ok && j < params; ++j) {
+        ok = r->U16(&group.steps[j]) && r->F32(&group.values[j]);
+        points *= group.steps[j];
+      }
+      ok = ok && points * 2 <= r->Remaining();
+      if (!ok) break;
+      group.grid.resize(points);
+      for (std::uint16_t& pose : group.grid) ok = ok && r->U16(&pose);
+    }
+  }
+  parents.resize(n);
+  nodeVertexCounts.resize(n);
+  for (std::uint16_t node = 0; ok && node < n; ++node) ok = r->U32(&parents[node]);
+  for (std::uint16_t node = 0; ok && node < n; ++node) ok = r->U16(&nodeVertexCounts[node]);
+  return ok;
 }

@@ -10,6 +10,8 @@
 #include "engine/maths.h"
 #include "engine/texture_manager.h"
 
+class DataReader;
+
 struct SoundSample;
 
 // Parent number of a root node.
@@ -79,6 +81,12 @@ class SceneObject {
   // order when parents are numbered below their children. Empty when the
   // parent table has a cycle or a parent outside it.
   std::vector<std::uint16_t> ParentsFirstOrder() const;
+  // Reads the node tables of a skinned file for `n` nodes: each node's pose
+  // groups (parameters, grid steps, values and the pose grid), then the
+  // parents, then the skinned-mesh positions per node. A grid the bytes left
+  // cannot hold is refused before it is allocated. False on damage, with no
+  // box: the caller reports it in its file's own words.
+  bool ReadNodeTables(DataReader* r, std::uint16_t n);
 
   std::uint8_t flags = 0;  // meaning given by derived classes
   TextureSlot texture = 0;

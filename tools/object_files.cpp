@@ -4,8 +4,6 @@
 
 namespace kelvdata {
 
-namespace {
-
 void WriteActString(ByteWriter* w, const ActString& s) {
   std::uint32_t length = s.length ? *s.length : static_cast<std::uint32_t>(s.text.size() + 1);
   w->U32(length);
@@ -16,6 +14,31 @@ void WriteActString(ByteWriter* w, const ActString& s) {
 void WriteMatrix(ByteWriter* w, const Matrix& m) {
   for (float f : m) w->F32(f);
 }
+
+void WriteNodeTables(ByteWriter* w, const std::vector<SkinnedNode>& nodes) {
+  for (const SkinnedNode& n : nodes) {
+    w->U16(static_cast<std::uint16_t>(n.groups.size()));
+    for (const PoseGroupRecord& g : n.groups) {
+      w->U16(static_cast<std::uint16_t>(g.parameters.size()));
+      for (const PoseParameter& p : g.parameters) {
+        w->U16(p.gridSize);
+        w->F32(p.value);
+      }
+      for (std::uint16_t pose : g.poses) w->U16(pose);
+    }
+  }
+  for (const SkinnedNode& n : nodes) w->S32(n.parent);
+  for (const SkinnedNode& n : nodes) w->U16(n.vertexCount);
+}
+
+void WriteNodePoses(ByteWriter* w, const std::vector<SkinnedNode>& nodes) {
+  for (const SkinnedNode& n : nodes) {
+    w->U16(static_cast<std::uint16_t>(n.poses.size()));
+    for (const Matrix& m : n.poses) WriteMatrix(w, m);
+  }
+}
+
+namespace {
 
 void WriteSequences(ByteWriter* w, const std::vector<AnimationSequence>& sequences) {
   for (const AnimationSequence& s : sequences) {
@@ -121,24 +144,9 @@ Bytes BuildSkinnedObjectFile(const SkinnedObjectFile& file) {
     w.Raw(filled.data(), filled.size());
   }
   w.U16(static_cast<std::uint16_t>(file.nodes.size()));
-  for (const SkinnedNode& n : file.nodes) {
-    w.U16(static_cast<std::uint16_t>(n.groups.size()));
-    for (const PoseGroupRecord& g : n.groups) {
-      w.U16(static_cast<std::uint16_t>(g.parameters.size()));
-      for (const PoseParameter& p : g.parameters) {
-        w.U16(p.gridSize);
-        w.F32(p.value);
-      }
-      for (std::uint16_t pose : g.poses) w.U16(pose);
-    }
-  }
-  for (const SkinnedNode& n : file.nodes) w.S32(n.parent);
-  for (const SkinnedNode& n : file.nodes) w.U16(n.vertexCount);
+  WriteNodeTables(&w, file.nodes);
   WriteLitMesh(&w, file.mesh);
-  for (const SkinnedNode& n : file.nodes) {
-    w.U16(static_cast<std::uint16_t>(n.poses.size()));
-    for (const Matrix& m : n.poses) WriteMatrix(&w, m);
-  }
+  WriteNodePoses(&w, file.nodes);
   return w.Take();
 }
 

@@ -117,6 +117,15 @@ struct SkinnedObjectFile {
 
 Bytes BuildSkinnedObjectFile(const SkinnedObjectFile& file);
 
+// Pieces that the rider file shares with the skinned object file.
+void WriteActString(ByteWriter* w, const ActString& s);
+void WriteMatrix(ByteWriter* w, const Matrix& m);
+// Each node's pose groups, then every parent (s32), then every node's
+// skinned-mesh position count (u16).
+void WriteNodeTables(ByteWriter* w, const std::vector<SkinnedNode>& nodes);
+// Each node's pose count and pose matrices.
+void WriteNodePoses(ByteWriter* w, const std::vector<SkinnedNode>& nodes);
+
 // A skinned object whose nodes 0 .. depth form one chain (node i hangs below
 // node i - 1), `depth` deep, followed by the further roots that the parents'
 // local matrices need (one per root node, and every parent must have one):

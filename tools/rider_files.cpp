@@ -7,16 +7,6 @@ namespace kelvdata {
 
 namespace {
 
-void WriteStr(ByteWriter* w, const ActString& s) {
-  w->U32(s.length ? *s.length : static_cast<std::uint32_t>(s.text.size() + 1));
-  w->Raw(s.text.data(), s.text.size());
-  w->U8(s.terminated ? 0 : 'X');
-}
-
-void WriteMatrix(ByteWriter* w, const Matrix& m) {
-  for (float f : m) w->F32(f);
-}
-
 // A box of half sizes (hx, hy, hz) at (cx, cy, cz): eight corners, twelve
 // triangles, one colour.
 LitMeshRecord SolidBox(float cx, float cy, float cz, float hx, float hy, float hz, float r, float g, float b) {
@@ -52,27 +42,12 @@ constexpr float kJoints[11][3] = {
 
 Bytes BuildRiderFile(const RiderFileSpec& f) {
   ByteWriter w;
-  WriteStr(&w, f.riderTexture);
-  WriteStr(&w, f.bikeTexture);
+  WriteActString(&w, f.riderTexture);
+  WriteActString(&w, f.bikeTexture);
   w.U16(f.nodeCount ? *f.nodeCount : static_cast<std::uint16_t>(f.nodes.size()));
-  for (const SkinnedNode& n : f.nodes) {
-    w.U16(static_cast<std::uint16_t>(n.groups.size()));
-    for (const PoseGroupRecord& g : n.groups) {
-      w.U16(static_cast<std::uint16_t>(g.parameters.size()));
-      for (const PoseParameter& p : g.parameters) {
-        w.U16(p.gridSize);
-        w.F32(p.value);
-      }
-      for (std::uint16_t pose : g.poses) w.U16(pose);
-    }
-  }
-  for (const SkinnedNode& n : f.nodes) w.S32(n.parent);
-  for (const SkinnedNode& n : f.nodes) w.U16(n.vertexCount);
+  WriteNodeTables(&w, f.nodes);
   WriteLitMesh(&w, f.body);
-  for (const SkinnedNode& n : f.nodes) {
-    w.U16(static_cast<std::uint16_t>(n.poses.size()));
-    for (const Matrix& m : n.poses) WriteMatrix(&w, m);
-  }
+  WriteNodePoses(&w, f.nodes);
   w.U16(f.partCount ? *f.partCount : static_cast<std::uint16_t>(f.nearParts.size()));
   for (const LitMeshRecord& m : f.nearParts) {
     w.U16(0);
@@ -86,8 +61,8 @@ Bytes BuildRiderFile(const RiderFileSpec& f) {
   for (const LitMeshRecord& m : f.reflections) WriteLitMesh(&w, m);
   for (const Matrix& m : f.partOffsets) WriteMatrix(&w, m);
   w.U8(f.unused);
-  WriteStr(&w, f.soundBank);
-  WriteStr(&w, f.secondBank);
+  WriteActString(&w, f.soundBank);
+  WriteActString(&w, f.secondBank);
   return w.Take();
 }
 
@@ -97,7 +72,7 @@ Bytes BuildSoundBank(const SoundBankSpec& bank) {
   w.U8(0);
   for (const SoundBankEntry& e : bank.entries) {
     w.U8(e.slot);
-    WriteStr(&w, e.file);
+    WriteActString(&w, e.file);
   }
   return w.Take();
 }

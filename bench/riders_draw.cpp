@@ -20,6 +20,8 @@
 #include "platform/win32/msgbox.h"
 #include "platform/win32/window.h"
 #include "riders/rider.h"
+#include "riders/rider_hud.h"
+#include "ui/font.h"
 #include "tools/bbf.h"
 #include "tools/rider_files.h"
 #include "tools/tex.h"
@@ -34,6 +36,7 @@ class BenchRider : public Rider {
 
 struct Race {
   bool ready = false;
+  Font fonts[4];
   std::string archivePath;
   std::vector<std::unique_ptr<BenchRider>> riders;
 
@@ -47,14 +50,14 @@ struct Race {
     });
     kelvdata::SoundBankSpec bank;
     bank.count = 33;
-    if (!kelvdata::WriteHostFile(
-            archivePath,
-            kelvdata::BuildBbf({{"RIDER.RDR", kelvdata::BuildRiderFile(kelvdata::SyntheticRider(
-                                                  "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.BNK"))},
-                                {"R.TEX", tex},
-                                {"R.BNK", kelvdata::BuildSoundBank(bank)},
-                                {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}})))
-      return;
+    std::vector<kelvdata::BbfMember> members = {
+        {"RIDER.RDR", kelvdata::BuildRiderFile(kelvdata::SyntheticRider("DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.TEX",
+                                                                        "DATA\\TRACK\\R.BNK"))},
+        {"R.TEX", tex},
+        {"R.BNK", kelvdata::BuildSoundBank(bank)},
+        {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}};
+    for (kelvdata::BbfMember& hud : kelvdata::HudMembers()) members.push_back(std::move(hud));
+    if (!kelvdata::WriteHostFile(archivePath, kelvdata::BuildBbf(members))) return;
     GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
     GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
     WNDCLASSA wc{};
@@ -73,6 +76,9 @@ struct Race {
     g_Camera.LookAt(Vector3(0.0f, 0.5f, 4.0f));
     g_GeometryPipeline.SetupProjection();
     g_FrameTime = 0.02f;
+    // The race scene's fonts, which the HUD's texts need.
+    g_Fonts = fonts;
+    g_FontCount = 4;
     for (int i = 0; i < RIDER_MAX; ++i) {
       auto r = std::make_unique<BenchRider>();
       r->SetIndex(static_cast<std::uint8_t>(i));
@@ -97,6 +103,7 @@ struct Race {
   }
   ~Race() {
     riders.clear();
+    ReleaseHudWidgets();
     g_Renderer.Close();
     g_TrackArchive.Close();
     std::error_code ec;

@@ -2,4 +2,5 @@
 
 std::uint8_t g_RaceType = 0;
 std::uint8_t g_GameSkill = 0;
+std::uint8_t g_OptionMPH = 0;
 RaceLengthRecord g_RaceLengthRecord = {};

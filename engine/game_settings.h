@@ -11,6 +11,9 @@ extern std::uint8_t g_RaceType;
 // The skill class 0..2: moves the slider item texts 857..867 by 11 per class.
 extern std::uint8_t g_GameSkill;
 
+// The "MPH" option: the HUD shows speeds in miles per hour while it is set.
+extern std::uint8_t g_OptionMPH;
+
 // The race length as the race-length slider sets it: the minutes (2..40)
 // with four other fields that the slider clears, and the length in
 // milliseconds (minutes x 60000).

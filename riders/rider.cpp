@@ -81,15 +81,11 @@ void Rider::SetTrack(Track* t) { track = t; }
 
 std::uint16_t Rider::GetTrackNode() { return physics.sectionHint; }
 
-void Rider::UpdateHud(int, int) {}
-
 void Rider::UpdateRemote(int) {}
 
 void Rider::GetCameraData(void*) {}
 
 bool Rider::DrawShadow() { return true; }
-
-bool Rider::DrawHud() { return true; }
 
 std::uint32_t Rider::GetLap() { return lap; }
 

@@ -10,6 +10,8 @@
 #include "engine/scene_object.h"
 #include "riders/race_time.h"
 #include "riders/rider_physics.h"
+#include "riders/tachometer.h"
+#include "ui/static_text.h"
 #include "world/dirt_particle.h"
 #include "world/smoke_puff.h"
 
@@ -94,6 +96,8 @@ class Rider : public SceneObject {
   bool LoadSounds(const char* bankFile);
   // Reads DATA\TRACK\BONES.MTX and derives the joints' relative matrices.
   bool LoadJoints();
+  // Anchors, places and scales the five condition lines.
+  void SetUpConditionLines();
 
   std::uint8_t index = 0;  // slot in the race, 0 for the local player
   LitMesh bodyMesh;
@@ -177,6 +181,12 @@ class Rider : public SceneObject {
   std::unique_ptr<float[]> jointTables[8];
   // The reflection overlays' meshes, read from the rider file.
   LitMesh reflectionMeshes[3];
+
+  // The HUD's own parts: the rev needle and the warning lines of
+  // suspension, wheels, engine, brakes and gearbox.
+  static constexpr int CONDITION_LINES = 5;
+  Tachometer tachometer;
+  StaticText conditionLines[CONDITION_LINES];
 };
 
 // A volume offset in hundredths of a decibel shared by all riders: 0 except

@@ -11,6 +11,7 @@
 #include "engine/system.h"
 #include "engine/texture_manager.h"
 #include "riders/rider.h"
+#include "riders/rider_hud.h"
 
 namespace {
 
@@ -279,5 +280,15 @@ bool Rider::Load(const char* riderFile) {
   for (DirtParticle& d : dirt) {
     if (!d.Load(effectsTexture)) return false;
   }
+  if (!tachometer.Load(riderFile)) return false;
+  if (!g_HudLoaded) {
+    // A half-loaded HUD is let go, so that the next Load starts clean.
+    if (!LoadHudWidgets()) {
+      ReleaseHudWidgets();
+      return false;
+    }
+    g_HudLoaded = 1;
+  }
+  SetUpConditionLines();
   return LoadJoints();
 }

@@ -46,7 +46,16 @@ Bytes KeyedSquares(int w, int h, Rgb c) {
 std::vector<std::string> Texts(int language) {
   static const char* const kLanguages[8] = {"English", "Italiano", "Espanol", "Portugues",
                                             "Francais", "Deutsch", "Svenska", "Polski"};
-  return {"Kelvarro", kLanguages[language], "Single race", "Championship", "Multiplayer", "Options", "Quit"};
+  std::vector<std::string> texts = {"Kelvarro", kLanguages[language], "Single race", "Championship",
+                                    "Multiplayer", "Options", "Quit"};
+  // The rider HUD's units, labels and bike-part names.
+  const std::pair<int, const char*> hud[] = {{36, "KMH"},         {37, "MPH"},    {50, "RACE"},   {54, "LAPS"},
+                                             {69, "LAP"},         {71, "SPEED"},  {72, "RPM"},    {73, "CLUTCH"},
+                                             {74, "SUSPENSION"},  {75, "WHEELS"}, {76, "ENGINE"}, {77, "BRAKES"},
+                                             {78, "GEARBOX"}};
+  texts.resize(79);
+  for (const auto& [id, text] : hud) texts[static_cast<std::size_t>(id)] = text;
+  return texts;
 }
 
 // The arrow: a triangle from the hot spot with a short tail; 0 outside, 1 on

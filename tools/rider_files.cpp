@@ -2,6 +2,7 @@
 
 #include "tools/sfx.h"
 #include "tools/tex.h"
+#include "tools/ui_files.h"
 
 namespace kelvdata {
 
@@ -149,6 +150,63 @@ SoundBankSpec SyntheticSoundBank() {
   return bank;
 }
 
+std::vector<BbfMember> HudMembers() {
+  // Plates in the top-left quarter, the dial in the top-right, the cover
+  // below the plates, the clutch light's squares where the HUD reads them.
+  const Bytes tex = BuildTex(256, 256, [](int x, int y) {
+    if (y >= 218 && y <= 232 && x >= 221 && x <= 235) return Rgb{40, 230, 40};
+    if (y >= 218 && y <= 232 && x >= 239 && x <= 253) return Rgb{60, 60, 60};
+    if (x < 128 && y < 64) return x < 4 || y < 4 ? Rgb{200, 200, 220} : Rgb{30, 40, 120};
+    if (x >= 128 && y < 128) {
+      const int dx = x - 192, dy = y - 64;
+      return dx * dx + dy * dy < 60 * 60 ? Rgb{50, 50, 50} : Rgb{10, 10, 10};
+    }
+    if (x < 32 && y >= 128 && y < 160) return Rgb{0, 0, 0};
+    return Rgb{128, 128, 128};
+  });
+  auto text = [](std::uint8_t yFromTop, std::uint8_t xFromLeft, float r, float g, float b) {
+    StaticTextBody body;
+    body.yFromTop = yFromTop;
+    body.xFromLeft = xFromLeft;
+    body.colour[0] = r;
+    body.colour[1] = g;
+    body.colour[2] = b;
+    return BuildStaticTextBody(body);
+  };
+  auto plate = [](std::uint8_t yFromTop, std::uint8_t xFromLeft, std::uint8_t blend, float w, float h,
+                  float u0, float v0, float u1, float v1) {
+    PanelFile f;
+    f.yFromTop = yFromTop;
+    f.xFromLeft = xFromLeft;
+    f.blend = blend;
+    f.texture = "DATA\\TRACK\\HUD.TEX";
+    f.size[0] = w;
+    f.size[1] = h;
+    const float u[4] = {u0, u1, u1, u0};
+    const float v[4] = {v0, v0, v1, v1};
+    for (int i = 0; i < 4; ++i) {
+      f.u[i] = u[i];
+      f.v[i] = v[i];
+    }
+    return BuildOsp(f);
+  };
+  const float k = 1.0f / 255.0f;
+  return {{"HUD.TEX", tex},
+          {"POSV.STX", text(1, 1, 1.0f, 1.0f, 0.2f)},
+          {"SPEEDV.STX", text(1, 0, 1.0f, 1.0f, 1.0f)},
+          {"NLAPSV.STX", text(1, 0, 1.0f, 1.0f, 1.0f)},
+          {"LTIMEV.STX", text(1, 1, 1.0f, 1.0f, 1.0f)},
+          {"BLAPV.STX", text(1, 1, 1.0f, 1.0f, 1.0f)},
+          {"GEARV.STX", text(0, 0, 1.0f, 1.0f, 1.0f)},
+          {"SPEEDT.OSP", plate(1, 0, 0, 78, 19, 0, 0, 127 * k, 63 * k)},
+          {"NLAPST.OSP", plate(1, 0, 0, 78, 19, 0, 0, 127 * k, 63 * k)},
+          {"LTIMET.OSP", plate(1, 1, 0, 78, 19, 0, 0, 127 * k, 63 * k)},
+          {"BLAPT.OSP", plate(1, 1, 0, 78, 19, 0, 0, 127 * k, 63 * k)},
+          {"TACHO.OSP", plate(0, 0, 0, 96, 96, 128 * k, 0, 255 * k, 127 * k)},
+          {"TACHO2.OSP", plate(0, 0, 0, 12, 12, 0, 128 * k, 31 * k, 159 * k)},
+          {"FRICTION.OSP", plate(1, 0, 1, 16, 16, 239 * k, 218 * k, 253 * k, 232 * k)}};
+}
+
 std::vector<BbfMember> RiderDataSetMembers() {
   const Bytes rider = BuildTex(64, 64, [](int x, int y) {
     return Rgb{static_cast<std::uint8_t>(180 + x), static_cast<std::uint8_t>(60 + y * 2), 40};
@@ -156,12 +214,14 @@ std::vector<BbfMember> RiderDataSetMembers() {
   const Bytes bike = BuildTex(64, 64, [](int x, int y) {
     return Rgb{40, static_cast<std::uint8_t>(80 + y), static_cast<std::uint8_t>(160 + x)};
   });
-  return {{"RIDER.RDR", BuildRiderFile(SyntheticRider("DATA\\TRACK\\RIDER.TEX", "DATA\\TRACK\\BIKE.TEX",
+  std::vector<BbfMember> members = {{"RIDER.RDR", BuildRiderFile(SyntheticRider("DATA\\TRACK\\RIDER.TEX", "DATA\\TRACK\\BIKE.TEX",
                                                       "DATA\\TRACK\\RIDER.BNK"))},
           {"RIDER.TEX", rider},
           {"BIKE.TEX", bike},
           {"RIDER.BNK", BuildSoundBank(SyntheticSoundBank())},
           {"BONES.MTX", BuildJointFile(SyntheticJointRest())}};
+  for (BbfMember& m : HudMembers()) members.push_back(std::move(m));
+  return members;
 }
 
 std::vector<std::pair<std::string, Bytes>> RiderDataSetSounds() {

@@ -81,6 +81,11 @@ SoundBankSpec SyntheticSoundBank();
 // "DATA\TRACK\RIDER.TEX", "DATA\TRACK\BIKE.TEX" and the bank
 // "DATA\TRACK\RIDER.BNK"), the textures, the bank and "BONES.MTX"; and
 // the bank's 33 short sounds, by file name under SOUNDS.
+// The rider HUD's widget files as track-archive members: the value texts
+// (POSV, SPEEDV, NLAPSV, LTIMEV, BLAPV, GEARV .STX), the plates (SPEEDT,
+// NLAPST, LTIMET, BLAPT, TACHO, TACHO2, FRICTION .OSP) and their texture
+// "HUD.TEX" with the clutch light's lit and dark squares.
+std::vector<BbfMember> HudMembers();
 std::vector<BbfMember> RiderDataSetMembers();
 std::vector<std::pair<std::string, Bytes>> RiderDataSetSounds();
 

@@ -12,6 +12,8 @@
 #include "engine/geometry_pipeline.h"
 #include "engine/scene/scene.h"
 #include "riders/rider.h"
+#include "riders/rider_hud.h"
+#include "ui/font.h"
 #include "tests/world/track_fixture.h"
 #include "tools/rider_files.h"
 #include "tools/tex.h"
@@ -29,6 +31,9 @@ class RiderDrawTest : public kelvtest::TrackTest {
   void SetUp() override {
     TrackTest::SetUp();
     ASSERT_TRUE(OpenAt(640, 480));
+    // The race scene's fonts, loaded before the riders: the HUD's texts need them.
+    g_Fonts = fonts_;
+    g_FontCount = 4;
     g_Renderer.SetDefaultStates();
     savedFrameTime_ = g_FrameTime;
     savedRaceType_ = g_RaceType;
@@ -36,11 +41,14 @@ class RiderDrawTest : public kelvtest::TrackTest {
     const auto tex = kelvdata::BuildTex(32, 32, [](int, int) { return kelvdata::Rgb{200, 200, 200}; });
     kelvdata::SoundBankSpec bank;
     bank.count = 33;
-    OpenTrackArchive({{"RIDER.RDR", kelvdata::BuildRiderFile(kelvdata::SyntheticRider(
-                                        "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.BNK"))},
-                      {"R.TEX", tex},
-                      {"R.BNK", kelvdata::BuildSoundBank(bank)},
-                      {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}});
+    std::vector<kelvdata::BbfMember> members = {
+        {"RIDER.RDR", kelvdata::BuildRiderFile(kelvdata::SyntheticRider("DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.TEX",
+                                                                        "DATA\\TRACK\\R.BNK"))},
+        {"R.TEX", tex},
+        {"R.BNK", kelvdata::BuildSoundBank(bank)},
+        {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}};
+    for (kelvdata::BbfMember& hud : kelvdata::HudMembers()) members.push_back(std::move(hud));
+    OpenTrackArchive(members);
     rider_.effectsTexture = "DATA\\TRACK\\R.TEX";
     ASSERT_TRUE(rider_.Load("DATA\\TRACK\\RIDER.RDR"));
     g_Camera = Camera();
@@ -53,6 +61,9 @@ class RiderDrawTest : public kelvtest::TrackTest {
     rider_.UpdatePose();
   }
   void TearDown() override {
+    ReleaseHudWidgets();
+    g_Fonts = nullptr;
+    g_FontCount = 0;
     FreeRiderSounds();
     g_RiderSoundsLoaded = 0;
     g_FrameTime = savedFrameTime_;
@@ -77,6 +88,7 @@ class RiderDrawTest : public kelvtest::TrackTest {
     return drawn;
   }
 
+  Font fonts_[4];
   TestRider rider_;
 
  private:

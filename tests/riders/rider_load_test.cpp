@@ -11,6 +11,8 @@
 #include "engine/game_settings.h"
 #include "engine/sound_sample.h"
 #include "riders/rider.h"
+#include "riders/rider_hud.h"
+#include "ui/font.h"
 #include "tests/world/track_fixture.h"
 #include "tools/dataset.h"
 #include "tools/rider_files.h"
@@ -34,6 +36,9 @@ class RiderLoadTest : public kelvtest::TrackTest {
   void SetUp() override {
     TrackTest::SetUp();
     ASSERT_TRUE(OpenAt(640, 480));
+    // The race scene's fonts, loaded before the riders: the HUD's texts need them.
+    g_Fonts = fonts_;
+    g_FontCount = 4;
     savedSkill_ = g_GameSkill;
     g_GameSkill = 0;
     spec_ = kelvdata::SyntheticRider("DATA\\TRACK\\RIDER.TEX", "DATA\\TRACK\\BIKE2.TEX", "DATA\\TRACK\\RIDER.BNK");
@@ -43,6 +48,9 @@ class RiderLoadTest : public kelvtest::TrackTest {
     }
   }
   void TearDown() override {
+    ReleaseHudWidgets();
+    g_Fonts = nullptr;
+    g_FontCount = 0;
     FreeRiderSounds();
     g_RiderSoundsLoaded = 0;
     g_GameSkill = savedSkill_;
@@ -59,6 +67,7 @@ class RiderLoadTest : public kelvtest::TrackTest {
                                           {"EFFECTS.TEX", tex}};
     if (withBank) m.push_back({"RIDER.BNK", kelvdata::BuildSoundBank(bank_)});
     if (withJoints) m.push_back({"BONES.MTX", kelvdata::BuildJointFile(joints_)});
+    for (kelvdata::BbfMember& hud : kelvdata::HudMembers()) m.push_back(std::move(hud));
     return m;
   }
 
@@ -67,6 +76,7 @@ class RiderLoadTest : public kelvtest::TrackTest {
     return rider->Load(kRiderFile);
   }
 
+  Font fonts_[4];
   kelvdata::RiderFileSpec spec_;
   kelvdata::SoundBankSpec bank_ = kelvdata::SyntheticSoundBank();
   std::vector<kelvdata::Matrix> joints_ = kelvdata::SyntheticJointRest();

@@ -12,6 +12,8 @@
 #include "engine/renderer.h"
 #include "engine/scene/scene.h"
 #include "riders/rider.h"
+#include "riders/rider_hud.h"
+#include "ui/font.h"
 #include "tests/render_glide/picture_fixture.h"
 #include "tests/support/picture.h"
 #include "tests/world/allocation_counter.h"
@@ -30,12 +32,18 @@ class RiderPictureTest : public kelvtest::PictureTest {
  protected:
   void SetUp() override {
     PictureTest::SetUp();
+    // The race scene's fonts, loaded before the riders: the HUD's texts need them.
+    g_Fonts = fonts_;
+    g_FontCount = 4;
     savedCamera_ = g_Camera;
     savedFrameTime_ = g_FrameTime;
     g_RenderBuild = RENDER_BUILD_GLIDE;
     g_FrameTime = 0.02f;
   }
   void TearDown() override {
+    ReleaseHudWidgets();
+    g_Fonts = nullptr;
+    g_FontCount = 0;
     FreeRiderSounds();
     g_RiderSoundsLoaded = 0;
     g_TrackArchive.Close();
@@ -52,12 +60,14 @@ class RiderPictureTest : public kelvtest::PictureTest {
     const auto tex = kelvdata::BuildTex(32, 32, [](int, int) { return kelvdata::Rgb{255, 255, 255}; });
     kelvdata::SoundBankSpec bank;
     bank.count = 33;
-    Put("DATA/TRACK.BBF",
-        kelvdata::BuildBbf({{"RIDER.RDR", kelvdata::BuildRiderFile(kelvdata::SyntheticRider(
-                                              "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.BNK"))},
-                            {"R.TEX", tex},
-                            {"R.BNK", kelvdata::BuildSoundBank(bank)},
-                            {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}}));
+    std::vector<kelvdata::BbfMember> members = {
+        {"RIDER.RDR", kelvdata::BuildRiderFile(kelvdata::SyntheticRider("DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.TEX",
+                                                                        "DATA\\TRACK\\R.BNK"))},
+        {"R.TEX", tex},
+        {"R.BNK", kelvdata::BuildSoundBank(bank)},
+        {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}};
+    for (kelvdata::BbfMember& hud : kelvdata::HudMembers()) members.push_back(std::move(hud));
+    Put("DATA/TRACK.BBF", kelvdata::BuildBbf(members));
     if (!g_TrackArchive.Open("DATA\\TRACK.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ)) return false;
     g_Camera = Camera();
     g_Camera.position = Vector3(3.0f, 1.5f, -3.0f);
@@ -73,6 +83,7 @@ class RiderPictureTest : public kelvtest::PictureTest {
     g_Renderer.ClearRect(0, 0, 639, 479, true);
   }
 
+  Font fonts_[4];
   Camera savedCamera_;
   float savedFrameTime_ = 0.0f;
 };

@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/archive.h"
 #include "engine/camera.h"
+#include "engine/display.h"
 #include "engine/game_settings.h"
 #include "engine/geometry_pipeline.h"
 #include "engine/renderer.h"
 #include "engine/scene/scene.h"
+#include "engine/text_database.h"
+#include "engine/texture_manager.h"
 #include "riders/rider.h"
 #include "riders/rider_hud.h"
 #include "ui/font.h"
@@ -18,6 +23,9 @@
 #include "tests/support/picture.h"
 #include "tests/world/allocation_counter.h"
 #include "tools/rider_files.h"
+#include "tools/tdb.h"
+#include "tools/ui_files.h"
+#include "tools/ui_samples.h"
 #include "tools/tex.h"
 
 namespace {
@@ -126,6 +134,86 @@ TEST_F(RiderPictureTest, RidingAndCelebratingNearAndFar) {
   }
 }
 
+TEST_F(RiderPictureTest, TheHudOverARaceFrameAt640x480And800x600) {
+  KELV_OPEN_PICTURE(OpenRider());
+  kelvdata::RasterFont sans;
+  std::string error;
+  ASSERT_TRUE(kelvdata::RasteriseFont("DejaVuSans", 12, &sans, &error)) << error;
+  std::vector<std::string> texts(79);
+  const std::pair<int, const char*> labels[] = {{36, "KMH"},   {50, "RACE"},  {54, "LAPS"},       {69, "LAP"},
+                                                {71, "SPEED"}, {72, "RPM"},   {73, "CLUTCH"},     {74, "SUSPENSION"},
+                                                {76, "ENGINE"}, {77, "BRAKES"}};
+  for (const auto& [id, text] : labels) texts[static_cast<std::size_t>(id)] = text;
+  OpenUiArchive({{"FONT.FNT", kelvdata::FontFileFor(sans, "DATA\\UI\\_FONT.TEX")},
+                 {"_FONT.TEX", sans.tex},
+                 {"TEXTS.TDB", kelvdata::BuildTdb(texts)}});
+  g_ColourKey = {0, 0, 0};
+  ASSERT_TRUE(g_TextDatabase.Load("DATA\\UI\\TEXTS.TDB"));
+  g_ConditionEngine[0] = 0.5f;
+  g_ConditionBrakes[0] = 0.0f;
+  g_RaceType = 3;
+
+  const struct {
+    std::uint32_t width, height;
+    const char* name;
+    int plateX;    // inside the speed plate, below its label: 70 in from the right edge
+    int needleX;   // the pivot, 0.00625 of the width in from the right
+    int needleY;   // half-way up the needle standing straight up
+  } sizes[] = {{640, 480, "rider_hud_640.png", 570, 636, 440}, {800, 600, "rider_hud_800.png", 730, 795, 560}};
+  for (const auto& c : sizes) {
+    g_Renderer.Close();
+    g_ScreenWidth = c.width;
+    g_ScreenHeight = c.height;
+    ASSERT_TRUE(g_Renderer.Open());
+    g_Renderer.SetDefaultStates();
+    g_Renderer.RestoreSurfaces();
+    g_GeometryPipeline.SetupProjection();
+    // Textures live on the board: the fonts load again once it is open.
+    for (Font& f : fonts_) {
+      f.FreeTexture();
+      ASSERT_TRUE(f.Load("DATA\\UI\\FONT.FNT"));
+    }
+    {
+      TestRider rider;
+      rider.effectsTexture = "DATA\\TRACK\\R.TEX";
+      ASSERT_TRUE(rider.Load("DATA\\TRACK\\RIDER.RDR")) << c.name;
+      rider.state = RIDER_RACING;
+      rider.lod = 0;
+      rider.lap = 2;
+      rider.racePosition = 4;
+      rider.raceTime.Add(83450);
+      rider.lapTime.Add(21070);
+      rider.physics.forwardSpeed = 20.0f;
+      rider.physics.gear = 3;
+      rider.physics.revs = 1500.0f;  // past the top: the needle stands straight up
+      rider.UpdatePartMatrices();
+      rider.UpdatePose();
+      g_Renderer.clearRed = 0.25f;
+      g_Renderer.clearGreen = 0.5f;
+      g_Renderer.clearBlue = 0.75f;
+      g_Renderer.ClearRect(0, 0, static_cast<int>(c.width) - 1, static_cast<int>(c.height) - 1, true);
+      rider.Draw();
+      rider.UpdateHud(2, 20);
+      ASSERT_TRUE(rider.DrawHud()) << c.name;
+      const platform::Picture p = Presented();
+      // The speed plate's inside, texel (30, 40, 120) in five and six bits.
+      EXPECT_TRUE(kelvtest::PixelNear(p, c.plateX, 60, 0x18287B, 4)) << c.name;
+      // The needle: opaque red over the dial.
+      EXPECT_TRUE(kelvtest::PixelNear(p, c.needleX, c.needleY, 0xFF0000, 4)) << c.name;
+      EXPECT_TRUE(kelvtest::MatchesReference(p, Reference(c.name))) << c.name;
+    }
+    ReleaseHudWidgets();
+    FreeRiderSounds();
+    g_RiderSoundsLoaded = 0;
+  }
+  g_ConditionEngine[0] = 1.0f;
+  g_ConditionBrakes[0] = 1.0f;
+  g_RaceType = 0;
+  g_TextDatabase.Release();
+  g_ScreenWidth = 640;
+  g_ScreenHeight = 480;
+}
+
 TEST_F(RiderPictureTest, TwentyRidersPoseDrawAndThrowEffectsWithoutAllocating) {
   KELV_OPEN_PICTURE(OpenRider());
   std::vector<std::unique_ptr<TestRider>> riders;
@@ -173,9 +261,21 @@ TEST_F(RiderPictureTest, TwentyRidersPoseDrawAndThrowEffectsWithoutAllocating) {
     for (auto& r : riders) r->DrawExhaustSmoke();
     g_Renderer.Present();
   };
-  for (int k = 0; k < 3; ++k) frame();
+  // The HUD of the followed rider, whose engine blinks its warning.
+  riders[3]->SetFollowed();
+  auto hud = [&]() {
+    riders[3]->UpdateHud(2, 20);
+    riders[3]->DrawHud();
+  };
+  for (int k = 0; k < 3; ++k) {
+    frame();
+    hud();
+  }
   kelvtest::StartCountingAllocations();
-  for (int k = 0; k < 30; ++k) frame();
+  for (int k = 0; k < 30; ++k) {
+    frame();
+    hud();
+  }
   EXPECT_EQ(kelvtest::StopCountingAllocations(), 0);
   g_ConditionEngine[3] = 1.0f;
 }

@@ -115,6 +115,8 @@ void ReleaseHudWidgets() {
                         &g_HudLapTimeLabel, &g_HudLapTimeValue, &g_HudRaceTimeLabel, &g_HudRaceTimeValue,
                         &g_HudFrictionLabel, &g_HudGearValue, &g_HudRevsLabel, &g_HudRevsValue}) {
     t->FreeBuffers();
+    // The fonts belong to the race scene, which goes with the race.
+    t->font = nullptr;
   }
   for (Panel* p : {&g_HudSpeedPanel, &g_HudLapsPanel, &g_HudLapTimePanel, &g_HudRaceTimePanel, &g_HudTachoPanel,
                    &g_HudTachoCover, &g_HudFrictionPanel}) {

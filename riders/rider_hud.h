@@ -47,6 +47,6 @@ constexpr std::uint32_t HUD_TEXT_CONDITIONS = 74;  // suspension .. gearbox, 74.
 // Loads and lays out the 20 widgets in order; the first failure stops it
 // (its widget reported why). Does not touch g_HudLoaded.
 bool LoadHudWidgets();
-// Releases the widgets' textures and texts so that the next race loads
-// them again, and clears g_HudLoaded.
+// Releases the widgets' textures, texts and fonts so that the next race
+// loads them again, and clears g_HudLoaded.
 void ReleaseHudWidgets();

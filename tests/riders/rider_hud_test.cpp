@@ -11,6 +11,7 @@
 #include "engine/game_settings.h"
 #include "engine/scene/scene.h"
 #include "engine/text_database.h"
+#include "platform/glide/glide.h"
 #include "riders/rider.h"
 #include "riders/rider_hud.h"
 #include "ui/font.h"
@@ -280,6 +281,71 @@ TEST_F(RiderHudTest, ConditionLinesBlinkOrGreyOut) {
   ASSERT_TRUE(rider_.DrawHud());
   EXPECT_EQ(TextOf(rider_.conditionLines[0]), "SUSPENSION : 20%");
   EXPECT_EQ(TextOf(broken), "BRAKES : 0%");
+}
+
+TEST_F(RiderHudTest, ConditionLinesBlendByBuildAndHideNearlyNewParts) {
+  g_ConditionSuspension[4] = 0.5f;
+  g_ConditionBrakes[4] = 0.0f;
+  g_ConditionEngine[4] = 0.95f;  // not drawn
+  const struct {
+    RenderBuild build;
+    GrAlphaBlendFnc_t steadySrc, brokenSrc, dst;
+  } cases[] = {
+      // The Glide build darkens the picture in the shape of a broken part's text.
+      {RENDER_BUILD_GLIDE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE_MINUS_SRC_COLOR},
+      {RENDER_BUILD_DIRECT3D, GR_BLEND_SRC_ALPHA, GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA},
+  };
+  for (const auto& c : cases) {
+    g_RenderBuild = c.build;
+    rider_.UpdateHud(2, 20);
+    platform::ClearGlideRecords();
+    const bool drawn = rider_.DrawHud();
+    g_RenderBuild = RENDER_BUILD_GLIDE;
+    ASSERT_TRUE(drawn);
+    const auto& draws = platform::RecordedGlideDraws();
+    ASSERT_GE(draws.size(), 4u);
+    const std::size_t n = draws.size();
+    // Needle, cover, then only the two lines below 0.9.
+    EXPECT_EQ(draws[n - 4].vertices.size(), 3u);
+    EXPECT_EQ(draws[n - 3].vertices.size(), 6u);
+    EXPECT_EQ(draws[n - 2].vertices.size(), 6u * 16u);  // "SUSPENSION : 50%"
+    EXPECT_EQ(draws[n - 1].vertices.size(), 6u * 11u);  // "BRAKES : 0%"
+    EXPECT_EQ(draws[n - 2].state.rgbSrc, c.steadySrc);
+    EXPECT_EQ(draws[n - 1].state.rgbSrc, c.brokenSrc);
+    EXPECT_EQ(draws[n - 1].state.rgbDst, c.dst);
+  }
+}
+
+TEST_F(RiderHudTest, AMissingWidgetFileFailsTheLoadWithItsErrorAndTheNextLoadStartsClean) {
+  ReleaseHudWidgets();
+  const struct {
+    const char* file;
+    const char* error;
+  } cases[] = {{"POSV.STX", "File error opening static text data.\nPlease reinstall Kelvarro."},
+               {"TACHO2.OSP", "File error opening panel data.\nPlease reinstall Kelvarro."},
+               {"GEARV.STX", "File error opening static text data.\nPlease reinstall Kelvarro."}};
+  for (const auto& c : cases) {
+    std::vector<kelvdata::BbfMember> members = {
+        {"RIDER.RDR", kelvdata::BuildRiderFile(kelvdata::SyntheticRider("DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.TEX",
+                                                                        "DATA\\TRACK\\R.BNK"))},
+        {"R.TEX", kelvdata::BuildTex(8, 8, [](int, int) { return kelvdata::Rgb{9, 9, 9}; })},
+        {"R.BNK", kelvdata::BuildSoundBank(kelvdata::SoundBankSpec())},
+        {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}};
+    for (kelvdata::BbfMember& hud : kelvdata::HudMembers()) {
+      if (hud.name != c.file) members.push_back(std::move(hud));
+    }
+    OpenTrackArchive(members);
+    const std::size_t before = Boxes().size();
+    {
+      TestRider rider;
+      rider.effectsTexture = "DATA\\TRACK\\R.TEX";
+      EXPECT_FALSE(rider.Load("DATA\\TRACK\\RIDER.RDR")) << c.file;
+    }
+    ASSERT_EQ(Boxes().size(), before + 1) << c.file;
+    EXPECT_EQ(Boxes().back(), c.error) << c.file;
+    EXPECT_EQ(g_HudLoaded, 0) << c.file;
+    EXPECT_FALSE(g_HudSpeedValue.text) << c.file;  // let go
+  }
 }
 
 }  // namespace

@@ -47,8 +47,12 @@ void Rider::IntegrateHistory(Vector3* value, Vector3 history[3]) {
   const float dt = g_FrameTime;
   const float h1 = physics.frameTimes[0];
   const float h2 = physics.frameTimes[1];
-  const Vector3 s1 = Resample(history, h1, h2, dt);
-  const Vector3 s2 = Resample(history, h1, h2, 2.0f * dt);
+  // Re-expressing samples across a large change of step lets a short
+  // frame's impulse stand for the whole of a long one, and the scheme grows
+  // without bound; there the history restarts from the newest sample.
+  const bool steady = dt <= 2.0f * h1 && h1 <= 2.0f * dt;
+  const Vector3 s1 = steady ? Resample(history, h1, h2, dt) : history[0];
+  const Vector3 s2 = steady ? Resample(history, h1, h2, 2.0f * dt) : history[0];
   history[1] = s1;
   history[2] = s2;
   const Vector3 s0 = history[0];

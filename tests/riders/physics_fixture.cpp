@@ -33,6 +33,7 @@ void PhysicsRider::ComputeControls() {
   physics.brake = c.brake;
   physics.steer = c.steer;
   physics.shiftInput = c.shift;
+  physics.handlebarAngle = c.handlebar;
 }
 
 std::unique_ptr<Track> FlatCourse(int sections, float halfWidth) {

@@ -18,6 +18,7 @@ struct ScriptedControls {
   float brake = 0.0f;
   float steer = 0.0f;
   float shift = 0.0f;
+  float handlebar = 0.0f;  // rad
 };
 
 class PhysicsRider : public Rider {

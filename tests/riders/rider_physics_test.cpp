@@ -196,10 +196,14 @@ TEST_F(RiderPhysicsTest, TheOlderSamplesAreReexpressedLinearlyAndHeldBeyondTheHi
   };
   // Samples 0, 10, 20 at times 0, -h1, -(h1 + h2).
   const Case cases[] = {
-      {0.02f, 0.02f, 0.02f, 10.0f, 20.0f},  // equal steps: the samples as stored
-      {0.02f, 0.02f, 0.01f, 5.0f, 10.0f},   // halfway into the first interval
-      {0.01f, 0.01f, 0.05f, 20.0f, 20.0f},  // beyond the history: the oldest held
-      {0.001f, 0.05f, 0.0255f, 14.9f, 20.0f},  // 0.49 into the second interval
+      {0.02f, 0.02f, 0.02f, 10.0f, 20.0f},   // equal steps: the samples as stored
+      {0.02f, 0.02f, 0.01f, 5.0f, 10.0f},    // halfway into the first interval
+      {0.02f, 0.01f, 0.025f, 15.0f, 20.0f},  // into the second; beyond it held
+      {0.02f, 0.005f, 0.03f, 20.0f, 20.0f},  // both beyond: the oldest held
+      // A step more than twice or less than half the last restarts the
+      // history from the newest sample.
+      {0.01f, 0.01f, 0.05f, 0.0f, 0.0f},
+      {0.05f, 0.001f, 0.001f, 0.0f, 0.0f},
   };
   for (const Case& c : cases) {
     g_FrameTime = c.dt;

@@ -622,3 +622,48 @@ TEST_F(RiderPhysicsTest, CameraDataOfAnUprightAndAVerticalBike) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pinned as the text has them: a race state of 0 or 5 runs the racing step;
+// the body's chaotic spin settles at -1 after three draws; the lean test
+// fires only on slopes steeper than about 53 degrees.
+TEST_F(RiderPhysicsTest, LiteralQuirksArePinned) {
+  for (std::uint32_t s : {0u, 5u}) {
+    PhysicsRider r;
+    Stand(&r);
+    r.state = s;
+    r.physics.velocity = Vector3(0, 0, 5);
+    r.RunFrameStep(16, RiderStepKind{});
+    EXPECT_GT(r.physics.position.z, 20.05f) << s;  // it moved: not held on a grid spot
+  }
+
+  PhysicsRider r;
+  Stand(&r);
+  r.physics.crashed = 1;
+  r.physics.crashTime = 0.0f;
+  r.UpdateCrashBody();
+  EXPECT_FLOAT_EQ(r.physics.bodyChaos, -1.0f);
+
+  struct Case {
+    float slopeDegrees;
+    bool falls;
+  };
+  const Case cases[] = {{50.0f, false}, {56.0f, true}};
+  for (const Case& c : cases) {
+    const float a = c.slopeDegrees * 0.017453292f;
+    for (int s = 0; s < track_->sectionCount; ++s) {
+      for (TrackSurface& t : track_->sections[s].surfaces) {
+        t.nx = std::sin(a);
+        t.ny = std::cos(a);
+      }
+    }
+    PhysicsRider q;
+    Stand(&q);
+    q.physics.lean = 1.5707963f;
+    q.UpdateCrash();
+    EXPECT_EQ(q.physics.crashed, c.falls ? 1 : 0) << c.slopeDegrees;
+  }
+}
+
+}  // namespace

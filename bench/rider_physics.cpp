@@ -68,9 +68,20 @@ class Root {
 
 bool HasNan(const Rider& r) {
   const RiderPhysics& p = r.physics;
-  const float values[] = {p.position.x, p.position.y, p.position.z, p.velocity.x,        p.velocity.y,
-                          p.velocity.z, p.revs,       p.lean,       p.orientation.w,     p.crashBodyPoint.y,
-                          p.angularVelocity.x, p.angularVelocity.y, p.angularVelocity.z, p.rearWheel.spinRate};
+  const float values[] = {p.position.x,
+                          p.position.y,
+                          p.position.z,
+                          p.velocity.x,
+                          p.velocity.y,
+                          p.velocity.z,
+                          p.revs,
+                          p.lean,
+                          p.orientation.w,
+                          p.crashBodyPoint.y,
+                          p.angularVelocity.x,
+                          p.angularVelocity.y,
+                          p.angularVelocity.z,
+                          p.rearWheel.spinRate};
   for (float v : values) {
     if (!std::isfinite(v)) return true;
   }
@@ -164,6 +175,12 @@ void BM_RiderPhysicsPass(benchmark::State& state) {
   state.counters["allocs_per_frame"] = static_cast<double>(allocations) / static_cast<double>(frames);
   state.counters["nan_frames"] = static_cast<double>(nanFrames);
 }
-BENCHMARK(BM_RiderPhysicsPass)->Arg(1)->Arg(8)->Arg(20)->Iterations(10000)->Repetitions(3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RiderPhysicsPass)
+    ->Arg(1)
+    ->Arg(8)
+    ->Arg(20)
+    ->Iterations(10000)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -43,8 +43,9 @@ void Rider::UpdateCrash() {
         lean > (std::fabs(p.forwardSpeed) * 0.2117647f + 53.0f) * 0.017453292f + std::asin(Clamp(n.y, -1.0f, 1.0f));
     const bool spinning = std::fabs(Dot(p.angularVelocity, up)) > lean + 9.424778f;
     const float hard = 100.0f / dt;
-    const bool borderInAir = p.rearWheel.world.y >= p.rearWheel.groundHeight + 2.0f &&
-                             (p.chassisBorderImpulse > hard || p.frontBorderImpulse > hard || p.rearBorderImpulse > hard);
+    const bool borderInAir =
+        p.rearWheel.world.y >= p.rearWheel.groundHeight + 2.0f &&
+        (p.chassisBorderImpulse > hard || p.frontBorderImpulse > hard || p.rearBorderImpulse > hard);
     const Vector3 h = Unit(Vector3(right.x, 0.0f, right.z));
     const bool sliding = std::fabs(Dot(h, p.velocity)) > 19.444444f;
     const bool reversing = p.forwardSpeed < -8.333334f;
@@ -203,7 +204,8 @@ void Rider::UpdateCrashBody() {
     const Vector3 axis = Unit(Cross(bodyUp, n));
     torque = (30.0f * Dot(n, bodyUp)) * axis;
   }
-  p.crashBodyAngularVelocity = p.crashBodyAngularVelocity + (dt / 10.0f) * (torque - 10.0f * p.crashBodyAngularVelocity);
+  p.crashBodyAngularVelocity =
+      p.crashBodyAngularVelocity + (dt / 10.0f) * (torque - 10.0f * p.crashBodyAngularVelocity);
   const float a = Length(p.crashBodyAngularVelocity) * dt;
   if (a > 0.0f) {
     const Vector3 axis = Unit(p.crashBodyAngularVelocity);
@@ -249,10 +251,11 @@ void Rider::PoseCrash() {
     float scale2;
   };
   static constexpr Start kStarts[] = {
-      {0, 1, 1.0471976f, 2, -1.0471976f}, {5, 2, 2.0f * pi, 1, pi / 2.0f}, {3, 2, pi, 1, pi / 2.0f},
-      {4, 0, 0.0f, 2, pi},                {1, 2, -pi, 1, pi / 2.0f},       {2, 0, 0.0f, 2, -pi},
-      {9, 2, pi / 2.0f, 1, pi / 2.0f},    {10, 0, 0.0f, 2, -pi},           {7, 2, -pi / 2.0f, 1, pi / 2.0f},
-      {8, 0, 0.0f, 2, -pi},
+      {0, 1, 1.0471976f, 2, -1.0471976f}, {5, 2, 2.0f * pi, 1, pi / 2.0f},
+      {3, 2, pi, 1, pi / 2.0f},           {4, 0, 0.0f, 2, pi},
+      {1, 2, -pi, 1, pi / 2.0f},          {2, 0, 0.0f, 2, -pi},
+      {9, 2, pi / 2.0f, 1, pi / 2.0f},    {10, 0, 0.0f, 2, -pi},
+      {7, 2, -pi / 2.0f, 1, pi / 2.0f},   {8, 0, 0.0f, 2, -pi},
   };
   auto start = [](int kind, float scale) {
     if (kind == 0) return 0.0f;
@@ -291,8 +294,8 @@ void Rider::PoseLimb(int i, const Matrix4& parent, Matrix4* out, bool flailing) 
         if (rate < 0.0f) rate *= -0.5f;
       }
     }
-    jointTurned[i] = Multiply(Multiply(RotationY(jointTables[JOINT_ANGLE1][i]), RotationZ(jointTables[JOINT_ANGLE2][i])),
-                              jointCrash[i]);
+    jointTurned[i] = Multiply(
+        Multiply(RotationY(jointTables[JOINT_ANGLE1][i]), RotationZ(jointTables[JOINT_ANGLE2][i])), jointCrash[i]);
   }
   const Matrix4 chain = Multiply(Multiply(jointTurned[i], jointRelative[i]), parent);
   nodeWorld[i] = Multiply(Multiply(InvertRigidMatrix(jointRest[i]), chain), physics.crashBodyMatrix);

@@ -37,10 +37,10 @@ void Rider::ComputeGroundForces(Vector3* chassisOut, Vector3* frontOut, Vector3*
   p.chassisBorderImpulse = p.frontBorderImpulse = p.rearBorderImpulse = 0.0f;
   p.rearGrip = p.frontGrip = 1.0f;
   const bool use = p.onTrack != 0;
-  Contact chassis{&p.chassisPoint, Surface(*this, p.position, p.chassisPoint.sectionHint,
-                                           p.chassisPoint.triangleHint, use), {}};
-  Contact front{&p.frontWheel, Surface(*this, p.position, p.frontWheel.sectionHint, p.frontWheel.triangleHint, use),
-                {}};
+  Contact chassis{
+      &p.chassisPoint, Surface(*this, p.position, p.chassisPoint.sectionHint, p.chassisPoint.triangleHint, use), {}};
+  Contact front{
+      &p.frontWheel, Surface(*this, p.position, p.frontWheel.sectionHint, p.frontWheel.triangleHint, use), {}};
   Contact rear{&p.rearWheel, Surface(*this, p.position, p.rearWheel.sectionHint, p.rearWheel.triangleHint, use), {}};
   for (Contact* c : {&chassis, &front, &rear}) c->n = Normal(c->surface);
 
@@ -132,7 +132,8 @@ void Rider::ComputeGroundForces(Vector3* chassisOut, Vector3* frontOut, Vector3*
     const Vector3 v = f.velocity;
     frontOut->y -= f.mass[k] * kGravity;
     if (f.world.y <= f.groundHeight + 0.1f) {
-      if (f.world.y <= f.groundHeight) Nf = (tyreStiffness() * (f.groundHeight - f.world.y) * n.y - 100.0f * Dot(n, v)) * n;
+      if (f.world.y <= f.groundHeight)
+        Nf = (tyreStiffness() * (f.groundHeight - f.world.y) * n.y - 100.0f * Dot(n, v)) * n;
       const Vector3 a = Unit(frontAxle - Dot(frontAxle, n) * n);
       const Vector3 u = p.crashed ? tangential(v, n) : Dot(a, v) * a;
       p.frontGrip = 1.0f - std::fabs(Dot(a, p.rearWheel.velocity)) * 0.072f;
@@ -186,12 +187,13 @@ void Rider::ComputeGroundForces(Vector3* chassisOut, Vector3* frontOut, Vector3*
     const Vector3 v = r.velocity;
     rearOut->y -= r.mass[k] * kGravity;
     if (r.world.y <= r.groundHeight + 0.5f) {
-      if (r.world.y <= r.groundHeight) Nr = (tyreStiffness() * (r.groundHeight - r.world.y) * n.y - 100.0f * Dot(n, v)) * n;
+      if (r.world.y <= r.groundHeight)
+        Nr = (tyreStiffness() * (r.groundHeight - r.world.y) * n.y - 100.0f * Dot(n, v)) * n;
       const Vector3 l = Unit(Cross(forward, n));
       const Vector3 u = p.crashed ? tangential(v, n) : Dot(l, v) * l;
       const float speed = std::fabs(p.forwardSpeed);
-      const float base = (p.gear < 1 || p.clutchIn) ? speed * 0.026470587f + 1.0f
-                                                     : (1.0f - 0.99f * p.throttle) + speed * 0.026470587f;
+      const float base =
+          (p.gear < 1 || p.clutchIn) ? speed * 0.026470587f + 1.0f : (1.0f - 0.99f * p.throttle) + speed * 0.026470587f;
       const float lean = std::fabs(p.lean);
       const float leanFactor = lean >= 0.5235988f ? 1.0f - (lean - 0.5235988f) * 1.1459156f : 1.0f;
       const float s3 = Setup(*this, 3);
@@ -226,7 +228,8 @@ void Rider::ComputeGroundForces(Vector3* chassisOut, Vector3* frontOut, Vector3*
     collision(&p.rearCollision, n, rearOut);
   }
 
-  if (p.frontWheel.world.y <= p.frontWheel.groundHeight + 0.2f && p.rearWheel.world.y <= p.rearWheel.groundHeight + 0.2f) {
+  if (p.frontWheel.world.y <= p.frontWheel.groundHeight + 0.2f &&
+      p.rearWheel.world.y <= p.rearWheel.groundHeight + 0.2f) {
     *frontOut -= 300.0f * front.n;
     *rearOut -= 300.0f * rear.n;
   }

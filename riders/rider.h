@@ -42,6 +42,7 @@ struct RiderStepKind {
   bool stuckTimer = true;       // keeps stuckTime and stuckSection
   bool externalForce = true;    // adds externalForce to the rear
   void (*engineStep)(Rider&) = nullptr;    // null: Rider::UpdateEngine
+  void (*afterPuffs)(Rider&) = nullptr;    // after the exhaust puffs' update
   void (*afterExhaust)(Rider&) = nullptr;  // between the exhaust and the dirt
 };
 

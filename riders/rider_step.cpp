@@ -222,6 +222,7 @@ void Rider::RunFrameStep(unsigned ms, const RiderStepKind& kind) {
       engineSmoke[i].Update(ms, static_cast<int>(state));
     }
     for (SmokePuff& puff : exhaustSmoke) puff.Update(ms, static_cast<int>(state));
+    if (kind.afterPuffs) kind.afterPuffs(*this);
     if (g_OptionParticle) {
       for (DirtParticle& d : dirt) d.Update(ms, static_cast<int>(state));
     }

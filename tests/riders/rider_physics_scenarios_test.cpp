@@ -304,6 +304,10 @@ TEST_F(RiderCourseTest, RidesTheSyntheticCourse) {
   OpenTrackArchive(kelvdata::CourseMembers());
   Track track;
   ASSERT_TRUE(track.Load(kelvdata::COURSE_TRACK));
+  // The physics takes the triangles' normals as pointing up.
+  for (int s = 0; s < track.sectionCount; ++s) {
+    for (const TrackSurface& t : track.sections[s].surfaces) ASSERT_GT(t.ny, 0.0f) << s;
+  }
   g_OptionDamages = 1;
   g_FrameTime = 0.016f;
   crt::srand(3);

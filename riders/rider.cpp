@@ -75,15 +75,11 @@ Rider::~Rider() {
   if (bikeTexture) g_TextureManager.Free(bikeTexture);
 }
 
-bool Rider::Update(unsigned, int) { return true; }
-
 void Rider::SetTrack(Track* t) { track = t; }
 
 std::uint16_t Rider::GetTrackNode() { return physics.sectionHint; }
 
 void Rider::UpdateRemote(int) {}
-
-void Rider::GetCameraData(void*) {}
 
 bool Rider::DrawShadow() { return true; }
 
@@ -93,8 +89,6 @@ bool Rider::IsPastFinalLap() {
   const std::uint32_t lengthMs = std::uint32_t{g_RaceLengthMinutes} * 60000u;
   return raceTime.totalMs > lengthMs && finalLap != 0 && lap - finalLap > 1u;
 }
-
-bool Rider::IsRaceOver() { return false; }
 
 bool Rider::IsFollowed() { return followed != 0; }
 

@@ -16,7 +16,9 @@
 #include "world/smoke_puff.h"
 
 class DataReader;
+class Rider;
 class Track;
+struct RiderCameraData;
 struct SoundSample;
 
 // A rider's state word.
@@ -35,6 +37,43 @@ constexpr std::uint8_t RIDER_LOD_HIDDEN = 255;
 extern SoundSample* g_RiderSounds;
 extern std::uint8_t g_RiderSoundCount;
 extern std::uint8_t g_RiderSoundsLoaded;
+
+// Where the two kinds of physics-driven rider differ in the frame step.
+struct RiderStepKind {
+  float holdSpeed = 3.0f;       // m/s under which the brake holds the bike
+  bool stuckTimer = true;       // keeps stuckTime and stuckSection
+  bool externalForce = true;    // adds externalForce to the rear
+  void (*engineStep)(Rider&) = nullptr;    // null: Rider::UpdateEngine
+  void (*afterPuffs)(Rider&) = nullptr;    // after the exhaust puffs' update
+  void (*afterExhaust)(Rider&) = nullptr;  // between the exhaust and the dirt
+};
+
+// The per-rider record that a withdrawal stores and a rejoin puts back.
+struct RiderSnapshot {
+  std::uint8_t racePosition = 0;
+  std::uint32_t lap = 0;
+  std::uint32_t finalLap = 0;
+  std::uint16_t sectionHint = 0;
+  std::uint32_t lastNode = 0;
+  std::uint32_t progress = 0;
+  RaceTime lapTime;
+  RaceTime bestLap;
+  RaceTime raceTime;
+  std::uint8_t followed = 0;
+  std::uint8_t out = 0;
+  std::uint8_t crashed = 0;
+  Matrix4 matrix = g_IdentityMatrix;
+  Vector3 velocity = Vector3(0.0f, 0.0f, 0.0f);
+  Vector3 angularVelocity = Vector3(0.0f, 0.0f, 0.0f);
+  Matrix4 crashBodyMatrix = g_IdentityMatrix;
+  Vector3 crashBodyVelocity = Vector3(0.0f, 0.0f, 0.0f);
+  Quaternion orientation;
+  std::uint8_t flag = 0;
+  float trackTime = 0.0f;
+  float entryTime = 0.0f;
+  std::uint32_t lapsCompleted = 0;
+};
+extern RiderSnapshot g_RiderSnapshots[20];
 
 class Rider : public SceneObject {
  public:
@@ -61,7 +100,7 @@ class Rider : public SceneObject {
   virtual void UpdateHud(int raceState, int ms);
   virtual void UpdateSound();
   virtual void UpdateRemote(int raceState);
-  virtual void GetCameraData(void* out);
+  virtual void GetCameraData(RiderCameraData* out);
   virtual void EmitGroundDust();
   virtual void EmitEngineSmoke();
   virtual void EmitExhaustSmoke();
@@ -82,6 +121,39 @@ class Rider : public SceneObject {
   virtual void SetIndex(std::uint8_t i);
   virtual void SetupAi() = 0;
   virtual void UpdatePose();
+
+  // Physics. Puts the body at a spot facing `heading` (about the vertical,
+  // 0 facing +z); spins, gear, suspension and histories are kept.
+  void Place(float x, float y, float z, float heading);
+  // One frame of a physics-driven rider: the intro step while `state` is 1,
+  // else the racing step, then the common tail.
+  void RunFrameStep(unsigned ms, const RiderStepKind& kind);
+  void UpdateSuspension();
+  void UpdateWheels();
+  static void ShiftHistory(Vector3 history[3]);
+  // Advances *value over g_FrameTime by the third-order step of the history.
+  void IntegrateHistory(Vector3* value, Vector3 history[3]);
+  void RotateOrientation(const float r[3]);
+  bool ShiftGear(std::int16_t g);
+  void UpdateEngine();
+  // Adds this frame's forces on the chassis point and the two tyres.
+  void ComputeGroundForces(Vector3* chassis, Vector3* front, Vector3* rear);
+  void UpdateCrash();
+  void UpdateCrashBody();
+  void PoseCrash();
+  void PoseFallen();
+  void PoseLimb(int node, const Matrix4& parent, Matrix4* out, bool flailing);
+  // Starting state before a race, restart, replay or rejoin, from the set-up.
+  void Reset();
+  void Withdraw(bool rejoin);
+  void RestoreSnapshot(std::uint8_t i);
+  void GetReplayControls(float out[3]) const;
+  void SetReplayControls(const float in[3]);
+  void BeginReplay() { replayDriven = 1; }
+  void EndReplay() { replayDriven = 0; }
+  // The four ground probes of the racing step (position, chassis, front,
+  // rear); the height under the position.
+  float ProbeGround();
 
   // Poses 1, 3, 5, 7, 8, 9, 11 and 12 from the locals, the part offsets,
   // the handlebar angle and the object matrix.
@@ -161,8 +233,8 @@ class Rider : public SceneObject {
   const char* effectsTexture = nullptr;  // valid only during Load
   float raceTimer = 0.0f;
   float timeSinceFinish = 0.0f;
-  std::uint8_t replayFlag = 0;
-  std::uint32_t replayControls[3] = {};
+  std::uint8_t replayDriven = 0;
+  float replayControls[3] = {};  // throttle-or-brake, steer, shift key
   std::uint8_t started = 0;
   float trackTime = 0.0f;  // s
   float entryTime = 0.0f;  // s
@@ -173,7 +245,11 @@ class Rider : public SceneObject {
   float reflectionLevel = 1.0f;
   float smoothedRevs = 0.0f;
 
-  // Skeleton tables, one entry per node.
+  // The start-grid spot the intro step holds the bike on: x, z, heading.
+  float gridSpot[3] = {};
+  RiderGroundFrame groundFrame;
+
+  // Skeleton tables, one entry per node; jointTables by JointTable.
   std::unique_ptr<Matrix4[]> jointTurned;
   std::unique_ptr<Matrix4[]> jointRest;
   std::unique_ptr<Matrix4[]> jointCrash;

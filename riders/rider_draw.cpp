@@ -197,7 +197,11 @@ void Rider::UpdatePose() {
   }
 
   // The crash pose step poses a fallen rider's skeleton.
-  if (p.crashed || nodeCount < 11) return;
+  if (nodeCount < 11) return;
+  if (p.crashed) {
+    PoseFallen();
+    return;
+  }
   const float dx = p.position.x - g_Camera.position.x;
   const float dy = p.position.y - g_Camera.position.y;
   const float dz = p.position.z - g_Camera.position.z;

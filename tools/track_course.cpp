@@ -152,8 +152,8 @@ SectionMesh StripSectionMesh(const std::vector<CrossLine>& lines, std::uint8_t k
     }
     const V3 e1 = Sub(c[1], c[0]);
     const V3 e2 = Sub(c[2], c[0]);
-    // Clockwise from above, so e2 x e1 points up.
-    V3 n{e2.y * e1.z - e2.z * e1.y, e2.z * e1.x - e2.x * e1.z, e2.x * e1.y - e2.y * e1.x};
+    // Clockwise from above, so e1 x e2 points up.
+    V3 n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
     const float l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
     if (l > 0.0f) n = {n.x / l, n.y / l, n.z / l};
     SectionTriangle tri{};

@@ -53,7 +53,10 @@ struct Race {
                                                   "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.BNK"))},
                                 {"R.TEX", tex},
                                 {"R.BNK", kelvdata::BuildSoundBank(bank)},
-                                {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}})))
+                                {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())},
+                                {"SHADOW.PLR",
+                                 kelvdata::BuildShadowFile(kelvdata::SyntheticRider("R.TEX", "R.TEX", "R.BNK"))},
+                                {"_08REF.TEX", kelvdata::BuildReflectionTexture()}})))
       return;
     GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
     GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();

@@ -77,7 +77,10 @@ Rider::~Rider() {
 
 bool Rider::Update(unsigned, int) { return true; }
 
-void Rider::SetTrack(Track* t) { track = t; }
+void Rider::SetTrack(Track* t) {
+  track = t;
+  shadow.track = t;
+}
 
 std::uint16_t Rider::GetTrackNode() { return physics.sectionHint; }
 
@@ -87,7 +90,6 @@ void Rider::UpdateRemote(int) {}
 
 void Rider::GetCameraData(void*) {}
 
-bool Rider::DrawShadow() { return true; }
 
 bool Rider::DrawHud() { return true; }
 

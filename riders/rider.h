@@ -9,7 +9,9 @@
 #include "engine/lit_mesh.h"
 #include "engine/scene_object.h"
 #include "riders/race_time.h"
+#include "riders/reflection_overlay.h"
 #include "riders/rider_physics.h"
+#include "riders/shadow.h"
 #include "world/dirt_particle.h"
 #include "world/smoke_puff.h"
 
@@ -175,8 +177,9 @@ class Rider : public SceneObject {
   std::unique_ptr<Matrix4[]> jointCrash;
   std::unique_ptr<Matrix4[]> jointRelative;
   std::unique_ptr<float[]> jointTables[8];
-  // The reflection overlays' meshes, read from the rider file.
-  LitMesh reflectionMeshes[3];
+  // Over the head (skeleton node 0), the frame and the steering head.
+  ReflectionOverlay reflections[3];
+  Shadow shadow;
 };
 
 // A volume offset in hundredths of a decibel shared by all riders: 0 except

@@ -40,8 +40,11 @@ constexpr float kJoints[11][3] = {
 
 }  // namespace
 
-Bytes BuildRiderFile(const RiderFileSpec& f) {
-  ByteWriter w;
+namespace {
+
+// Fields 1 to 12: what a rider file and a shadow file share.
+void WriteRiderMeshes(ByteWriter* out, const RiderFileSpec& f) {
+  ByteWriter& w = *out;
   WriteActString(&w, f.riderTexture);
   WriteActString(&w, f.bikeTexture);
   w.U16(f.nodeCount ? *f.nodeCount : static_cast<std::uint16_t>(f.nodes.size()));
@@ -58,12 +61,40 @@ Bytes BuildRiderFile(const RiderFileSpec& f) {
     WriteLitMesh(&w, m);
   }
   WriteLitMesh(&w, f.far);
+}
+
+}  // namespace
+
+Bytes BuildRiderFile(const RiderFileSpec& f) {
+  ByteWriter w;
+  WriteRiderMeshes(&w, f);
   for (const LitMeshRecord& m : f.reflections) WriteLitMesh(&w, m);
   for (const Matrix& m : f.partOffsets) WriteMatrix(&w, m);
   w.U8(f.unused);
   WriteActString(&w, f.soundBank);
   WriteActString(&w, f.secondBank);
   return w.Take();
+}
+
+Bytes BuildShadowFile(const RiderFileSpec& f) {
+  ByteWriter w;
+  WriteRiderMeshes(&w, f);
+  return w.Take();
+}
+
+Bytes BuildReflectionTexture() {
+  // A soft highlight across the middle of the width, dark at the sides: the
+  // bright stripe slides across a part as the light turns about it.
+  return BuildTex(64, 64, [](int x, int) {
+    const int d = x < 32 ? 32 - x : x - 32;
+    const auto level = static_cast<std::uint8_t>(d >= 16 ? 0 : 255 - d * 16);
+    return Rgb{level, level, level};
+  });
+}
+
+std::vector<BbfMember> RiderShadowMembers() {
+  // The shadow file's texture names are read past, never loaded.
+  return {{"SHADOW.PLR", BuildShadowFile(SyntheticRider("", "", ""))}, {"_08REF.TEX", BuildReflectionTexture()}};
 }
 
 Bytes BuildSoundBank(const SoundBankSpec& bank) {
@@ -156,12 +187,15 @@ std::vector<BbfMember> RiderDataSetMembers() {
   const Bytes bike = BuildTex(64, 64, [](int x, int y) {
     return Rgb{40, static_cast<std::uint8_t>(80 + y), static_cast<std::uint8_t>(160 + x)};
   });
-  return {{"RIDER.RDR", BuildRiderFile(SyntheticRider("DATA\\TRACK\\RIDER.TEX", "DATA\\TRACK\\BIKE.TEX",
-                                                      "DATA\\TRACK\\RIDER.BNK"))},
-          {"RIDER.TEX", rider},
-          {"BIKE.TEX", bike},
-          {"RIDER.BNK", BuildSoundBank(SyntheticSoundBank())},
-          {"BONES.MTX", BuildJointFile(SyntheticJointRest())}};
+  std::vector<BbfMember> members = {
+      {"RIDER.RDR",
+       BuildRiderFile(SyntheticRider("DATA\\TRACK\\RIDER.TEX", "DATA\\TRACK\\BIKE.TEX", "DATA\\TRACK\\RIDER.BNK"))},
+      {"RIDER.TEX", rider},
+      {"BIKE.TEX", bike},
+      {"RIDER.BNK", BuildSoundBank(SyntheticSoundBank())},
+      {"BONES.MTX", BuildJointFile(SyntheticJointRest())}};
+  for (BbfMember& m : RiderShadowMembers()) members.push_back(std::move(m));
+  return members;
 }
 
 std::vector<std::pair<std::string, Bytes>> RiderDataSetSounds() {

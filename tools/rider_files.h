@@ -44,6 +44,20 @@ struct RiderFileSpec {
 
 Bytes BuildRiderFile(const RiderFileSpec& file);
 
+// ---- Shadow data file (DATA\TRACK\SHADOW.PLR) ---------------------------------
+//
+//   The rider file's fields up to and including the far mesh; nothing after.
+Bytes BuildShadowFile(const RiderFileSpec& file);
+
+// ---- Reflection texture (DATA\TRACK\_08REF.TEX) -------------------------------
+//
+//   A .TEX environment texture: a bright vertical stripe in the middle.
+Bytes BuildReflectionTexture();
+
+// The track-archive members "SHADOW.PLR" (the synthetic rider's shapes) and
+// "_08REF.TEX" that every rider load reads.
+std::vector<BbfMember> RiderShadowMembers();
+
 // ---- Rider sound bank ------------------------------------------------------------
 //
 //   u8 count n, u8 (unused), n x (u8 slot, str sound file name).
@@ -79,7 +93,8 @@ std::vector<Matrix> SyntheticJointRest();
 SoundBankSpec SyntheticSoundBank();
 // The data set's rider and bike: track-archive members "RIDER.RDR" (naming
 // "DATA\TRACK\RIDER.TEX", "DATA\TRACK\BIKE.TEX" and the bank
-// "DATA\TRACK\RIDER.BNK"), the textures, the bank and "BONES.MTX"; and
+// "DATA\TRACK\RIDER.BNK"), the textures, the bank, "BONES.MTX",
+// "SHADOW.PLR" and "_08REF.TEX"; and
 // the bank's 33 short sounds, by file name under SOUNDS.
 std::vector<BbfMember> RiderDataSetMembers();
 std::vector<std::pair<std::string, Bytes>> RiderDataSetSounds();

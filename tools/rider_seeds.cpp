@@ -17,7 +17,9 @@ std::vector<BbfMember> RiderFuzzMembers(const Bytes& texture) {
   bank.count = 33;  // no entries: every slot silent
   return {{"FUZZ.TEX", texture},
           {"FUZZ.BNK", BuildSoundBank(bank)},
-          {"BONES.MTX", BuildJointFile(SyntheticJointRest())}};
+          {"BONES.MTX", BuildJointFile(SyntheticJointRest())},
+          {"SHADOW.PLR", BuildShadowFile(SeedRider())},
+          {"_08REF.TEX", BuildReflectionTexture()}};
 }
 
 bool WriteRiderSeeds(const std::string& dir) {

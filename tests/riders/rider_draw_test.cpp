@@ -40,7 +40,9 @@ class RiderDrawTest : public kelvtest::TrackTest {
                                         "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.BNK"))},
                       {"R.TEX", tex},
                       {"R.BNK", kelvdata::BuildSoundBank(bank)},
-                      {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}});
+                      {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())},
+                      {"SHADOW.PLR", kelvdata::BuildShadowFile(kelvdata::SyntheticRider("R.TEX", "R.TEX", "R.BNK"))},
+                      {"_08REF.TEX", kelvdata::BuildReflectionTexture()}});
     rider_.effectsTexture = "DATA\\TRACK\\R.TEX";
     ASSERT_TRUE(rider_.Load("DATA\\TRACK\\RIDER.RDR"));
     g_Camera = Camera();

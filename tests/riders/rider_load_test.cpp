@@ -59,6 +59,7 @@ class RiderLoadTest : public kelvtest::TrackTest {
                                           {"EFFECTS.TEX", tex}};
     if (withBank) m.push_back({"RIDER.BNK", kelvdata::BuildSoundBank(bank_)});
     if (withJoints) m.push_back({"BONES.MTX", kelvdata::BuildJointFile(joints_)});
+    for (kelvdata::BbfMember& extra : kelvdata::RiderShadowMembers()) m.push_back(std::move(extra));
     return m;
   }
 

@@ -57,7 +57,10 @@ class RiderPictureTest : public kelvtest::PictureTest {
                                               "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.TEX", "DATA\\TRACK\\R.BNK"))},
                             {"R.TEX", tex},
                             {"R.BNK", kelvdata::BuildSoundBank(bank)},
-                            {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}}));
+                            {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())},
+                            {"SHADOW.PLR",
+                             kelvdata::BuildShadowFile(kelvdata::SyntheticRider("R.TEX", "R.TEX", "R.BNK"))},
+                            {"_08REF.TEX", kelvdata::BuildReflectionTexture()}}));
     if (!g_TrackArchive.Open("DATA\\TRACK.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ)) return false;
     g_Camera = Camera();
     g_Camera.position = Vector3(3.0f, 1.5f, -3.0f);

@@ -23,11 +23,12 @@ LitMeshRecord SolidBox(float cx, float cy, float cz, float hx, float hy, float h
   return MakeLitMesh(corners, false);
 }
 
-LitMeshRecord Quad(float y, float h) {
-  std::vector<LitMeshVertex> v = {{-h, y, -h, 1, 1, 1, 1, 0, 0},
-                                  {h, y, -h, 1, 1, 1, 1, 1, 0},
-                                  {-h, y, h, 1, 1, 1, 1, 0, 1},
-                                  {h, y, h, 1, 1, 1, 1, 1, 1}};
+// A square of half size h upright at x, facing +x (the bike's right).
+LitMeshRecord SidePatch(float x, float h) {
+  std::vector<LitMeshVertex> v = {{x, -h, -h, 1, 1, 1, 1, 0, 0},
+                                  {x, -h, h, 1, 1, 1, 1, 1, 0},
+                                  {x, h, -h, 1, 1, 1, 1, 0, 1},
+                                  {x, h, h, 1, 1, 1, 1, 1, 1}};
   return MakeLitMesh({v[0], v[2], v[1], v[1], v[2], v[3]}, false);
 }
 
@@ -83,11 +84,11 @@ Bytes BuildShadowFile(const RiderFileSpec& f) {
 }
 
 Bytes BuildReflectionTexture() {
-  // A soft highlight across the middle of the width, dark at the sides: the
-  // bright stripe slides across a part as the light turns about it.
+  // A soft highlight across the middle of the width, dimmer to the sides:
+  // the bright stripe slides across a part as the light turns about it.
   return BuildTex(64, 64, [](int x, int) {
     const int d = x < 32 ? 32 - x : x - 32;
-    const auto level = static_cast<std::uint8_t>(d >= 16 ? 0 : 255 - d * 16);
+    const auto level = static_cast<std::uint8_t>(255 - d * 5);
     return Rgb{level, level, level};
   });
 }
@@ -163,7 +164,9 @@ RiderFileSpec SyntheticRider(const std::string& riderTexture, const std::string&
     f.middleParts.push_back(SolidBox(p[0], p[1], p[2], p[3], p[4], p[5], 0.2f, 0.5f, 0.9f));
   }
   f.far = SolidBox(0.0f, 0.6f, 0.0f, 0.2f, 0.6f, 0.9f, 0.3f, 0.3f, 0.8f);
-  for (int i = 0; i < 3; ++i) f.reflections.push_back(Quad(0.8f + 0.1f * i, 0.2f));
+  // Shine patches just off the right sides of the helmet (node 0), the
+  // frame and the steering head, in the frames of the parts they cover.
+  f.reflections = {SidePatch(0.125f, 0.08f), SidePatch(0.125f, 0.12f), SidePatch(0.065f, 0.05f)};
   const float offsets[7][3] = {{0.0f, -0.3f, 0.0f}, {0.0f, 0.35f, -0.7f}, {0.0f, 0.2f, 0.1f}, {0.0f, -0.2f, -0.4f},
                                {0.0f, 0.4f, 0.65f}, {0.0f, 0.75f, 0.0f},  {0.0f, 0.6f, -0.3f}};
   for (const auto& o : offsets) f.partOffsets.push_back(TranslationMatrix(o[0], o[1], o[2]));

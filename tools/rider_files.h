@@ -82,9 +82,9 @@ Bytes BuildJointFile(const std::vector<Matrix>& rest);
 //
 // An 11-node rider of boxes (every node a root, as the loader needs), the
 // four pose groups (start, riding, crashed, celebration) with poses for
-// riding and celebrating, seven bike
-// parts at two levels and a far box, three flat reflection quads, part
-// offsets that only translate. Names the textures and the bank given.
+// riding and celebrating, seven bike parts at two levels and a far box,
+// three reflection patches on the right sides of the helmet, frame and
+// steering head, part offsets that only translate. Names the textures and the bank given.
 RiderFileSpec SyntheticRider(const std::string& riderTexture, const std::string& bikeTexture,
                              const std::string& bank);
 // The rest placements of the synthetic rider's 11 joints: translations only.

@@ -51,6 +51,8 @@ bool WriteRiderSeeds(const std::string& dir) {
                                  {"pose_index.rdr", BuildRiderFile(poseIndex)},
                                  {"big_grid.rdr", BuildRiderFile(bigGrid)},
                                  {"truncated.rdr", truncated},
+                                 // The shadow file: the rider file's first twelve fields.
+                                 {"shadow.plr", BuildShadowFile(SeedRider())},
                              });
 }
 

@@ -32,8 +32,11 @@ class RiderPictureTest : public kelvtest::PictureTest {
     PictureTest::SetUp();
     savedCamera_ = g_Camera;
     savedFrameTime_ = g_FrameTime;
+    savedLight_ = g_LightDirection;
     g_RenderBuild = RENDER_BUILD_GLIDE;
     g_FrameTime = 0.02f;
+    // The sun that a race's load sets: from above, ahead and to the right.
+    g_LightDirection = Vector3(-0.4f, -0.8f, 0.45f);
   }
   void TearDown() override {
     FreeRiderSounds();
@@ -41,6 +44,7 @@ class RiderPictureTest : public kelvtest::PictureTest {
     g_TrackArchive.Close();
     g_Camera = savedCamera_;
     g_FrameTime = savedFrameTime_;
+    g_LightDirection = savedLight_;
     g_GeometryPipeline.objectMatrix = nullptr;
     PictureTest::TearDown();
   }
@@ -78,6 +82,7 @@ class RiderPictureTest : public kelvtest::PictureTest {
 
   Camera savedCamera_;
   float savedFrameTime_ = 0.0f;
+  Vector3 savedLight_;
 };
 
 TEST_F(RiderPictureTest, RidingAndCelebratingNearAndFar) {
@@ -116,6 +121,49 @@ TEST_F(RiderPictureTest, RidingAndCelebratingNearAndFar) {
     EXPECT_TRUE(kelvtest::PixelNear(p, 5, 5, 0x4282BD, 3)) << c.name;
     EXPECT_TRUE(kelvtest::MatchesReference(p, Reference(c.name))) << c.name;
   }
+}
+
+TEST_F(RiderPictureTest, ReflectionsShineOnTheNearBikeInDryWeatherOnly) {
+  KELV_OPEN_PICTURE(OpenRider());
+  TestRider rider;
+  rider.effectsTexture = "DATA\\TRACK\\R.TEX";
+  ASSERT_TRUE(rider.Load("DATA\\TRACK\\RIDER.RDR"));
+  rider.followed = 1;
+  rider.state = RIDER_RACING;
+  rider.UpdatePartMatrices();
+  rider.UpdatePose();
+  rider.lod = 0;
+  // The frame's right side (0.75 up, 0.12 out) towards its rear, where the
+  // frame's shine patch faces the camera clear of the right leg.
+  g_GeometryPipeline.objectMatrix = nullptr;
+  const Vector3 top(0.125f, 0.75f, -0.1f);
+  const std::uint16_t one = 1;
+  const VertexAttribute corners[3] = {};
+  const std::uint16_t indices[3] = {0, 0, 0};
+  ScreenVertex* out = nullptr;
+  std::uint16_t count = 0;
+  g_GeometryPipeline.TransformMesh(1, &top, &one, corners, indices, 3, &out, &count, nullptr,
+                                   Vector3(1.0f, 1.0f, 1.0f));
+  const int x = static_cast<int>(g_GeometryPipeline.transformed[0].x);
+  const int y = static_cast<int>(g_GeometryPipeline.transformed[0].y);
+  auto channels = [](unsigned rgb) { return (rgb >> 16 & 0xFF) + (rgb >> 8 & 0xFF) + (rgb & 0xFF); };
+
+  rider.weather = 1;
+  Clear();
+  rider.Draw();
+  const platform::Picture wetFrame = Presented();
+  const unsigned wet = kelvtest::PixelAt(wetFrame, x, y);
+  rider.weather = 0;
+  Clear();
+  rider.Draw();
+  const platform::Picture dryFrame = Presented();
+  const unsigned dry = kelvtest::PixelAt(dryFrame, x, y);
+  // The light turns the texture by -0.116 of its width, so the texel there
+  // lies 7 texels off the stripe's middle (255 - 35 = 220); added at
+  // reflection level 1 it takes the frame's grey to white.
+  EXPECT_LT(channels(wet), 3u * 0xE0u) << std::hex << wet;
+  EXPECT_TRUE(kelvtest::PixelNear(dryFrame, x, y, 0xFFFFFF, 6)) << std::hex << dry;
+  EXPECT_EQ(g_Renderer.depthBias, 0u);
 }
 
 TEST_F(RiderPictureTest, TwentyRidersPoseDrawAndThrowEffectsWithoutAllocating) {

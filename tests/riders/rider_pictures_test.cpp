@@ -189,9 +189,20 @@ TEST_F(RiderPictureTest, TwentyRidersPoseDrawAndThrowEffectsWithoutAllocating) {
     p.chassisPoint.velocity = Vector3(0.0f, 0.0f, 10.0f);
     r->matrix.m[12] = static_cast<float>(i % 5) - 2.0f;
     r->matrix.m[14] = static_cast<float>(i / 5) * 2.0f;
+    // The shadow on flat ground under the tyres, as the physics hands it over.
+    Shadow& s = r->shadow;
+    const Vector3 at(r->matrix.m[12], 0.0f, r->matrix.m[14]);
+    s.front = at + Vector3(0.0f, 0.0f, 0.75f);
+    s.rear = at - Vector3(0.0f, 0.0f, 1.1f);
+    s.right = Vector3(1.0f, 0.0f, 0.0f);
+    s.up = Vector3(0.0f, 1.0f, 0.0f);
+    s.forward = Vector3(0.0f, 0.0f, 1.0f);
+    s.bikePlane.ny = s.bodyPlane.ny = 1.0f;
     riders.push_back(std::move(r));
   }
   g_ConditionEngine[3] = 0.2f;
+  const std::uint8_t savedShadows = g_OptionShadows;
+  g_OptionShadows = 3;  // the bike's parts and the body: every shadow path
   auto frame = [&]() {
     for (auto& r : riders) {
       r->UpdatePartMatrices();
@@ -201,9 +212,11 @@ TEST_F(RiderPictureTest, TwentyRidersPoseDrawAndThrowEffectsWithoutAllocating) {
       r->EmitDirt();
       r->UpdatePose();
       r->UpdateSound();
+      r->shadow.Update(20, 0);
       for (SmokePuff& puff : r->groundDust) puff.Update(20, 0);
       for (DirtParticle& d : r->dirt) d.Update(20, 0);
     }
+    for (auto& r : riders) r->DrawShadow();
     for (auto& r : riders) r->DrawGroundDust();
     for (auto& r : riders) {
       r->Draw();
@@ -218,6 +231,7 @@ TEST_F(RiderPictureTest, TwentyRidersPoseDrawAndThrowEffectsWithoutAllocating) {
   for (int k = 0; k < 30; ++k) frame();
   EXPECT_EQ(kelvtest::StopCountingAllocations(), 0);
   g_ConditionEngine[3] = 1.0f;
+  g_OptionShadows = savedShadows;
 }
 
 }  // namespace

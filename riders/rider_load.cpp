@@ -19,7 +19,6 @@ const char kRiderError[] = "File error opening rider data.\nPlease reinstall Kel
 const char kJointError[] = "File error opening joint data.\nPlease reinstall Kelvarro.";
 const char kMemoryError[] = "Error: not enough system memory.";
 const char kJointFile[] = "DATA\\\\TRACK\\\\BONES.MTX";
-
 const char kShadowFile[] = "DATA\\TRACK\\SHADOW.PLR";
 
 constexpr std::uint32_t kNameSize = 260;

@@ -75,13 +75,14 @@ Rider::~Rider() {
   if (bikeTexture) g_TextureManager.Free(bikeTexture);
 }
 
-void Rider::SetTrack(Track* t) { track = t; }
+void Rider::SetTrack(Track* t) {
+  track = t;
+  shadow.track = t;
+}
 
 std::uint16_t Rider::GetTrackNode() { return physics.sectionHint; }
 
 void Rider::UpdateRemote(int) {}
-
-bool Rider::DrawShadow() { return true; }
 
 std::uint32_t Rider::GetLap() { return lap; }
 

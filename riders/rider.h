@@ -9,7 +9,9 @@
 #include "engine/lit_mesh.h"
 #include "engine/scene_object.h"
 #include "riders/race_time.h"
+#include "riders/reflection_overlay.h"
 #include "riders/rider_physics.h"
+#include "riders/shadow.h"
 #include "riders/tachometer.h"
 #include "ui/static_text.h"
 #include "world/dirt_particle.h"
@@ -255,14 +257,15 @@ class Rider : public SceneObject {
   std::unique_ptr<Matrix4[]> jointCrash;
   std::unique_ptr<Matrix4[]> jointRelative;
   std::unique_ptr<float[]> jointTables[8];
-  // The reflection overlays' meshes, read from the rider file.
-  LitMesh reflectionMeshes[3];
 
   // The HUD's own parts: the rev needle and the warning lines of
   // suspension, wheels, engine, brakes and gearbox.
   static constexpr int CONDITION_LINES = 5;
   Tachometer tachometer;
   StaticText conditionLines[CONDITION_LINES];
+  // Over the head (skeleton node 0), the frame and the steering head.
+  ReflectionOverlay reflections[3];
+  Shadow shadow;
 };
 
 // A volume offset in hundredths of a decibel shared by all riders: 0 except

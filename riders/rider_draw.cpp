@@ -8,6 +8,7 @@
 #include "engine/scene/scene.h"
 #include "engine/texture_manager.h"
 #include "riders/rider.h"
+#include "world/track.h"
 
 namespace {
 
@@ -116,6 +117,43 @@ bool Rider::Draw() {
   if (!nodeWorld.empty()) {
     g_GeometryPipeline.objectMatrix = nodeWorld.data();
     bodyMesh.Draw();
+  }
+  if (lod == 0 && weather == 0 && !nodeWorld.empty()) {
+    reflections[0].Place(nodeWorld[0]);
+    reflections[1].Place(partPoses[11]);
+    reflections[2].Place(partPoses[9]);
+    const std::uint32_t c = static_cast<std::uint32_t>(static_cast<int>(reflectionLevel * 255.0f));
+    const std::uint32_t colour = 0xFF000000u | c << 16 | c << 8 | c;
+    for (ReflectionOverlay& overlay : reflections) {
+      for (VertexAttribute& a : overlay.mesh.attributes) a.colour = colour;
+      overlay.Draw();
+    }
+  }
+  return true;
+}
+
+bool Rider::DrawShadow() {
+  if (physics.onTrack) {
+    if (track) {
+      const Vector3 ground = track->GetGroundColour(physics.position, physics.sectionHint, physics.triangleHint);
+      groundTint[0] = ground.x;
+      groundTint[1] = ground.y;
+      groundTint[2] = ground.z;
+    }
+    reflectionLevel = Clamp(((groundTint[0] + groundTint[1] + groundTint[2]) / 3.0f - 0.3f) * 1.6666667f, 0.0f, 1.0f);
+  } else if (reflectionLevel < 0.6f) {
+    reflectionLevel += (0.6f - reflectionLevel) * g_FrameTime;
+  }
+  shadow.SetIntensity(reflectionLevel);
+  if (g_OptionShadows == 1) {
+    shadow.Draw();
+  } else if (g_OptionShadows == 2 || g_OptionShadows == 3) {
+    shadow.lod = physics.crashed ? 0 : lod;
+    const int poses[7] = {1, 7, 3, 5, 9, 11, 12};
+    for (int i = 0; i < 7; ++i) shadow.partMatrices[i] = partPoses[poses[i]];
+    shadow.nodeMatrices = nodeWorld.data();
+    shadow.nodeMatrixCount = static_cast<std::uint16_t>(nodeWorld.size());
+    shadow.Draw();
   }
   return true;
 }

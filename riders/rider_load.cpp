@@ -12,6 +12,7 @@
 #include "engine/texture_manager.h"
 #include "riders/rider.h"
 #include "riders/rider_hud.h"
+#include "riders/rider_file.h"
 
 namespace {
 
@@ -19,24 +20,14 @@ const char kRiderError[] = "File error opening rider data.\nPlease reinstall Kel
 const char kJointError[] = "File error opening joint data.\nPlease reinstall Kelvarro.";
 const char kMemoryError[] = "Error: not enough system memory.";
 const char kJointFile[] = "DATA\\\\TRACK\\\\BONES.MTX";
+const char kShadowFile[] = "DATA\\TRACK\\SHADOW.PLR";
 
 constexpr std::uint32_t kNameSize = 260;
-constexpr int kMinNodes = 11;
-constexpr int kMinParts = 7;
 // The joints whose relative matrices the crash pose uses, child then parent.
 constexpr std::uint8_t kJointParents[][2] = {{5, 6}, {7, 6}, {9, 6}, {0, 5}, {1, 5}, {3, 5},
                                              {2, 1}, {4, 3}, {8, 7}, {10, 9}};
 
 void Report(const char* text) { ShowMessageBox(text, MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR); }
-
-// A mesh that fails quietly (its allocation) still fails the rider with a
-// reason: the file's error when nothing else said why.
-bool LoadMesh(LitMesh* mesh, Stream* stream, bool lit) {
-  const unsigned shown = ShownMessageBoxCount();
-  if (mesh->Load(stream, lit, false)) return true;
-  if (ShownMessageBoxCount() == shown) Report(kRiderError);
-  return false;
-}
 
 struct EffectSetup {
   float r, g, b, lifetime;
@@ -108,76 +99,24 @@ bool Rider::ReadRiderFile(DataReader* r, char* bankName, std::uint32_t bankNameS
   }
   if (!g_TextureManager.Load(name, &bikeTexture, g_TextureSizeClasses[BikeTextureGroup(name)])) return false;
 
-  std::uint16_t n = 0;
-  if (!r->U16(&n) || n < kMinNodes || n > SKELETON_MAX_NODES) {
-    Report(kRiderError);
+  RiderFileMeshes out;
+  out.body = &bodyMesh;
+  out.nearParts = &nearParts;
+  out.middleParts = &middleParts;
+  out.farMesh = &farMesh;
+  out.partCount = &partCount;
+  // The build that does not scale texture coordinates keeps scales of 1.
+  if (g_RenderBuild == RENDER_BUILD_GLIDE) {
+    out.sScale = g_TextureManager.sScale[texture];
+    out.tScale = g_TextureManager.tScale[texture];
+  }
+  if (!ReadRiderMeshes(this, r, out, kRiderError)) return false;
+  const std::uint16_t p = partCount;
+  for (ReflectionOverlay& overlay : reflections) {
+    const unsigned shown = ShownMessageBoxCount();
+    if (overlay.Load(r)) continue;
+    if (ShownMessageBoxCount() == shown) Report(kRiderError);
     return false;
-  }
-  bool ok = ReadNodeTables(r, n);
-  std::uint16_t roots = 0;
-  for (std::uint32_t p : parents) roots = static_cast<std::uint16_t>(roots + (p == NODE_ROOT));
-  localMatrices.assign(roots, g_IdentityMatrix);
-  nodeWorld.assign(n, g_IdentityMatrix);
-  if (!ok) {
-    Report(kRiderError);
-    return false;
-  }
-
-  const bool glide = g_RenderBuild == RENDER_BUILD_GLIDE;
-  auto prepare = [&](LitMesh* mesh) {
-    if (glide) {
-      mesh->sScale = g_TextureManager.sScale[texture];
-      mesh->tScale = g_TextureManager.tScale[texture];
-    }
-  };
-  prepare(&bodyMesh);
-  bodyMesh.partCount = n;
-  bodyMesh.partSizes = nodeVertexCounts;
-  bodyMesh.skinned = 1;
-  if (!LoadMesh(&bodyMesh, r->stream(), true)) return false;
-
-  poseMatrices.resize(n);
-  for (std::uint16_t node = 0; ok && node < n; ++node) {
-    std::uint16_t k = 0;
-    ok = r->U16(&k) && k * 64ull <= r->Remaining();
-    if (!ok) break;
-    poseMatrices[node].resize(k);
-    for (Matrix4& m : poseMatrices[node]) ok = ok && r->Matrix(&m);
-  }
-  nodeCount = n;
-  // Parents at or past the root count, cycles and pose numbers past a node's
-  // poses are refused here, before anything steps the tables.
-  if (!ok || !NodeTablesValid()) {
-    Report(kRiderError);
-    return false;
-  }
-
-  std::uint16_t p = 0;
-  // Each part costs at least its u16 and a mesh header, twice.
-  if (!r->U16(&p) || p < kMinParts || p * 10ull > r->Remaining()) {
-    Report(kRiderError);
-    return false;
-  }
-  nearParts.reset(new (std::nothrow) LitMesh[p]);
-  middleParts.reset(new (std::nothrow) LitMesh[p]);
-  farMesh.reset(new (std::nothrow) LitMesh);
-  if (!nearParts || !middleParts || !farMesh) return false;
-  partCount = p;
-  for (LitMesh* parts : {nearParts.get(), middleParts.get()}) {
-    for (std::uint16_t i = 0; i < p; ++i) {
-      std::uint16_t unused = 0;
-      if (!r->U16(&unused)) {
-        Report(kRiderError);
-        return false;
-      }
-      prepare(&parts[i]);
-      if (!LoadMesh(&parts[i], r->stream(), true)) return false;
-    }
-  }
-  prepare(farMesh.get());
-  if (!LoadMesh(farMesh.get(), r->stream(), true)) return false;
-  for (LitMesh& m : reflectionMeshes) {
-    if (!LoadMesh(&m, r->stream(), false)) return false;
   }
 
   if (p * 64ull > r->Remaining()) {
@@ -191,6 +130,7 @@ bool Rider::ReadRiderFile(DataReader* r, char* bankName, std::uint32_t bankNameS
   }
   std::uint8_t unused = 0;
   char second[kNameSize];
+  bool ok = true;
   for (std::uint16_t i = 0; ok && i < p; ++i) ok = r->Matrix(&partOffsets[i]);
   ok = ok && r->U8(&unused) && r->String(bankName, bankNameSize) && r->String(second, sizeof(second));
   if (!ok) {
@@ -272,6 +212,7 @@ bool Rider::Load(const char* riderFile) {
     }
     if (!LoadSounds(bank)) return false;
   }
+  if (!shadow.Load(kShadowFile)) return false;
   for (int i = 0; i < GROUND_DUST_COUNT; ++i) {
     SetUpPuff(&groundDust[i], effectsTexture, kGroundDust);
     SetUpPuff(&engineSmoke[i], effectsTexture, kEngineSmoke);

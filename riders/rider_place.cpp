@@ -86,6 +86,26 @@ bool Rider::Update(unsigned, int) {
   }
   g.partlyAirborne = p.contactCount < 3 ? 1 : 0;
   g.second = 1;
+  shadow.front = g.anchors[0];
+  shadow.rear = g.anchors[1];
+  shadow.right = g.right;
+  shadow.up = g.normal;
+  shadow.forward = g.forward;
+  shadow.bikePlane = g.surface;
+  shadow.bikeUpY = g.upY;
+  shadow.lean = g.axes01;
+  shadow.bikeHints[0] = g.chassisSection;
+  shadow.bikeHints[1] = g.chassisTriangle;
+  shadow.chassisHeight = g.chassisGround;
+  shadow.useSections = g.riding;
+  shadow.bodyPlane = g.bodySurface;
+  shadow.bodyHeight = g.bodyHeight;
+  shadow.bodyHints[0] = g.bodySection;
+  shadow.bodyHints[1] = g.bodyTriangle;
+  shadow.partsFlag = g.partlyAirborne;
+  shadow.secondFlag = g.second;
+  shadow.replaced = p.justRecovered;
+  shadow.Update(0, static_cast<int>(state));
 
   const Vector3 look(g_Camera.view.m[2], g_Camera.view.m[6], g_Camera.view.m[10]);
   const float d = Dot(p.position - g_Camera.position, look);

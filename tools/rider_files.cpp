@@ -24,11 +24,12 @@ LitMeshRecord SolidBox(float cx, float cy, float cz, float hx, float hy, float h
   return MakeLitMesh(corners, false);
 }
 
-LitMeshRecord Quad(float y, float h) {
-  std::vector<LitMeshVertex> v = {{-h, y, -h, 1, 1, 1, 1, 0, 0},
-                                  {h, y, -h, 1, 1, 1, 1, 1, 0},
-                                  {-h, y, h, 1, 1, 1, 1, 0, 1},
-                                  {h, y, h, 1, 1, 1, 1, 1, 1}};
+// A square of half size h upright at x, facing +x (the bike's right).
+LitMeshRecord SidePatch(float x, float h) {
+  std::vector<LitMeshVertex> v = {{x, -h, -h, 1, 1, 1, 1, 0, 0},
+                                  {x, -h, h, 1, 1, 1, 1, 1, 0},
+                                  {x, h, -h, 1, 1, 1, 1, 0, 1},
+                                  {x, h, h, 1, 1, 1, 1, 1, 1}};
   return MakeLitMesh({v[0], v[2], v[1], v[1], v[2], v[3]}, false);
 }
 
@@ -41,8 +42,11 @@ constexpr float kJoints[11][3] = {
 
 }  // namespace
 
-Bytes BuildRiderFile(const RiderFileSpec& f) {
-  ByteWriter w;
+namespace {
+
+// Fields 1 to 12: what a rider file and a shadow file share.
+void WriteRiderMeshes(ByteWriter* out, const RiderFileSpec& f) {
+  ByteWriter& w = *out;
   WriteActString(&w, f.riderTexture);
   WriteActString(&w, f.bikeTexture);
   w.U16(f.nodeCount ? *f.nodeCount : static_cast<std::uint16_t>(f.nodes.size()));
@@ -59,12 +63,40 @@ Bytes BuildRiderFile(const RiderFileSpec& f) {
     WriteLitMesh(&w, m);
   }
   WriteLitMesh(&w, f.far);
+}
+
+}  // namespace
+
+Bytes BuildRiderFile(const RiderFileSpec& f) {
+  ByteWriter w;
+  WriteRiderMeshes(&w, f);
   for (const LitMeshRecord& m : f.reflections) WriteLitMesh(&w, m);
   for (const Matrix& m : f.partOffsets) WriteMatrix(&w, m);
   w.U8(f.unused);
   WriteActString(&w, f.soundBank);
   WriteActString(&w, f.secondBank);
   return w.Take();
+}
+
+Bytes BuildShadowFile(const RiderFileSpec& f) {
+  ByteWriter w;
+  WriteRiderMeshes(&w, f);
+  return w.Take();
+}
+
+Bytes BuildReflectionTexture() {
+  // A soft highlight across the middle of the width, dimmer to the sides:
+  // the bright stripe slides across a part as the light turns about it.
+  return BuildTex(64, 64, [](int x, int) {
+    const int d = x < 32 ? 32 - x : x - 32;
+    const auto level = static_cast<std::uint8_t>(255 - d * 5);
+    return Rgb{level, level, level};
+  });
+}
+
+std::vector<BbfMember> RiderShadowMembers() {
+  // The shadow file's texture names are read past, never loaded.
+  return {{"SHADOW.PLR", BuildShadowFile(SyntheticRider("", "", ""))}, {"_08REF.TEX", BuildReflectionTexture()}};
 }
 
 Bytes BuildSoundBank(const SoundBankSpec& bank) {
@@ -133,7 +165,9 @@ RiderFileSpec SyntheticRider(const std::string& riderTexture, const std::string&
     f.middleParts.push_back(SolidBox(p[0], p[1], p[2], p[3], p[4], p[5], 0.2f, 0.5f, 0.9f));
   }
   f.far = SolidBox(0.0f, 0.6f, 0.0f, 0.2f, 0.6f, 0.9f, 0.3f, 0.3f, 0.8f);
-  for (int i = 0; i < 3; ++i) f.reflections.push_back(Quad(0.8f + 0.1f * i, 0.2f));
+  // Shine patches just off the right sides of the helmet (node 0), the
+  // frame and the steering head, in the frames of the parts they cover.
+  f.reflections = {SidePatch(0.125f, 0.08f), SidePatch(0.125f, 0.12f), SidePatch(0.065f, 0.05f)};
   const float offsets[7][3] = {{0.0f, -0.3f, 0.0f}, {0.0f, 0.35f, -0.7f}, {0.0f, 0.2f, 0.1f}, {0.0f, -0.2f, -0.4f},
                                {0.0f, 0.4f, 0.65f}, {0.0f, 0.75f, 0.0f},  {0.0f, 0.6f, -0.3f}};
   for (const auto& o : offsets) f.partOffsets.push_back(TranslationMatrix(o[0], o[1], o[2]));
@@ -221,6 +255,7 @@ std::vector<BbfMember> RiderDataSetMembers() {
           {"RIDER.BNK", BuildSoundBank(SyntheticSoundBank())},
           {"BONES.MTX", BuildJointFile(SyntheticJointRest())}};
   for (BbfMember& m : HudMembers()) members.push_back(std::move(m));
+  for (BbfMember& extra : RiderShadowMembers()) members.push_back(std::move(extra));
   return members;
 }
 

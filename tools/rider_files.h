@@ -44,6 +44,20 @@ struct RiderFileSpec {
 
 Bytes BuildRiderFile(const RiderFileSpec& file);
 
+// ---- Shadow data file (DATA\TRACK\SHADOW.PLR) ---------------------------------
+//
+//   The rider file's fields up to and including the far mesh; nothing after.
+Bytes BuildShadowFile(const RiderFileSpec& file);
+
+// ---- Reflection texture (DATA\TRACK\_08REF.TEX) -------------------------------
+//
+//   A .TEX environment texture: a bright vertical stripe in the middle.
+Bytes BuildReflectionTexture();
+
+// The track-archive members "SHADOW.PLR" (the synthetic rider's shapes) and
+// "_08REF.TEX" that every rider load reads.
+std::vector<BbfMember> RiderShadowMembers();
+
 // ---- Rider sound bank ------------------------------------------------------------
 //
 //   u8 count n, u8 (unused), n x (u8 slot, str sound file name).
@@ -68,9 +82,9 @@ Bytes BuildJointFile(const std::vector<Matrix>& rest);
 //
 // An 11-node rider of boxes (every node a root, as the loader needs), the
 // four pose groups (start, riding, crashed, celebration) with poses for
-// riding and celebrating, seven bike
-// parts at two levels and a far box, three flat reflection quads, part
-// offsets that only translate. Names the textures and the bank given.
+// riding and celebrating, seven bike parts at two levels and a far box,
+// three reflection patches on the right sides of the helmet, frame and
+// steering head, part offsets that only translate. Names the textures and the bank given.
 RiderFileSpec SyntheticRider(const std::string& riderTexture, const std::string& bikeTexture,
                              const std::string& bank);
 // The rest placements of the synthetic rider's 11 joints: translations only.
@@ -79,7 +93,8 @@ std::vector<Matrix> SyntheticJointRest();
 SoundBankSpec SyntheticSoundBank();
 // The data set's rider and bike: track-archive members "RIDER.RDR" (naming
 // "DATA\TRACK\RIDER.TEX", "DATA\TRACK\BIKE.TEX" and the bank
-// "DATA\TRACK\RIDER.BNK"), the textures, the bank and "BONES.MTX"; and
+// "DATA\TRACK\RIDER.BNK"), the textures, the bank, "BONES.MTX",
+// "SHADOW.PLR" and "_08REF.TEX"; and
 // the bank's 33 short sounds, by file name under SOUNDS.
 // The rider HUD's widget files as track-archive members: the value texts
 // (POSV, SPEEDV, NLAPSV, LTIMEV, BLAPV, GEARV .STX), the plates (SPEEDT,

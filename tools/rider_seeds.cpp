@@ -17,7 +17,9 @@ std::vector<BbfMember> RiderFuzzMembers(const Bytes& texture) {
   bank.count = 33;  // no entries: every slot silent
   return {{"FUZZ.TEX", texture},
           {"FUZZ.BNK", BuildSoundBank(bank)},
-          {"BONES.MTX", BuildJointFile(SyntheticJointRest())}};
+          {"BONES.MTX", BuildJointFile(SyntheticJointRest())},
+          {"SHADOW.PLR", BuildShadowFile(SeedRider())},
+          {"_08REF.TEX", BuildReflectionTexture()}};
 }
 
 bool WriteRiderSeeds(const std::string& dir) {
@@ -49,6 +51,8 @@ bool WriteRiderSeeds(const std::string& dir) {
                                  {"pose_index.rdr", BuildRiderFile(poseIndex)},
                                  {"big_grid.rdr", BuildRiderFile(bigGrid)},
                                  {"truncated.rdr", truncated},
+                                 // The shadow file: the rider file's first twelve fields.
+                                 {"shadow.plr", BuildShadowFile(SeedRider())},
                              });
 }
 

@@ -1,8 +1,9 @@
 // Fuzz target for the rider-file reader: any bytes as the track archive's
-// member FUZZ.RDR beside a texture, an empty sound bank and the joint file,
-// loaded as a whole rider on the recording Glide board. A load either keeps
-// node tables that the pose step can use safely and meshes within the
-// pipeline's limits, or fails with one error box.
+// member FUZZ.RDR beside a texture, an empty sound bank, the joint file and
+// the shadow file, loaded as a whole rider on the recording Glide board, and
+// then as a shadow file (the same reader). A load either keeps node tables
+// that the pose step can use safely and meshes within the pipeline's limits,
+// or fails with one error box.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "platform/glide/glide.h"
 #include "platform/win32/msgbox.h"
 #include "riders/rider.h"
+#include "riders/shadow.h"
 #include "tests/support/fuzz_temp_file.h"
 #include "tools/bbf.h"
 #include "tools/seeds.h"
@@ -81,6 +83,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       CheckMesh(*rider.farMesh);
       for (std::uint16_t node : rider.ParentsFirstOrder()) rider.BlendNodeMatrix(node, &rider.matrix);
+    } else {
+      Check(platform::RecordedMessageBoxes().size() == 1);
+    }
+  }
+  platform::ClearRecordedMessageBoxes();
+  {
+    Shadow shadow;
+    if (shadow.Load("DATA\\TRACK\\FUZZ.RDR")) {
+      Check(platform::RecordedMessageBoxes().empty());
+      Check(shadow.NodeTablesValid() && shadow.nodeCount >= 11 && shadow.partCount >= 7);
+      Check(shadow.outputMatrices.size() == shadow.nodeCount);
+      CheckMesh(shadow.body);
+      for (std::uint16_t i = 0; i < shadow.partCount; ++i) CheckMesh(shadow.middleParts[i]);
+      CheckMesh(*shadow.farMesh);
     } else {
       Check(platform::RecordedMessageBoxes().size() == 1);
     }

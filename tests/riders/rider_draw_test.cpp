@@ -48,6 +48,7 @@ class RiderDrawTest : public kelvtest::TrackTest {
         {"R.BNK", kelvdata::BuildSoundBank(bank)},
         {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}};
     for (kelvdata::BbfMember& hud : kelvdata::HudMembers()) members.push_back(std::move(hud));
+    for (kelvdata::BbfMember& extra : kelvdata::RiderShadowMembers()) members.push_back(std::move(extra));
     OpenTrackArchive(members);
     rider_.effectsTexture = "DATA\\TRACK\\R.TEX";
     ASSERT_TRUE(rider_.Load("DATA\\TRACK\\RIDER.RDR"));
@@ -134,6 +135,40 @@ TEST_F(RiderDrawTest, TheBodyIsDrawnWhenTheBikeIsOffScreen) {
   rider_.matrix.m[14] = -20.0f;
   const std::vector<int> drawn = Drawn(0);
   EXPECT_EQ(drawn, (std::vector<int>{200}));
+}
+
+TEST_F(RiderDrawTest, TheGroundSetsTheReflectionLevelAndTheShadowsColour) {
+  const std::uint8_t saved = g_OptionShadows;
+  g_OptionShadows = 0;  // no shadow drawn, the level still refreshed
+  struct Case {
+    std::uint8_t onTrack;
+    float ground;  // grey level of the tint
+    float before;
+    float after;
+  };
+  const Case cases[] = {
+      {1, 1.0f, 0.5f, 1.0f},   // white ground
+      {1, 0.3f, 0.5f, 0.0f},   // a mean of 0.3 or darker
+      {1, 0.6f, 0.0f, 0.5f},   // (0.6 - 0.3) x 1.6666667
+      {0, 1.0f, 0.1f, 0.11f},  // airborne: towards 0.6 by 0.5 x 0.02
+      {0, 1.0f, 0.9f, 0.9f},   // and never down to it
+  };
+  for (const Case& c : cases) {
+    rider_.physics.onTrack = c.onTrack;
+    rider_.groundTint[0] = rider_.groundTint[1] = rider_.groundTint[2] = c.ground;
+    rider_.reflectionLevel = c.before;
+    EXPECT_TRUE(rider_.DrawShadow());
+    EXPECT_NEAR(rider_.reflectionLevel, c.after, 1e-6f) << c.ground << " " << c.before;
+  }
+  // The level is the shadow's intensity: the blob's centre in the Glide
+  // build is 255 x level x 0.8.
+  g_OptionShadows = 1;
+  rider_.physics.onTrack = 1;
+  rider_.groundTint[0] = rider_.groundTint[1] = rider_.groundTint[2] = 0.6f;
+  rider_.DrawShadow();
+  EXPECT_EQ(rider_.shadow.blobCorners[2].colour, 0xFF666666u);  // 102
+  EXPECT_EQ(rider_.shadow.blobCorners[0].colour, 0u);
+  g_OptionShadows = saved;
 }
 
 TEST_F(RiderDrawTest, AMotoWinnerSettlesThenCelebratesAndFourthNever) {

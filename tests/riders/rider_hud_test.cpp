@@ -126,6 +126,7 @@ class RiderHudTest : public kelvtest::TrackTest {
         {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())},
         {"HUD.TDB", kelvdata::BuildTdb(texts)}};
     for (kelvdata::BbfMember& hud : kelvdata::HudMembers()) members.push_back(std::move(hud));
+    for (kelvdata::BbfMember& extra : kelvdata::RiderShadowMembers()) members.push_back(std::move(extra));
     OpenTrackArchive(members);
     ASSERT_TRUE(g_TextDatabase.Load("DATA\\TRACK\\HUD.TDB"));
     rider_.effectsTexture = "DATA\\TRACK\\R.TEX";
@@ -334,6 +335,7 @@ TEST_F(RiderHudTest, AMissingWidgetFileFailsTheLoadWithItsErrorAndTheNextLoadSta
     for (kelvdata::BbfMember& hud : kelvdata::HudMembers()) {
       if (hud.name != c.file) members.push_back(std::move(hud));
     }
+    for (kelvdata::BbfMember& extra : kelvdata::RiderShadowMembers()) members.push_back(std::move(extra));
     OpenTrackArchive(members);
     const std::size_t before = Boxes().size();
     {

@@ -68,6 +68,7 @@ class RiderLoadTest : public kelvtest::TrackTest {
     if (withBank) m.push_back({"RIDER.BNK", kelvdata::BuildSoundBank(bank_)});
     if (withJoints) m.push_back({"BONES.MTX", kelvdata::BuildJointFile(joints_)});
     for (kelvdata::BbfMember& hud : kelvdata::HudMembers()) m.push_back(std::move(hud));
+    for (kelvdata::BbfMember& extra : kelvdata::RiderShadowMembers()) m.push_back(std::move(extra));
     return m;
   }
 
@@ -241,6 +242,28 @@ TEST_F(RiderLoadTest, TheDataSetsRiderLoadsWithEverySound) {
   ASSERT_TRUE(rider.Load("DATA\\TRACK\\RIDER.RDR")) << (Boxes().empty() ? "" : Boxes()[0]);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(g_RiderSoundCount, 33);
+}
+
+TEST_F(RiderLoadTest, AMissingShadowFileOrReflectionTextureFailsTheLoad) {
+  struct Case {
+    const char* member;
+    const char* box;  // null: the texture manager's own
+  };
+  const Case cases[] = {{"SHADOW.PLR", "File error opening shadow data.\nPlease reinstall Kelvarro."},
+                        {"_08REF.TEX", nullptr}};
+  for (const Case& c : cases) {
+    std::vector<kelvdata::BbfMember> members = Members();
+    std::erase_if(members, [&](const kelvdata::BbfMember& m) { return m.name == c.member; });
+    OpenTrackArchive(members);
+    const std::size_t before = Boxes().size();
+    {
+      TestRider rider;
+      EXPECT_FALSE(LoadRider(&rider)) << c.member;
+    }
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), before + 1) << c.member;
+    if (c.box) EXPECT_EQ(boxes.back(), c.box);
+  }
 }
 
 TEST_F(RiderLoadTest, AMissingRiderFileIsReported) {

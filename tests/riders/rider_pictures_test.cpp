@@ -45,8 +45,11 @@ class RiderPictureTest : public kelvtest::PictureTest {
     g_FontCount = 4;
     savedCamera_ = g_Camera;
     savedFrameTime_ = g_FrameTime;
+    savedLight_ = g_LightDirection;
     g_RenderBuild = RENDER_BUILD_GLIDE;
     g_FrameTime = 0.02f;
+    // The sun that a race's load sets: from above, ahead and to the right.
+    g_LightDirection = Vector3(-0.4f, -0.8f, 0.45f);
   }
   void TearDown() override {
     ReleaseHudWidgets();
@@ -57,6 +60,7 @@ class RiderPictureTest : public kelvtest::PictureTest {
     g_TrackArchive.Close();
     g_Camera = savedCamera_;
     g_FrameTime = savedFrameTime_;
+    g_LightDirection = savedLight_;
     g_GeometryPipeline.objectMatrix = nullptr;
     PictureTest::TearDown();
   }
@@ -75,6 +79,7 @@ class RiderPictureTest : public kelvtest::PictureTest {
         {"R.BNK", kelvdata::BuildSoundBank(bank)},
         {"BONES.MTX", kelvdata::BuildJointFile(kelvdata::SyntheticJointRest())}};
     for (kelvdata::BbfMember& hud : kelvdata::HudMembers()) members.push_back(std::move(hud));
+    for (kelvdata::BbfMember& extra : kelvdata::RiderShadowMembers()) members.push_back(std::move(extra));
     Put("DATA/TRACK.BBF", kelvdata::BuildBbf(members));
     if (!g_TrackArchive.Open("DATA\\TRACK.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ)) return false;
     g_Camera = Camera();
@@ -94,6 +99,7 @@ class RiderPictureTest : public kelvtest::PictureTest {
   Font fonts_[4];
   Camera savedCamera_;
   float savedFrameTime_ = 0.0f;
+  Vector3 savedLight_;
 };
 
 TEST_F(RiderPictureTest, RidingAndCelebratingNearAndFar) {
@@ -214,6 +220,49 @@ TEST_F(RiderPictureTest, TheHudOverARaceFrameAt640x480And800x600) {
   g_ScreenHeight = 480;
 }
 
+TEST_F(RiderPictureTest, ReflectionsShineOnTheNearBikeInDryWeatherOnly) {
+  KELV_OPEN_PICTURE(OpenRider());
+  TestRider rider;
+  rider.effectsTexture = "DATA\\TRACK\\R.TEX";
+  ASSERT_TRUE(rider.Load("DATA\\TRACK\\RIDER.RDR"));
+  rider.followed = 1;
+  rider.state = RIDER_RACING;
+  rider.UpdatePartMatrices();
+  rider.UpdatePose();
+  rider.lod = 0;
+  // The frame's right side (0.75 up, 0.12 out) towards its rear, where the
+  // frame's shine patch faces the camera clear of the right leg.
+  g_GeometryPipeline.objectMatrix = nullptr;
+  const Vector3 top(0.125f, 0.75f, -0.1f);
+  const std::uint16_t one = 1;
+  const VertexAttribute corners[3] = {};
+  const std::uint16_t indices[3] = {0, 0, 0};
+  ScreenVertex* out = nullptr;
+  std::uint16_t count = 0;
+  g_GeometryPipeline.TransformMesh(1, &top, &one, corners, indices, 3, &out, &count, nullptr,
+                                   Vector3(1.0f, 1.0f, 1.0f));
+  const int x = static_cast<int>(g_GeometryPipeline.transformed[0].x);
+  const int y = static_cast<int>(g_GeometryPipeline.transformed[0].y);
+  auto channels = [](unsigned rgb) { return (rgb >> 16 & 0xFF) + (rgb >> 8 & 0xFF) + (rgb & 0xFF); };
+
+  rider.weather = 1;
+  Clear();
+  rider.Draw();
+  const platform::Picture wetFrame = Presented();
+  const unsigned wet = kelvtest::PixelAt(wetFrame, x, y);
+  rider.weather = 0;
+  Clear();
+  rider.Draw();
+  const platform::Picture dryFrame = Presented();
+  const unsigned dry = kelvtest::PixelAt(dryFrame, x, y);
+  // The light turns the texture by -0.116 of its width, so the texel there
+  // lies 7 texels off the stripe's middle (255 - 35 = 220); added at
+  // reflection level 1 it takes the frame's grey to white.
+  EXPECT_LT(channels(wet), 3u * 0xE0u) << std::hex << wet;
+  EXPECT_TRUE(kelvtest::PixelNear(dryFrame, x, y, 0xFFFFFF, 6)) << std::hex << dry;
+  EXPECT_EQ(g_Renderer.depthBias, 0u);
+}
+
 TEST_F(RiderPictureTest, TwentyRidersPoseDrawAndThrowEffectsWithoutAllocating) {
   KELV_OPEN_PICTURE(OpenRider());
   std::vector<std::unique_ptr<TestRider>> riders;
@@ -237,9 +286,20 @@ TEST_F(RiderPictureTest, TwentyRidersPoseDrawAndThrowEffectsWithoutAllocating) {
     p.chassisPoint.velocity = Vector3(0.0f, 0.0f, 10.0f);
     r->matrix.m[12] = static_cast<float>(i % 5) - 2.0f;
     r->matrix.m[14] = static_cast<float>(i / 5) * 2.0f;
+    // The shadow on flat ground under the tyres, as the physics hands it over.
+    Shadow& s = r->shadow;
+    const Vector3 at(r->matrix.m[12], 0.0f, r->matrix.m[14]);
+    s.front = at + Vector3(0.0f, 0.0f, 0.75f);
+    s.rear = at - Vector3(0.0f, 0.0f, 1.1f);
+    s.right = Vector3(1.0f, 0.0f, 0.0f);
+    s.up = Vector3(0.0f, 1.0f, 0.0f);
+    s.forward = Vector3(0.0f, 0.0f, 1.0f);
+    s.bikePlane.ny = s.bodyPlane.ny = 1.0f;
     riders.push_back(std::move(r));
   }
   g_ConditionEngine[3] = 0.2f;
+  const std::uint8_t savedShadows = g_OptionShadows;
+  g_OptionShadows = 3;  // the bike's parts and the body: every shadow path
   auto frame = [&]() {
     for (auto& r : riders) {
       r->UpdatePartMatrices();
@@ -249,9 +309,11 @@ TEST_F(RiderPictureTest, TwentyRidersPoseDrawAndThrowEffectsWithoutAllocating) {
       r->EmitDirt();
       r->UpdatePose();
       r->UpdateSound();
+      r->shadow.Update(20, 0);
       for (SmokePuff& puff : r->groundDust) puff.Update(20, 0);
       for (DirtParticle& d : r->dirt) d.Update(20, 0);
     }
+    for (auto& r : riders) r->DrawShadow();
     for (auto& r : riders) r->DrawGroundDust();
     for (auto& r : riders) {
       r->Draw();
@@ -278,6 +340,7 @@ TEST_F(RiderPictureTest, TwentyRidersPoseDrawAndThrowEffectsWithoutAllocating) {
   }
   EXPECT_EQ(kelvtest::StopCountingAllocations(), 0);
   g_ConditionEngine[3] = 1.0f;
+  g_OptionShadows = savedShadows;
 }
 
 }  // namespace

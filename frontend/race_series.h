@@ -88,8 +88,9 @@ class RaceSeries {
   void ClampCurrent();
 
  private:
-  // Opens the loaded file and reads up to the current entry's field at
-  // `offsetInEntry` bytes past its three names; false with nothing written.
+  // Writes `bytes` into the file the series was loaded from, `fieldOffset`
+  // bytes past the current entry's three names, after reading up to there;
+  // a file that no longer matches the series gets nothing written.
   bool WriteInPlace(std::uint32_t fieldOffset, const void* bytes, std::uint32_t size);
 
   std::string fileName_;

@@ -54,10 +54,11 @@ bool WritePltSeeds(const std::string& dir) {
   const Bytes full = BuildPlt(SyntheticPlt(0));
   std::vector<PltRecordSpec> longNames = SyntheticPlt(2);
   longNames[19].riderFile = std::string(255, 'R');
+  std::vector<PltRecordSpec> nineteen = SyntheticPlt(1);
+  nineteen.pop_back();
   return WriteHostFiles(dir, {{"list1.plt", full},
                               {"long_names.plt", BuildPlt(longNames)},
-                              {"nineteen.plt", BuildPlt(std::vector<PltRecordSpec>(SyntheticPlt(1).begin(),
-                                                                                   SyntheticPlt(1).end() - 1))},
+                              {"nineteen.plt", BuildPlt(nineteen)},
                               {"truncated.plt", Truncated(full, full.size() - 3)}});
 }
 

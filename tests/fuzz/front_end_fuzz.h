@@ -1,6 +1,7 @@
-// The game root of the game-mode fuzz targets: a temporary folder that
-// becomes the working directory, holding the synthetic results tables and
-// players lists, with the front end's global objects built.
+// The game root of the game-mode fuzz targets: a temporary folder holding
+// the synthetic results tables and players lists, with the front end's
+// global objects built. It is the working directory only while an input
+// runs (InRoot): libFuzzer's corpus paths are relative to the real one.
 #pragma once
 
 #include <cstdlib>
@@ -26,6 +27,7 @@ struct FrontEndRoot : kelvtest::FuzzTempFile {
     platform::UseTestMessageBoxes(true);
     std::filesystem::create_directories(std::filesystem::path(path) / "DATA" / "UI");
     std::filesystem::create_directories(std::filesystem::path(path) / "DATA" / "SAVE");
+    const std::filesystem::path outside = std::filesystem::current_path();
     std::filesystem::current_path(path);
     std::vector<kelvdata::BbfMember> lists;
     for (int skill = 0; skill < 3; ++skill) {
@@ -40,12 +42,24 @@ struct FrontEndRoot : kelvtest::FuzzTempFile {
                                    PROGRAM_OBJECT_SINGLE_RACE, PROGRAM_OBJECT_CHAMPIONSHIP}) {
       GetProgramObject(slot).construct();
     }
+    std::filesystem::current_path(outside);
   }
   ~FrontEndRoot() {
     std::error_code ec;
-    std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
     std::filesystem::remove_all(path, ec);
   }
+};
+
+// The root as the working directory for one input.
+class InRoot {
+ public:
+  explicit InRoot(const FrontEndRoot& root) : outside_(std::filesystem::current_path()) {
+    std::filesystem::current_path(root.path);
+  }
+  ~InRoot() { std::filesystem::current_path(outside_); }
+
+ private:
+  std::filesystem::path outside_;
 };
 
 }  // namespace kelvfuzz

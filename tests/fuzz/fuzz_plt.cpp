@@ -13,6 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static kelvfuzz::FrontEndRoot root("kelv-fuzz-plt");
+  kelvfuzz::InRoot inRoot(root);
   using kelvfuzz::Check;
   Check(kelvdata::WriteHostFile("DATA/FUZZ.BBF", kelvdata::BuildBbf({{"LIST1.PLT", kelvdata::Bytes(data, data + size)},
                                                                       {"NEXT.BIN", kelvdata::Bytes(64, 'x')}})));

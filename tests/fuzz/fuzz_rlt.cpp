@@ -13,6 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static kelvfuzz::FrontEndRoot root("kelv-fuzz-rlt");
+  kelvfuzz::InRoot inRoot(root);
   using kelvfuzz::Check;
   Check(kelvdata::WriteHostFile("DATA/UI/FUZZ.RLT", kelvdata::Bytes(data, data + size)));
   for (RaceSeries* series : {static_cast<RaceSeries*>(&g_SingleRace), static_cast<RaceSeries*>(&g_Championship)}) {

@@ -15,6 +15,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static kelvfuzz::FrontEndRoot root("kelv-fuzz-svd");
+  kelvfuzz::InRoot inRoot(root);
   using kelvfuzz::Check;
   Check(kelvdata::WriteHostFile("DATA/SAVE/01.SVD", kelvdata::Bytes(data, data + size)));
   g_RiderCount = 12;

@@ -41,6 +41,9 @@ void FrontEndTest::SetUp() {
 void FrontEndTest::TearDown() {
   g_GameController.ClearUiScene();
   scene_.reset();
+  // The App saves the options when it goes: into this test's root, not the
+  // next one's.
+  GetProgramObject(PROGRAM_OBJECT_APP).exitHandler();
   g_UiArchive.Close();
   g_CdAudio.Close();
   g_Mixer.Close();

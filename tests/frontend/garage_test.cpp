@@ -2,7 +2,10 @@
 // the commit; the set-up editor's sliders and its defaults.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "engine/game_settings.h"
+#include "engine/object3d.h"
 #include "frontend/commands_internal.h"
 #include "frontend/garage.h"
 #include "frontend/game_controller.h"
@@ -42,6 +45,24 @@ TEST_F(GarageTest, ConditionsEnterRoundedToATenth) {
     EXPECT_FLOAT_EQ(g_GameController.conditions[0], c.entered) << c.real;
     EXPECT_FLOAT_EQ(g_RepairFloor[0], c.entered) << c.real;
   }
+}
+
+TEST_F(GarageTest, TheBikeOfTheChosenRiderReplacesTypedObjectSeven) {
+  UiScene* scene = g_GameController.uiScene;
+  scene->SetTypedObject(7, std::make_unique<Object3D>());
+  SceneObject* own = scene->TypedObject(7);
+  for (std::int16_t none : {0, -1}) {
+    g_PlayersList.entries[0].chosenRider = none;
+    Enter();
+    EXPECT_EQ(scene->TypedObject(7), own) << none;
+  }
+  g_PlayersList.entries[0].chosenRider = 12;
+  Enter();
+  ASSERT_NE(scene->TypedObject(7), nullptr);
+  EXPECT_NE(scene->TypedObject(7), own);
+  EXPECT_EQ(static_cast<Object3D*>(scene->TypedObject(7))->alternateSelection, 1);
+  scene->SetTypedObject(99, std::make_unique<Object3D>());
+  EXPECT_EQ(scene->TypedObject(99), nullptr);
 }
 
 TEST_F(GarageTest, TheCommitOnlyTakesRealRepairs) {

@@ -4,7 +4,10 @@
 
 #include "engine/program_objects.h"
 #include "engine/services/front_end.h"
+#include "frontend/championship.h"
 #include "frontend/game_controller.h"
+#include "frontend/players_list.h"
+#include "frontend/race_series.h"
 #include "frontend/ui_scene.h"
 #include "race/race/race_scene.h"
 
@@ -19,7 +22,7 @@ ProgramStorage<Championship> championshipStorage;
 class FrontEnd : public FrontEndServices {
  public:
   bool IsSceneChangePending() override { return g_GameController.pendingSceneChange != 0; }
-  std::uint32_t NextSceneNumber() override { return g_GameController.nextScene; }
+  std::uint32_t NextSceneNumber() override { return static_cast<std::uint32_t>(g_GameController.nextScene); }
   void ClearSceneChange() override {
     g_GameController.pendingSceneChange = 0;
     g_GameController.nextScene = 0;
@@ -29,7 +32,8 @@ class FrontEnd : public FrontEndServices {
   void SetRaceScene(Scene* scene) override { g_GameController.SetRaceScene(static_cast<RaceScene*>(scene)); }
   void ClearRaceScene() override { g_GameController.ClearRaceScene(); }
   void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) override {
-    g_GameController.Command(id, a1, a2, text);
+    g_GameController.Command(static_cast<std::int32_t>(id), static_cast<std::int32_t>(a1),
+                             static_cast<std::int32_t>(a2), text);
   }
   Scene* NewUiScene() override { return new (std::nothrow) UiScene(); }
   bool IsMovieScene(const Scene* scene) override {

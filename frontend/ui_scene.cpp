@@ -1,6 +1,7 @@
 #include "frontend/ui_scene.h"
 
 #include "engine/archive.h"
+#include "engine/scene_object.h"
 #include "engine/system.h"
 
 UiScene::UiScene() = default;
@@ -16,4 +17,13 @@ bool UiScene::Load(const char* sceneFile) {
     return false;
   }
   return true;
+}
+
+void UiScene::SetTypedObject(int type, std::unique_ptr<SceneObject> object) {
+  if (type < 0 || type >= UI_SCENE_TYPED_OBJECTS) return;
+  typedObjects_[type] = std::move(object);
+}
+
+SceneObject* UiScene::TypedObject(int type) const {
+  return type >= 0 && type < UI_SCENE_TYPED_OBJECTS ? typedObjects_[type].get() : nullptr;
 }

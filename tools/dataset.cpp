@@ -8,6 +8,7 @@
 #include "tools/movie.h"
 #include "tools/cd_image.h"
 #include "tools/effect_files.h"
+#include "tools/frontend_files.h"
 #include "tools/object_samples.h"
 #include "tools/qdv.h"
 #include "tools/rider_files.h"
@@ -100,6 +101,8 @@ bool WriteDataSet(const std::string& root) {
   ui.push_back({"_CUROBJ.TEX", CursorPointerTex()});
   ui.push_back({"_CURSHD.TEX", CursorShadowTex()});
   for (BbfMember& m : DataSetObjectMembers()) ui.push_back(std::move(m));
+  for (int skill = 0; skill < 3; ++skill)
+    ui.push_back({"LIST" + std::to_string(skill + 1) + ".PLT", BuildPlt(SyntheticPlt(skill))});
 
   std::vector<BbfMember> uiTrack;
   std::string error;
@@ -126,6 +129,16 @@ bool WriteDataSet(const std::string& root) {
   const Bytes hum = BuildSfx(8, 2, 11025, SineTonePcm(8, 2, 11025, 110.0, 0.3, 11025));
   const Bytes rain = BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 1500.0, 0.1, 11025));
   const Bytes thunder = BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 45.0, 0.6, 22050));
+
+  // The results tables are plain files beside the archive; the save games
+  // go into their own folder.
+  for (int skill = 0; skill < 3; ++skill) {
+    const std::string name = "CMP" + std::to_string(skill + 2) + ".RLT";
+    if (!WriteHostFile((data / "UI" / name).string(), BuildRlt(SyntheticRlt(skill)))) return false;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(data / "SAVE", ec);
+  if (ec) return false;
 
   for (const auto& [name, bytes] : RiderDataSetSounds()) {
     if (!WriteHostFile((sounds / name).string(), bytes)) return false;

@@ -40,4 +40,11 @@ inline constexpr const char* RIDER_FUZZ_BANK = "DATA\\TRACK\\FUZZ.BNK";
 bool WriteRiderSeeds(const std::string& dir);
 std::vector<BbfMember> RiderFuzzMembers(const Bytes& texture);
 
+// Results tables, players lists and save games, each as the plain bytes of
+// one file. A save game's seeds belong to the synthetic data set's tables of
+// skill class 0.
+bool WriteRltSeeds(const std::string& dir);
+bool WritePltSeeds(const std::string& dir);
+bool WriteSvdSeeds(const std::string& dir);
+
 }  // namespace kelvdata

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -453,6 +454,25 @@ BOOL DeleteFileA(const char* name) {
     return FALSE;
   }
   if (::unlink(host.c_str()) != 0) {
+    SetLastError(ErrorFromErrno(errno, ERROR_ACCESS_DENIED));
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL MoveFileExA(const char* existing, const char* newName, DWORD flags) {
+  std::string from, to;
+  if (!platform::ResolveGamePath(existing, false, &from) || !platform::ResolveGamePath(newName, true, &to)) return FALSE;
+  struct stat st;
+  if (::stat(from.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+  }
+  if (!(flags & MOVEFILE_REPLACE_EXISTING) && ::stat(to.c_str(), &st) == 0) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return FALSE;
+  }
+  if (::rename(from.c_str(), to.c_str()) != 0) {
     SetLastError(ErrorFromErrno(errno, ERROR_ACCESS_DENIED));
     return FALSE;
   }

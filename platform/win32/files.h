@@ -21,6 +21,10 @@ DWORD GetFileSize(HANDLE handle, DWORD* sizeHigh);
 BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* read, void* overlapped);
 BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, void* overlapped);
 BOOL DeleteFileA(const char* name);
+// Renames a file within its file system; with MOVEFILE_REPLACE_EXISTING an
+// existing target is replaced atomically.
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+BOOL MoveFileExA(const char* existing, const char* newName, DWORD flags);
 // Full path of `name` (the resolved host path). Returns its length without the
 // NUL, or the size needed including the NUL when `bufferLength` is too small,
 // or 0 on failure. `*filePart` points at the last component inside `buffer`.

@@ -196,10 +196,10 @@ TEST_F(AppTest, TheTextDatabaseFollowsTheLoadedLanguage) {
   }
 }
 
-// The option load that reads Language belongs to the front end, which does
-// not have it yet: with its own front end the program starts in language 0
-// whatever the configuration says.
-TEST_F(AppTest, TheProgramUsesLanguageZeroUntilTheFrontEndLoadsTheOptions) {
+// The option load that reads Language belongs to the front end: with its own
+// front end the program takes the configuration's language before it loads
+// the texts.
+TEST_F(AppTest, TheProgramTakesTheLanguageFromTheFrontEndsOptionLoad) {
   WriteGame();
   SetDword("Language", 3);
   const ProgramObjectSlot frontEndSlots[] = {PROGRAM_OBJECT_GAME_CONTROLLER, PROGRAM_OBJECT_PLAYERS_LIST,
@@ -212,9 +212,9 @@ TEST_F(AppTest, TheProgramUsesLanguageZeroUntilTheFrontEndLoadsTheOptions) {
   Start();
   for (std::size_t i = 0; i < saved.size(); ++i) SetProgramObject(frontEndSlots[i], saved[i]);
   InstallFrontEndServices(&frontEnd_);
-  EXPECT_EQ(g_Language, 0u);
+  EXPECT_EQ(g_Language, 3u);
   ASSERT_EQ(g_TextDatabase.Count(), 1u);
-  EXPECT_STREQ(g_TextDatabase.Text(0), "texts 0");
+  EXPECT_STREQ(g_TextDatabase.Text(0), "texts 3");
 }
 
 // A failed start is no success: WinMain returns non-zero, and a failure that

@@ -91,6 +91,23 @@ TEST_F(MinimalScenesTest, AFrontEndSceneWithoutItsFileFailsToLoad) {
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"File error opening ui data.\nPlease reinstall Kelvarro."}));
 }
 
+// The main loop's idle pass as WinMain runs it: a scene change that fails
+// still leaves the game controller with nothing pending.
+TEST_F(MinimalScenesTest, AFailedSceneChangeStillClearsThePendingChange) {
+  LoadGameTable(40);
+  CreateWindow();
+  ASSERT_TRUE(g_Renderer.Open());
+  g_GameController.Command(CMD_GO_TO_SCENE, 28, 0, "NULL");
+  g_GameController.pendingSceneChange = 1;
+  ASSERT_TRUE(g_FrontEnd->IsSceneChangePending());
+  EXPECT_FALSE(CreateScene(static_cast<int>(g_FrontEnd->NextSceneNumber())));
+  DeleteCurrentScene();
+  g_FrontEnd->ClearSceneChange();
+  EXPECT_EQ(g_GameController.pendingSceneChange, 0);
+  EXPECT_EQ(g_GameController.nextScene, 0);
+  EXPECT_EQ(g_GameController.uiScene, nullptr);
+}
+
 TEST_F(MinimalScenesTest, ARaceStopsTheMusic) {
   kelvtest::InsertGameCd();
   LoadGameTable(40);

@@ -1,6 +1,7 @@
 #include "tests/engine/recording_devices.h"
 
 #include "engine/cursor.h"
+#include "engine/maths.h"
 #include "engine/display.h"
 #include "engine/texture_manager.h"
 #include "platform/mci/mci.h"
@@ -180,6 +181,18 @@ bool Renderer::ResumeExclusiveWindow(bool selectContext) {
   return !Devices().resumeFails;
 }
 
+// The drawing states and calls that the front end's widgets and the riders
+// reach; the engine's tests draw nothing, so they only succeed.
+bool Renderer::SetAlphaBlendEnable(bool) { return true; }
+bool Renderer::SetSrcBlend(BlendFactor) { return true; }
+bool Renderer::SetDestBlend(BlendFactor) { return true; }
+bool Renderer::SetFogEnable(bool) { return true; }
+bool Renderer::SetTextureFilter(bool) { return true; }
+bool Renderer::SetTextureBlend(TextureBlend) { return true; }
+bool Renderer::SetAlphaTest(bool) { return true; }
+bool Renderer::DrawTriangles(std::uint16_t, const ScreenVertex*) { return true; }
+bool Renderer::DrawPoints(std::uint16_t, const ScreenVertex*) { return true; }
+
 // ---- Texture manager --------------------------------------------------------
 
 TextureManager::TextureManager() { g_ColourKey = {0, 0, 0}; }
@@ -190,6 +203,11 @@ bool TextureManager::ReloadAll() {
 }
 
 void TextureManager::ClearNames() { Log("TextureManager::ClearNames"); }
+
+// No texture loads in the engine's tests.
+bool TextureManager::Load(char*, TextureSlot*, std::uint8_t) { return false; }
+bool TextureManager::Select(TextureSlot) { return false; }
+void TextureManager::Free(TextureSlot) {}
 
 // ---- Cursor -----------------------------------------------------------------
 
@@ -220,3 +238,9 @@ void Cursor::SetClipRect(int left, int top, int right, int bottom, bool keepInsi
 }
 
 void Cursor::Release() { Log("Cursor::Release"); }
+
+// What the front end's widgets ask of the pointer: it stays where it is.
+bool Cursor::Update() { return true; }
+void Cursor::GetPosition(Vector3* out) { *out = Vector3(0.0f, 0.0f, 0.0f); }
+void Cursor::SetPosition(int, int) {}
+bool Cursor::IsMousePresent() { return false; }

@@ -1,0 +1,32 @@
+// The command dispatch table and the helpers the command groups share. Each
+// group of commands registers its handlers into the one table.
+#pragma once
+
+#include <cstdint>
+
+#include "frontend/game_controller.h"
+
+class UiScene;
+
+using CommandHandler = void (*)(std::int32_t a1, std::int32_t a2, const char* text);
+
+struct CommandTable {
+  CommandHandler handlers[COMMAND_COUNT] = {};
+};
+
+void RegisterControllerCommands(CommandTable* table);
+void RegisterOptionsCommands(CommandTable* table);
+void RegisterGarageCommands(CommandTable* table);
+
+// The current UI scene, or null.
+UiScene* CurrentUiScene();
+// A nested command: text "NULL".
+void Nested(std::int32_t id, std::int32_t a1 = 0, std::int32_t a2 = 0);
+// Next scene = n; a current UI scene starts closing.
+void GoToScene(std::int32_t n);
+
+// Commands 40 and 41 with a1 0: the options' load and save.
+void LoadOrSaveOptions(bool save);
+// The garage commit of the forward-leaving commands: real conditions that
+// differ from the working ones by 0.05 or more take them; the money too.
+void CommitGarage();

@@ -11,8 +11,27 @@ extern std::uint8_t g_RaceType;
 // The skill class 0..2: moves the slider item texts 857..867 by 11 per class.
 extern std::uint8_t g_GameSkill;
 
-// The "MPH" option: the HUD shows speeds in miles per hour while it is set.
-extern std::uint8_t g_OptionMPH;
+// The player's options: globals while the game runs, values of the
+// configuration between runs (the front end loads and saves them; the race,
+// riders and world read them).
+extern std::uint8_t g_OptionWeather;
+extern std::uint8_t g_OptionFogDistance;
+extern std::uint8_t g_OptionReplay;
+extern std::uint8_t g_OptionManualShift;  // the player's manual gearbox
+extern std::uint8_t g_OptionDrawDistance;
+extern std::uint8_t g_OptionFFEnable;
+extern std::uint8_t g_OptionMPH;  // the HUD shows speeds in miles per hour
+extern std::uint8_t g_OptionSkyEnable;  // 1 gives the sky 36 clouds, else 6
+extern std::uint8_t g_OptionRenderQuality;
+extern std::uint8_t g_OptionPerspectiveCorrection;
+extern std::uint8_t g_OptionFiltering;
+extern std::uint8_t g_OptionLensflare;
+extern std::uint8_t g_OptionParticle;  // the riders' dirt particles
+extern std::uint8_t g_OptionDamages;   // bike wear
+// 0 none, 1 blob, 2 the bike's parts, 3 the bike and the rider's body.
+extern std::uint8_t g_OptionShadows;
+// The camera mode the player chose, 0..4.
+extern std::uint32_t g_CameraType;
 
 // The race length as the race-length slider sets it: the minutes (2..40)
 // with four other fields that the slider clears, and the length in

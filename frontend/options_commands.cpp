@@ -16,22 +16,6 @@
 #include "frontend/ui_scene.h"
 #include "world/sky.h"
 
-std::uint8_t g_OptionWeather = 1;
-std::uint8_t g_OptionFogDistance = 1;
-std::uint8_t g_OptionReplay = 1;
-std::uint8_t g_OptionManualShift = 0;
-std::uint8_t g_OptionDrawDistance = 0;
-std::uint8_t g_OptionFFEnable = 1;
-std::uint8_t g_OptionMPH = 0;
-std::uint8_t g_OptionRenderQuality = 1;
-std::uint8_t g_OptionPerspectiveCorrection = 1;
-std::uint8_t g_OptionFiltering = 1;
-std::uint8_t g_OptionLensflare = 1;
-std::uint8_t g_OptionParticle = 1;
-std::uint8_t g_OptionDamages = 1;
-std::uint8_t g_OptionShadows = 3;
-std::uint32_t g_CameraType = 1;
-
 void SetRaceLengthMinutes(std::uint16_t minutes) {
   g_RaceLengthRecord = {};
   g_RaceLengthMinutes = minutes;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "engine/game_settings.h"
 #include "engine/maths.h"
 #include "world/track_section.h"
 
@@ -23,12 +24,6 @@ struct WheelContact : ContactPoint {
   float spinRate = 0.0f;   // rad/s
   float spinAngle = 0.0f;  // rad
 };
-
-// The game options the physics reads (the front end sets them): bike wear,
-// the player's manual gearbox, and the dirt particles.
-extern std::uint8_t g_OptionDamages;
-extern std::uint8_t g_OptionManualShift;
-extern std::uint8_t g_OptionParticle;
 
 // The bike's condition per rider slot: 1.0 new, 0 broken.
 extern float g_ConditionSuspension[20];

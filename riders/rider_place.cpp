@@ -6,10 +6,6 @@
 
 using namespace riderphys;
 
-std::uint8_t g_OptionDamages = 0;
-std::uint8_t g_OptionManualShift = 0;
-std::uint8_t g_OptionParticle = 1;
-
 Matrix4 InvertRigidMatrix(const Matrix4& m) {
   Matrix4 out = g_IdentityMatrix;
   const Vector3 t(m.m[12], m.m[13], m.m[14]);

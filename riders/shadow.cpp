@@ -14,7 +14,6 @@
 #include "riders/rider_file.h"
 #include "world/track.h"
 
-std::uint8_t g_OptionShadows = 0;
 
 namespace {
 

@@ -6,15 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "engine/game_settings.h"
 #include "engine/lit_mesh.h"
 #include "engine/scene_object.h"
 #include "world/track_section.h"
 
 class Track;
-
-// The "Shadows" option: 0 none, 1 blob, 2 the bike's parts, 3 the bike and
-// the rider's body.
-extern std::uint8_t g_OptionShadows;
 
 // The offsets A and B along the ground's right axis of the blob's two long
 // edges for lean sine `lean`.

@@ -14,7 +14,6 @@
 #include "world/effects_internal.h"
 #include "world/track.h"
 
-std::uint8_t g_OptionSkyEnable = 0;
 
 using world_effects::Random01;
 

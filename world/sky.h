@@ -5,11 +5,9 @@
 
 #include <cstdint>
 
+#include "engine/game_settings.h"
 #include "engine/geometry_pipeline.h"
 #include "engine/scene_object.h"
-
-// The front end's sky option: 1 gives 36 clouds, else 6.
-extern std::uint8_t g_OptionSkyEnable;
 
 constexpr int SKY_MAX_CLOUDS = 72;
 constexpr int SKY_MAX_CORNERS = SKY_MAX_CLOUDS * 3;

@@ -1,5 +1,6 @@
 #include "engine/services/front_end.h"
 #include "engine/services/event.h"
+#include "engine/services/net_game.h"
 #include "engine/services/race.h"
 #include "engine/services/ui.h"
 
@@ -17,3 +18,9 @@ void FrontEndCommand(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const
 
 EventServices* g_Event = nullptr;
 void InstallEventServices(EventServices* services) { g_Event = services; }
+
+namespace {
+NetGame g_UnconnectedNetGame;
+}  // namespace
+NetGame* g_NetGame = &g_UnconnectedNetGame;
+void InstallNetGame(NetGame* game) { g_NetGame = game ? game : &g_UnconnectedNetGame; }

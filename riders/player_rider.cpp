@@ -101,6 +101,10 @@ bool PlayerRider::Draw() { return Rider::Draw(); }
 
 void PlayerRider::UpdateEngine() {
   Rider::UpdateEngine();
+  GearChangeJolt();
+}
+
+void PlayerRider::GearChangeJolt() {
   if (state == RIDER_OUT || state == RIDER_WAITING) return;
   if (!g_JoystickInput || !g_ForceFeedback || !g_OptionFFEnable || !gearChanged) return;
   if (physics.gear != 0) {

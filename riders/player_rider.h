@@ -73,6 +73,8 @@ class PlayerRider : public Rider {
 
   // The engine step followed by the gear-change jolt.
   void UpdateEngine();
+  // A jolt for a gear change of this frame's engine step.
+  void GearChangeJolt();
   void LayTyreMarks();
   // Launches the missile when it is idle and has a target.
   void FireMissile();

@@ -15,9 +15,9 @@ class AiRider : public Rider {
   void SetupAi() override;
 
   // The generator of the random draws (the C runtime's by default).
-  int (*random)() = DefaultRandom;
+  int (*generator)() = DefaultRandom;
 
  private:
   static int DefaultRandom();
-  float NextDraw() { return static_cast<float>(random()) / 32767.0f; }
+  float NextDraw() { return static_cast<float>(generator()) / 32767.0f; }
 };

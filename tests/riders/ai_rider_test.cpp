@@ -71,7 +71,7 @@ class AiRiderTest : public ::testing::Test {
   // An opponent racing upright along +z with both wheels on the ground.
   std::unique_ptr<AiRider> Racer(float speed, float target) {
     auto r = std::make_unique<AiRider>();
-    r->random = Scripted;
+    r->generator = Scripted;
     r->state = RIDER_RACING;
     RiderPhysics& p = r->physics;
     for (int i = 0; i < 3; ++i)
@@ -115,7 +115,7 @@ TEST_F(AiRiderTest, SetupAiPublishesThenRandomisesSixValues) {
     g_GameMode = c.mode;
     event_.entry = c.entry;
     AiRider r;
-    r.random = Scripted;
+    r.generator = Scripted;
     r.weather = c.weather;
     r.SetIndex(7);
     r.SetupAi();
@@ -260,6 +260,45 @@ TEST_F(AiRiderTest, OnTheGridItRevsAndTwitchesAtRandom) {
     EXPECT_EQ(r->physics.brake, 0.0f);
     EXPECT_EQ(r->physics.handlebarAngle, 0.2f);
   }
+}
+
+class CountingAi : public AiRider {
+ public:
+  void StopSounds() override { ++stops; }
+  int stops = 0;
+};
+
+TEST_F(AiRiderTest, AFrameRunsTheStuckTimerAndTheFinish) {
+  auto track = kelvtest::FlatCourse(40);
+  CountingAi r;
+  kelvtest::MakePhysicsOnly(r);
+  r.generator = Scripted;
+  r.SetTrack(track.get());
+  r.Reset();
+  r.Place(0.0f, 0.6f, 20.0f, 0.0f);
+  r.physics.sectionHint = 4;
+  r.targetSpeed = 0.0f;
+  for (int i = 0; i < 50; ++i) r.Update(20, 2);
+  // Standing in one section, not crashed.
+  EXPECT_EQ(r.physics.stuckSection, r.physics.sectionHint);
+  EXPECT_NEAR(r.physics.stuckTime, 1.0f, 0.03f);
+  EXPECT_EQ(r.timeSinceFinish, 0.0f);
+
+  // The missile's push goes into the force sum.
+  r.physics.externalForce = Vector3(0.0f, 0.0f, 50000.0f);
+  r.Update(20, 2);
+  EXPECT_GT(r.physics.velocity.z, 1.0f);
+  r.physics.externalForce = Vector3(0.0f, 0.0f, 0.0f);
+
+  r.out = 1;
+  int frames = 0;
+  while (r.state == RIDER_RACING && frames < 1000) {
+    r.Update(20, 2);
+    ++frames;
+  }
+  EXPECT_EQ(r.state, RIDER_OUT);
+  EXPECT_NEAR(frames * 0.02f, 6.0f, 0.03f);
+  EXPECT_EQ(r.stops, 1);
 }
 
 }  // namespace

@@ -538,6 +538,81 @@ TEST_F(PlayerRiderTest, StartStateByRaceType) {
   }
 }
 
+// A physics-only player racing up the middle of a flat straight.
+std::unique_ptr<PlayerRider> OnStraight(Track* track) {
+  auto r = std::make_unique<PlayerRider>();
+  kelvtest::MakePhysicsOnly(*r);
+  r->controls = kTestControls;
+  r->SetTrack(track);
+  r->Reset();
+  r->Place(0.0f, 0.6f, 20.0f, 0.0f);
+  r->physics.sectionHint = 4;
+  r->state = RIDER_RACING;
+  return r;
+}
+
+TEST_F(PlayerRiderTest, TheFinishRunsOnForSixSeconds) {
+  auto track = kelvtest::FlatCourse(40);
+  struct Case {
+    const char* name;
+    std::uint8_t raceType;
+    std::uint32_t lap;
+    bool finishing;
+  };
+  // Race time over, final lap 2: past it by more than 0 laps, or by more
+  // than 2 in the motos.
+  const Case cases[] = {{"on the final lap", 0, 2, false},
+                        {"past the final lap", 0, 3, true},
+                        {"moto, two past", 3, 4, false},
+                        {"moto, three past", 4, 5, true}};
+  for (const Case& c : cases) {
+    g_RaceType = c.raceType;
+    auto r = OnStraight(track.get());
+    r->raceTime.totalMs = 5u * 60000u + 1u;
+    r->finalLap = 2;
+    r->lap = c.lap;
+    r->Update(20, 2);
+    EXPECT_EQ(r->timeSinceFinish, c.finishing ? 0.02f : 0.0f) << c.name;
+  }
+  g_RaceType = 0;
+  auto r = OnStraight(track.get());
+  r->out = 1;
+  int frames = 0;
+  while (r->state == RIDER_RACING && frames < 1000) {
+    r->Update(20, 2);
+    ++frames;
+  }
+  EXPECT_EQ(r->state, RIDER_OUT);
+  EXPECT_NEAR(frames * 0.02f, 6.0f, 0.03f);
+  // The race finished: it stays out; a race not yet finished takes it back.
+  r->Update(20, 3);
+  EXPECT_EQ(r->state, RIDER_OUT);
+  r->timeSinceFinish = 2.0f;
+  r->Update(20, 3);
+  EXPECT_EQ(r->state, RIDER_RACING);
+}
+
+TEST_F(PlayerRiderTest, AFrameUpdatesTheMissileAndLaysMarks) {
+  kelvtest::FakeRiderRace race;
+  g_RiderRace = &race;
+  auto track = kelvtest::FlatCourse(40);
+  auto r = OnStraight(track.get());
+  kelvtest::FakeMissile& m = *race.last;
+  g_Pressed.brake = 1.0f;
+  r->physics.velocity = Vector3(0.0f, 0.0f, 10.0f);
+  for (int i = 0; i < 20; ++i) r->Update(20, 2);
+  EXPECT_EQ(m.updates, 0);
+  EXPECT_NE(track->ringA[track->ringANext].section, TyreMark::NEVER_LAID);
+  g_MissileMode = 1;
+  r->Update(20, 2);
+  EXPECT_EQ(m.updates, 1);
+  // Not on the grid.
+  r->Update(20, 1);
+  EXPECT_EQ(m.updates, 1);
+  // The player keeps no stuck timer.
+  EXPECT_EQ(r->physics.stuckTime, 0.0f);
+}
+
 class ForceFeedbackTest : public PlayerRiderTest {
  protected:
   void SetUp() override {

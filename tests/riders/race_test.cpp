@@ -20,6 +20,7 @@
 #include "engine/input_devices.h"
 #include "engine/renderer.h"
 #include "engine/scene/scene.h"
+#include "engine/system.h"
 #include "platform/dinput/input_test.h"
 #include "platform/win32/crt.h"
 #include "riders/ai_rider.h"
@@ -196,7 +197,7 @@ class RaceTest : public kelvtest::PictureTest {
   // DirectInput on the device of `type` whose product is `name`, set up as
   // the application does: its data format, acquired, the bound axes given
   // the range and dead zone.
-  bool OpenInput(DWORD type, const char* name) {
+  bool OpenInput(DWORD type, const char* name, DWORD cooperation = 0) {
     if (DirectInputCreateA(nullptr, 0x0500, &g_DirectInput, nullptr) != DI_OK) return false;
     struct Find {
       DWORD type;
@@ -225,6 +226,7 @@ class RaceTest : public kelvtest::PictureTest {
     if (second == nullptr) return false;
     g_InputDevice = static_cast<IDirectInputDevice2A*>(second);
     g_InputDevice->SetDataFormat(type == DIDEVTYPE_JOYSTICK ? &c_dfDIJoystick : &c_dfDIKeyboard);
+    if (cooperation && g_InputDevice->SetCooperativeLevel(g_MainWindow, cooperation) != DI_OK) return false;
     if (g_InputDevice->Acquire() != DI_OK) return false;
     for (int i = 0; i < CONTROL_BINDING_COUNT; ++i) {
       if (g_BoundControls[i].kind != INPUT_OBJECT_AXIS) continue;
@@ -354,6 +356,73 @@ int RawAxis(float v) {
 }
 
 int g_Pad = -1;
+
+// A force-feedback stick of the DirectInput test backend: a bump on landing
+// reaches the device as a directed, started effect.
+TEST_F(RaceTest, ALandingJoltsAForceFeedbackStick) {
+  KELV_OPEN_PICTURE(OpenScreen());
+  platform::UseTestInput(true);
+  platform::TestJoystickSpec spec;
+  spec.name = "Force Pad";
+  spec.effects = {{platform::InputEffectKind::SQUARE}};
+  platform::AddTestJoystick(spec);
+  Bind(CONTROL_ACCELERATE, INPUT_OBJECT_AXIS, DIJOFS_Y);
+  Bind(CONTROL_BRAKE, INPUT_OBJECT_AXIS, DIJOFS_Y);
+  Bind(CONTROL_LEFT, INPUT_OBJECT_AXIS, DIJOFS_X);
+  Bind(CONTROL_RIGHT, INPUT_OBJECT_AXIS, DIJOFS_X);
+  ASSERT_TRUE(OpenInput(DIDEVTYPE_JOYSTICK, "Force Pad", DISCL_EXCLUSIVE | DISCL_BACKGROUND));
+  // One short square wave in every level's slot, as the application makes them.
+  DWORD axes[2] = {DIJOFS_X, DIJOFS_Y};
+  LONG direction[2] = {0, -1};
+  DIPERIODIC periodic = {10000, 0, 18000, 150000};
+  DIEFFECT e = {};
+  e.dwSize = sizeof e;
+  e.dwFlags = DIEFF_CARTESIAN | DIEFF_OBJECTOFFSETS;
+  e.dwDuration = 150000;
+  e.dwGain = 10000;
+  e.dwTriggerButton = DIEB_NOTRIGGER;
+  e.cAxes = 2;
+  e.rgdwAxes = axes;
+  e.rglDirection = direction;
+  e.cbTypeSpecificParams = sizeof periodic;
+  e.lpvTypeSpecificParams = &periodic;
+  IDirectInputEffect* effect = nullptr;
+  ASSERT_EQ(g_InputDevice->CreateEffect(GUID_Square, &e, &effect, nullptr), DI_OK);
+  for (int i = 0; i < 6; ++i) g_ForceEffects[i] = effect;
+  g_JoystickInput = g_ForceFeedback = 1;
+  platform::ClearInputRecords();
+
+  auto track = kelvtest::FlatCourse(40);
+  {
+    PlayerRider r;
+    kelvtest::MakePhysicsOnly(r);
+    r.SetTrack(track.get());
+    r.Reset();
+    r.Place(0.0f, 2.5f, 20.0f, 0.0f);
+    r.physics.sectionHint = 4;
+    for (int i = 0; i < 60; ++i) r.Update(kFrameMs, 2);
+  }
+  int runs = 0;
+  int updates = 0;
+  int stops = 0;
+  for (const platform::HapticCall& call : platform::RecordedHapticCalls()) {
+    if (call.kind == platform::HapticCallKind::RUN) ++runs;
+    if (call.kind == platform::HapticCallKind::STOP) ++stops;
+    if (call.kind == platform::HapticCallKind::UPDATE) {
+      ++updates;
+      // Level ground: the normal's x and z truncate to (0, 0).
+      EXPECT_EQ(call.effect.direction[0], 0);
+      EXPECT_EQ(call.effect.direction[1], 0);
+    }
+  }
+  EXPECT_GT(runs, 0);
+  EXPECT_GT(updates, 0);
+  // The rider stopped what it played when it went.
+  EXPECT_GT(stops, 0);
+  for (IDirectInputEffect*& slot : g_ForceEffects) slot = nullptr;
+  effect->Release();
+  g_ForceFeedback = 0;
+}
 
 TEST_F(RaceTest, ThreeLapsWithThePlayerOnTheJoystick) {
   KELV_OPEN_PICTURE(OpenCourse());

@@ -68,7 +68,6 @@ class PlayerRider : public Rider {
   bool Draw() override;
   void SetTrack(Track* t) override;
   void ComputeControls() override;
-  void UpdateRemote(int) override {}
   void SetupAi() override {}
 
   // The engine step followed by the gear-change jolt.

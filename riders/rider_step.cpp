@@ -101,6 +101,7 @@ void Rider::RunFrameStep(unsigned ms, const RiderStepKind& kind) {
     Place(gridSpot[0], h + 0.5f, gridSpot[1], gridSpot[2]);
     p.startRevs = p.revs;
     AxesFromMatrix(matrix, p.axes);
+    // The base's update: a derived rider's Update is the frame that runs this.
     Rider::Update(ms, static_cast<int>(state));
     UpdateSuspension();
     UpdateWheels();

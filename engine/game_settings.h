@@ -8,6 +8,21 @@
 // the two motos; picks texture variants when objects load.
 extern std::uint8_t g_RaceType;
 
+// The kind of game: 0 single race, 1 quick race, 2 championship, 3 network.
+enum GameMode : std::uint8_t {
+  GAME_MODE_SINGLE_RACE = 0,
+  GAME_MODE_QUICK_RACE = 1,
+  GAME_MODE_CHAMPIONSHIP = 2,
+  GAME_MODE_MULTIPLAYER = 3,
+};
+extern std::uint8_t g_GameMode;
+
+// The hidden missile mode: the player's rider can fire its missile.
+extern std::uint8_t g_MissileMode;
+
+// The "FFEnable" option: force feedback plays while it is set (default on).
+extern std::uint8_t g_OptionFFEnable;
+
 // The skill class 0..2: moves the slider item texts 857..867 by 11 per class.
 extern std::uint8_t g_GameSkill;
 

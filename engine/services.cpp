@@ -6,10 +6,12 @@
 
 FrontEndServices* g_FrontEnd = nullptr;
 RaceServices* g_Race = nullptr;
+RiderRaceServices* g_RiderRace = nullptr;
 UiServices* g_Ui = nullptr;
 
 void InstallFrontEndServices(FrontEndServices* services) { g_FrontEnd = services; }
 void InstallRaceServices(RaceServices* services) { g_Race = services; }
+void InstallRiderRaceServices(RiderRaceServices* services) { g_RiderRace = services; }
 void InstallUiServices(UiServices* services) { g_Ui = services; }
 
 void FrontEndCommand(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) {

@@ -101,7 +101,8 @@ void Rider::RunFrameStep(unsigned ms, const RiderStepKind& kind) {
     Place(gridSpot[0], h + 0.5f, gridSpot[1], gridSpot[2]);
     p.startRevs = p.revs;
     AxesFromMatrix(matrix, p.axes);
-    Update(ms, static_cast<int>(state));
+    // The base's update: a derived rider's Update is the frame that runs this.
+    Rider::Update(ms, static_cast<int>(state));
     UpdateSuspension();
     UpdateWheels();
     UpdatePartMatrices();
@@ -226,7 +227,7 @@ void Rider::RunFrameStep(unsigned ms, const RiderStepKind& kind) {
     if (g_OptionParticle) {
       for (DirtParticle& d : dirt) d.Update(ms, static_cast<int>(state));
     }
-    Update(ms, static_cast<int>(state));
+    Rider::Update(ms, static_cast<int>(state));
     UpdateSuspension();
     UpdateWheels();
     UpdatePartMatrices();

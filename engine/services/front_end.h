@@ -31,6 +31,10 @@ class FrontEndServices {
   // True when `scene` is a UI scene that shows a movie.
   virtual bool IsMovieScene(const Scene* scene) = 0;
 
+  // Copies the set-up of players-list slot `slot` into g_RiderSetups[slot].
+  // A front end without a players list leaves the set-ups as they are.
+  virtual void PublishSetup(std::uint16_t slot) { (void)slot; }
+
  protected:
   ~FrontEndServices() = default;
 };

@@ -7,23 +7,27 @@
 
 namespace kelvtest {
 
-PhysicsRider::PhysicsRider() {
-  partCount = 7;
-  partOffsets.reset(new Matrix4[7]);
-  for (int i = 0; i < 7; ++i) partOffsets[i] = g_IdentityMatrix;
-  nodeCount = 11;
-  nodeWorld.assign(11, g_IdentityMatrix);
+void MakePhysicsOnly(Rider& r) {
+  r.partCount = 7;
+  r.partOffsets.reset(new Matrix4[7]);
+  for (int i = 0; i < 7; ++i) r.partOffsets[i] = g_IdentityMatrix;
+  r.nodeCount = 11;
+  r.nodeWorld.assign(11, g_IdentityMatrix);
   // Spread the nodes so that the skeleton's matrices are not all alike.
-  for (int i = 0; i < 11; ++i) nodeWorld[i].m[13] = 0.1f * static_cast<float>(i);
-  poseGroups.resize(11);
-  jointTurned.reset(new Matrix4[11]);
-  jointRest.reset(new Matrix4[11]);
-  jointCrash.reset(new Matrix4[11]);
-  jointRelative.reset(new Matrix4[11]);
-  for (int i = 0; i < 11; ++i) jointTurned[i] = jointRest[i] = jointCrash[i] = jointRelative[i] = g_IdentityMatrix;
-  for (auto& table : jointTables) table.reset(new float[11]());
-  started = 1;
+  for (int i = 0; i < 11; ++i) r.nodeWorld[i].m[13] = 0.1f * static_cast<float>(i);
+  r.poseGroups.resize(11);
+  r.jointTurned.reset(new Matrix4[11]);
+  r.jointRest.reset(new Matrix4[11]);
+  r.jointCrash.reset(new Matrix4[11]);
+  r.jointRelative.reset(new Matrix4[11]);
+  for (int i = 0; i < 11; ++i) {
+    r.jointTurned[i] = r.jointRest[i] = r.jointCrash[i] = r.jointRelative[i] = g_IdentityMatrix;
+  }
+  for (auto& table : r.jointTables) table.reset(new float[11]());
+  r.started = 1;
 }
+
+PhysicsRider::PhysicsRider() { MakePhysicsOnly(*this); }
 
 void PhysicsRider::ComputeControls() {
   const ScriptedControls c = script ? script(frame) : ScriptedControls{};

@@ -21,6 +21,10 @@ struct ScriptedControls {
   float handlebar = 0.0f;  // rad
 };
 
+// Gives any rider the physics-only body: identity part offsets, an 11-node
+// skeleton, started.
+void MakePhysicsOnly(Rider& r);
+
 class PhysicsRider : public Rider {
  public:
   PhysicsRider();

@@ -21,4 +21,3 @@ std::uint32_t g_CameraType = 1;
 RaceLengthRecord g_RaceLengthRecord = {};
 std::uint8_t g_GameMode = GAME_MODE_SINGLE_RACE;
 std::uint8_t g_MissileMode = 0;
-std::uint8_t g_OptionFFEnable = 1;

@@ -20,9 +20,6 @@ extern std::uint8_t g_GameMode;
 // The hidden missile mode: the player's rider can fire its missile.
 extern std::uint8_t g_MissileMode;
 
-// The "FFEnable" option: force feedback plays while it is set (default on).
-extern std::uint8_t g_OptionFFEnable;
-
 // The skill class 0..2: moves the slider item texts 857..867 by 11 per class.
 extern std::uint8_t g_GameSkill;
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/program_objects.h"
+#include "engine/services/event.h"
 #include "engine/services/front_end.h"
 #include "frontend/championship.h"
 #include "frontend/game_controller.h"
@@ -39,9 +40,25 @@ class FrontEnd : public FrontEndServices {
   bool IsMovieScene(const Scene* scene) override {
     return scene != nullptr && scene == g_GameController.uiScene && g_GameController.uiScene->IsMovieScene();
   }
+  void PublishSetup(std::uint16_t slot) override { g_PlayersList.PublishSetup(slot); }
+};
+
+// The event being raced, as the riders read it when they are made.
+class Event : public EventServices {
+ public:
+  std::uint16_t CurrentWeather() override {
+    const RaceEntry* e = CurrentSeries().Current();
+    return e ? e->weather : 0;
+  }
+  bool NetworkGame() override { return g_GameMode == GAME_MODE_MULTIPLAYER; }
+  std::uint16_t CurrentEntry() override {
+    const RaceSeries& series = CurrentSeries();
+    return series.current < 0 ? 0 : static_cast<std::uint16_t>(series.current);
+  }
 };
 
 FrontEnd frontEnd;
+Event event;
 
 }  // namespace
 
@@ -52,6 +69,7 @@ constinit Championship& g_Championship = championshipStorage.object();
 
 void InstallFrontEnd() {
   InstallFrontEndServices(&frontEnd);
+  InstallEventServices(&event);
   SetProgramObject(PROGRAM_OBJECT_GAME_CONTROLLER, {"g_GameController", [] { gameControllerStorage.Construct(); }, nullptr});
   SetProgramObject(PROGRAM_OBJECT_PLAYERS_LIST, {"g_PlayersList", [] { playersListStorage.Construct(); }, nullptr});
   SetProgramObject(PROGRAM_OBJECT_SINGLE_RACE,

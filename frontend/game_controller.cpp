@@ -5,7 +5,6 @@
 #include "frontend/race_series.h"
 #include "frontend/ui_scene.h"
 
-std::uint8_t g_GameMode = GAME_MODE_SINGLE_RACE;
 std::uint8_t g_PreviousRaceType = 0;
 std::uint8_t g_NoBudget = 0;
 std::uint8_t g_PracticeSkipped = 0;
@@ -16,7 +15,6 @@ std::uint8_t g_WeatherRolled = 0;
 std::int32_t g_SceneAfterWeather = 0;
 std::uint8_t g_NetChampionship = 0;
 std::uint8_t g_RandomRoundOrder = 0;
-std::uint8_t g_MissileMode = 0;
 
 namespace {
 

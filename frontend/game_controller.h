@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "engine/game_settings.h"
 #include "engine/services/front_end.h"
 
 class RaceScene;
@@ -151,13 +152,6 @@ extern PlayersList& g_PlayersList;
 extern SingleRace& g_SingleRace;
 extern Championship& g_Championship;
 
-enum GameMode : std::uint8_t {
-  GAME_MODE_SINGLE_RACE = 0,
-  GAME_MODE_QUICK_RACE = 1,
-  GAME_MODE_CHAMPIONSHIP = 2,
-  GAME_MODE_MULTIPLAYER = 3,
-};
-
 enum RaceTypeId : std::uint8_t {
   RACE_TYPE_NONE = 0,
   RACE_TYPE_PRACTICE = 1,
@@ -168,9 +162,9 @@ enum RaceTypeId : std::uint8_t {
   RACE_TYPE_RESUME = 6,
 };
 
-// The game-mode state the commands read and write. g_RaceType and
-// g_GameSkill live in engine/game_settings.h, which the loaders read.
-extern std::uint8_t g_GameMode;
+// The game-mode state the commands read and write. g_GameMode, g_RaceType,
+// g_GameSkill and g_MissileMode live in engine/game_settings.h, which the
+// loaders and the riders read.
 extern std::uint8_t g_PreviousRaceType;
 // Repairs regardless of money, no entry fees, the no-budget menus; every
 // option load sets it.
@@ -185,7 +179,6 @@ extern std::int32_t g_SceneAfterWeather;
 extern std::uint8_t g_NetChampionship;
 // Hidden modes that a player-name code switches on; the resets switch them off.
 extern std::uint8_t g_RandomRoundOrder;
-extern std::uint8_t g_MissileMode;
 
 // g_Championship in championship mode and in a network championship,
 // g_SingleRace otherwise.

@@ -52,6 +52,8 @@ std::vector<kelvdata::BbfMember> KeyedMembers() {
   for (auto& t : button.textures) t = "DATA\\UI\\KB.TEX";
   button.actions = {{69, 0, 0, "NULL"}};
   m.push_back({"KB.BTN", kelvdata::BuildButton(button)});
+  button.toggle = 1;
+  m.push_back({"KT.BTN", kelvdata::BuildButton(button)});
   kelvdata::PanelFile item;
   item.texture = "DATA\\UI\\KC.TEX";
   m.push_back({"KCI.OSP", kelvdata::BuildOsp(item)});
@@ -141,7 +143,7 @@ void SceneTest::Frame(UiScene* s, unsigned ms) {
 kelvdata::SceneFile SceneTest::Plain() {
   kelvdata::SceneFile f;
   f.background = "DATA\\UI\\B.PIC";
-  f.fonts = {"DATA\\UI\\KF.FNT"};
+  f.fonts = {"DATA\\UI\\KF.FNT", "DATA\\UI\\KF.FNT", "DATA\\UI\\KF.FNT"};
   f.lists[kelvdata::SCENE_STATIC_TEXTS] = {At("DATA\\UI\\T.STX", 320.0f, 20.0f)};
   f.focusList = "DATA\\UI\\NONE.FLT";
   return f;

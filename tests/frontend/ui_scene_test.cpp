@@ -227,6 +227,29 @@ TEST_F(UiSceneTest, TheAttractScreenStartsItsRaceAfterFourSeconds) {
   EXPECT_EQ(g_GameController.nextScene, 33);
 }
 
+TEST_F(UiSceneTest, TheCreditsAreLaidOutBelowTheScreenAndRiseThirtyPixelsASecond) {
+  SceneFile f = Plain();
+  f.lists[kelvdata::SCENE_PANELS].assign(8, f.lists[kelvdata::SCENE_STATIC_TEXTS][0]);
+  for (auto& p : f.lists[kelvdata::SCENE_PANELS]) p.path = "DATA\\UI\\KN.OSP";
+  f.actions = {{92, 0, 0, "NULL"}};
+  UiScene* s = Running(28, f);
+  ASSERT_NE(s, nullptr);
+  ASSERT_EQ(s->staticTexts.count, 106);
+  // Line 0 after the first two panels (176 pixels), its shadow 2 right and
+  // 3 down; line 1 after panels 2 and 3 (50 + 238 + 36) and 18 for line 0.
+  // The frame that started the scene moved everything up by 1.5 already.
+  const float up = 1.5f;
+  EXPECT_FLOAT_EQ(s->panels[0].y, 480.0f - up);
+  EXPECT_FLOAT_EQ(s->staticTexts[53].originY, 656.0f - up);
+  EXPECT_FLOAT_EQ(s->staticTexts[0].originX, 322.0f);
+  EXPECT_FLOAT_EQ(s->staticTexts[0].originY, 659.0f - up);
+  EXPECT_FLOAT_EQ(s->staticTexts[54].originY, 998.0f - up);
+  EXPECT_STREQ(s->staticTexts[54].String(), "T1049");
+  Frame(s, 50);
+  EXPECT_FLOAT_EQ(s->staticTexts[53].originY, 656.0f - 2.0f * up);
+  EXPECT_FLOAT_EQ(s->panels[0].y, 480.0f - 2.0f * up);
+}
+
 TEST_F(UiSceneTest, AKeyInAMovieSceneGoesToTheMainMenuWithoutAFade) {
   UiScene* s = Running(29, Plain());
   ASSERT_NE(s, nullptr);

@@ -1,5 +1,8 @@
 // Seeds of the UI scene reader and the focus-list reader, and the archive
 // members that the scene seeds name.
+#include <algorithm>
+#include <cstdio>
+
 #include "tools/dataset.h"
 #include "tools/scene_files.h"
 #include "tools/seeds.h"
@@ -48,8 +51,9 @@ SceneFile FullScene() {
 }
 
 Bytes WithScene(std::uint8_t scene, const Bytes& file) {
-  Bytes b{scene};
-  b.insert(b.end(), file.begin(), file.end());
+  Bytes b(file.size() + 1);
+  b[0] = scene;
+  std::copy(file.begin(), file.end(), b.begin() + 1);
   return b;
 }
 

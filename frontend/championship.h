@@ -43,6 +43,11 @@ class Championship : public RaceSeries {
   std::uint8_t GetMotoPoints(std::uint32_t slot, std::uint32_t round, bool moto1) const;
   void SetMotoResult(std::uint32_t slot, std::uint32_t round, bool moto1, std::uint8_t points, bool noScoreFlag);
   void Reset();
+  // Every round's played flag is set (also for no rounds).
+  bool AllRoundsDone() const;
+  // The position of rider slot r stored for the current round: moto 1
+  // after moto 1 (race type 3), else moto 2.
+  std::uint8_t GetMotoPosition(std::uint32_t r) const;
 
   // Slots 2..5 name "DATA\SAVE\01.SVD" to "04.SVD".
   bool Save(std::uint32_t slot, const char* label);

@@ -17,6 +17,10 @@ struct CommandTable {
 void RegisterControllerCommands(CommandTable* table);
 void RegisterOptionsCommands(CommandTable* table);
 void RegisterGarageCommands(CommandTable* table);
+void RegisterDisplayCommands(CommandTable* table);
+void RegisterEventCommands(CommandTable* table);
+void RegisterPlayerCommands(CommandTable* table);
+void RegisterSessionCommands(CommandTable* table);
 
 // The current UI scene, or null.
 UiScene* CurrentUiScene();

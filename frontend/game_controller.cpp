@@ -24,6 +24,10 @@ const CommandTable& Table() {
     RegisterControllerCommands(&t);
     RegisterOptionsCommands(&t);
     RegisterGarageCommands(&t);
+    RegisterDisplayCommands(&t);
+    RegisterEventCommands(&t);
+    RegisterPlayerCommands(&t);
+    RegisterSessionCommands(&t);
     return t;
   }();
   return table;

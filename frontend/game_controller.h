@@ -179,6 +179,18 @@ extern std::int32_t g_SceneAfterWeather;
 extern std::uint8_t g_NetChampionship;
 // Hidden modes that a player-name code switches on; the resets switch them off.
 extern std::uint8_t g_RandomRoundOrder;
+// The player screen: the name last shown or confirmed in the name field,
+// whether the name entered last was a hidden code, and (network game)
+// whether the rider on the shown page is taken.
+extern char g_ShownPlayerName[256];
+extern std::uint8_t g_HiddenNameEntered;
+extern std::uint8_t g_RiderTaken;
+// The save screen's chosen slot as its button index 2..5, 0 for none.
+extern std::uint8_t g_SelectedSaveSlot;
+// The rider slot on each starting place of the next moto, and the order in
+// which the riders pick their places; g_RiderCount + 1 marks a free entry.
+extern std::uint8_t g_GridOrder[20];
+extern std::uint8_t g_GatePickOrder[20];
 
 // g_Championship in championship mode and in a network championship,
 // g_SingleRace otherwise.

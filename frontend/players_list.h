@@ -54,6 +54,10 @@ class PlayersList {
   void PublishSetup(std::uint16_t a);
   // Slot i holds a rider of the race: below 20 and, in a network game, taken.
   bool IsPresent(std::uint32_t i) const;
+  // Slot a's name; slot 0's also becomes the player's own name.
+  void SetName(std::uint32_t a, const char* text);
+  // Every slot takes its name back from the list as loaded.
+  void RestoreNames();
 
   PlayerEntry entries[2 * PLAYER_SLOTS];
   char originalNames[PLAYER_SLOTS][PLAYER_NAME_SIZE] = {};

@@ -63,6 +63,11 @@ class RaceSeries {
   // The race end's lap record into the current entry and, in place, its file.
   bool SaveLapRecord(const RaceTime& r);
 
+  // The current entry's lap record; nothing for an empty series.
+  void GetLapRecord(RaceTime* out);
+  // Whole laps rider slot r is behind the most laps ridden by a present
+  // rider still in the race; 0 for a rider out of the race.
+  std::uint32_t GetLapsBehind(std::uint32_t r) const;
   // The current entry, or null for an empty series.
   RaceEntry* Current();
 
@@ -106,6 +111,9 @@ class SingleRace : public RaceSeries {
   void AwardMotoPoints();
   // The weather the player chose, for every entry.
   void SetWeather(std::uint8_t w);
+  // Rider slot r's position in moto 1 after moto 1 (race type 3), else in
+  // moto 2.
+  std::uint8_t GetMotoPosition(std::uint32_t r) const;
 
   std::uint8_t motoPositions[20][2] = {};
   std::uint8_t chosenWeather = 0;

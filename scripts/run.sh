@@ -3,7 +3,8 @@
 # set in build-run/data-root with the configuration that an installation
 # would have written, and starts the game there. The game reads its
 # environment: KELVARRO_WINDOW=WIDTHxHEIGHT for a plain window,
-# KELVARRO_SCREENSHOT=file.png for a picture of the first presented frame,
+# KELVARRO_SCREENSHOT=file.png for a picture of the first presented frame
+# (KELVARRO_SCREENSHOT_FRAME=n for the n-th one, the main menu from about 60),
 # KELVARRO_CD=disc.cue for another disc image than the data set's.
 set -e
 cd "$(dirname "$0")/.."

@@ -12,6 +12,7 @@
 #include "tools/object_samples.h"
 #include "tools/qdv.h"
 #include "tools/rider_files.h"
+#include "tools/scene_samples.h"
 #include "tools/sfx.h"
 #include "tools/tdb.h"
 #include "tools/tex.h"
@@ -56,6 +57,17 @@ std::vector<std::string> Texts(int language) {
                                              {78, "GEARBOX"}};
   texts.resize(79);
   for (const auto& [id, text] : hud) texts[static_cast<std::size_t>(id)] = text;
+  // The front end's screens: the main menu's version line, the buttons and
+  // question of the scenes, and the credits.
+  texts[39] = "SYNTHETIC DATA SET";
+  texts.resize(1101);
+  texts[TEXT_BACK] = "BACK";
+  texts[TEXT_YES] = "YES";
+  texts[TEXT_NO] = "NO";
+  texts[TEXT_SURE] = "ARE YOU SURE?";
+  texts[1048] = "KELVARRO";
+  texts[1049] = "A SYNTHETIC DATA SET";
+  texts[1050] = "BUILT BY KELVDATA";
   return texts;
 }
 
@@ -120,6 +132,12 @@ bool WriteDataSet(const std::string& root) {
   track.push_back({"CLOUDS.TEX", CloudTex()});
   track.push_back({"EFFECTS.TEX", EffectsTex()});
   for (BbfMember& m : RiderDataSetMembers()) track.push_back(std::move(m));
+
+  std::vector<std::pair<std::string, Bytes>> sceneFiles;
+  DataSetSceneMembers(&ui, SCENE_COUNT, &sceneFiles);
+  for (const auto& [name, bytes] : sceneFiles) {
+    if (!WriteHostFile((data / "UI" / name).string(), bytes)) return false;
+  }
 
   std::vector<QdvEntry> scenes;
   for (int i = 0; i < SCENE_COUNT; ++i) scenes.push_back({0, "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN"});

@@ -47,4 +47,10 @@ bool WriteRltSeeds(const std::string& dir);
 bool WritePltSeeds(const std::string& dir);
 bool WriteSvdSeeds(const std::string& dir);
 
+// UI scene files behind a byte that gives the scene number, naming the
+// members of SceneFuzzMembers; focus lists as the plain bytes of one file.
+bool WriteSceneSeeds(const std::string& dir);
+bool WriteFltSeeds(const std::string& dir);
+std::vector<BbfMember> SceneFuzzMembers();
+
 }  // namespace kelvdata

@@ -234,6 +234,11 @@ void Button::SetHighlight(std::uint8_t on, std::uint8_t silent) {
   }
 }
 
+void Button::SetToggle(bool on) {
+  if (toggle) toggleState = on ? 1 : 0;
+  if (radio) state = on ? PRESSED : NORMAL;
+}
+
 void Button::Press() {
   state = PRESSED;
   if (SoundSample* s = Sound(kSlotPress)) {

@@ -64,6 +64,9 @@ class Button : public SceneObject {
   // Edges included.
   bool HitTest(float px, float py) const;
   void SetHighlight(std::uint8_t on, std::uint8_t silent);
+  // A toggle button's toggle state, a radio button's display state
+  // (pressed when on); a button that is both gets both.
+  void SetToggle(bool on);
   void Press();
   bool DrawTooltip();
   // The state a button starts in: highlighted when its flag says so and no

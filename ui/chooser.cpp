@@ -210,6 +210,20 @@ bool Chooser::Update(unsigned ms, int mode) {
   return true;
 }
 
+void Chooser::SetItemColour(std::uint16_t item, float r, float g, float b) {
+  if (item >= itemCount) return;
+  if (panelItems) {
+    if (item < pagePanelCount) pagePanels[item].SetColour(r, g, b);
+    return;
+  }
+  if (item >= pageObjectCount) return;
+  const std::uint32_t colour = 0xFF000000u + static_cast<std::uint32_t>(r * 255.0f) * 65536u +
+                               static_cast<std::uint32_t>(g * 255.0f) * 256u + static_cast<std::uint32_t>(b * 255.0f);
+  for (LitMesh& mesh : pageObjects[item].meshes) {
+    for (VertexAttribute& a : mesh.attributes) a.colour = colour;
+  }
+}
+
 bool Chooser::Draw() {
   if (hasBackground && !Background()->Draw()) return false;
   for (std::uint16_t i = 0; i < pageObjectCount; ++i) {

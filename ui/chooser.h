@@ -47,6 +47,11 @@ class Chooser : public SceneObject {
   bool NextPage();
   // Immediate; false past the last page.
   bool GoToPage(std::uint16_t p);
+  // No animated page change runs.
+  bool IsIdle() const { return !Changing(); }
+  // Item `item` of the shown page in a colour: a panel's colour, or every
+  // corner of a 3D item's meshes (alpha 255). Nothing past the item count.
+  void SetItemColour(std::uint16_t item, float r, float g, float b);
   // Full pages only: items past the last full page never show.
   std::uint16_t PageCount() const { return pageSize ? static_cast<std::uint16_t>(itemCount / pageSize) : 0; }
 

@@ -1,7 +1,7 @@
 // kelvarro_glide: the game drawing through the Glide board.
 //
 // KELVARRO_SCREENSHOT=path.png writes the first presented frame, as shown, to
-// that file.
+// that file; with KELVARRO_SCREENSHOT_FRAME=n the n-th one.
 //
 // Ctrl-C and SIGTERM end the game through its own shutdown (the window's
 // close, or the start-up's end); it then exits with 128 + the signal, as the
@@ -22,8 +22,11 @@
 namespace {
 
 std::string screenshotPath;
+long screenshotFrame = 1;
+long presentedFrames = 0;
 
 void TakeScreenshot() {
+  if (++presentedFrames < screenshotFrame) return;
   GlideRenderer::presentObserver = nullptr;
   if (!platform::GlideScreenshot(screenshotPath))
     std::fprintf(stderr, "kelvarro_glide: cannot write the screenshot %s\n", screenshotPath.c_str());
@@ -35,6 +38,9 @@ int main() {
   platform::CatchInterrupts();
   if (const char* path = std::getenv("KELVARRO_SCREENSHOT"); path && *path) {
     screenshotPath = path;
+    if (const char* frame = std::getenv("KELVARRO_SCREENSHOT_FRAME"); frame && std::atol(frame) > 0) {
+      screenshotFrame = std::atol(frame);
+    }
     GlideRenderer::presentObserver = TakeScreenshot;
   }
   InstallFrontEnd();

@@ -18,6 +18,7 @@
 #include "tests/engine/program_fixture.h"
 #include "tools/bbf.h"
 #include "tools/qdv.h"
+#include "tools/scene_files.h"
 
 namespace {
 
@@ -32,8 +33,13 @@ class MinimalScenesTest : public kelvtest::ProgramTest {
     InstallFrontEnd();
     InstallRace();
     ConstructProgramObjects();
-    // The front end's scene files so far only have to exist.
-    Put("DATA/UI.BBF", kelvdata::BuildBbf({{"SCENE27.SCN", {0}}}));
+    // Scene 27 as a plain screen: a background picture and no focus.
+    kelvdata::SceneFile scene;
+    scene.background = "DATA\\UI\\B.PIC";
+    scene.focusList = "DATA\\UI\\F.FLT";
+    Put("DATA/UI/SCENE27.SCN", kelvdata::BuildScene(scene));
+    Put("DATA/UI.BBF", kelvdata::BuildBbf({{"B.PIC", kelvdata::BuildBackground(2, 2, kelvdata::Bytes(12, 100))},
+                                           {"F.FLT", kelvdata::BuildFlt({})}}));
     ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
   }
   void TearDown() override {

@@ -192,6 +192,7 @@ bool Renderer::SetTextureBlend(TextureBlend) { return true; }
 bool Renderer::SetAlphaTest(bool) { return true; }
 bool Renderer::DrawTriangles(std::uint16_t, const ScreenVertex*) { return true; }
 bool Renderer::DrawPoints(std::uint16_t, const ScreenVertex*) { return true; }
+bool Renderer::DrawFullScreenImage(const std::uint16_t*, int) { return true; }
 
 // ---- Texture manager --------------------------------------------------------
 
@@ -208,6 +209,7 @@ void TextureManager::ClearNames() { Log("TextureManager::ClearNames"); }
 bool TextureManager::Load(char*, TextureSlot*, std::uint8_t) { return false; }
 bool TextureManager::Select(TextureSlot) { return false; }
 void TextureManager::Free(TextureSlot) {}
+void TextureManager::Repack() {}
 
 // ---- Cursor -----------------------------------------------------------------
 

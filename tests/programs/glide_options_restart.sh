@@ -4,8 +4,8 @@
 # the first run loads damaged and valid options from the configuration file
 # and saves them, validated, at its exit; the second run reads them back and
 # saves the same again. The save game in DATA\SAVE is left as it was. (The
-# game ends each run at the missing first scene file, through its ordinary
-# shutdown.)
+# first scene's file is taken out of the data set, so that the game ends each
+# run there, through its ordinary shutdown.)
 set -e
 game=$1; kelvdata=$2; work=$3
 rm -rf "$work"
@@ -13,6 +13,7 @@ mkdir -p "$work/seeds"
 "$kelvdata" dataset "$work"
 "$kelvdata" seed svd "$work/seeds"
 cp "$work/seeds/01.svd" "$work/DATA/SAVE/01.SVD"
+rm "$work/DATA/UI/SCENE27.SCN"
 cat > "$work/registry.txt" <<'REG'
 [HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
 "Version"=dword:00000001

@@ -1,19 +1,15 @@
 #!/bin/sh
 # glide_signal.sh KELVARRO_GLIDE KELVDATA WORKDIR
 # SIGTERM ends a running game through its own shutdown: the game is started
-# on a data set whose first scene loads (a UI archive of the scene file and
-# the texts only: the missing cursor is reported and the game goes on), so
-# that it waits in its message loop; after SIGTERM it exits with 128 + 15, its configuration intact, the
+# on the synthetic data set, whose front-end scenes load, so that it waits in
+# its message loop; after SIGTERM it exits with 128 + 15, its configuration intact, the
 # AutoRun policy back as it was and no temporary file left beside it.
 set -e
 game=$1; kelvdata=$2; work=$3
 rm -rf "$work"
-mkdir -p "$work/parts"
+mkdir -p "$work"
 root=$(cd "$work" && pwd -P)
 "$kelvdata" dataset "$root"
-"$kelvdata" tdb "$root/parts/GAMETXT0.TDB" "texts"
-printf 'scene' > "$root/parts/SCENE27.SCN"
-"$kelvdata" bbf "$root/DATA/UI.BBF" "GAMETXT0.TDB=$root/parts/GAMETXT0.TDB" "SCENE27.SCN=$root/parts/SCENE27.SCN"
 cat > "$root/registry.txt" <<'REG'
 [HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
 "Version"=dword:00000001

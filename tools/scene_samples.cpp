@@ -1,0 +1,166 @@
+#include "tools/scene_samples.h"
+
+#include <cstdio>
+
+#include "tools/scene_files.h"
+#include "tools/tex.h"
+#include "tools/ui_files.h"
+
+namespace kelvdata {
+
+namespace {
+
+constexpr std::uint16_t CMD_GO_TO_SCENE = 0;
+constexpr std::uint16_t CMD_SET_GAME_MODE = 6;
+constexpr std::uint16_t CMD_QUIT = 10;
+constexpr std::uint16_t CMD_LEAVE_SCENE = 18;
+constexpr std::uint16_t CMD_SHOW_OPTIONS = 33;
+constexpr std::uint16_t CMD_SET_EXIT = 54;
+constexpr std::uint16_t CMD_SET_DIALOG_MODE = 55;
+constexpr std::uint16_t CMD_SHOW_CREDITS = 92;
+
+StaticTextBody Caption(std::uint32_t textId, float x, float y) {
+  StaticTextBody b;
+  b.hasText = 1;
+  b.textId = textId;
+  b.centreHorizontally = 1;
+  b.position[0] = x;
+  b.position[1] = y;
+  return b;
+}
+
+Bytes MenuButton(std::uint32_t textId, float x, float y, float w, float h, std::vector<ButtonActionEntry> actions) {
+  ButtonFile b;
+  b.textures[0] = "DATA\\UI\\_BTNN.TEX";
+  b.textures[1] = "DATA\\UI\\_BTNH.TEX";
+  b.textures[2] = "DATA\\UI\\_BTNP.TEX";
+  b.position[0] = x;
+  b.position[1] = y;
+  b.size[0] = w;
+  b.size[1] = h;
+  b.hasCaption = 1;
+  b.caption = Caption(textId, x + w / 2.0f, y + h / 2.0f - 8.0f);
+  b.sounds = {{0, "SOUNDS\\CLICK.SFX"}, {1, "SOUNDS\\CLICK.SFX"}};
+  b.actions = std::move(actions);
+  return BuildButton(b);
+}
+
+SceneWidgetEntry Widget(const std::string& path, float x, float y, float w = 1.0f, float h = 1.0f) {
+  SceneWidgetEntry e;
+  e.path = path;
+  e.position[0] = x;
+  e.position[1] = y;
+  e.scale[0] = w;
+  e.scale[1] = h;
+  return e;
+}
+
+SceneFile Screen(const char* focusList) {
+  SceneFile s;
+  s.background = "DATA\\UI\\MENU.PIC";
+  s.fonts = {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FONT2.FNT", "DATA\\UI\\FONT3.FNT"};
+  s.lists[SCENE_STATIC_TEXTS] = {Widget("DATA\\UI\\TITLE.STX", 320.0f, 40.0f)};
+  s.focusList = focusList;
+  return s;
+}
+
+SceneFile Movie() {
+  SceneFile s;
+  s.hasMovie = 1;
+  s.movie = "DATA\\MOVIES\\INTRO.MPG";
+  s.focusList = "DATA\\UI\\NONE.FLT";
+  return s;
+}
+
+// A question box: a background, the question and the yes and no buttons,
+// whose first actions set the box's own mode (the scene fills in which box).
+Bytes QuestionDialog() {
+  DialogFile d;
+  d.box[2] = 320.0f;
+  d.box[3] = 160.0f;
+  auto entry = [](const char* path, float x, float y, float w, float h) {
+    DialogEntry e;
+    e.path = path;
+    e.position[0] = x;
+    e.position[1] = y;
+    e.size[0] = w;
+    e.size[1] = h;
+    return e;
+  };
+  d.lists[DIALOG_BUTTONS] = {entry("DATA\\UI\\YES.BTN", 30.0f, 100.0f, 120.0f, 40.0f),
+                             entry("DATA\\UI\\NO.BTN", 170.0f, 100.0f, 120.0f, 40.0f)};
+  d.lists[DIALOG_STATIC_TEXTS] = {entry("DATA\\UI\\SURE.STX", 160.0f, 30.0f, 1.0f, 1.0f)};
+  d.lists[DIALOG_PANELS] = {entry("DATA\\UI\\DLGBACK.OSP", 0.0f, 0.0f, 320.0f, 160.0f)};
+  return BuildDialog(d);
+}
+
+}  // namespace
+
+void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
+                         std::vector<std::pair<std::string, Bytes>>* sceneFiles) {
+  Bytes rgb;
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      rgb.push_back(static_cast<std::uint8_t>(20 + x));
+      rgb.push_back(static_cast<std::uint8_t>(30 + y * 2));
+      rgb.push_back(static_cast<std::uint8_t>(90 + y * 3));
+    }
+  }
+  ui->push_back({"MENU.PIC", BuildBackground(64, 48, rgb)});
+
+  static const std::uint32_t kMenuTexts[5] = {2, 3, 4, 5, 6};
+  const std::vector<ButtonActionEntry> kMenuActions[5] = {
+      {{CMD_SET_GAME_MODE, 0, 0, "NULL"}, {CMD_GO_TO_SCENE, 1, 0, "NULL"}},
+      {{CMD_SET_GAME_MODE, 2, 0, "NULL"}, {CMD_GO_TO_SCENE, 1, 0, "NULL"}},
+      {{CMD_GO_TO_SCENE, 14, 0, "NULL"}},
+      {{CMD_GO_TO_SCENE, 6, 0, "NULL"}},
+      {{CMD_QUIT, 1, 0, "NULL"}},
+  };
+  SceneFile menu = Screen("DATA\\UI\\00.FLT");
+  std::vector<FocusFileEntry> menuFocus;
+  for (int i = 0; i < 5; ++i) {
+    const float y = 130.0f + 60.0f * static_cast<float>(i);
+    const std::string name = "MENU" + std::to_string(i) + ".BTN";
+    ui->push_back({name, MenuButton(kMenuTexts[i], 220.0f, y, 200.0f, 40.0f, kMenuActions[i])});
+    menu.lists[SCENE_BUTTONS].push_back(Widget("DATA\\UI\\" + name, 220.0f, y, 200.0f, 40.0f));
+    menuFocus.push_back({4, static_cast<std::uint16_t>(i)});
+  }
+  ui->push_back({"00.FLT", BuildFlt(menuFocus)});
+  ui->push_back({"NONE.FLT", BuildFlt({})});
+  for (const char* name : {"BACK.FLT", "03.FLT", "31.FLT", "032.FLT", "15.FLT"}) ui->push_back({name, BuildFlt({{4, 0}})});
+
+  ui->push_back({"BACK.BTN", MenuButton(TEXT_BACK, 220.0f, 400.0f, 200.0f, 40.0f, {{CMD_LEAVE_SCENE, 0, 0, "NULL"}})});
+  ui->push_back({"YES.BTN", MenuButton(TEXT_YES, 30.0f, 100.0f, 120.0f, 40.0f, {{CMD_SET_DIALOG_MODE, 0, 2, "NULL"}})});
+  ui->push_back({"NO.BTN", MenuButton(TEXT_NO, 170.0f, 100.0f, 120.0f, 40.0f, {{CMD_SET_DIALOG_MODE, 0, 0, "NULL"}})});
+  StaticTextBody sure = Caption(TEXT_SURE, 160.0f, 30.0f);
+  ui->push_back({"SURE.STX", BuildStaticTextBody(sure)});
+  // DIALOG01 is the toolkit's sample box; the others ask a question.
+  for (int n = 2; n <= 16; ++n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "DIALOG%02d.DLG", n);
+    ui->push_back({name, QuestionDialog()});
+  }
+
+  for (int n = 0; n < sceneCount; ++n) {
+    SceneFile s;
+    if (n == 0) {
+      s = menu;
+    } else if (n == 27 || (n >= 29 && n <= 31)) {
+      s = Movie();
+    } else if (n == 28) {
+      s = Screen("DATA\\UI\\NONE.FLT");
+      s.lists[SCENE_STATIC_TEXTS].clear();
+      for (int p = 0; p < 8; ++p) s.lists[SCENE_PANELS].push_back(Widget("DATA\\UI\\FLAGS.OSP", 192.0f, 600.0f, 128.0f, 64.0f));
+      s.actions = {{CMD_SHOW_CREDITS, 0, 0, "NULL"}};
+    } else {
+      // Every other screen: its title and a way back, by the scene's exit.
+      s = Screen("DATA\\UI\\BACK.FLT");
+      s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+      s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
+      if (n == 6) s.actions.push_back({CMD_SHOW_OPTIONS, 0, 0, "NULL"});
+    }
+    sceneFiles->push_back({"SCENE" + std::to_string(n) + ".SCN", BuildScene(s)});
+  }
+}
+
+}  // namespace kelvdata

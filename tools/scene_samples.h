@@ -1,0 +1,26 @@
+// The front end's scenes of the synthetic data set: the start-up movies, the
+// main menu with its quit question, the options screen, the credits and a
+// plain screen with a way back for every other front-end scene, with their
+// background picture, buttons, focus lists and dialogs.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/bbf.h"
+
+namespace kelvdata {
+
+// Game texts the scenes show (ids of the text database).
+constexpr int TEXT_BACK = 990;
+constexpr int TEXT_YES = 991;
+constexpr int TEXT_NO = 992;
+constexpr int TEXT_SURE = 993;
+
+// Members of the UI archive, and the scene files of scenes 0..count-1 as
+// plain files ("SCENE<n>.SCN" in DATA\UI).
+void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
+                         std::vector<std::pair<std::string, Bytes>>* sceneFiles);
+
+}  // namespace kelvdata

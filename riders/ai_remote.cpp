@@ -36,8 +36,17 @@ Quaternion Conjugate(const Quaternion& q) { return Quaternion(q.w, -q.x, -q.y, -
 
 }  // namespace
 
+void AiRider::HoldPose() {
+  startPosition = basePosition = targetPosition = physics.position;
+  startOrientation = targetOrientation = physics.orientation;
+  stepVector = Vector3(0.0f, 0.0f, 0.0f);
+  positionFraction = orientationFraction = 0.0f;
+}
+
 void AiRider::ApplyNetState(NetRiderRecord record) {
   RiderPhysics& p = physics;
+  if (!netStateSeen) HoldPose();
+  netStateSeen = 1;
   const float period = SnapshotPeriod();
   stepDuration = period;
   const NetRiderState s = DecodeRiderState(record);
@@ -117,6 +126,7 @@ void AiRider::UpdateRemote(int raceState) {
   const float dt = g_FrameTime;
   state = static_cast<std::uint32_t>(raceState);
   AdvanceFinish();
+  if (!netStateSeen) HoldPose();
   if (state == RIDER_WAITING) {
     ComputeControls();
     RemoteTail();

@@ -38,6 +38,9 @@ class AiRider : public Rider {
   Vector3 basePosition = Vector3(0.0f, 0.0f, 0.0f);
   float stepDuration = 0.2f;  // s
   std::uint8_t resyncPending = 0;
+  // Clear until the first state arrives; until then the rider holds the
+  // pose the race gave it rather than gliding towards the origin.
+  std::uint8_t netStateSeen = 0;
 
  private:
   static int DefaultRandom();
@@ -46,5 +49,7 @@ class AiRider : public Rider {
   // The run-out after the own finish: past it the rider is out and silent.
   void AdvanceFinish();
   void RemoteTail();
+  // Start, base and target at the rider's own pose, no step.
+  void HoldPose();
   float NextDraw() { return static_cast<float>(generator()) / 32767.0f; }
 };

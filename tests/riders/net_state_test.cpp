@@ -320,6 +320,17 @@ TEST_F(NetStateTest, ASendLeavesNoTrace) {
   }
 }
 
+TEST_F(NetStateTest, ASendAllocatesNothing) {
+  auto r = Rolling(15.0f);
+  net_.sent.reserve(4);
+  r->SendNetState();
+  kelvtest::StartCountingAllocations();
+  r->SendNetState();
+  r->SendNetState();
+  EXPECT_EQ(kelvtest::StopCountingAllocations(), 0);
+  EXPECT_EQ(net_.sent.size(), 3u);
+}
+
 TEST_F(NetStateTest, APlayerSendsOnlyInTheTickOfANetworkRace) {
   struct Case {
     std::uint8_t mode;

@@ -141,7 +141,6 @@ void AiRider::UpdateRemote(int raceState) {
       float depth = 0.0f;
       ++p.groundQueries;
       outside = !track->TestBorders(points[i]->sectionHint, &normals[i], points[i]->world, &depth);
-      if (!outside) normals[i] = Vector3(0.0f, 0.0f, 0.0f);
     }
     if (outside && p.rearWheel.world.y >= p.rearWheel.groundHeight + 1.2f) {
       bool allInto = true;

@@ -317,6 +317,15 @@ TEST_F(NetStateTest, ASendLeavesNoTrace) {
     r->SendNetState();
     EXPECT_EQ(crt::rand(), first) << c.what << ": the generator is where it was";
     EXPECT_EQ(p.crashed, 0) << c.what << ": the live rider rides on";
+    if (c.offTheEdge) {
+      // The prediction itself leaves the track: the byte sent is the one
+      // from before it.
+      g_FrameTime = 0.2f / 6.0f;
+      for (int i = 0; i < 6; ++i) r->PredictStep();
+      EXPECT_EQ(p.onTrack, 0) << c.what;
+      EXPECT_EQ(p.crashed, 1) << c.what;
+      g_FrameTime = frameTime;
+    }
   }
 }
 
@@ -641,6 +650,23 @@ TEST_F(RemoteRiderTest, ARecoveryOrAReturnToTheTrackJumpsToTheState) {
   r->ApplyNetState(StateRecord(r->physics.position, {1, 0, 0, 0}, 1, 1, 1));
   EXPECT_EQ(r->physics.crashed, 1);
   EXPECT_EQ(r->resyncPending, 0);
+}
+
+// Past a border a remote rider leaves the track only with its rear wheel
+// 1.2 m or more above the ground.
+TEST_F(RemoteRiderTest, ARiderHighOverABorderLeavesTheTrack) {
+  struct Case {
+    float height;  // of the body's reference point
+    std::uint8_t onTrack;
+  };
+  for (const Case& c : {Case{0.5f, 1}, Case{3.0f, 0}}) {
+    auto r = Remote();
+    r->Place(6.5f, c.height, 20.0f, 0.0f);
+    r->ProbeGround();
+    r->ApplyNetState(StateRecord(Vector3(6.5f, c.height, 20.0f)));
+    r->UpdateRemote(RIDER_RACING);
+    EXPECT_EQ(r->physics.onTrack, c.onTrack) << c.height;
+  }
 }
 
 TEST_F(RemoteRiderTest, TurningAboutTheVerticalGivesAWorldYawRate) {

@@ -114,7 +114,8 @@ void BM_SendNetState(benchmark::State& state) {
   auto steer = [&] {
     const TrackNode& ahead = track.nodes[(player.physics.sectionHint + 2) % track.sectionCount];
     const Vector3 to = ahead.centre - player.physics.position;
-    g_Steer = std::fmax(-0.4f, std::fmin(0.4f, (to.x * player.physics.axes[0][0] + to.z * player.physics.axes[0][2]) * 0.2f));
+    g_Steer =
+        std::fmax(-0.4f, std::fmin(0.4f, (to.x * player.physics.axes[0][0] + to.z * player.physics.axes[0][2]) * 0.2f));
   };
   // Settle and send once outside the measurement (the first send sets up
   // its fixed storage).

@@ -51,7 +51,8 @@ NetRiderState DecodeRiderState(const NetRiderRecord& r) {
   constexpr float kPart = 0.007874016f;
   s.position = Vector3(static_cast<float>(GetInt16(r, 6)) * kPosition, static_cast<float>(GetInt16(r, 8)) * kPosition,
                        static_cast<float>(GetInt16(r, 10)) * kPosition);
-  s.orientation = Quaternion(GetInt8(r, 12) * kPart, GetInt8(r, 13) * kPart, GetInt8(r, 14) * kPart, GetInt8(r, 15) * kPart);
+  s.orientation =
+      Quaternion(GetInt8(r, 12) * kPart, GetInt8(r, 13) * kPart, GetInt8(r, 14) * kPart, GetInt8(r, 15) * kPart);
   s.crashed = r[16];
   s.onTrack = r[17];
   return s;

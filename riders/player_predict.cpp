@@ -194,7 +194,8 @@ void PlayerRider::PredictGroundForces(Vector3* chassisOut, Vector3* frontOut, Ve
   const bool use = p.onTrack != 0;
   const TrackSurface chassisSurface =
       Surface(*this, p.position, p.chassisPoint.sectionHint, p.chassisPoint.triangleHint, use);
-  const TrackSurface frontSurface = Surface(*this, p.position, p.frontWheel.sectionHint, p.frontWheel.triangleHint, use);
+  const TrackSurface frontSurface =
+      Surface(*this, p.position, p.frontWheel.sectionHint, p.frontWheel.triangleHint, use);
   const TrackSurface rearSurface = Surface(*this, p.position, p.rearWheel.sectionHint, p.rearWheel.triangleHint, use);
 
   // D along d: the effective-mass divisor of a point.

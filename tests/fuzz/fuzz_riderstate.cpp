@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       r.UpdateRemote(RIDER_RACING);
       const RiderPhysics& p = r.physics;
       Check(Finite(p.position) && Finite(p.velocity) && Finite(p.angularVelocity));
-      Check(std::isfinite(p.steer) && std::isfinite(p.revs) && std::isfinite(p.lean) && std::isfinite(p.handlebarAngle));
+      Check(std::isfinite(p.steer) && std::isfinite(p.revs) && std::isfinite(p.lean) &&
+            std::isfinite(p.handlebarAngle));
       Check(std::isfinite(p.frontLoad) && std::isfinite(p.rearLoad) && std::isfinite(p.chassisLoad));
       Check(std::isfinite(p.rearWheel.spinRate) && std::isfinite(p.frontWheel.spinRate));
       Check(std::fabs(p.orientation.Norm() - 1.0f) < 1e-3f);

@@ -61,8 +61,9 @@ NetRiderRecord StateRecord(Vector3 at, Quaternion q = Quaternion(1, 0, 0, 0), st
   s.position = {static_cast<std::int16_t>(std::trunc(at.x * 32.767f)),
                 static_cast<std::int16_t>(std::trunc(at.y * 32.767f)),
                 static_cast<std::int16_t>(std::trunc(at.z * 32.767f))};
-  s.orientation = {static_cast<std::int8_t>(std::trunc(q.w * 127.0f)), static_cast<std::int8_t>(std::trunc(q.x * 127.0f)),
-                   static_cast<std::int8_t>(std::trunc(q.y * 127.0f)), static_cast<std::int8_t>(std::trunc(q.z * 127.0f))};
+  s.orientation = {
+      static_cast<std::int8_t>(std::trunc(q.w * 127.0f)), static_cast<std::int8_t>(std::trunc(q.x * 127.0f)),
+      static_cast<std::int8_t>(std::trunc(q.y * 127.0f)), static_cast<std::int8_t>(std::trunc(q.z * 127.0f))};
   s.crashed = crashed;
   s.onTrack = onTrack;
   return Record(s);
@@ -81,10 +82,18 @@ TEST(RiderStateRecord, EncodesEachFieldAtItsOffset) {
   };
   const Case cases[] = {
       {"scales", {1.0f, -2.0f, 1000.0f}, {1.0f, 0.5f, -0.5f, 0.25f}, {32, -65, 32766}, {127, 63, -63, 31}},
-      {"truncation towards zero", {0.06f, -0.06f, 0.0f}, {0.0078f, -0.0158f, 0.999f, -0.999f}, {1, -1, 0}, {0, -2, 126, -126}},
+      {"truncation towards zero",
+       {0.06f, -0.06f, 0.0f},
+       {0.0078f, -0.0158f, 0.999f, -0.999f},
+       {1, -1, 0},
+       {0, -2, 126, -126}},
       // A part of -1.0079 would make -128; it goes as -127.
       {"-128 becomes -127", {0, 0, 0}, {-1.0079f, 0, 0, -1.0f}, {0, 0, 0}, {-127, 0, 0, -127}},
-      {"clamped, not wrapped", {2000.0f, -2000.0f, 1e9f}, {1.02f, -3.0f, 0, 0}, {32767, -32767, 32767}, {127, -127, 0, 0}},
+      {"clamped, not wrapped",
+       {2000.0f, -2000.0f, 1e9f},
+       {1.02f, -3.0f, 0, 0},
+       {32767, -32767, 32767},
+       {127, -127, 0, 0}},
       {"NaN goes as 0", {NAN, 1.0f, 0}, {NAN, 0, 0, 1.0f}, {0, 32, 0}, {0, 0, 0, 127}},
   };
   for (const Case& c : cases) {

@@ -114,7 +114,13 @@ void AiRider::ComputeControls() {
     }
   }
 
-  const float lock = std::fabs(Clamp(p.steer * kFullLock * LockFactor(v), -kFullLock, kFullLock));
+  SteerHandlebar();
+}
+
+void AiRider::SteerHandlebar() {
+  RiderPhysics& p = physics;
+  const float dt = g_FrameTime;
+  const float lock = std::fabs(Clamp(p.steer * kFullLock * LockFactor(p.forwardSpeed), -kFullLock, kFullLock));
   if (lock >= 0.0017453292f) {
     const float side = p.steer < 0.0f ? -1.0f : 1.0f;
     p.handlebarAngle = Clamp(p.handlebarAngle + side * 1.5707964f * dt, -lock, lock);
@@ -137,18 +143,21 @@ bool AiRider::Update(unsigned ms, int raceState) {
     RunFrameStep(ms, kind);
     return true;
   }
-  if (state == RIDER_RACING) {
-    const std::uint32_t lengthMs = std::uint32_t{g_RaceLengthMinutes} * 60000u;
-    const std::uint32_t margin = (g_RaceType == 3 || g_RaceType == 4) ? 2u : 0u;
-    const bool lapsDone = raceTime.totalMs > lengthMs && finalLap != 0 && lap - finalLap > margin;
-    if (lapsDone || out || timeSinceFinish > 0.0f) {
-      timeSinceFinish += g_FrameTime;
-      if (timeSinceFinish > kFinishRunOut) {
-        state = RIDER_OUT;
-        StopSounds();
-      }
-    }
-  }
+  AdvanceFinish();
   RunFrameStep(ms, kind);
   return true;
+}
+
+void AiRider::AdvanceFinish() {
+  if (state != RIDER_RACING) return;
+  const std::uint32_t lengthMs = std::uint32_t{g_RaceLengthMinutes} * 60000u;
+  const std::uint32_t margin = (g_RaceType == 3 || g_RaceType == 4) ? 2u : 0u;
+  const bool lapsDone = raceTime.totalMs > lengthMs && finalLap != 0 && lap - finalLap > margin;
+  if (lapsDone || out || timeSinceFinish > 0.0f) {
+    timeSinceFinish += g_FrameTime;
+    if (timeSinceFinish > kFinishRunOut) {
+      state = RIDER_OUT;
+      StopSounds();
+    }
+  }
 }

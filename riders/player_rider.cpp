@@ -4,6 +4,7 @@
 #include "engine/input_devices.h"
 #include "engine/renderer.h"
 #include "engine/scene/scene.h"
+#include "engine/services/net_game.h"
 #include "engine/services/race.h"
 #include "riders/rider_hud.h"
 #include "riders/rider_physics_internal.h"
@@ -79,8 +80,10 @@ bool PlayerRider::Update(unsigned ms, int raceState) {
     state = RIDER_RACING;
   }
   static const RiderStepKind kind = PlayerStepKind();
+  const bool sends = g_GameMode == GAME_MODE_MULTIPLAYER && g_NetGame->periodTick;
   if (state == RIDER_WAITING) {
     RunFrameStep(ms, kind);
+    if (sends) SendNetState();
     return true;
   }
   if (state == RIDER_RACING) {
@@ -94,6 +97,7 @@ bool PlayerRider::Update(unsigned ms, int raceState) {
   }
   RunFrameStep(ms, kind);
   if (state != RIDER_OUT && g_JoystickInput && g_ForceFeedback && g_OptionFFEnable) UpdateForceFeedback();
+  if (sends) SendNetState();
   return true;
 }
 

@@ -86,6 +86,14 @@ class PlayerRider : public Rider {
   // The bumps, border hits and collisions of this frame.
   void UpdateForceFeedback();
 
+  // Network play: predicts the bike one network period ahead, sends that
+  // state as a rider-state record and puts every predicted change back.
+  void SendNetState();
+  // One explicit-Euler step of the prediction, with its own ground forces;
+  // no controls, effects, sounds, histories or distances.
+  void PredictStep();
+  void PredictGroundForces(Vector3* chassis, Vector3* front, Vector3* rear);
+
   ControlCallbacks controls;
   std::unique_ptr<RiderMissile> missile;  // null without a race to make it
   std::uint8_t effectPlaying[10] = {};

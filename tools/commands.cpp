@@ -12,6 +12,7 @@
 #include "tools/cd_image.h"
 #include "tools/dataset.h"
 #include "tools/movie.h"
+#include "tools/net_records.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
 #include "tools/ui_samples.h"
@@ -44,7 +45,8 @@ void PrintUsage(std::FILE* to) {
       "                                 MP2 sound), SECONDS long (more than 0, at most 600; 3)\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
       "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie,\n"
-      "                                 cue, track, dialog, sky, rider, rlt, plt, svd, scene or flt\n"
+      "                                 cue, track, dialog, sky, rider, rlt, plt, svd, scene, flt\n"
+      "                                 or riderstate\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -234,6 +236,7 @@ int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
   else if (kind == "svd") writer = WriteSvdSeeds;
   else if (kind == "scene") writer = WriteSceneSeeds;
   else if (kind == "flt") writer = WriteFltSeeds;
+  else if (kind == "riderstate") writer = WriteRiderStateSeeds;
   else return BadArguments(err, "unknown seed kind \"" + kind + "\"");
   std::string why;
   if (!PrepareFolder(dir, &why)) return Refuse(err, why);

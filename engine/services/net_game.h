@@ -26,6 +26,11 @@ class NetGame {
     (void)type;
     (void)record;
   }
+  // Each frame of a network race, before the riders are updated: adds the
+  // elapsed seconds and, when they reach the period, takes one period off
+  // and raises periodTick for this frame only. The unconnected session
+  // keeps the tick clear.
+  virtual void UpdateTimers(float elapsed) { (void)elapsed; }
 };
 
 // Never null.

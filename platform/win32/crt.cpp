@@ -11,6 +11,8 @@ std::uint32_t g_State = 1;
 
 void srand(unsigned int seed) { g_State = static_cast<std::uint32_t>(seed); }
 
+unsigned int state() { return g_State; }
+
 int rand() {
   g_State = g_State * 214013u + 2531011u;
   return static_cast<int>((g_State >> 16) & 0x7fff);

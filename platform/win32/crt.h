@@ -9,5 +9,8 @@ constexpr int RAND_MAX_VALUE = 32767;
 
 void srand(unsigned int seed);
 int rand();
+// The generator's state: srand(state()) puts a sequence back where it was,
+// for look-aheads that must leave no trace.
+unsigned int state();
 
 }  // namespace crt

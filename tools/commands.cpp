@@ -44,7 +44,7 @@ void PrintUsage(std::FILE* to) {
       "                                 MP2 sound), SECONDS long (more than 0, at most 600; 3)\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
       "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie,\n"
-      "                                 cue, track, dialog, sky, rider, rlt, plt or svd\n"
+      "                                 cue, track, dialog, sky, rider, rlt, plt, svd or rpy\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -232,6 +232,7 @@ int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
   else if (kind == "rlt") writer = WriteRltSeeds;
   else if (kind == "plt") writer = WritePltSeeds;
   else if (kind == "svd") writer = WriteSvdSeeds;
+  else if (kind == "rpy") writer = WriteReplaySeeds;
   else return BadArguments(err, "unknown seed kind \"" + kind + "\"");
   std::string why;
   if (!PrepareFolder(dir, &why)) return Refuse(err, why);

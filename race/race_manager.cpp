@@ -192,6 +192,11 @@ void RaceManager::StartFinalLap() {
   }
 }
 
+void RaceManager::SetTrackName(const char* name) {
+  std::strncpy(trackName, name ? name : "", sizeof trackName - 1);
+  trackName[sizeof trackName - 1] = '\0';
+}
+
 void RaceManager::SaveClock() { g_SavedRaceClock = clock; }
 
 void RaceManager::RestoreClock() { clock = g_SavedRaceClock; }
@@ -375,7 +380,6 @@ void RaceManager::ReportFinish() {
   finishReported = 1;
 }
 
-// ---- The rider pass.
 
 bool RaceManager::IsSlowZone(std::uint32_t node) const {
   if (NetworkRace() || g_Event == nullptr) return false;
@@ -578,7 +582,6 @@ void RaceManager::UpdateRiders(int raceState) {
   }
 }
 
-// ---- Pit stops and respawn points.
 
 bool RaceManager::SetRespawnPoints(const Vector3* points, std::uint32_t count) {
   if (!respawnPoints) respawnPoints.reset(new (std::nothrow) Vector3[20]);
@@ -687,7 +690,6 @@ void RaceManager::UpdatePitStops() {
   }
 }
 
-// ---- Classification.
 
 RaceTime RaceManager::TimeAfter(const RaceTime& a, const RaceTime& b) const {
   RaceTime t = b.totalMs > a.totalMs ? b : a;
@@ -747,9 +749,8 @@ void RaceManager::WriteResult(std::uint8_t slot, std::uint8_t place, const RaceT
 
 void RaceManager::ClassifySession() {
   bool present[20] = {};
-  std::int32_t placeOf[20];
   std::int32_t slotAt[20];
-  for (int i = 0; i < 20; ++i) placeOf[i] = slotAt[i] = -1;
+  for (std::int32_t& s : slotAt) s = -1;
   std::uint32_t withLap = 0;
   std::int32_t slowest = -1;
   auto hasLap = [&](std::uint32_t j) { return riders[j]->lap > 1 && riders[j]->bestLap.totalMs != 0; };
@@ -783,7 +784,7 @@ void RaceManager::ClassifySession() {
           if (present[j] && riders[j]->progress > m) m = riders[j]->progress;
         }
         std::uint32_t pace = 0;
-        if (static_cast<std::uint32_t>(m) < nodeCount) {
+        if (m <= 0 || static_cast<std::uint32_t>(m) < nodeCount) {
           pace = (std::uint32_t{g_Event ? g_Event->CurrentPace() : std::uint16_t{0}} + 4u) * 5u;
         } else {
           pace = clock.totalMs / 10u / static_cast<std::uint32_t>(m);
@@ -796,7 +797,6 @@ void RaceManager::ClassifySession() {
       }
     }
     slotAt[place] = static_cast<std::int32_t>(i);
-    placeOf[i] = static_cast<std::int32_t>(place);
     WriteResult(static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(place + 1), r.raceTime, r.bestLap);
   }
 }
@@ -826,7 +826,7 @@ void RaceManager::ClassifyMoto() {
     for (std::uint32_t j = 0; j < RiderSlots(); ++j) {
       if (present[j] && riders[j]->progress > m) m = riders[j]->progress;
     }
-    pace = static_cast<std::uint32_t>(m) < nodeCount ? 40u - 2u * g_GameSkill
+    pace = m <= 0 || static_cast<std::uint32_t>(m) < nodeCount ? 40u - 2u * g_GameSkill
                                                        : clock.totalMs / 10u / static_cast<std::uint32_t>(m);
     reference = RaceTimeFromHundredths((nodeCount * pace + std::uint32_t{g_RaceLengthMinutes} * 3000u) * 2u);
   }

@@ -53,6 +53,8 @@ class RaceManager {
   // use; sets the node count.
   void SetTrack(const Track* track);
   void SetNodeCount(std::uint32_t count) { nodeCount = count; }
+  // The name the HUD shows (cut to fit).
+  void SetTrackName(const char* name);
   // The table of line crossings; false without memory.
   bool AllocateLapTimes();
   // Kind 1 the player's rider (slot 0), kind 2 the next free slot.
@@ -116,6 +118,7 @@ class RaceManager {
   float clockBroadcast = 0.0f;
   const Track* track = nullptr;
   RiderMissile* missile = nullptr;
+  char trackName[64] = {};
 
  private:
   std::uint32_t LapCrossingRow(std::uint32_t lap) const;

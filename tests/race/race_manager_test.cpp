@@ -12,6 +12,7 @@
 #include "engine/game_settings.h"
 #include "engine/renderer.h"
 #include "engine/scene/scene.h"
+#include "engine/services/race.h"
 #include "platform/win32/crt.h"
 #include "riders/player_rider.h"
 #include "tests/race/race_doubles.h"
@@ -312,7 +313,64 @@ TEST_F(RaceManagerTest, ContactPushesOnlyRiderAOfAClosingPair) {
     EXPECT_EQ(a.physics.rearCollision.x, 0.0f) << c.name;  // cleared first
     EXPECT_EQ(f.z < 0.0f, c.pushed) << c.name;
     EXPECT_EQ(b.physics.frontCollision.z, 0.0f) << c.name;
+    if (c.pushed) {
+      // Closing at 10 m/s straight through the contact: restitution 0.1, no
+      // turning arm, J = 1.1 x 10 x mass / frame time, backwards.
+      EXPECT_NEAR(f.z, -11.0f * a.physics.totalMass[0] / 0.016f, 1.0f) << c.name;
+    }
   }
+}
+
+TEST_F(RaceManagerTest, TheMissileLocksOnTheNearestRiderAheadAndHits) {
+  struct Target : RiderMissile {
+    bool Load(const char*) override { return true; }
+    void SetTrack(Track*) override {}
+    bool Update(unsigned, int) override { return true; }
+    bool IsActive() override { return flying; }
+    std::uint32_t GetTarget() override { return target; }
+    void Launch(const Vector3&, const Vector3&) override {}
+    bool Draw() override { return true; }
+    bool DrawTrail() override { return true; }
+    void SetTarget(std::uint8_t slot) override { target = slot; }
+    void SetTargetPosition(const Vector3& p) override { aim = p; }
+    Vector3 GetPosition() override { return at; }
+    Vector3 GetVelocity() override { return Vector3(0.0f, 0.0f, 30.0f); }
+    void Explode() override {
+      flying = false;
+      ++explosions;
+    }
+    bool flying = false;
+    std::uint32_t target = 0;
+    Vector3 aim;
+    Vector3 at;
+    int explosions = 0;
+  } missile;
+  g_MissileMode = 1;
+  RaceManager m;
+  MakeRiders(4, m);
+  m.SetMissile(&missile);
+  riders_[0]->Place(0.0f, 0.6f, 0.0f, 0.0f);
+  riders_[1]->Place(0.0f, 0.6f, -20.0f, 0.0f);  // behind
+  riders_[2]->Place(3.0f, 0.6f, 120.0f, 0.0f);
+  riders_[3]->Place(0.0f, 0.6f, 160.0f, 0.0f);  // beyond 150
+  m.UpdateRiders(2);
+  EXPECT_EQ(missile.target, 2u);
+  EXPECT_EQ(missile.aim.z, 120.0f);
+  riders_[2]->Place(0.0f, 0.6f, 155.0f, 0.0f);
+  m.UpdateRiders(2);
+  EXPECT_EQ(missile.target, g_RiderCount + 1);
+  // Flying, 1.5 m from rider 3: the hit pushes it forward and up.
+  missile.flying = true;
+  missile.target = 3;
+  missile.at = Vector3(0.0f, 0.6f, 158.5f);
+  m.UpdateRiders(2);
+  EXPECT_EQ(missile.explosions, 1);
+  const Vector3 push = riders_[3]->physics.externalForce;
+  EXPECT_FLOAT_EQ(push.z, 90000.0f);
+  EXPECT_FLOAT_EQ(push.y, 60000.0f);
+  // The next frame clears the push before the rider takes it up again.
+  m.UpdateRiders(2);
+  EXPECT_EQ(riders_[3]->physics.externalForce.z, 0.0f);
 }
 
 TEST(SpeedCurveTest, PiecewiseByAngle) {

@@ -1,5 +1,6 @@
 #include "frontend/front_end_install.h"
 
+#include <cstring>
 #include <new>
 
 #include "engine/program_objects.h"
@@ -54,6 +55,28 @@ class Event : public EventServices {
   std::uint16_t CurrentEntry() override {
     const RaceSeries& series = CurrentSeries();
     return series.current < 0 ? 0 : static_cast<std::uint16_t>(series.current);
+  }
+  std::uint16_t CurrentPace() override {
+    const RaceEntry* e = CurrentSeries().Current();
+    return e ? e->trackInfo[2] : 0;
+  }
+  bool SlotTaken(std::uint8_t slot) override { return slot < 20 && g_PlayersList.entries[slot].netPlayerId != 0; }
+  void WriteResult(std::uint8_t slot, std::uint8_t column, bool championship, const Result& r) override {
+    if (slot >= 20 || column > 1) return;
+    RaceSeries* series = &static_cast<RaceSeries&>(g_SingleRace);
+    if (championship) {
+      series = &g_Championship;
+      const std::size_t round = g_Championship.current < 0 ? 0 : static_cast<std::size_t>(g_Championship.current);
+      const std::size_t at = round * 2 + column;
+      if (at < g_Championship.positions[slot].size()) g_Championship.positions[slot][at] = r.place;
+      if (at < g_Championship.noScore[slot].size()) g_Championship.noScore[slot][at] = r.out;
+    } else {
+      g_SingleRace.motoPositions[slot][column] = r.place;
+    }
+    std::memcpy(&series->raceTimes[slot], r.raceTime, sizeof r.raceTime);
+    std::memcpy(&series->bestLaps[slot], r.bestLap, sizeof r.bestLap);
+    series->lapsRidden[slot] = r.lapsRidden;
+    series->outOfRace[slot] = r.out;
   }
 };
 

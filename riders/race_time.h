@@ -10,6 +10,7 @@ struct RaceTime {
   std::uint16_t seconds = 0;      // 0..59
   std::uint16_t minutes = 0;      // 0..59
   std::uint16_t hours = 0;
+  std::uint16_t unused = 0;  // keeps the 16-byte record's padding zero
   std::uint32_t totalMs = 0;
 
   // Adds to the thousandths digit, carries upwards and recomputes the total
@@ -17,3 +18,4 @@ struct RaceTime {
   void Add(std::uint32_t ms);
   void Clear() { *this = RaceTime(); }
 };
+static_assert(sizeof(RaceTime) == 16, "a race time travels as 16 bytes");

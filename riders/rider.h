@@ -57,7 +57,7 @@ struct RiderSnapshot {
   std::uint32_t finalLap = 0;
   std::uint16_t sectionHint = 0;
   std::uint32_t lastNode = 0;
-  std::uint32_t progress = 0;
+  std::int32_t progress = 0;  // node distance
   RaceTime lapTime;
   RaceTime bestLap;
   RaceTime raceTime;
@@ -70,7 +70,7 @@ struct RiderSnapshot {
   Matrix4 crashBodyMatrix = g_IdentityMatrix;
   Vector3 crashBodyVelocity = Vector3(0.0f, 0.0f, 0.0f);
   Quaternion orientation;
-  std::uint8_t flag = 0;
+  std::uint8_t flag = 0;  // on the track
   float trackTime = 0.0f;
   float entryTime = 0.0f;
   std::uint32_t lapsCompleted = 0;
@@ -148,6 +148,11 @@ class Rider : public SceneObject {
   // Starting state before a race, restart, replay or rejoin, from the set-up.
   void Reset();
   void Withdraw(bool rejoin);
+  // Copies the rider into g_RiderSnapshots[index].
+  void StoreSnapshot();
+  // A replay-driven rider, or a computer rider back on the track, gets its
+  // whole state back; a live player or a rider left in the pits gets its
+  // bookkeeping with the distance rounded down to its lap's start.
   void RestoreSnapshot(std::uint8_t i);
   void GetReplayControls(float out[3]) const;
   void SetReplayControls(const float in[3]);
@@ -198,11 +203,12 @@ class Rider : public SceneObject {
   std::uint32_t finalLap = 0;     // 0 while not fixed
   std::uint32_t lapsCompleted = 0;
   std::uint32_t lastNode = 0;
-  std::uint32_t progress = 0;
+  std::int32_t progress = 0;  // nodes travelled from the start line, negative behind it
   RaceTime lapTime;
   RaceTime bestLap;
   RaceTime raceTime;
   float targetSpeed = 0.0f;
+  Vector3 toNearest = Vector3(0.0f, 0.0f, 0.0f);  // to the nearest rider (player)
 
   SmokePuff groundDust[GROUND_DUST_COUNT];
   SmokePuff engineSmoke[ENGINE_SMOKE_COUNT];

@@ -183,25 +183,66 @@ void Rider::RestoreSnapshot(std::uint8_t i) {
   racePosition = s.racePosition;
   lap = s.lap;
   finalLap = s.finalLap;
-  p.sectionHint = s.sectionHint;
-  lastNode = s.lastNode;
   progress = s.progress;
-  lapTime = s.lapTime;
   bestLap = s.bestLap;
   raceTime = s.raceTime;
+  out = s.out;
+  started = s.flag;
+  trackTime = s.trackTime;
+  entryTime = s.entryTime;
   lapsCompleted = s.lapsCompleted;
+  state = s.flag ? RIDER_RACING : RIDER_OUT;
+  if (!replayDriven && (i == 0 || !s.flag)) {
+    const std::int32_t n = track ? track->sectionCount : 0;
+    if (n > 0) progress = progress / n * n;
+    return;
+  }
+  p.sectionHint = s.sectionHint;
+  lastNode = s.lastNode;
+  lapTime = s.lapTime;
+  p.crashed = s.crashed;
   matrix = s.matrix;
   p.velocity = s.velocity;
   p.angularVelocity = s.angularVelocity;
   p.crashBodyMatrix = s.crashBodyMatrix;
   p.crashBodyVelocity = s.crashBodyVelocity;
-  p.orientation = s.orientation;
+  p.orientation = Quaternion(s.orientation.w, s.orientation.x, s.orientation.y, s.orientation.z);
   p.position = MatrixRow(matrix, 3);
   AxesFromMatrix(matrix, p.axes);
   for (ContactPoint* c : {&p.chassisPoint, static_cast<ContactPoint*>(&p.frontWheel),
                           static_cast<ContactPoint*>(&p.rearWheel)}) {
     c->world = TransformPoint(c->local, matrix);
+    c->velocity = p.velocity + Cross(p.angularVelocity, c->world - p.position);
   }
+  p.forwardSpeed = Dot(p.velocity, Row(p.axes, 2));
+}
+
+void Rider::StoreSnapshot() {
+  if (index >= 20) return;
+  RiderSnapshot& s = g_RiderSnapshots[index];
+  const RiderPhysics& p = physics;
+  s.racePosition = racePosition;
+  s.lap = lap;
+  s.finalLap = finalLap;
+  s.sectionHint = p.sectionHint;
+  s.lastNode = lastNode;
+  s.progress = progress;
+  s.lapTime = lapTime;
+  s.bestLap = bestLap;
+  s.raceTime = raceTime;
+  s.followed = followed;
+  s.out = out;
+  s.crashed = p.crashed;
+  s.matrix = matrix;
+  s.velocity = p.velocity;
+  s.angularVelocity = p.angularVelocity;
+  s.crashBodyMatrix = p.crashBodyMatrix;
+  s.crashBodyVelocity = p.crashBodyVelocity;
+  s.orientation = p.orientation;
+  s.flag = started;
+  s.trackTime = trackTime;
+  s.entryTime = entryTime;
+  s.lapsCompleted = lapsCompleted;
 }
 
 void Rider::Withdraw(bool rejoin) {
@@ -215,32 +256,8 @@ void Rider::Withdraw(bool rejoin) {
   }
   trackTime = static_cast<float>(raceTime.totalMs) * 0.001f;
   entryTime = RaceLengthSeconds();
-  if (index < 20) {
-    RiderSnapshot& s = g_RiderSnapshots[index];
-    const RiderPhysics& p = physics;
-    s.racePosition = racePosition;
-    s.lap = lap;
-    s.finalLap = finalLap;
-    s.sectionHint = p.sectionHint;
-    s.lastNode = lastNode;
-    s.progress = progress;
-    s.lapTime = lapTime;
-    s.bestLap = bestLap;
-    s.raceTime = raceTime;
-    s.followed = followed;
-    s.out = out;
-    s.crashed = p.crashed;
-    s.matrix = matrix;
-    s.velocity = p.velocity;
-    s.angularVelocity = p.angularVelocity;
-    s.crashBodyMatrix = p.crashBodyMatrix;
-    s.crashBodyVelocity = p.crashBodyVelocity;
-    s.orientation = p.orientation;
-    s.flag = 0;
-    s.trackTime = trackTime;
-    s.entryTime = entryTime;
-    s.lapsCompleted = lapsCompleted;
-  }
+  StoreSnapshot();
+  if (index < 20) g_RiderSnapshots[index].flag = 0;
   started = 0;
   if (g_Event && g_Event->NetworkGame()) state = RIDER_OUT;
 }

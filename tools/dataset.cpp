@@ -147,6 +147,9 @@ bool WriteDataSet(const std::string& root) {
   const Bytes hum = BuildSfx(8, 2, 11025, SineTonePcm(8, 2, 11025, 110.0, 0.3, 11025));
   const Bytes rain = BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 1500.0, 0.1, 11025));
   const Bytes thunder = BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 45.0, 0.6, 22050));
+  // The missile's flight hiss and its explosion.
+  const Bytes sidewind = BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 2400.0, 0.2, 11025));
+  const Bytes boom = BuildSfx(8, 1, 11025, SineTonePcm(8, 1, 11025, 60.0, 0.7, 11025));
 
   // The results tables are plain files beside the archive; the save games
   // go into their own folder.
@@ -165,6 +168,8 @@ bool WriteDataSet(const std::string& root) {
          WriteHostFile((sounds / "CLICK.SFX").string(), click) && WriteHostFile((sounds / "HUM.SFX").string(), hum) &&
          WriteHostFile((sounds / "RAIN.SFX").string(), rain) &&
          WriteHostFile((sounds / "THUNDER.SFX").string(), thunder) &&
+         WriteHostFile((sounds / "SIDEWIND.SFX").string(), sidewind) &&
+         WriteHostFile((sounds / "BOOM.SFX").string(), boom) &&
          WriteHostFile((data / "MISC.BBF").string(), BuildBbf(misc)) &&
          WriteHostFile((data / "TRACK.BBF").string(), BuildBbf(track)) &&
          WriteHostFile((data / "QDV.BIN").string(), BuildQdv(scenes)) &&

@@ -38,6 +38,8 @@ bool WriteSkySeeds(const std::string& dir);
 inline constexpr const char* RIDER_FUZZ_TEXTURE = "DATA\\TRACK\\FUZZ.TEX";
 inline constexpr const char* RIDER_FUZZ_BANK = "DATA\\TRACK\\FUZZ.BNK";
 bool WriteRiderSeeds(const std::string& dir);
+// Replay recordings: a u32 record count, then the recording's bytes.
+bool WriteReplaySeeds(const std::string& dir);
 std::vector<BbfMember> RiderFuzzMembers(const Bytes& texture);
 
 // Results tables, players lists and save games, each as the plain bytes of

@@ -8,6 +8,22 @@
 #include <cstdint>
 
 constexpr std::uint32_t NET_MSG_RIDER_STATE = 0x1016;
+constexpr std::uint32_t NET_MSG_RACE_CLOCK = 0x1021;
+constexpr std::uint32_t NET_MSG_LAST_LAP = 0x1022;
+constexpr std::uint32_t NET_MSG_RIDER_FINISHED = 0x1023;
+constexpr std::uint32_t NET_MSG_RESULT = 0x1024;
+
+class Rider;
+
+// One rider's result as it travels: the two 16-byte race times are the
+// race's time records copied whole.
+struct NetResult {
+  std::uint8_t position = 0;
+  std::array<std::uint8_t, 16> crossingTime = {};
+  std::array<std::uint8_t, 16> bestLap = {};
+  std::uint32_t laps = 0;
+  std::uint8_t out = 0;
+};
 
 // The 20-byte rider-state record as it travels (little-endian).
 using NetRiderRecord = std::array<std::uint8_t, 20>;
@@ -31,6 +47,32 @@ class NetGame {
   // and raises periodTick for this frame only. The unconnected session
   // keeps the tick clear.
   virtual void UpdateTimers(float elapsed) { (void)elapsed; }
+
+  // What the race reads and sends.
+  std::uint8_t isHost = 0;
+  std::uint8_t isChampionship = 0;
+  // Raised when the host changed; the race clears it once it has reported
+  // its finish again.
+  std::uint8_t serverChanged = 0;
+  std::uint32_t localPlayerId = 0;
+  std::uint32_t serverPlayerId = 0;
+  virtual void RegisterRider(Rider* rider, std::uint8_t slot) {
+    (void)rider;
+    (void)slot;
+  }
+  virtual void SendRaceClock(std::uint32_t ms) { (void)ms; }
+  // A message of its type alone, to every other player.
+  virtual void SendSignal(std::uint32_t type) { (void)type; }
+  // A message of its type and one value, to every other player.
+  virtual void SendValue(std::uint32_t type, std::uint32_t value) {
+    (void)type;
+    (void)value;
+  }
+  virtual void SendResult(std::uint32_t fromId, std::uint32_t toId, const NetResult& result) {
+    (void)fromId;
+    (void)toId;
+    (void)result;
+  }
 };
 
 // Never null.

@@ -41,6 +41,12 @@ class RiderMissile {
   // The target rider's slot; g_RiderCount + 1 when none is locked.
   virtual std::uint32_t GetTarget() = 0;
   virtual void Launch(const Vector3& from, const Vector3& velocity) = 0;
+  // What the race's rider pass aims and detonates it with.
+  virtual void SetTarget(std::uint8_t slot) { (void)slot; }
+  virtual void SetTargetPosition(const Vector3& p) { (void)p; }
+  virtual Vector3 GetPosition() { return Vector3(0.0f, 0.0f, 0.0f); }
+  virtual Vector3 GetVelocity() { return Vector3(0.0f, 0.0f, 0.0f); }
+  virtual void Explode() {}
   virtual bool Draw() = 0;
   virtual bool DrawTrail() = 0;
 };

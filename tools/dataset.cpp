@@ -72,7 +72,7 @@ std::vector<std::string> Texts(int language) {
 }
 
 // The arrow: a triangle from the hot spot with a short tail; 0 outside, 1 on
-// its black border, 2 inside.
+// its dark border, 2 inside.
 int Arrow(int x, int y) {
   auto inside = [](int px, int py) {
     const bool head = px >= 0 && py >= 0 && px <= py && px + py / 2 <= 15 && py <= 21;
@@ -89,8 +89,8 @@ Bytes CursorPointerTex() {
   return BuildTex(32, 32, [](int x, int y) {
     switch (Arrow(x, y)) {
       case 2: return Rgb{255, 255, 255};
-      case 1: return Rgb{0, 0, 0};
-      default: return Rgb{250, 0, 200};
+      case 1: return Rgb{16, 16, 16};
+      default: return Rgb{0, 0, 0};
     }
   });
 }

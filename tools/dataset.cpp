@@ -67,7 +67,7 @@ std::vector<std::string> Texts(int language) {
   texts[TEXT_SURE] = "ARE YOU SURE?";
   texts[TEXT_OK] = "OK";
   texts[TEXT_SAVE] = "SAVE";
-  texts[TEXT_LOAD] = "LOAD";
+  texts[TEXT_LOAD] = "Load";
   for (int slot = 0; slot < 4; ++slot) texts[static_cast<std::size_t>(TEXT_SLOT + slot)] = "SLOT " + std::to_string(slot + 1);
   texts[TEXT_EMPTY_SLOT] = "EMPTY";
   texts[1048] = "KELVARRO";

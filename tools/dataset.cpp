@@ -65,6 +65,11 @@ std::vector<std::string> Texts(int language) {
   texts[TEXT_YES] = "YES";
   texts[TEXT_NO] = "NO";
   texts[TEXT_SURE] = "ARE YOU SURE?";
+  texts[TEXT_OK] = "OK";
+  texts[TEXT_SAVE] = "SAVE";
+  texts[TEXT_LOAD] = "Load";
+  for (int slot = 0; slot < 4; ++slot) texts[static_cast<std::size_t>(TEXT_SLOT + slot)] = "SLOT " + std::to_string(slot + 1);
+  texts[TEXT_EMPTY_SLOT] = "EMPTY";
   texts[1048] = "KELVARRO";
   texts[1049] = "A SYNTHETIC DATA SET";
   texts[1050] = "BUILT BY KELVDATA";
@@ -72,7 +77,7 @@ std::vector<std::string> Texts(int language) {
 }
 
 // The arrow: a triangle from the hot spot with a short tail; 0 outside, 1 on
-// its black border, 2 inside.
+// its dark border, 2 inside.
 int Arrow(int x, int y) {
   auto inside = [](int px, int py) {
     const bool head = px >= 0 && py >= 0 && px <= py && px + py / 2 <= 15 && py <= 21;
@@ -89,8 +94,8 @@ Bytes CursorPointerTex() {
   return BuildTex(32, 32, [](int x, int y) {
     switch (Arrow(x, y)) {
       case 2: return Rgb{255, 255, 255};
-      case 1: return Rgb{0, 0, 0};
-      default: return Rgb{250, 0, 200};
+      case 1: return Rgb{16, 16, 16};
+      default: return Rgb{0, 0, 0};
     }
   });
 }

@@ -10,9 +10,13 @@
 
 namespace kelvdata {
 
-// The mouse cursor's two 32 x 32 pictures: an arrow on the front end's key
-// colour (DATA\UI\_CUROBJ.TEX) and its grey shadow, three pixels down and
-// to the right, on white (DATA\UI\_CURSHD.TEX).
+// The mouse cursor's two 32 x 32 pictures: an arrow on black
+// (DATA\UI\_CUROBJ.TEX) and its grey shadow, three pixels down and to the
+// right, on white (DATA\UI\_CURSHD.TEX). The cursor loads its textures at
+// start-up, before any scene sets the front end's key colour, and reloads
+// them only around a display change, ahead of the next scene's key: the key
+// it is given in the front end is black, so black is the pointer's key and
+// its border is a grey just above it.
 Bytes CursorPointerTex();
 Bytes CursorShadowTex();
 

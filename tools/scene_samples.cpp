@@ -14,7 +14,14 @@ constexpr std::uint16_t CMD_GO_TO_SCENE = 0;
 constexpr std::uint16_t CMD_SET_GAME_MODE = 6;
 constexpr std::uint16_t CMD_QUIT = 10;
 constexpr std::uint16_t CMD_LEAVE_SCENE = 18;
+constexpr std::uint16_t CMD_LOAD_EVENT_DATA = 25;
+constexpr std::uint16_t CMD_INIT_PLAYER_SCREEN = 27;
+constexpr std::uint16_t CMD_SELECT_SAVE_SLOT = 28;
+constexpr std::uint16_t CMD_LOAD_GAME = 29;
+constexpr std::uint16_t CMD_SAVE_GAME = 30;
 constexpr std::uint16_t CMD_SHOW_OPTIONS = 33;
+constexpr std::uint16_t CMD_SHOW_SAVE_NAMES = 42;
+constexpr std::uint16_t CMD_CONFIRM_PLAYER = 51;
 constexpr std::uint16_t CMD_SET_EXIT = 54;
 constexpr std::uint16_t CMD_SET_DIALOG_MODE = 55;
 constexpr std::uint16_t CMD_SHOW_CREDITS = 92;
@@ -94,6 +101,74 @@ Bytes QuestionDialog() {
   return BuildDialog(d);
 }
 
+
+float SlotY(int button) { return 110.0f + 60.0f * static_cast<float>(button - 2); }
+
+SceneFile PlayerScreen() {
+  SceneFile s = Screen("DATA\\UI\\01.FLT");
+  s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\OK.BTN", 430.0f, 400.0f, 160.0f, 40.0f),
+                            Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  s.lists[SCENE_EDIT_TEXTS] = {Widget("DATA\\UI\\NAME.EDT", 200.0f, 320.0f)};
+  s.lists[SCENE_CHOOSERS] = {Widget("DATA\\UI\\DLGCHO.CHO", 0.0f, 0.0f)};
+  s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_INIT_PLAYER_SCREEN, 0, 0, "NULL"}};
+  return s;
+}
+
+SceneFile ChampionshipMenu() {
+  SceneFile s = Screen("DATA\\UI\\CHAMP.FLT");
+  s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\TOSAVE.BTN", 220.0f, 200.0f, 200.0f, 40.0f),
+                            Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
+  return s;
+}
+
+// The save screen (edit texts for the labels) or the load screen (static
+// texts); the slots' labels come first in their lists, the title after them.
+SceneFile SaveScreen(bool save) {
+  SceneFile s = Screen("DATA\\UI\\SLOTS.FLT");
+  s.lists[SCENE_BUTTONS] = {Widget(save ? "DATA\\UI\\SAVE.BTN" : "DATA\\UI\\LOAD.BTN", 430.0f, 400.0f, 160.0f, 40.0f),
+                            Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  std::vector<SceneWidgetEntry> labels;
+  for (int b = 2; b <= 5; ++b) {
+    s.lists[SCENE_BUTTONS].push_back(
+        Widget("DATA\\UI\\" + std::string(save ? "S" : "L") + "SLOT" + std::to_string(b) + ".BTN", 60.0f, SlotY(b), 140.0f, 36.0f));
+    labels.push_back(Widget(save ? "DATA\\UI\\SLOT.EDT" : "DATA\\UI\\SLOT.STX", 220.0f, SlotY(b) + 10.0f));
+  }
+  if (save) {
+    s.lists[SCENE_EDIT_TEXTS] = labels;
+  } else {
+    labels.push_back(s.lists[SCENE_STATIC_TEXTS][0]);
+    s.lists[SCENE_STATIC_TEXTS] = labels;
+  }
+  s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_SHOW_SAVE_NAMES, static_cast<std::uint16_t>(save ? 1 : 0), 0, "NULL"}};
+  return s;
+}
+
+
+// The championship's screens: the player screen (scene 1), the championship
+// menu (3, and 18 without a budget) with its way to the save screen (8), and
+// the load screen the main menu opens. The slot buttons are buttons 2 to 5.
+void ChampionshipMembers(std::vector<BbfMember>* ui) {
+  ui->push_back({"OK.BTN", MenuButton(TEXT_OK, 430.0f, 400.0f, 160.0f, 40.0f, {{CMD_CONFIRM_PLAYER, 0, 0, "NULL"}})});
+  ui->push_back({"TOSAVE.BTN", MenuButton(TEXT_SAVE, 220.0f, 200.0f, 200.0f, 40.0f, {{CMD_GO_TO_SCENE, 8, 0, "NULL"}})});
+  ui->push_back({"SAVE.BTN", MenuButton(TEXT_SAVE, 430.0f, 400.0f, 160.0f, 40.0f, {{CMD_SAVE_GAME, 0, 0, "NULL"}})});
+  ui->push_back({"LOAD.BTN", MenuButton(TEXT_LOAD, 430.0f, 400.0f, 160.0f, 40.0f, {{CMD_LOAD_GAME, 0, 0, "NULL"}})});
+  for (int b = 2; b <= 5; ++b) {
+    const float y = SlotY(b);
+    const auto slot = static_cast<std::uint16_t>(b);
+    ui->push_back({"SSLOT" + std::to_string(b) + ".BTN",
+                   MenuButton(TEXT_SLOT + b - 2, 60.0f, y, 140.0f, 36.0f, {{CMD_SELECT_SAVE_SLOT, slot, 1, "NULL"}})});
+    ui->push_back({"LSLOT" + std::to_string(b) + ".BTN",
+                   MenuButton(TEXT_SLOT + b - 2, 60.0f, y, 140.0f, 36.0f, {{CMD_SELECT_SAVE_SLOT, slot, 0, "NULL"}})});
+  }
+  StaticTextBody label = Caption(TEXT_EMPTY_SLOT, 0.0f, 0.0f);
+  label.centreHorizontally = 0;
+  ui->push_back({"SLOT.STX", BuildStaticTextBody(label)});
+  ui->push_back({"SLOT.EDT", BuildEditText(31, label)});
+  ui->push_back({"01.FLT", BuildFlt({{3, 0}, {4, 0}})});
+  ui->push_back({"CHAMP.FLT", BuildFlt({{4, 0}, {4, 1}})});
+  ui->push_back({"SLOTS.FLT", BuildFlt({{4, 2}, {4, 3}, {4, 4}, {4, 5}, {4, 0}, {4, 1}})});
+}
 }  // namespace
 
 void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
@@ -108,18 +183,19 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
   }
   ui->push_back({"MENU.PIC", BuildBackground(64, 48, rgb)});
 
-  static const std::uint32_t kMenuTexts[5] = {2, 3, 4, 5, 6};
-  const std::vector<ButtonActionEntry> kMenuActions[5] = {
+  static const std::uint32_t kMenuTexts[6] = {2, 3, 4, 5, TEXT_LOAD, 6};
+  const std::vector<ButtonActionEntry> kMenuActions[6] = {
       {{CMD_SET_GAME_MODE, 0, 0, "NULL"}, {CMD_GO_TO_SCENE, 1, 0, "NULL"}},
-      {{CMD_SET_GAME_MODE, 2, 0, "NULL"}, {CMD_GO_TO_SCENE, 1, 0, "NULL"}},
+      {{CMD_SET_GAME_MODE, 2, 0, "NULL"}, {CMD_LOAD_EVENT_DATA, 0, 0, "NULL"}, {CMD_GO_TO_SCENE, 1, 0, "NULL"}},
       {{CMD_GO_TO_SCENE, 14, 0, "NULL"}},
       {{CMD_GO_TO_SCENE, 6, 0, "NULL"}},
+      {{CMD_GO_TO_SCENE, LOAD_SCENE, 0, "NULL"}},
       {{CMD_QUIT, 1, 0, "NULL"}},
   };
   SceneFile menu = Screen("DATA\\UI\\00.FLT");
   std::vector<FocusFileEntry> menuFocus;
-  for (int i = 0; i < 5; ++i) {
-    const float y = 130.0f + 60.0f * static_cast<float>(i);
+  for (int i = 0; i < 6; ++i) {
+    const float y = 110.0f + 56.0f * static_cast<float>(i);
     const std::string name = "MENU" + std::to_string(i) + ".BTN";
     ui->push_back({name, MenuButton(kMenuTexts[i], 220.0f, y, 200.0f, 40.0f, kMenuActions[i])});
     menu.lists[SCENE_BUTTONS].push_back(Widget("DATA\\UI\\" + name, 220.0f, y, 200.0f, 40.0f));
@@ -141,10 +217,18 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
     ui->push_back({name, QuestionDialog()});
   }
 
+  ChampionshipMembers(ui);
+
   for (int n = 0; n < sceneCount; ++n) {
     SceneFile s;
     if (n == 0) {
       s = menu;
+    } else if (n == 1) {
+      s = PlayerScreen();
+    } else if (n == 3 || n == 18) {
+      s = ChampionshipMenu();
+    } else if (n == LOAD_SCENE || n == 8) {
+      s = SaveScreen(n == 8);
     } else if (n == 27 || (n >= 29 && n <= 31)) {
       s = Movie();
     } else if (n == 28) {

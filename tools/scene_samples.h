@@ -1,6 +1,7 @@
 // The front end's scenes of the synthetic data set: the start-up movies, the
-// main menu with its quit question, the options screen, the credits and a
-// plain screen with a way back for every other front-end scene, with their
+// main menu with its quit question, the options screen, the credits, the
+// championship's player screen, menu, save and load screens, and a plain
+// screen with a way back for every other front-end scene, with their
 // background picture, buttons, focus lists and dialogs.
 #pragma once
 
@@ -17,6 +18,14 @@ constexpr int TEXT_BACK = 990;
 constexpr int TEXT_YES = 991;
 constexpr int TEXT_NO = 992;
 constexpr int TEXT_SURE = 993;
+constexpr int TEXT_OK = 994;
+constexpr int TEXT_SAVE = 995;
+constexpr int TEXT_LOAD = 996;
+constexpr int TEXT_SLOT = 997;  // 997..1000: the four slots' names
+constexpr int TEXT_EMPTY_SLOT = 216;
+
+// The screen the main menu's load button opens.
+constexpr int LOAD_SCENE = 7;
 
 // Members of the UI archive, and the scene files of scenes 0..count-1 as
 // plain files ("SCENE<n>.SCN" in DATA\UI).

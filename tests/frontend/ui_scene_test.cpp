@@ -7,15 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "engine/app.h"
 #include "engine/archive.h"
 #include "engine/cursor.h"
 #include "engine/game_settings.h"
 #include "engine/program_objects.h"
 #include "engine/renderer.h"
+#include "engine/system.h"
 #include "engine/text_database.h"
 #include "engine/texture_manager.h"
 #include "frontend/game_controller.h"
 #include "frontend/ui_scene.h"
+#include "platform/dshow/dshow.h"
 #include "platform/glide/glide.h"
 #include "platform/win32/msgbox.h"
 #include "platform/win32/timer.h"
@@ -258,6 +261,110 @@ TEST_F(UiSceneTest, AKeyInAMovieSceneGoesToTheMainMenuWithoutAFade) {
   EXPECT_TRUE(s->IsClosing());
   EXPECT_EQ(g_GameController.nextScene, 0);
   EXPECT_EQ(g_GameController.pendingSceneChange, 1);
+}
+
+// The program's main window with its own procedure, for what the scenes ask
+// of the program through it (the quit) and what reaches them by it (the
+// movie's events).
+class UiSceneWindowTest : public UiSceneTest {
+ protected:
+  void SetUp() override {
+    UiSceneTest::SetUp();
+    platform::UseTestWindowing(true);
+    platform::UseTestMovies(true);
+    g_AppClosing = 0;
+    ASSERT_TRUE(g_App.CreateMainWindow());
+    Pump();  // the window's own start, before any scene is current
+  }
+  void TearDown() override {
+    g_CurrentScene = nullptr;
+    UiSceneTest::TearDown();
+    g_App.hwnd = nullptr;
+    g_MainWindow = nullptr;
+    g_AppClosing = 0;
+    platform::UseTestMovies(false);
+    platform::UseTestWindowing(false);
+  }
+
+  // The scene as the current one of the program.
+  UiScene* Current(UiScene* s) {
+    g_CurrentScene = s;
+    return s;
+  }
+
+  // Dispatches what waits, as the message loop does, and gives the messages
+  // posted to the main window that the procedure only posts on (WM_CLOSE).
+  static std::vector<UINT> Pump() {
+    std::vector<UINT> closes;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_CLOSE) {
+        closes.push_back(msg.message);
+        continue;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    return closes;
+  }
+
+  // The credits of the layout test: 106 lines over eight panels.
+  static SceneFile Credits() {
+    SceneFile f = Plain();
+    f.lists[kelvdata::SCENE_PANELS].assign(8, f.lists[kelvdata::SCENE_STATIC_TEXTS][0]);
+    for (auto& p : f.lists[kelvdata::SCENE_PANELS]) p.path = "DATA\\UI\\KN.OSP";
+    f.actions = {{92, 0, 0, "NULL"}};
+    return f;
+  }
+};
+
+TEST_F(UiSceneWindowTest, TheCreditsEndInAQuitOnceTheirLastLineHasGone) {
+  UiScene* s = Current(Running(28, Credits()));
+  ASSERT_NE(s, nullptr);
+  const StaticText& last = s->staticTexts[static_cast<std::uint16_t>(s->staticTexts.count - 1)];
+  int frames = 0;
+  while (g_AppClosing == 0 && frames < 4000) {
+    ASSERT_GT(last.originY + last.textHeight, -20.0f) << "still rising after its last line had gone";
+    Frame(s, 50);
+    ++frames;
+  }
+  // The last line 20 pixels above the screen: the close request reached the
+  // main window, which posted its close.
+  EXPECT_LE(last.originY + last.textHeight, -20.0f);
+  EXPECT_GT(last.originY + last.textHeight, -20.0f - 1.5f) << "one 50 ms step past the line";
+  EXPECT_EQ(g_AppClosing, 1);
+  EXPECT_EQ(Pump(), std::vector<UINT>{WM_CLOSE});
+}
+
+TEST_F(UiSceneWindowTest, AKeyDuringTheCreditsQuits) {
+  UiScene* s = Current(Running(28, Credits()));
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(platform::InjectKey(g_App.hwnd, {.vk = 'A'}));
+  EXPECT_EQ(Pump(), std::vector<UINT>{WM_CLOSE});
+  EXPECT_EQ(g_AppClosing, 1);
+}
+
+TEST_F(UiSceneWindowTest, TheMoviesEndGoesToTheMainMenuWithoutAFade) {
+  Put("DATA/MOVIES/INTRO.MPG", {1});
+  platform::SetTestMovie(2.0, S_OK);
+  SceneFile f = Plain();
+  f.hasMovie = 1;
+  f.movie = "DATA\\MOVIES\\INTRO.MPG";
+  UiScene* s = Current(Running(29, f));
+  ASSERT_NE(s, nullptr);
+  ASSERT_EQ(s->movie.state, MOVIE_PLAYING);
+  Pump();
+  g_GameController.nextScene = 5;
+  EXPECT_FALSE(s->IsClosing());
+
+  // The end reaches the scene through the main window as the movie's event.
+  platform::InjectMovieEvent(EC_COMPLETE, 0, 0);
+  Pump();
+  EXPECT_EQ(s->movie.state, MOVIE_STOPPED);
+  EXPECT_TRUE(s->IsClosing());
+  EXPECT_EQ(g_GameController.nextScene, 0);
+  EXPECT_EQ(g_GameController.pendingSceneChange, 1) << "raised at once, with no fade out first";
+  EXPECT_EQ(g_AppClosing, 0);
 }
 
 TEST_F(UiSceneTest, AClosingSceneFadesOutBeforeRaisingTheChange) {

@@ -281,10 +281,13 @@ class CursorPictureTest : public kelvtest::PictureTest {
     PictureTest::TearDown();
   }
 
-  // The main window and the renderer at 640x480 with a front-end scene's
-  // states and key colour; false where there is no OpenGL.
+  // The main window and the renderer at 640x480 with the cursor made as
+  // start-up makes it, under the key colour the texture manager starts with,
+  // and then a front-end scene's key; false where there is no OpenGL.
   bool Open() {
     if (!OpenScreen()) return false;
+    EXPECT_TRUE(g_Cursor.SetDirectInput(directInput_));
+    EXPECT_TRUE(g_Cursor.Create(g_MainWindow));
     g_ColourKey = {250, 0, 200};
     return true;
   }
@@ -295,8 +298,6 @@ class CursorPictureTest : public kelvtest::PictureTest {
 
 TEST_F(CursorPictureTest, TheCursorOverAClearedFrame) {
   KELV_OPEN_PICTURE(Open());
-  ASSERT_TRUE(g_Cursor.SetDirectInput(directInput_));
-  ASSERT_TRUE(g_Cursor.Create(g_MainWindow));
   g_Cursor.SetAcquired(true);
   platform::MoveTestMouse(mouse_, 20, 12);
 
@@ -314,9 +315,11 @@ TEST_F(CursorPictureTest, TheCursorOverAClearedFrame) {
   platform::Picture p;
   ASSERT_TRUE(platform::GlideReadFrame(GR_BUFFER_FRONTBUFFER, false, &p));
 
-  EXPECT_EQ(kelvtest::PixelAt(p, 20, 12), 0x000000u) << "the arrow's tip, at the position";
+  // The border's 16 grey is 2 in five bits, 16 again on the screen.
+  EXPECT_EQ(kelvtest::PixelAt(p, 20, 12), 0x101010u) << "the arrow's tip, at the position";
   EXPECT_EQ(kelvtest::PixelAt(p, 22, 16), 0xFFFFFFu) << "inside the arrow";
   EXPECT_EQ(kelvtest::PixelAt(p, 21, 12), 0x337FCCu) << "key texels leave the frame as it was";
+  EXPECT_EQ(kelvtest::PixelAt(p, 45, 14), 0xE5CC4Cu) << "beside the arrow, inside its square: no key colour";
   EXPECT_EQ(kelvtest::PixelAt(p, 50, 12), 0xE5CC4Cu);
   // Below the arrow's tail only the shadow lies: the blue band times 110/255
   // (13/31 after the texture's five bits).

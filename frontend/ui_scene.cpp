@@ -156,8 +156,11 @@ UiScene::UiScene() {
 
 UiScene::~UiScene() {
   FreeFonts();
-  if (g_RenderBuild == RENDER_BUILD_GLIDE && !background.empty()) {
+  // The board keeps the last frame: the Glide build leaves a black screen
+  // behind for whatever loads next.
+  if (g_RenderBuild == RENDER_BUILD_GLIDE) {
     g_Renderer.clearRed = g_Renderer.clearGreen = g_Renderer.clearBlue = 0.0f;
+    g_Renderer.ClearRect(0, 0, static_cast<int>(g_ScreenWidth) - 1, static_cast<int>(g_ScreenHeight) - 1, true);
   }
   movie.Close();
 }

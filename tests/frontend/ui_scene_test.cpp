@@ -150,6 +150,19 @@ TEST_F(UiSceneTest, TheBackgroundIsScaledNearestAndPackedAs565) {
   EXPECT_EQ(at(320, 240), (25 << 11) | (25 << 5) | 6);
 }
 
+TEST_F(UiSceneTest, TheGlideBuildLeavesABlackScreenBehind) {
+  ASSERT_NE(Load(6, Plain()), nullptr);
+  g_Renderer.clearRed = 1.0f;
+  platform::ClearGlideRecords();
+  g_GameController.ClearUiScene();
+  scene_.reset();
+  bool clearedBlack = false;
+  for (const platform::GlideCall& c : platform::RecordedGlideCalls()) {
+    if (c.function == "grBufferClear") clearedBlack = c.args[0] == 0.0;
+  }
+  EXPECT_TRUE(clearedBlack);
+}
+
 TEST_F(UiSceneTest, RefusesABackgroundWithoutPixels) {
   UiScene* s = Load(6, Plain());
   ASSERT_NE(s, nullptr);

@@ -42,6 +42,47 @@ class FrontEnd : public FrontEndServices {
     return scene != nullptr && scene == g_GameController.uiScene && g_GameController.uiScene->IsMovieScene();
   }
   void PublishSetup(std::uint16_t slot) override { g_PlayersList.PublishSetup(slot); }
+  std::uint8_t GetFlag(SessionFlag flag) override {
+    std::uint8_t* f = FlagOf(flag);
+    return f ? *f : 0;
+  }
+  void SetFlag(SessionFlag flag, std::uint8_t value) override {
+    if (std::uint8_t* f = FlagOf(flag)) *f = value;
+  }
+  std::uint16_t SeriesWeather(bool championship) override {
+    const RaceEntry* e = championship ? g_Championship.Current() : g_SingleRace.Current();
+    return e ? e->weather : 0;
+  }
+  const char* RiderFile(std::uint8_t slot) override {
+    return slot < PLAYER_SLOTS ? g_PlayersList.entries[slot].riderFile : "";
+  }
+  std::uint8_t GridPlace(std::uint8_t slot) override {
+    return slot < PLAYER_SLOTS ? g_PlayersList.entries[slot].gridPosition : 0;
+  }
+  const std::uint8_t* GridOrder() override { return g_GridOrder; }
+
+ private:
+  static std::uint8_t* FlagOf(SessionFlag flag) {
+    switch (flag) {
+      case FLAG_PREVIOUS_RACE_TYPE:
+        return &g_PreviousRaceType;
+      case FLAG_NO_BUDGET:
+        return &g_NoBudget;
+      case FLAG_PRACTICE_SKIPPED:
+        return &g_PracticeSkipped;
+      case FLAG_QUALIFYING_SKIPPED:
+        return &g_QualifyingSkipped;
+      case FLAG_QUALIFYING_SKIPPED_NO_FEE:
+        return &g_QualifyingSkippedNoFee;
+      case FLAG_WEATHER_CHANGED:
+        return &g_WeatherChanged;
+      case FLAG_WEATHER_ROLLED:
+        return &g_WeatherRolled;
+      case FLAG_NET_CHAMPIONSHIP:
+        return &g_NetChampionship;
+    }
+    return nullptr;
+  }
 };
 
 // The event being raced, as the riders read it when they are made.

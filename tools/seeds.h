@@ -40,6 +40,8 @@ inline constexpr const char* RIDER_FUZZ_BANK = "DATA\\TRACK\\FUZZ.BNK";
 bool WriteRiderSeeds(const std::string& dir);
 // Replay recordings: a u32 record count, then the recording's bytes.
 bool WriteReplaySeeds(const std::string& dir);
+// Race description files, each the plain bytes of one file.
+bool WriteRaceSeeds(const std::string& dir);
 std::vector<BbfMember> RiderFuzzMembers(const Bytes& texture);
 
 // Results tables, players lists and save games, each as the plain bytes of

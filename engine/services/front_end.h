@@ -35,6 +35,47 @@ class FrontEndServices {
   // A front end without a players list leaves the set-ups as they are.
   virtual void PublishSetup(std::uint16_t slot) { (void)slot; }
 
+  // The game modes' session flags that a race reads and settles.
+  enum SessionFlag : std::uint8_t {
+    FLAG_PREVIOUS_RACE_TYPE,
+    FLAG_NO_BUDGET,
+    FLAG_PRACTICE_SKIPPED,
+    FLAG_QUALIFYING_SKIPPED,
+    FLAG_QUALIFYING_SKIPPED_NO_FEE,
+    FLAG_WEATHER_CHANGED,
+    FLAG_WEATHER_ROLLED,
+    // The network event is a championship round.
+    FLAG_NET_CHAMPIONSHIP,
+  };
+  virtual std::uint8_t GetFlag(SessionFlag flag) {
+    (void)flag;
+    return 0;
+  }
+  virtual void SetFlag(SessionFlag flag, std::uint8_t value) {
+    (void)flag;
+    (void)value;
+  }
+  // The weather code of the championship's current round or of the single
+  // race's current entry.
+  virtual std::uint16_t SeriesWeather(bool championship) {
+    (void)championship;
+    return 0;
+  }
+  // Players in the network game, the local one included.
+  virtual std::uint8_t NetPlayerCount() { return 1; }
+  // The rider file and the network grid place of players-list slot `slot`.
+  virtual const char* RiderFile(std::uint8_t slot) {
+    (void)slot;
+    return "";
+  }
+  virtual std::uint8_t GridPlace(std::uint8_t slot) {
+    (void)slot;
+    return 0;
+  }
+  // The moto's starting grid: the rider slot on each place.
+  virtual const std::uint8_t* GridOrder() { return nullptr; }
+
+
  protected:
   ~FrontEndServices() = default;
 };
@@ -56,3 +97,5 @@ constexpr std::uint32_t CMD_LOAD_OPTIONS = 40;
 constexpr std::uint32_t CMD_SAVE_OPTIONS = 41;
 constexpr std::uint32_t CMD_PLAY_MOVIE = 78;
 constexpr std::uint32_t CMD_RESET_SETUP = 81;
+// Charges the entry fee of the current event.
+constexpr std::uint32_t CMD_RACE_ENTRY_FEE = 23;

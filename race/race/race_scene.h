@@ -1,18 +1,121 @@
-// The race scene. So far only what the scene factory needs: a scene it can
-// make, start, run and delete. The race itself is still to come.
+// The race scene: one race from its loading screen to its end. It owns the
+// race manager, the track and its scenery, the riders, the weather effects,
+// the trackside cameras, its HUD panels and texts, and the in-race dialogs.
 #pragma once
 
-#include "engine/scene/scene.h"
+#include <cstdint>
+#include <memory>
 
-// The race camera's fixed mode, which a race starts in.
-constexpr std::uint32_t CAMERA_FIXED = 8;
+#include "engine/camera.h"
+#include "engine/object3d.h"
+#include "engine/scene/scene.h"
+#include "engine/services/race.h"
+#include "race/race/race_description.h"
+#include "race/race_manager.h"
+#include "race/replay_recorder.h"
+#include "ui/backdrop.h"
+#include "ui/panel.h"
+#include "ui/static_text.h"
+#include "world/lens_flare.h"
+#include "world/rain.h"
+#include "world/sky.h"
+#include "world/track.h"
+
+class Rider;
+
+// The states of a race besides RACE_STATE_RACING and RACE_STATE_PAUSED,
+// which the engine's services give.
+constexpr std::uint32_t RACE_STATE_STARTING = 0;
+constexpr std::uint32_t RACE_STATE_INTRO = 1;
+constexpr std::uint32_t RACE_STATE_FINISHED = 3;
+
+// The race's end flags: over for this machine; every network opponent gone.
+extern std::uint8_t g_RaceOver;
+extern std::uint8_t g_NetOpponentsGone;
+// The pit-stop countdown in milliseconds and split for the HUD (thousandths,
+// hundredths, seconds, minutes, hours).
+extern std::uint32_t g_PitTimerMs;
+extern std::uint16_t g_PitTimerDigits[5];
+
+// The race type a race scene runs after `raceType` (the type run last) in
+// `gameMode`, and the previous type it leaves; restart and resume run the
+// previous type again.
+struct RaceTypeAdvance {
+  std::uint8_t raceType;
+  std::uint8_t previousRaceType;
+};
+RaceTypeAdvance AdvanceRaceType(std::uint8_t gameMode, std::uint8_t raceType, std::uint8_t previousRaceType);
 
 class RaceScene : public Scene {
  public:
   RaceScene();
   ~RaceScene() override;
 
-  bool Load(const char* sceneFile) override;
+  bool Load(const char* raceFile) override;
+  std::uint32_t GetState() override { return state_; }
 
-  std::uint32_t CameraMode() const { return sceneWord_; }
+  // One frame of the loading screen; `picture` is the screen-sized RGB565
+  // picture.
+  bool ShowLoadingProgress(std::uint8_t percent, const std::uint16_t* picture);
+  // Every rider on its grid point; the respawn points from the same points.
+  void BuildStartingGrid();
+  bool BuildTvCameras();
+
+  std::uint32_t CameraMode() const { return cameraMode; }
+
+  std::uint32_t cameraMode = CAMERA_FIXED;
+  std::uint32_t followedRider = 0;
+  Panel cameraPanel;
+  Panel helpPanel;
+  bool cameraPanelShown = false;
+  bool helpPanelShown = false;
+  bool cameraPanelVisible = false;
+  bool helpPanelVisible = false;
+  float cameraPanelTime = 0.0f;
+  float helpPanelTime = 0.0f;
+  std::unique_ptr<TvCamera[]> tvCameras;
+  std::uint16_t tvCameraCount = 0;
+  Vector3 flyInPoints[3] = {};
+  Vector3 flyIn[3] = {};
+  RaceManager raceManager;
+  Backdrop backdrop;
+  Sky sky;
+  Track track;
+  Rider* riders[20] = {};
+  Object3D ground;
+  std::unique_ptr<Object3D> trackObject;
+  StaticText wrongWayText;
+  LensFlareEffect lensFlare;
+  RainEffect rain;
+  std::uint8_t viewDistance = 30;
+  std::uint16_t weather = 0;
+  std::uint32_t stateBeforePause = RACE_STATE_RACING;
+  bool introSkipRequested = false;
+  bool sunFlag = false;
+  bool inputEnabled = false;
+  float waitTime = 0.0f;
+  float conditionAtStart[5] = {};
+  ReplayRecorder replay;
+  bool playback = false;
+  StaticText replayMark;
+  float savedConditions[5][20] = {};
+  float chasePitchInput = 0.0f;
+  float chaseYawInput = 0.0f;
+  float chasePitchRate = 0.0f;
+  float chaseYawRate = 0.0f;
+  float chasePitch = 0.0f;
+  float chaseYaw = 0.0f;
+  bool lookBack = false;
+
+  // The static objects of the race description, in file order.
+  std::unique_ptr<std::unique_ptr<Object3D>[]> staticObjects;
+  std::uint16_t staticObjectCount = 0;
+
+ private:
+  bool LoadRiders(const RaceDescription& d);
+  bool LoadStaticObjects(const RaceDescription& d);
+  bool LoadDialogs();
+
+  // The screen-sized loading picture while Load runs.
+  const std::uint16_t* loadingPicture_ = nullptr;
 };

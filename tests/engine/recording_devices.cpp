@@ -210,6 +210,9 @@ bool TextureManager::Load(char*, TextureSlot*, std::uint8_t) { return false; }
 bool TextureManager::Select(TextureSlot) { return false; }
 void TextureManager::Free(TextureSlot) {}
 void TextureManager::Repack() {}
+void TextureManager::SampleTexel(TextureSlot, float, float, float* red, float* green, float* blue) {
+  *red = *green = *blue = 0.0f;
+}
 
 // ---- Cursor -----------------------------------------------------------------
 

@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 
+#include "bench/course_root.h"
 #include "engine/archive.h"
 #include "engine/display.h"
 #include "engine/game_settings.h"
@@ -33,36 +34,6 @@
 #include "world/track.h"
 
 namespace {
-
-class Root {
- public:
-  Root() {
-    std::random_device rd;
-    dir_ = std::filesystem::temp_directory_path() / ("kelv-bench-net-" + std::to_string(rd()));
-    std::filesystem::create_directories(dir_ / "DATA");
-    platform::UseTestMessageBoxes(true);
-    platform::UseGlideTestBackend(true);
-    g_MainWindow = reinterpret_cast<HWND>(std::uintptr_t{1});
-    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
-    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
-    g_ScreenWidth = 640;
-    g_ScreenHeight = 480;
-    g_Renderer.Open();
-    g_Renderer.AssignTextureSizeClasses(2);
-    const std::string archive = (dir_ / "DATA" / "TRACK.BBF").string();
-    kelvdata::WriteHostFile(archive, kelvdata::BuildBbf(kelvdata::CourseMembers()));
-    g_TrackArchive.Open(archive.c_str(), GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
-  }
-  ~Root() {
-    g_TrackArchive.Close();
-    g_Renderer.Close();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-
- private:
-  std::filesystem::path dir_;
-};
 
 // Keeps only a count, so that the session itself allocates nothing.
 class CountingNetGame : public NetGame {
@@ -85,7 +56,7 @@ const ControlCallbacks kControls = {
 };
 
 void BM_SendNetState(benchmark::State& state) {
-  Root root;
+  CourseRoot root("net");
   Track track;
   if (!track.Load(kelvdata::COURSE_TRACK)) {
     state.SkipWithError("the course did not load");

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/course_root.h"
 #include "engine/archive.h"
 #include "engine/display.h"
 #include "engine/game_settings.h"
@@ -36,39 +37,9 @@
 
 namespace {
 
-class Root {
- public:
-  Root() {
-    std::random_device rd;
-    dir_ = std::filesystem::temp_directory_path() / ("kelv-bench-race-" + std::to_string(rd()));
-    std::filesystem::create_directories(dir_ / "DATA");
-    platform::UseTestMessageBoxes(true);
-    platform::UseGlideTestBackend(true);
-    g_MainWindow = reinterpret_cast<HWND>(std::uintptr_t{1});
-    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
-    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
-    g_ScreenWidth = 640;
-    g_ScreenHeight = 480;
-    g_Renderer.Open();
-    g_Renderer.AssignTextureSizeClasses(2);
-    const std::string archive = (dir_ / "DATA" / "TRACK.BBF").string();
-    kelvdata::WriteHostFile(archive, kelvdata::BuildBbf(kelvdata::CourseMembers()));
-    g_TrackArchive.Open(archive.c_str(), GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
-  }
-  ~Root() {
-    g_TrackArchive.Close();
-    g_Renderer.Close();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-
- private:
-  std::filesystem::path dir_;
-};
-
 void BM_RaceManagerFrame(benchmark::State& state) {
   constexpr int kCount = 20;
-  Root root;
+  CourseRoot root("race");
   Track track;
   if (!track.Load(kelvdata::COURSE_TRACK)) {
     state.SkipWithError("the course did not load");

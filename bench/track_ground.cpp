@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/course_root.h"
 #include "engine/archive.h"
 #include "engine/display.h"
 #include "engine/program_objects.h"
@@ -28,38 +29,6 @@
 #include "world/track.h"
 
 namespace {
-
-// A game root with the course in DATA\TRACK.BBF, opened, and the renderer
-// open on the recording board for the textures.
-class Root {
- public:
-  Root() {
-    std::random_device rd;
-    dir_ = std::filesystem::temp_directory_path() / ("kelv-bench-track-" + std::to_string(rd()));
-    std::filesystem::create_directories(dir_ / "DATA");
-    platform::UseTestMessageBoxes(true);
-    platform::UseGlideTestBackend(true);
-    g_MainWindow = reinterpret_cast<HWND>(std::uintptr_t{1});
-    GetProgramObject(PROGRAM_OBJECT_RENDERER).construct();
-    GetProgramObject(PROGRAM_OBJECT_TEXTURE_MANAGER).construct();
-    g_ScreenWidth = 640;
-    g_ScreenHeight = 480;
-    g_Renderer.Open();
-    g_Renderer.AssignTextureSizeClasses(2);
-    const std::string archive = (dir_ / "DATA" / "TRACK.BBF").string();
-    kelvdata::WriteHostFile(archive, kelvdata::BuildBbf(kelvdata::CourseMembers()));
-    g_TrackArchive.Open(archive.c_str(), GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
-  }
-  ~Root() {
-    g_TrackArchive.Close();
-    g_Renderer.Close();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-
- private:
-  std::filesystem::path dir_;
-};
 
 // A rider's path: 4,000 points twice around the course, weaving 2.5 m to
 // either side of the centre line.
@@ -119,7 +88,7 @@ float Floor(const Track& track, const std::vector<Vector3>& path, const std::vec
 }
 
 void BM_GroundQueriesAgainstTheirFloor(benchmark::State& state) {
-  Root root;
+  CourseRoot root("track");
   Track track;
   if (!track.Load(kelvdata::COURSE_TRACK)) {
     state.SkipWithError("the course did not load");
@@ -176,7 +145,7 @@ BENCHMARK(BM_GroundQueriesAgainstTheirFloor)->MinTime(2.0)->Unit(benchmark::kMic
 // A hint on the far side of the course: the near pass fails and every
 // section is searched, at worst the whole course.
 void BM_FullPassFallback(benchmark::State& state) {
-  Root root;
+  CourseRoot root("track");
   Track track;
   if (!track.Load(kelvdata::COURSE_TRACK)) {
     state.SkipWithError("the course did not load");
@@ -193,7 +162,7 @@ void BM_FullPassFallback(benchmark::State& state) {
 BENCHMARK(BM_FullPassFallback)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadCourse(benchmark::State& state) {
-  Root root;
+  CourseRoot root("track");
   for (auto _ : state) {
     Track track;
     if (!track.Load(kelvdata::COURSE_TRACK)) {

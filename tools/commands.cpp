@@ -45,7 +45,7 @@ void PrintUsage(std::FILE* to) {
       "                                 MP2 sound), SECONDS long (more than 0, at most 600; 3)\n"
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
       "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie,\n"
-      "                                 cue, track, dialog, sky, rider, rlt, plt, svd, scene, flt\n"
+      "                                 cue, track, dialog, sky, rider, rlt, plt, svd, scene, flt,\n"
       "                                 riderstate, rpy or race\n"
       "  kelvdata help                  show this help\n",
       to);

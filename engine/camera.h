@@ -46,6 +46,9 @@ struct CameraInput {
 // A trackside camera of the race.
 struct TvCamera {
   Vector3 position;
+  // The track nodes it covers; first >= last wraps over the start line.
+  std::uint32_t firstNode;
+  std::uint32_t lastNode;
   std::uint16_t sectionHint;
   std::uint16_t triangleHint;
   float fieldOfView;  // radians

@@ -44,6 +44,11 @@ extern std::uint8_t g_OptionDamages;   // bike wear
 extern std::uint8_t g_OptionShadows;
 // The camera mode the player chose, 0..4.
 extern std::uint32_t g_CameraType;
+// The race's three help switches (F2, F3, F4), kept for the whole run: a
+// target speed for the player's rider, the track's and the rider's aids.
+extern bool g_HelpToggleF2;
+extern bool g_HelpToggleF3;
+extern bool g_HelpToggleF4;
 
 // The race length as the race-length slider sets it: the minutes (2..40)
 // with four other fields that the slider clears, and the length in

@@ -89,6 +89,17 @@ class RaceManager {
   void ClassifySession();
   void ClassifyMoto();
 
+  // The race's HUD: banners, timing tables, messages and flags.
+  bool LoadHud();
+  void UpdateMessages(int raceState, float frameTimeMs);
+  bool DrawHud();
+  void SkipIntro();
+  void ShowRiderInfo();
+  void EnableFlagOverlay(bool on);
+  void ShowSessionInfo(bool restart);
+  // The starting grid or the session information fills the screen.
+  bool ShowsFullScreenList() const;
+
   // A slot of the race with a rider in it (and a player, in a network race).
   bool Present(std::uint32_t slot) const;
 

@@ -432,8 +432,6 @@ void RaceScene::BuildStartingGrid() {
   }
 }
 
-bool RaceScene::BuildTvCameras() { return true; }
-
 bool RaceScene::LoadStaticObjects(const RaceDescription& d) {
   staticObjectCount = static_cast<std::uint16_t>(d.staticObjects.size());
   staticObjects.reset(new (std::nothrow) std::unique_ptr<Object3D>[staticObjectCount]);

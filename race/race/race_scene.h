@@ -37,6 +37,20 @@ extern std::uint8_t g_NetOpponentsGone;
 extern std::uint32_t g_PitTimerMs;
 extern std::uint16_t g_PitTimerDigits[5];
 
+// The race frame's clocks and flags.
+extern float g_RaceClock;  // seconds in the current race state
+extern bool g_RaceClockResetRequest;
+extern std::uint8_t g_EndFadeStarted;
+extern std::uint8_t g_RaceFadingOut;
+extern float g_WrongWayBlinkTime;
+extern float g_StartRaceTimer;
+extern float g_ReplayMarkTime;
+extern std::uint32_t g_ListenerCommitCounter;
+// The replay director's current shot: time in it and its length (seconds),
+// kept across races.
+extern float g_DirectorShotTime;
+extern float g_DirectorShotLength;
+
 // The race type a race scene runs after `raceType` (the type run last) in
 // `gameMode`, and the previous type it leaves; restart and resume run the
 // previous type again.
@@ -53,6 +67,28 @@ class RaceScene : public Scene {
 
   bool Load(const char* raceFile) override;
   std::uint32_t GetState() override { return state_; }
+
+  // The frame (race_frame.cpp).
+  bool RunFrame() override;
+  bool RenderScene() override;
+  void FollowLeaderIfNeeded();
+
+  // The camera director (race_camera.cpp).
+  void SetupFlyIn();
+  void DirectCamera(RiderCameraData data, float raceClock);
+  void PlaceCamera(RiderCameraData data, std::uint32_t mode);
+  void SetProjectionForMode();
+  void ApplyCameraMode();
+
+  // Keys, pause and the pit stop (race_input.cpp).
+  void OnKey(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void OnMouse(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void Rejoin();
+  void UpdatePitTimer();
+
+  // The race's end (race_end.cpp).
+  void EndRace();
+  void SaveBestLap();
 
   // One frame of the loading screen; `picture` is the screen-sized RGB565
   // picture.

@@ -20,3 +20,5 @@ void RaceScene::PlaceCamera(RiderCameraData data, std::uint32_t mode) {
 void RaceScene::SetProjectionForMode() {}
 
 void RaceScene::ApplyCameraMode() {}
+
+void RaceScene::PutCameraBehind(Rider* rider) { (void)rider; }

@@ -14,3 +14,5 @@ bool RaceScene::RunFrame() { return Scene::RunFrame(); }
 bool RaceScene::RenderScene() { return true; }
 
 void RaceScene::FollowLeaderIfNeeded() {}
+
+void RaceScene::FollowRider(std::uint32_t index) { followedRider = index; }

@@ -7,3 +7,7 @@ void RaceScene::OnMouse(UINT msg, WPARAM wParam, LPARAM lParam) { Scene::OnMouse
 void RaceScene::Rejoin() {}
 
 void RaceScene::UpdatePitTimer() {}
+
+void RaceScene::UpdateViewRect() {}
+
+void RaceScene::HideDialog(Dialog* dialog) { (void)dialog; }

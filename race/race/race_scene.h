@@ -21,6 +21,7 @@
 #include "world/sky.h"
 #include "world/track.h"
 
+class Dialog;
 class Rider;
 
 // The states of a race besides RACE_STATE_RACING and RACE_STATE_PAUSED,
@@ -72,6 +73,8 @@ class RaceScene : public Scene {
   bool RunFrame() override;
   bool RenderScene() override;
   void FollowLeaderIfNeeded();
+  // The camera follows rider `index` (ClearFollowed on the old one).
+  void FollowRider(std::uint32_t index);
 
   // The camera director (race_camera.cpp).
   void SetupFlyIn();
@@ -79,12 +82,20 @@ class RaceScene : public Scene {
   void PlaceCamera(RiderCameraData data, std::uint32_t mode);
   void SetProjectionForMode();
   void ApplyCameraMode();
+  // The camera position 4 units behind the rider (its position minus four
+  // times its forward axis).
+  void PutCameraBehind(Rider* rider);
 
   // Keys, pause and the pit stop (race_input.cpp).
   void OnKey(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void OnMouse(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void Rejoin();
   void UpdatePitTimer();
+  // g_ViewHeight and g_ViewRect from g_ViewWidth.
+  static void UpdateViewRect();
+  // A dialog hidden as the race leaves it: mode 0, buttons that need a mouse
+  // unavailable without one, focus on button 1, inactive.
+  static void HideDialog(Dialog* dialog);
 
   // The race's end (race_end.cpp).
   void EndRace();

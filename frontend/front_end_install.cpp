@@ -60,8 +60,49 @@ class FrontEnd : public FrontEndServices {
     return slot < PLAYER_SLOTS ? g_PlayersList.entries[slot].gridPosition : 0;
   }
   const std::uint8_t* GridOrder() override { return g_GridOrder; }
+  void AwardMotoPoints(bool championship) override {
+    if (championship) {
+      g_Championship.AwardMotoPoints();
+    } else {
+      g_SingleRace.AwardMotoPoints();
+    }
+  }
+  void ResetSeries(bool championship) override {
+    if (championship) {
+      g_Championship.Reset();
+    } else {
+      g_SingleRace.Reset();
+    }
+  }
+  std::int32_t CurrentRound() override { return g_Championship.current; }
+  bool RollRoundWeather(std::uint16_t* weather) override {
+    RaceEntry* e = g_Championship.Current();
+    if (!e) return false;
+    const std::uint16_t before = e->weather;
+    g_Championship.RollWeather(static_cast<std::uint16_t>(g_Championship.current));
+    *weather = e->weather;
+    return e->weather != before;
+  }
+  void GetLapRecord(bool championship, std::uint8_t record[16]) override {
+    RaceTime r;
+    Series(championship).GetLapRecord(&r);
+    std::memcpy(record, &r, sizeof r);
+  }
+  void SaveLapRecord(bool championship, const std::uint8_t record[16]) override {
+    RaceTime r;
+    std::memcpy(&r, record, sizeof r);
+    Series(championship).SaveLapRecord(r);
+  }
+  std::uint16_t CurrentSceneNumber(bool championship) override {
+    return Series(championship).GetCurrentSceneNumber();
+  }
+  void RaiseSceneChange() override { g_GameController.pendingSceneChange = 1; }
 
  private:
+  static RaceSeries& Series(bool championship) {
+    if (championship) return g_Championship;
+    return g_SingleRace;
+  }
   static std::uint8_t* FlagOf(SessionFlag flag) {
     switch (flag) {
       case FLAG_PREVIOUS_RACE_TYPE:

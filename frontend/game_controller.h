@@ -16,7 +16,7 @@ class UiScene;
 // The command ids; those the engine and the UI toolkit issue are declared
 // with the engine's front-end services.
 enum CommandId : std::int32_t {
-  CMD_GO_TO_SCENE = 0,
+  // 0: CMD_GO_TO_SCENE (engine/services/front_end.h)
   CMD_MUSIC_VOLUME_UP = 1,
   CMD_MUSIC_VOLUME_DOWN = 2,
   CMD_EFFECTS_VOLUME_UP = 3,

@@ -75,6 +75,37 @@ class FrontEndServices {
   // The moto's starting grid: the rider slot on each place.
   virtual const std::uint8_t* GridOrder() { return nullptr; }
 
+  // What a race's end settles with the game modes. `championship` picks the
+  // championship's current round over the single race's current entry.
+  virtual void AwardMotoPoints(bool championship) { (void)championship; }
+  virtual void ResetSeries(bool championship) { (void)championship; }
+  // The championship's current round (index).
+  virtual std::int32_t CurrentRound() { return 0; }
+  // A new weather rolled for the championship's current round: true when it
+  // differs from the one stored, with the new one in *weather.
+  virtual bool RollRoundWeather(std::uint16_t* weather) {
+    (void)weather;
+    return false;
+  }
+  // The current event's lap record as a 16-byte race time (all zero when
+  // there is none), and a new one written to the event and its file.
+  virtual void GetLapRecord(bool championship, std::uint8_t record[16]) {
+    (void)championship;
+    for (int i = 0; i < 16; ++i) record[i] = 0;
+  }
+  virtual void SaveLapRecord(bool championship, const std::uint8_t record[16]) {
+    (void)championship;
+    (void)record;
+  }
+  // The scene number of the current event (a championship round is marked
+  // as played).
+  virtual std::uint16_t CurrentSceneNumber(bool championship) {
+    (void)championship;
+    return 0;
+  }
+  // Raises the game controller's scene-change flag.
+  virtual void RaiseSceneChange() {}
+
 
  protected:
   ~FrontEndServices() = default;
@@ -86,7 +117,8 @@ void InstallFrontEndServices(FrontEndServices* services);
 // One command to the game controller; nothing while no front end is installed.
 void FrontEndCommand(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text);
 
-// Game-controller commands the engine and the UI toolkit issue.
+// Game-controller commands the engine, the UI toolkit and the race issue.
+constexpr std::uint32_t CMD_GO_TO_SCENE = 0;
 constexpr std::uint32_t CMD_SET_SKILL = 5;
 constexpr std::uint32_t CMD_SET_SETUP_VALUE = 48;
 constexpr std::uint32_t CMD_REFRESH_PLAYER_NAME = 59;

@@ -7,6 +7,9 @@
 #include <array>
 #include <cstdint>
 
+constexpr std::uint32_t NET_MSG_EVENT_OPTION = 0x1001;
+constexpr std::uint32_t NET_MSG_RIDER_OUT = 0x1011;
+constexpr std::uint32_t NET_MSG_RIDER_BACK = 0x1012;
 constexpr std::uint32_t NET_MSG_RIDER_STATE = 0x1016;
 constexpr std::uint32_t NET_MSG_RACE_CLOCK = 0x1021;
 constexpr std::uint32_t NET_MSG_LAST_LAP = 0x1022;
@@ -73,6 +76,11 @@ class NetGame {
     (void)toId;
     (void)result;
   }
+  // The host's results of the race to every other player.
+  virtual void SendResults() {}
+  // The session takes new players again.
+  virtual void EnableJoining() {}
+  virtual void LeaveSession() {}
 };
 
 // Never null.

@@ -51,6 +51,10 @@ extern std::uint32_t g_ListenerCommitCounter;
 // kept across races.
 extern float g_DirectorShotTime;
 extern float g_DirectorShotLength;
+// Raised by the fade-out callbacks of the camera and help panels: the frame
+// then hides the panel (race_input.cpp).
+extern bool g_CameraPanelHideRequest;
+extern bool g_HelpPanelHideRequest;
 
 // The race type a race scene runs after `raceType` (the type run last) in
 // `gameMode`, and the previous type it leaves; restart and resume run the
@@ -157,6 +161,11 @@ class RaceScene : public Scene {
   // The static objects of the race description, in file order.
   std::unique_ptr<std::unique_ptr<Object3D>[]> staticObjects;
   std::uint16_t staticObjectCount = 0;
+
+  // race_input.cpp: the pause and its end, the choice of F5 and F6.
+  void Pause();
+  void Resume();
+  void FollowNext(bool better);
 
  private:
   bool LoadRiders(const RaceDescription& d);

@@ -1,0 +1,11 @@
+// Inside the DirectPlay layer: creation of the DirectPlay object.
+#pragma once
+
+#include "platform/dplay/dplay.h"
+
+namespace dplay {
+
+// `connected`: already bound to TCP/IP (as DirectPlayCreate makes it).
+IDirectPlay4A* NewDirectPlay(bool connected);
+
+}  // namespace dplay

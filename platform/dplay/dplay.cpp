@@ -254,12 +254,10 @@ class DirectPlay final : public IDirectPlay4A {
 
   HRESULT Close() override {
     if (state_ == State::NONE) return DPERR_NOSESSIONS;
-    if (state_ == State::IN_SESSION) {
-      for (const Player& p : players_) {
-        if (p.local) Broadcast(DestroyPacket(p.id));
-      }
-      Flush();
-    }
+    // What was sent goes out first; the other machines then destroy our
+    // players as they see us go, as they would after a crash, so that a host
+    // that leaves is followed the same way in both cases.
+    Flush();
     Reset();
     return DP_OK;
   }

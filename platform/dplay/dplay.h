@@ -20,10 +20,10 @@
 
 #include <cstdint>
 
+#include "platform/win32/com.h"
 #include "platform/win32/types.h"
 
 using REFGUID = const GUID&;
-using REFCLSID = const GUID&;
 
 #ifndef ISEQUALGUID_DEFINED
 #define ISEQUALGUID_DEFINED
@@ -276,10 +276,8 @@ struct IDirectPlayLobby3A : IDirectPlayUnknown {
   ~IDirectPlayLobby3A() = default;
 };
 
-// The in-process objects: CLSID_DirectPlay with IID_IDirectPlay4A and
-// CLSID_DirectPlayLobby with IID_IDirectPlayLobby3A.
-HRESULT CoCreateInstance(REFCLSID clsid, void* outer, DWORD context, REFIID iid, void** out);
-constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
+// CoCreateInstance (platform/win32/com.h) makes CLSID_DirectPlay with
+// IID_IDirectPlay4A and CLSID_DirectPlayLobby with IID_IDirectPlayLobby3A.
 
 // A DirectPlay object already bound to a provider; only TCP/IP exists.
 HRESULT DirectPlayCreate(const GUID* serviceProvider, IDirectPlay** out, IDirectPlayUnknown* outer);

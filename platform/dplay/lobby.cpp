@@ -71,7 +71,7 @@ class Lobby final : public IDirectPlayLobby3A {
   }
 
   HRESULT EnumAddress(LPDPENUMADDRESSCALLBACK callback, const void* address, DWORD size, void* context) override {
-    if (callback == nullptr || address == nullptr) return DPERR_INVALIDPARAMS;
+    if (callback == nullptr || address == nullptr || size == 0) return DPERR_INVALIDPARAMS;
     const bool ok = WalkAddress(address, size, [&](const GUID& type, std::uint32_t n, const std::uint8_t* data) {
       return callback(type, n, data, context) != FALSE;
     });
@@ -141,7 +141,9 @@ std::string DottedIp(std::uint32_t ip) {
 
 }  // namespace dplay
 
-HRESULT CoCreateInstance(REFCLSID clsid, void* outer, DWORD, REFIID iid, void** out) {
+HRESULT dplay::CreateObject(REFCLSID clsid, void* outer, REFIID iid, void** out, bool* known) {
+  *known = IsEqualGUID(clsid, CLSID_DirectPlay) || IsEqualGUID(clsid, CLSID_DirectPlayLobby);
+  if (!*known) return DPERR_NOINTERFACE;
   if (out == nullptr) return DPERR_INVALIDPARAMS;
   *out = nullptr;
   if (outer != nullptr) return DPERR_INVALIDPARAMS;

@@ -16,6 +16,8 @@ namespace {
 constexpr std::size_t MAX_PEERS = 32;
 constexpr int CHANNEL_RELIABLE = 0;
 constexpr int CHANNEL_UNRELIABLE = 1;
+constexpr int CLOSE_WAIT_MS = 300;
+constexpr std::size_t MAX_PACKET = 128 * 1024;
 
 ENetAddress ToEnet(const Address& a) {
   ENetAddress e{};
@@ -50,12 +52,29 @@ class EnetEndpoint final : public Endpoint {
  public:
   explicit EnetEndpoint(ENetHost* host) : host_(host) {
     host_->intercept = Intercept;
+    // No packet of ours comes near this; a peer that announces a larger one
+    // is refused before ENet gathers it.
+    host_->maximumPacketSize = MAX_PACKET;
+    host_->maximumWaitingData = 16 * MAX_PACKET;
     ENetAddress bound{};
     if (enet_socket_get_address(host_->socket, &bound) == 0) port_ = bound.port;
     enet_socket_set_option(host_->socket, ENET_SOCKOPT_BROADCAST, 1);
   }
   ~EnetEndpoint() override {
-    // Tell the peers we are gone before the socket closes.
+    // A graceful goodbye: what was sent is delivered before the peers see us
+    // go (a hard disconnect would throw it away on both sides). Bounded: a
+    // peer that does not answer in time is cut off.
+    for (auto& [handle, peer] : peers_) enet_peer_disconnect_later(peer, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(CLOSE_WAIT_MS);
+    ENetEvent event;
+    while (!peers_.empty() && std::chrono::steady_clock::now() < deadline) {
+      if (enet_host_service(host_, &event, 5) <= 0) continue;
+      if (event.type == ENET_EVENT_TYPE_DISCONNECT) {
+        peers_.erase(HandleOf(event.peer));
+      } else if (event.type == ENET_EVENT_TYPE_RECEIVE) {
+        enet_packet_destroy(event.packet);
+      }
+    }
     for (auto& [handle, peer] : peers_) enet_peer_disconnect_now(peer, 0);
     enet_host_flush(host_);
     enet_host_destroy(host_);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,6 +31,9 @@ platform::DirectPlayTestSwitches g_switches;
 // A call that is waiting for an answer waits this long per round.
 constexpr std::uint32_t WAIT_STEP_MS = 10;
 constexpr std::uint32_t MAX_SESSION_PLAYERS = 250;
+// A player whose queue is not read keeps at most this many messages; later
+// ones are dropped, so a peer cannot grow our memory without bound.
+constexpr std::size_t MAX_QUEUE = 4096;
 
 struct Message {
   DPID from = 0;
@@ -448,7 +451,7 @@ class DirectPlay final : public IDirectPlay4A {
         m.from = from;
         m.to = target;
         m.bytes.assign(bytes, bytes + size);
-        receiver->queue.push_back(std::move(m));
+        if (receiver->queue.size() < MAX_QUEUE) receiver->queue.push_back(std::move(m));
         continue;
       }
       if (!guaranteed && Lost()) continue;
@@ -636,6 +639,15 @@ class DirectPlay final : public IDirectPlay4A {
     endpoint_->Service(waitMs, &events);
     const std::uint32_t now = Now();
     for (NetEvent& e : events) delayed_.push_back({now + g_switches.latencyMs, std::move(e)});
+    // A connection that does not introduce itself in time is let go.
+    for (auto it = strangers_.begin(); it != strangers_.end();) {
+      if (now - it->second > g_network.connectTimeoutMs) {
+        endpoint_->Disconnect(it->first);
+        it = strangers_.erase(it);
+      } else {
+        ++it;
+      }
+    }
     // In arrival order: a held message keeps everything after it waiting.
     while (!delayed_.empty() && static_cast<std::int32_t>(now - delayed_.front().first) >= 0 && endpoint_) {
       NetEvent e = std::move(delayed_.front().second);
@@ -725,7 +737,7 @@ class DirectPlay final : public IDirectPlay4A {
         return;
       }
     }
-    strangers_.insert(peer);
+    strangers_[peer] = Now();
   }
 
   void HandleDisconnected(PeerHandle peer) {
@@ -812,7 +824,7 @@ class DirectPlay final : public IDirectPlay4A {
         m.from = p.from;
         m.to = p.to;
         m.bytes = p.payload;
-        receiver->queue.push_back(std::move(m));
+        if (receiver->queue.size() < MAX_QUEUE) receiver->queue.push_back(std::move(m));
         break;
       }
       case Kind::DESC:
@@ -949,14 +961,33 @@ class DirectPlay final : public IDirectPlay4A {
         lost = true;
       }
     }
-    if (becameHost && g_switches.hostBeforeDestroy) DeliverSystem(DPSYS_HOST);
     std::vector<DPID> gone;
     for (const Player& p : players_) {
       if (!p.local && NodeOf(p.id) == node) gone.push_back(p.id);
     }
     for (DPID id : gone) RemovePlayer(id);
-    if (becameHost && !g_switches.hostBeforeDestroy) DeliverSystem(DPSYS_HOST);
+    if (becameHost) DeliverHost(node);
     if (lost) DeliverSystem(DPSYS_SESSIONLOST);
+  }
+
+  // DPSYS_HOST after the old host's player destructions, or with the test
+  // switch ahead of those still unread (whether the old host destroyed its
+  // players before leaving or not).
+  void DeliverHost(std::uint32_t oldHost) {
+    Message m;
+    m.systemType = DPSYS_HOST;
+    m.from = DPID_SYSMSG;
+    for (Player& p : players_) {
+      if (!p.local) continue;
+      m.to = p.id;
+      auto at = p.queue.end();
+      if (g_switches.hostBeforeDestroy) {
+        at = std::find_if(p.queue.begin(), p.queue.end(), [&](const Message& q) {
+          return q.systemType == DPSYS_DESTROYPLAYERORGROUP && NodeOf(q.player) == oldHost;
+        });
+      }
+      p.queue.insert(at, m);
+    }
   }
 
   void AddRemote(std::uint32_t node, const PlayerRecord& r) {
@@ -1061,7 +1092,7 @@ class DirectPlay final : public IDirectPlay4A {
   std::uint32_t nextLocal_ = 1;
   std::vector<Player> players_;
   std::vector<Node> nodes_;
-  std::set<PeerHandle> strangers_;
+  std::map<PeerHandle, std::uint32_t> strangers_;  // connected, not yet introduced: since when
   std::deque<std::pair<std::uint32_t, NetEvent>> delayed_;
   int lossCounter_ = 0;
 

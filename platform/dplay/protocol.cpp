@@ -9,7 +9,9 @@ namespace {
 constexpr std::uint8_t MAGIC[3] = {'K', 'D', 'P'};
 
 bool IsDatagram(Kind kind) { return kind == Kind::QUERY || kind == Kind::SESSION; }
-bool CarriesVersion(Kind kind) { return IsDatagram(kind) || kind == Kind::JOIN || kind == Kind::WELCOME || kind == Kind::LINK; }
+bool CarriesVersion(Kind kind) {
+  return IsDatagram(kind) || kind == Kind::JOIN || kind == Kind::WELCOME || kind == Kind::LINK;
+}
 
 class Writer {
  public:

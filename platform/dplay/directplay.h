@@ -27,6 +27,8 @@ inline constexpr std::uint32_t MAX_SESSION_PLAYERS = 250;
 // A player whose queue is not read keeps at most this many messages; later
 // ones are dropped, so a peer cannot grow our memory without bound.
 inline constexpr std::size_t MAX_QUEUE = 4096;
+// Sessions a listing keeps track of; answers for more are ignored.
+inline constexpr std::size_t MAX_LISTED = 256;
 
 struct Message {
   DPID from = 0;

@@ -130,7 +130,10 @@ void DirectPlay::HandleDatagram(const NetEvent& e) {
   } else if (p.kind == Kind::SESSION && enumerating_ && IsEqualGUID(p.application, enumApplication_)) {
     auto it = std::find_if(listed_.begin(), listed_.end(),
                            [&](const Listed& l) { return IsEqualGUID(l.instance, p.instance); });
-    if (it == listed_.end()) it = listed_.insert(listed_.end(), Listed{});
+    if (it == listed_.end()) {
+      if (listed_.size() >= MAX_LISTED) return;
+      it = listed_.insert(listed_.end(), Listed{});
+    }
     it->instance = p.instance;
     it->application = p.application;
     it->flags = p.flags;

@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/strings.h"
 #include "platform/win32/com.h"
+#include "platform/win32/strings.h"
 #include "platform/win32/types.h"
 
 using LONG_PTR = std::intptr_t;
@@ -162,7 +162,8 @@ using IMediaEvent = IMediaEventEx;
 
 HRESULT CoInitialize(void* reserved);
 void CoUninitialize();
-// Only CLSID_FilterGraph exists (REGDB_E_CLASSNOTREG otherwise).
+// CoCreateInstance (platform/win32/com.h) makes CLSID_FilterGraph here;
+// another class that is not the network's gives REGDB_E_CLASSNOTREG.
 
 class IDirectSound;
 

@@ -42,6 +42,8 @@ bool WriteRiderSeeds(const std::string& dir);
 bool WriteReplaySeeds(const std::string& dir);
 // Race description files, each the plain bytes of one file.
 bool WriteRaceSeeds(const std::string& dir);
+// The network layer's own packets, one per file.
+bool WriteDplaySeeds(const std::string& dir);
 std::vector<BbfMember> RiderFuzzMembers(const Bytes& texture);
 
 // Results tables, players lists and save games, each as the plain bytes of

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/dplay/dplay_internal.h"
 #include "platform/dshow/backend.h"
 #include "platform/win32/files.h"
 #include "platform/win32/window.h"
@@ -489,6 +490,9 @@ void CoUninitialize() {}
 HRESULT CoCreateInstance(REFCLSID clsid, void* outer, DWORD, REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
+  bool known = false;
+  const HRESULT made = dplay::CreateObject(clsid, outer, iid, out, &known);
+  if (known) return made;
   dshow::Record("CoCreateInstance");
   if (!SameGuid(clsid, CLSID_FilterGraph)) return REGDB_E_CLASSNOTREG;
   if (outer != nullptr) return E_NOINTERFACE;

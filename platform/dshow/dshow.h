@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/com.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/types.h"
 
@@ -30,7 +31,6 @@ using LONG_PTR = std::intptr_t;
 using OAHWND = LONG_PTR;
 using OAEVENT = LONG_PTR;
 using REFTIME = double;
-using REFCLSID = const GUID&;
 
 // ---- Results ----------------------------------------------------------------
 
@@ -59,7 +59,6 @@ inline bool SUCCEEDED_HR(HRESULT hr) { return hr >= 0; }
 
 // ---- Constants ---------------------------------------------------------------
 
-constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
 constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
 
 // OATRUE and OAFALSE, the booleans of the automation interfaces.
@@ -163,8 +162,8 @@ using IMediaEvent = IMediaEventEx;
 
 HRESULT CoInitialize(void* reserved);
 void CoUninitialize();
-// Only CLSID_FilterGraph exists (REGDB_E_CLASSNOTREG otherwise).
-HRESULT CoCreateInstance(REFCLSID clsid, void* outer, DWORD context, REFIID iid, void** out);
+// CoCreateInstance (platform/win32/com.h) makes CLSID_FilterGraph here;
+// another class that is not the network's gives REGDB_E_CLASSNOTREG.
 
 class IDirectSound;
 

@@ -156,16 +156,26 @@ std::size_t NetMessageSize(NetMessageType type) {
   if (IsValue(type)) return 8;
   if (IsRiderState(type)) return 20;
   switch (type) {
-    case NET_MSG_SELECTION: return 8;
-    case NET_MSG_PLAYER_INFO: return 28;
-    case NET_MSG_RACE_SETUP: return 3056;
-    case NET_MSG_PLAYER_TEXT: return 40;
-    case NET_MSG_RACE_START: return 108;
-    case NET_MSG_SNAPSHOT: return 172;
-    case NET_MSG_RIDER_FACTORS: return 24;
-    case NET_MSG_ALL_FACTORS: return 200;
-    case NET_MSG_RESULT: return 48;
-    default: return 0;
+    case NET_MSG_SELECTION:
+      return 8;
+    case NET_MSG_PLAYER_INFO:
+      return 28;
+    case NET_MSG_RACE_SETUP:
+      return 3056;
+    case NET_MSG_PLAYER_TEXT:
+      return 40;
+    case NET_MSG_RACE_START:
+      return 108;
+    case NET_MSG_SNAPSHOT:
+      return 172;
+    case NET_MSG_RIDER_FACTORS:
+      return 24;
+    case NET_MSG_ALL_FACTORS:
+      return 200;
+    case NET_MSG_RESULT:
+      return 48;
+    default:
+      return 0;
   }
 }
 
@@ -475,16 +485,26 @@ std::optional<NetMessage> DecodeNetMessage(std::span<const std::uint8_t> bytes) 
   if (IsValue(t)) return Wrap(t, DecodeNetValue(bytes));
   if (IsRiderState(t)) return Wrap(t, DecodeNetRiderState(bytes));
   switch (t) {
-    case NET_MSG_SELECTION: return Wrap(t, DecodeNetSelection(bytes));
-    case NET_MSG_PLAYER_INFO: return Wrap(t, DecodeNetPlayerInfo(bytes));
-    case NET_MSG_PLAYER_TEXT: return Wrap(t, DecodeNetPlayerText(bytes));
-    case NET_MSG_RACE_SETUP: return Wrap(t, DecodeNetRaceSetup(bytes));
-    case NET_MSG_RACE_START: return Wrap(t, DecodeNetRaceStart(bytes));
-    case NET_MSG_SNAPSHOT: return Wrap(t, DecodeNetSnapshot(bytes));
-    case NET_MSG_RIDER_FACTORS: return Wrap(t, DecodeNetRiderFactors(bytes));
-    case NET_MSG_ALL_FACTORS: return Wrap(t, DecodeNetAllFactors(bytes));
-    case NET_MSG_RESULT: return Wrap(t, DecodeNetResult(bytes));
-    default: return std::nullopt;
+    case NET_MSG_SELECTION:
+      return Wrap(t, DecodeNetSelection(bytes));
+    case NET_MSG_PLAYER_INFO:
+      return Wrap(t, DecodeNetPlayerInfo(bytes));
+    case NET_MSG_PLAYER_TEXT:
+      return Wrap(t, DecodeNetPlayerText(bytes));
+    case NET_MSG_RACE_SETUP:
+      return Wrap(t, DecodeNetRaceSetup(bytes));
+    case NET_MSG_RACE_START:
+      return Wrap(t, DecodeNetRaceStart(bytes));
+    case NET_MSG_SNAPSHOT:
+      return Wrap(t, DecodeNetSnapshot(bytes));
+    case NET_MSG_RIDER_FACTORS:
+      return Wrap(t, DecodeNetRiderFactors(bytes));
+    case NET_MSG_ALL_FACTORS:
+      return Wrap(t, DecodeNetAllFactors(bytes));
+    case NET_MSG_RESULT:
+      return Wrap(t, DecodeNetResult(bytes));
+    default:
+      return std::nullopt;
   }
 }
 

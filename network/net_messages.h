@@ -46,11 +46,11 @@ constexpr NetMessageType NET_MSG_RESULTS_DONE = 0x1025;
 
 // Every type in value order.
 constexpr std::array<NetMessageType, 26> NET_MESSAGE_TYPES = {
-    NET_MSG_SELECTION,      NET_MSG_EVENT_OPTION,   NET_MSG_PLAYER_INFO, NET_MSG_RACE_SETUP,    NET_MSG_HELLO,
-    NET_MSG_CONFIRM,        NET_MSG_PLAYER_TEXT,    NET_MSG_RACE_START,  NET_MSG_READY,         NET_MSG_ALL_READY,
-    NET_MSG_NEW_SERVER,     NET_MSG_RIDER_OUT,      NET_MSG_RIDER_BACK,  NET_MSG_INTRO_DONE,    NET_MSG_ALL_INTRO_DONE,
-    NET_MSG_START_RACE,     NET_MSG_RIDER_STATE,    NET_MSG_SNAPSHOT,    NET_MSG_RIDER_FACTORS, NET_MSG_ALL_FACTORS,
-    NET_MSG_RIDER_STATE_2,  NET_MSG_RACE_CLOCK,     NET_MSG_LAST_LAP,    NET_MSG_RIDER_FINISHED, NET_MSG_RESULT,
+    NET_MSG_SELECTION,     NET_MSG_EVENT_OPTION, NET_MSG_PLAYER_INFO, NET_MSG_RACE_SETUP,     NET_MSG_HELLO,
+    NET_MSG_CONFIRM,       NET_MSG_PLAYER_TEXT,  NET_MSG_RACE_START,  NET_MSG_READY,          NET_MSG_ALL_READY,
+    NET_MSG_NEW_SERVER,    NET_MSG_RIDER_OUT,    NET_MSG_RIDER_BACK,  NET_MSG_INTRO_DONE,     NET_MSG_ALL_INTRO_DONE,
+    NET_MSG_START_RACE,    NET_MSG_RIDER_STATE,  NET_MSG_SNAPSHOT,    NET_MSG_RIDER_FACTORS,  NET_MSG_ALL_FACTORS,
+    NET_MSG_RIDER_STATE_2, NET_MSG_RACE_CLOCK,   NET_MSG_LAST_LAP,    NET_MSG_RIDER_FINISHED, NET_MSG_RESULT,
     NET_MSG_RESULTS_DONE};
 
 // The size of a type's message in bytes; 0 for a type that does not exist.
@@ -202,9 +202,9 @@ std::optional<NetResultMessage> DecodeNetResult(std::span<const std::uint8_t> by
 
 // Any received message, decoded by its type word; nothing for an unknown
 // type or a short message.
-using NetMessageBody = std::variant<NetSignal, NetValue, NetSelection, NetPlayerInfo, NetPlayerText, NetRaceSetup,
-                                    NetRaceStart, NetRiderStateMessage, NetSnapshot, NetRiderFactors, NetAllFactors,
-                                    NetResultMessage>;
+using NetMessageBody =
+    std::variant<NetSignal, NetValue, NetSelection, NetPlayerInfo, NetPlayerText, NetRaceSetup, NetRaceStart,
+                 NetRiderStateMessage, NetSnapshot, NetRiderFactors, NetAllFactors, NetResultMessage>;
 struct NetMessage {
   NetMessageType type = 0;
   NetMessageBody body;
@@ -221,11 +221,11 @@ std::size_t CopyPeerText(std::span<const std::uint8_t> from, char* to, std::size
 
 // What the handlers check before a peer's value reaches the game. A value
 // that fails is ignored.
-bool NetRiderNumberValid(std::uint32_t rider);                       // below 20
-bool NetSkillValid(std::uint32_t skill);                             // 0..2
+bool NetRiderNumberValid(std::uint32_t rider);                      // below 20
+bool NetSkillValid(std::uint32_t skill);                            // 0..2
 bool NetRoundValid(std::uint32_t round, std::uint32_t roundCount);  // below the round count
-bool NetWeatherValid(std::uint32_t weather);                         // 0 clear, 1 rain, 2 fog, 3 far fog
-bool NetConditionValid(float value);                                 // a number in 0..1
+bool NetWeatherValid(std::uint32_t weather);                        // 0 clear, 1 rain, 2 fog, 3 far fog
+bool NetConditionValid(float value);                                // a number in 0..1
 // Digits in their ranges (thousandths 0..9, hundredths 0..99, seconds and
 // minutes 0..59), as the time displays expect.
 bool NetRaceTimeValid(const RaceTime& t);

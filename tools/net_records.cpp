@@ -158,8 +158,7 @@ Bytes Seed(const Bytes& message) {
     if (kNetTypes[i] == type) index = i;
   }
   Bytes b{index};
-  if (index == 26) b.insert(b.end(), message.begin(), message.end());
-  else b.insert(b.end(), message.begin() + 4, message.end());
+  b.insert(b.end(), message.begin() + (index == 26 ? 0 : 4), message.end());
   return b;
 }
 
@@ -218,55 +217,56 @@ bool WriteNetMessageSeeds(const std::string& dir) {
   result.bestLap = TimeOf(61234);
   result.laps = 12;
   const Bytes wholeSetup = BuildNetRaceSetup(season);
-  return WriteHostFiles(
-      dir, {{"selection.bin", Seed(BuildNetSelection(0x0102, 3))},
-            {"event_option.bin", Seed(BuildNetValue(0x1001, 2))},
-            {"player_info.bin", Seed(BuildNetPlayerInfo(9, "RIDER", 4))},
-            {"player_info_unterminated.bin", Seed(BuildNetPlayerInfo(9, "SIXTEEN-LETTERS!", 25))},
-            {"race_setup_single.bin", Seed(BuildNetRaceSetup(single))},
-            {"race_setup_championship.bin", Seed(wholeSetup)},
-            {"hello.bin", Seed(BuildNetValue(0x1004, 0))},
-            {"confirm.bin", Seed(BuildNetSignal(0x1005))},
-            {"player_text.bin", Seed(BuildNetPlayerText("GOOD LUCK"))},
-            {"player_text_unterminated.bin", Seed(BuildNetPlayerText(std::string(36, 'X')))},
-            {"race_start.bin", Seed(BuildNetRaceStart(start))},
-            {"ready.bin", Seed(BuildNetSignal(0x1008))},
-            {"all_ready.bin", Seed(BuildNetSignal(0x1009))},
-            {"new_server.bin", Seed(BuildNetValue(0x1010, 21))},
-            {"rider_out.bin", Seed(BuildNetSignal(0x1011))},
-            {"rider_back.bin", Seed(BuildNetSignal(0x1012))},
-            {"intro_done.bin", Seed(BuildNetSignal(0x1013))},
-            {"all_intro_done.bin", Seed(BuildNetSignal(0x1014))},
-            {"start_race.bin", Seed(BuildNetSignal(0x1015))},
-            {"rider_state.bin", Seed(BuildRiderState(riding))},
-            {"rider_state_edge.bin", Seed(BuildRiderState(edge))},
-            {"snapshot.bin", Seed(BuildNetSnapshot({7, 9, 12, 0, 0, 0, 0}, states))},
-            {"rider_factors.bin", Seed(BuildNetRiderFactors({1.0f, 0.5f, 0.25f, 0.0f, 0.75f}))},
-            {"rider_factors_nan.bin", Seed(BuildNetRiderFactors({NAN, INFINITY, -1.0f, 2.0f, 0.5f}))},
-            {"all_factors.bin", Seed(BuildNetAllFactors({7, 9, 12, 0, 0, 0, 0}, conditions))},
-            {"rider_state_2.bin", [&] {
-               RiderStateSpec s = riding;
-               s.type = 0x1020;
-               return Seed(BuildRiderState(s));
-             }()},
-            {"race_clock.bin", Seed(BuildNetValue(0x1021, 45000))},
-            {"last_lap.bin", Seed(BuildNetSignal(0x1022))},
-            {"rider_finished.bin", Seed(BuildNetValue(0x1023, 1))},
-            {"result.bin", Seed(BuildNetResult(result))},
-            {"results_done.bin", Seed(BuildNetSignal(0x1025))},
-            // Whole messages behind the escape byte: an unknown type, a
-            // short set-up and one with trailing bytes.
-            {"unknown_type.bin", Seed(BuildNetValue(0x100A, 1))},
-            {"race_setup_short.bin", [&] {
-               Bytes b{26};
-               b.insert(b.end(), wholeSetup.begin(), wholeSetup.end() - 1);
-               return b;
-             }()},
-            {"result_trailing.bin", [&] {
-               Bytes b = Seed(BuildNetResult(result));
-               b.insert(b.end(), 8, 0xEE);
-               return b;
-             }()}});
+  return WriteHostFiles(dir, {{"selection.bin", Seed(BuildNetSelection(0x0102, 3))},
+                              {"event_option.bin", Seed(BuildNetValue(0x1001, 2))},
+                              {"player_info.bin", Seed(BuildNetPlayerInfo(9, "RIDER", 4))},
+                              {"player_info_unterminated.bin", Seed(BuildNetPlayerInfo(9, "SIXTEEN-LETTERS!", 25))},
+                              {"race_setup_single.bin", Seed(BuildNetRaceSetup(single))},
+                              {"race_setup_championship.bin", Seed(wholeSetup)},
+                              {"hello.bin", Seed(BuildNetValue(0x1004, 0))},
+                              {"confirm.bin", Seed(BuildNetSignal(0x1005))},
+                              {"player_text.bin", Seed(BuildNetPlayerText("GOOD LUCK"))},
+                              {"player_text_unterminated.bin", Seed(BuildNetPlayerText(std::string(36, 'X')))},
+                              {"race_start.bin", Seed(BuildNetRaceStart(start))},
+                              {"ready.bin", Seed(BuildNetSignal(0x1008))},
+                              {"all_ready.bin", Seed(BuildNetSignal(0x1009))},
+                              {"new_server.bin", Seed(BuildNetValue(0x1010, 21))},
+                              {"rider_out.bin", Seed(BuildNetSignal(0x1011))},
+                              {"rider_back.bin", Seed(BuildNetSignal(0x1012))},
+                              {"intro_done.bin", Seed(BuildNetSignal(0x1013))},
+                              {"all_intro_done.bin", Seed(BuildNetSignal(0x1014))},
+                              {"start_race.bin", Seed(BuildNetSignal(0x1015))},
+                              {"rider_state.bin", Seed(BuildRiderState(riding))},
+                              {"rider_state_edge.bin", Seed(BuildRiderState(edge))},
+                              {"snapshot.bin", Seed(BuildNetSnapshot({7, 9, 12, 0, 0, 0, 0}, states))},
+                              {"rider_factors.bin", Seed(BuildNetRiderFactors({1.0f, 0.5f, 0.25f, 0.0f, 0.75f}))},
+                              {"rider_factors_nan.bin", Seed(BuildNetRiderFactors({NAN, INFINITY, -1.0f, 2.0f, 0.5f}))},
+                              {"all_factors.bin", Seed(BuildNetAllFactors({7, 9, 12, 0, 0, 0, 0}, conditions))},
+                              {"rider_state_2.bin",
+                               [&] {
+                                 RiderStateSpec s = riding;
+                                 s.type = 0x1020;
+                                 return Seed(BuildRiderState(s));
+                               }()},
+                              {"race_clock.bin", Seed(BuildNetValue(0x1021, 45000))},
+                              {"last_lap.bin", Seed(BuildNetSignal(0x1022))},
+                              {"rider_finished.bin", Seed(BuildNetValue(0x1023, 1))},
+                              {"result.bin", Seed(BuildNetResult(result))},
+                              {"results_done.bin", Seed(BuildNetSignal(0x1025))},
+                              // Whole messages behind the escape byte: an unknown type, a
+                              // short set-up and one with trailing bytes.
+                              {"unknown_type.bin", Seed(BuildNetValue(0x100A, 1))},
+                              {"race_setup_short.bin",
+                               [&] {
+                                 Bytes b{26};
+                                 b.insert(b.end(), wholeSetup.begin(), wholeSetup.end() - 1);
+                                 return b;
+                               }()},
+                              {"result_trailing.bin", [&] {
+                                 Bytes b = Seed(BuildNetResult(result));
+                                 b.insert(b.end(), 8, 0xEE);
+                                 return b;
+                               }()}});
 }
 
 bool WriteRiderStateSeeds(const std::string& dir) {

@@ -462,6 +462,26 @@ std::optional<NetResultMessage> DecodeNetResult(std::span<const std::uint8_t> by
   return m;
 }
 
+NetResultMessage ResultMessageOf(std::uint32_t playerId, const NetResult& result) {
+  NetResultMessage m;
+  m.playerId = playerId;
+  m.position = result.position;
+  // The race manager copies its race times whole into the result.
+  std::memcpy(&m.finishTime, result.crossingTime.data(), sizeof m.finishTime);
+  std::memcpy(&m.bestLap, result.bestLap.data(), sizeof m.bestLap);
+  m.laps = static_cast<std::uint8_t>(result.laps < 255 ? result.laps : 255);
+  m.out = result.out;
+  return m;
+}
+
+void TakeRiderState(NetRiderStateFields* record, const NetRiderStateFields& arrived) {
+  record->position = arrived.position;
+  record->orientation = arrived.orientation;
+  record->crashed = arrived.crashed;
+  record->reset = arrived.reset;
+  if (record->updateCount < 255) ++record->updateCount;
+}
+
 namespace {
 
 template <typename T>

@@ -213,6 +213,15 @@ std::optional<NetMessage> DecodeNetMessage(std::span<const std::uint8_t> bytes);
 // The message's bytes, exactly its type's size.
 std::vector<std::uint8_t> EncodeNetMessage(const NetMessage& m);
 
+// The result that the race manager hands NetGame::SendResult, as
+// NET_MSG_RESULT carries it: laps beyond 255 go as 255 rather than wrap.
+NetResultMessage ResultMessageOf(std::uint32_t playerId, const NetResult& result);
+
+// The host's snapshot record of a slot takes an arriving rider state: its
+// position, orientation and both flags, and one more in its update count
+// (held at 255, so a flood never reads as "no news").
+void TakeRiderState(NetRiderStateFields* record, const NetRiderStateFields& arrived);
+
 // A text from a peer (a name or a line in a fixed field, or a DirectPlay
 // name of any length) into one of the game's 256-byte texts: up to its first
 // NUL or the end of the bytes, at most size - 1 characters, always

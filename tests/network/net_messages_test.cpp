@@ -356,6 +356,39 @@ TEST(NetMessages, RiderStateRecordsAreWhatTheRidersRead) {
   EXPECT_EQ(r.onTrack, 1);
 }
 
+TEST(NetMessages, TheRaceManagersResultTravelsAsAResultMessage) {
+  NetResult r;
+  r.position = 4;
+  const RaceTime finish = Time(3, 90123);
+  const RaceTime best = Time(5, 30456);
+  std::memcpy(r.crossingTime.data(), &finish, 16);
+  std::memcpy(r.bestLap.data(), &best, 16);
+  r.laps = 7;
+  r.out = 0;
+  kelvdata::NetResultSpec want;
+  want.playerId = 33;
+  want.position = 4;
+  want.finishTime = TimeSpec(3, 90123);
+  want.bestLap = TimeSpec(5, 30456);
+  want.laps = 7;
+  EXPECT_EQ(B(EncodeNetResult(ResultMessageOf(33, r))), kelvdata::BuildNetResult(want));
+  r.laps = 300;
+  EXPECT_EQ(ResultMessageOf(33, r).laps, 255) << "held, not wrapped to 44";
+}
+
+TEST(NetMessages, ASnapshotRecordTakesAnArrivingStateAndCountsIt) {
+  NetRiderStateFields record;
+  record.updateCount = 1;
+  NetRiderStateFields arrived = State(3);
+  arrived.updateCount = 0;
+  TakeRiderState(&record, arrived);
+  arrived.updateCount = 2;
+  EXPECT_EQ(B(EncodeRiderStateRecord(0, record)), B(EncodeRiderStateRecord(0, arrived)));
+  record.updateCount = 255;
+  TakeRiderState(&record, arrived);
+  EXPECT_EQ(record.updateCount, 255) << "a flood of states never reads as none";
+}
+
 TEST(NetMessages, ValuesOutOfRangeAreFlagged) {
   struct Check {
     const char* what;

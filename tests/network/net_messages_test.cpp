@@ -239,6 +239,10 @@ TEST(NetMessages, GoldenBytesOfTheSmallLayouts) {
   s.crashed = 1;
   EXPECT_EQ(B(EncodeNetRiderState({NET_MSG_RIDER_STATE, s})),
             (Bytes{0x16, 0x10, 0, 0, 1, 0, 0, 0, 32, 0, 0xFF, 0xFF, 127, 0, 0, 0, 1, 0, 0, 0}));
+
+  // A fresh snapshot's free slots hold the unit rotation, never all zero.
+  const auto empty = EncodeNetSnapshot(NetSnapshot{});
+  for (std::size_t k = 0; k < NET_SLOTS; ++k) EXPECT_EQ(empty[32 + 20 * k + 12], 127) << k;
 }
 
 TEST(NetMessages, DecodesWhatWasWrittenBackToTheSameBytes) {

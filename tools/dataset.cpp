@@ -45,7 +45,9 @@ Bytes KeyedSquares(int w, int h, Rgb c) {
   });
 }
 
-std::vector<std::string> Texts(int language) {
+}  // namespace
+
+std::vector<std::string> DataSetTexts(int language) {
   static const char* const kLanguages[8] = {"English", "Italiano", "Espanol", "Portugues",
                                             "Francais", "Deutsch", "Svenska", "Polski"};
   std::vector<std::string> texts = {"Kelvarro", kLanguages[language], "Single race", "Championship",
@@ -70,11 +72,31 @@ std::vector<std::string> Texts(int language) {
   texts[TEXT_LOAD] = "Load";
   for (int slot = 0; slot < 4; ++slot) texts[static_cast<std::size_t>(TEXT_SLOT + slot)] = "SLOT " + std::to_string(slot + 1);
   texts[TEXT_EMPTY_SLOT] = "EMPTY";
+  // The network lobby's settings, in the order of the engine's languages
+  // (English, Italian, Spanish, Portuguese, Dutch, French, German, Russian;
+  // the Russian written in Latin letters, which the data set's fonts hold).
+  static const char* const kNoModem[8] = {"NO MODEM",   "NESSUN MODEM", "NINGUN MODEM", "NENHUM MODEM",
+                                          "GEEN MODEM", "AUCUN MODEM",  "KEIN MODEM",   "NET MODEMA"};
+  static const char* const kParity[8][4] = {
+      {"NONE", "ODD", "EVEN", "MARK"},          {"NESSUNA", "DISPARI", "PARI", "MARK"},
+      {"NINGUNA", "IMPAR", "PAR", "MARCA"},     {"NENHUMA", "IMPAR", "PAR", "MARCA"},
+      {"GEEN", "ONEVEN", "EVEN", "MARK"},       {"AUCUNE", "IMPAIRE", "PAIRE", "MARQUE"},
+      {"KEINE", "UNGERADE", "GERADE", "MARKE"}, {"NET", "NECHET", "CHET", "MARKER"}};
+  texts[995] = kNoModem[language];
+  for (int port = 0; port < 4; ++port) texts[static_cast<std::size_t>(996 + port)] = "COM" + std::to_string(port + 1);
+  for (int p = 0; p < 4; ++p) texts[static_cast<std::size_t>(1000 + p)] = kParity[language][p];
+  texts[1004] = kParity[language][0];
+  texts[1005] = "XON/XOFF";
+  texts[1006] = "DTR";
+  texts[1007] = "RTS";
+  texts[1008] = "RTS/DTR";
   texts[1048] = "KELVARRO";
   texts[1049] = "A SYNTHETIC DATA SET";
   texts[1050] = "BUILT BY KELVDATA";
   return texts;
 }
+
+namespace {
 
 // The arrow: a triangle from the hot spot with a short tail; 0 outside, 1 on
 // its dark border, 2 inside.
@@ -111,7 +133,7 @@ bool WriteDataSet(const std::string& root) {
 
   std::vector<BbfMember> ui;
   for (int language = 0; language < 8; ++language)
-    ui.push_back({"GAMETXT" + std::to_string(language) + ".TDB", BuildTdb(Texts(language))});
+    ui.push_back({"GAMETXT" + std::to_string(language) + ".TDB", BuildTdb(DataSetTexts(language))});
   ui.push_back({"DLGBKG.TEX", Ramp(256, 256, {20, 30, 60}, {90, 140, 220})});
   ui.push_back({"_FLAGS.TEX", KeyedSquares(128, 64, {230, 230, 40})});
   ui.push_back({"_FONT1.TEX", KeyedSquares(256, 256, {255, 255, 255})});

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tools/bytes.h"
 
@@ -24,6 +25,10 @@ Bytes CursorShadowTex();
 // its image CD/KELVARRO.BIN (run with KELVARRO_CD naming the cue sheet).
 constexpr const char* GAME_CD_CUE = "KELVARRO.CUE";
 constexpr const char* GAME_CD_BIN = "KELVARRO.BIN";
+
+// The game texts of a language (0..7, the engine's order), as its
+// GAMETXT<n>.TDB holds them.
+std::vector<std::string> DataSetTexts(int language);
 
 // Writes the data set under `root` (DATA\UI.BBF, DATA\MISC.BBF,
 // DATA\TRACK.BBF, DATA\QDV.BIN, SOUNDS\*.SFX, DATA\MOVIES\INTRO.MPG, the CD

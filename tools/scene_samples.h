@@ -19,9 +19,10 @@ constexpr int TEXT_YES = 991;
 constexpr int TEXT_NO = 992;
 constexpr int TEXT_SURE = 993;
 constexpr int TEXT_OK = 994;
-constexpr int TEXT_SAVE = 995;
-constexpr int TEXT_LOAD = 996;
-constexpr int TEXT_SLOT = 997;  // 997..1000: the four slots' names
+// 995..1008 are the network lobby's.
+constexpr int TEXT_SAVE = 1051;
+constexpr int TEXT_LOAD = 1052;
+constexpr int TEXT_SLOT = 1053;  // 1053..1056: the four slots' names
 constexpr int TEXT_EMPTY_SLOT = 216;
 
 // The screen the main menu's load button opens.

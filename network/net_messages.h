@@ -19,11 +19,10 @@
 #include "engine/services/net_game.h"
 #include "riders/race_time.h"
 
-// The five message types that the riders and the race send are declared
+// The message types that the riders and the race send are declared
 // with the NetGame interface; these are the others.
 using NetMessageType = std::uint32_t;
 constexpr NetMessageType NET_MSG_SELECTION = 0x1000;
-constexpr NetMessageType NET_MSG_EVENT_OPTION = 0x1001;
 constexpr NetMessageType NET_MSG_PLAYER_INFO = 0x1002;
 constexpr NetMessageType NET_MSG_RACE_SETUP = 0x1003;
 constexpr NetMessageType NET_MSG_HELLO = 0x1004;
@@ -33,8 +32,6 @@ constexpr NetMessageType NET_MSG_RACE_START = 0x1007;
 constexpr NetMessageType NET_MSG_READY = 0x1008;
 constexpr NetMessageType NET_MSG_ALL_READY = 0x1009;
 constexpr NetMessageType NET_MSG_NEW_SERVER = 0x1010;
-constexpr NetMessageType NET_MSG_RIDER_OUT = 0x1011;
-constexpr NetMessageType NET_MSG_RIDER_BACK = 0x1012;
 constexpr NetMessageType NET_MSG_INTRO_DONE = 0x1013;
 constexpr NetMessageType NET_MSG_ALL_INTRO_DONE = 0x1014;
 constexpr NetMessageType NET_MSG_START_RACE = 0x1015;

@@ -89,6 +89,13 @@ class RaceScene : public Scene {
   // The camera position 4 units behind the rider (its position minus four
   // times its forward axis).
   void PutCameraBehind(Rider* rider);
+  // The first TV camera whose node range holds `node`; camera 0 when none.
+  std::uint16_t TvCameraFor(std::uint32_t node) const;
+  // The player's rider sits in the pits of a session with the camera on it:
+  // the director shows it from the TV camera over the pits.
+  bool InPitView() const;
+  // The chase camera's look-around and look-back springs, one frame.
+  void UpdateChaseSprings();
 
   // Keys, pause and the pit stop (race_input.cpp).
   void OnKey(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -337,6 +337,26 @@ TEST_F(NetGameTest, SelfSentMessagesAndTheHostsOwnToItsServerAreDropped) {
   EXPECT_EQ(left, 0u) << "read and dropped, not left waiting";
 }
 
+TEST_F(NetGameTest, APumpHandlesAtMost255MessagesAFrame) {
+  Host();
+  Peer peer;
+  ASSERT_TRUE(peer.Join([this] { Frame(); }));
+  ASSERT_TRUE(Until([] { return g_NetPlayerCount == 2; }));
+  for (int i = 0; i < 300; ++i) peer.Send(g_NetServerPlayerId, Bytes(EncodeNetSignal(NET_MSG_HELLO)));
+  DWORD queued = 0;
+  for (int i = 0; i < 2000 && queued < 300; ++i) {
+    g_DirectPlay->GetMessageCount(g_NetServerPlayerId, &queued);
+    platform::AdvanceTestNetwork(5);
+  }
+  ASSERT_EQ(queued, 300u);
+  game_->Receive();
+  g_DirectPlay->GetMessageCount(g_NetServerPlayerId, &queued);
+  EXPECT_EQ(queued, 45u);
+  game_->Receive();
+  g_DirectPlay->GetMessageCount(g_NetServerPlayerId, &queued);
+  EXPECT_EQ(queued, 0u);
+}
+
 TEST_F(NetGameTest, LeavingTwiceIsHarmless) {
   Host();
   g_PlayersList.entries[0].chosenRider = 4;
@@ -543,16 +563,6 @@ TEST_F(NetGameTest, EightSessionsScrollOnlyToTheSecond) {
   game_->ScrollSessionList(false);
   EXPECT_EQ(game_->FirstShownSession(), 0);
   g_NetSessionCount = 0;
-}
-
-TEST_F(NetGameTest, StartingWithOnePlayerDoesNothing) {
-  g_GameController.nextScene = 0;
-  g_SingleRace.entries[0].sceneNumber = 40;
-  g_NetPlayerCount = 1;
-  InstallNetGame(game_.get());
-  g_GameController.Command(CMD_NET_START_RACE, 0, 0, "NULL");
-  InstallNetGame(nullptr);
-  EXPECT_EQ(g_GameController.nextScene, 0);
 }
 
 }  // namespace

@@ -375,7 +375,7 @@ bool DirectPlayNetGame::HostSession() {
   sessionDesc.lpszSessionNameA = sessionDescName;
   if (OpenRepeated(&sessionDesc, DPOPEN_CREATE | DPOPEN_RETURNSTATUS) != DP_OK) return false;
   isHost = 1;
-  for (int i = 0; i < PLAYER_SLOTS; ++i) CopyName(g_PlayersList.entries[i].name, PLAYER_NAME_SIZE, g_PlayersList.originalNames[i]);
+  g_PlayersList.RestoreNames();
   CopyName(g_PlayersList.entries[0].name, PLAYER_NAME_SIZE, g_PlayersList.playerName);
   for (PlayerEntry& e : g_PlayersList.entries) {
     e.netPlayerId = 0;
@@ -487,17 +487,16 @@ bool DirectPlayNetGame::CreateServerPlayer() {
   return true;
 }
 
-bool DirectPlayNetGame::SetLocalPlayerName(const char* name) {
+void DirectPlayNetGame::SetLocalPlayerName(const char* name) {
   CopyText(g_NetPlayerNames[0].shortName, name);
   CopyText(g_NetPlayerNames[0].longName, name);
-  if (!g_DirectPlay || LocalId() == 0) return true;
+  if (!g_DirectPlay || LocalId() == 0) return;
   char shortCopy[NET_NAME_TEXT_SIZE];
   char longCopy[NET_NAME_TEXT_SIZE];
   CopyText(shortCopy, name);
   CopyText(longCopy, name);
   DPNAME n{sizeof(DPNAME), 0, shortCopy, longCopy};
   g_DirectPlay->SetPlayerName(LocalId(), &n, DPSET_GUARANTEED);
-  return true;
 }
 
 void DirectPlayNetGame::Receive() {

@@ -93,7 +93,7 @@ class DirectPlayNetGame final : public NetGame {
   bool SetJoining(bool open);
   bool CreateLocalPlayer(const char* name);
   bool CreateServerPlayer();
-  bool SetLocalPlayerName(const char* name);
+  void SetLocalPlayerName(const char* name) override;
 
   // The pump and its handlers.
   void Receive() override;

@@ -171,6 +171,8 @@ class NetGame {
   }
   // Host: the grid and the race start to every other player.
   virtual void SendRaceStart() {}
+  // This machine's player's DirectPlay name.
+  virtual void SetLocalPlayerName(const char* name) { (void)name; }
   // This machine's player's name and rider choice, to the host (on the host,
   // to every other player).
   virtual void SendPlayerInfo(const char* name, std::uint16_t riderNumber) {

@@ -381,6 +381,15 @@ TEST_F(NetGameTest, HostingStartsAloneAfterAListing) {
   EXPECT_EQ(g_PlayersList.entries[2].netPlayerId, 0u);
 }
 
+TEST_F(NetGameTest, AListingReplacesThePlayersOfTheSessionListedBefore) {
+  g_PlayersList.entries[5].netPlayerId = 55;
+  std::strcpy(g_NetPlayerNames[5].shortName, "GONE");
+  g_NetSessionCount = 0;
+  game_->EnumPlayers(0, false);
+  EXPECT_EQ(g_PlayersList.entries[5].netPlayerId, 0u);
+  EXPECT_STREQ(game_->GetPlayerText(5), "");
+}
+
 TEST_F(NetGameTest, HostingWithoutANameFails) {
   game_->SelectConnectionKind(NET_KIND_TCPIP);
   ASSERT_TRUE(game_->BuildAddress());

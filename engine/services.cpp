@@ -21,6 +21,13 @@ void FrontEndCommand(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const
 EventServices* g_Event = nullptr;
 void InstallEventServices(EventServices* services) { g_Event = services; }
 
+std::uint8_t g_NetPlayerCount = 1;
+std::uint8_t g_NetSessionCount = 0;
+std::uint8_t g_NetRaceStartReceived = 0;
+std::uint8_t g_NetBecameHost = 0;
+std::uint8_t g_NetSessionLost = 0;
+std::uint8_t g_NetConfirmed = 0;
+
 namespace {
 NetGame g_UnconnectedNetGame;
 }  // namespace

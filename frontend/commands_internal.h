@@ -21,6 +21,7 @@ void RegisterDisplayCommands(CommandTable* table);
 void RegisterEventCommands(CommandTable* table);
 void RegisterPlayerCommands(CommandTable* table);
 void RegisterSessionCommands(CommandTable* table);
+void RegisterLobbyCommands(CommandTable* table);
 
 // The current UI scene, or null.
 UiScene* CurrentUiScene();

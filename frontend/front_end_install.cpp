@@ -6,6 +6,7 @@
 #include "engine/program_objects.h"
 #include "engine/services/event.h"
 #include "engine/services/front_end.h"
+#include "engine/services/net_game.h"
 #include "frontend/championship.h"
 #include "frontend/game_controller.h"
 #include "frontend/players_list.h"
@@ -33,6 +34,7 @@ class FrontEnd : public FrontEndServices {
   void ClearUiScene() override { g_GameController.ClearUiScene(); }
   void SetRaceScene(Scene* scene) override { g_GameController.SetRaceScene(static_cast<RaceScene*>(scene)); }
   void ClearRaceScene() override { g_GameController.ClearRaceScene(); }
+  std::uint8_t NetPlayerCount() override { return g_NetPlayerCount; }
   void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) override {
     g_GameController.Command(static_cast<std::int32_t>(id), static_cast<std::int32_t>(a1),
                              static_cast<std::int32_t>(a2), text);

@@ -28,6 +28,7 @@ const CommandTable& Table() {
     RegisterEventCommands(&t);
     RegisterPlayerCommands(&t);
     RegisterSessionCommands(&t);
+    RegisterLobbyCommands(&t);
     return t;
   }();
   return table;

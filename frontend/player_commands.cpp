@@ -5,7 +5,9 @@
 #include <strings.h>
 
 #include "engine/game_settings.h"
+#include "engine/renderer.h"
 #include "engine/scene/scene.h"
+#include "engine/services/net_game.h"
 #include "engine/text_database.h"
 #include "frontend/championship.h"
 #include "frontend/commands_internal.h"
@@ -239,10 +241,16 @@ void ConfirmPlayer(std::int32_t, std::int32_t, const char*) {
   char field[256];
   NameField(scene, field);
   if (g_GameMode == GAME_MODE_MULTIPLAYER) {
-    // The other players' choices come with the network game; until then no
-    // rider is taken.
+    // A rider another player has chosen keeps the player on the screen.
+    const char* wanted = g_PlayersList.entries[PLAYER_SLOTS + c % PLAYER_SLOTS].riderFile;
+    for (std::uint32_t i = 1; i < g_RiderCount && i < PLAYER_SLOTS; ++i) {
+      const PlayerEntry& e = g_PlayersList.entries[i];
+      if (g_PlayersList.IsPresent(i) && e.chosenRider != -1 && std::strcmp(e.riderFile, wanted) == 0) return;
+    }
     g_PlayersList.Select(0, static_cast<std::uint8_t>(c));
     g_PlayersList.SetName(0, field);
+    g_NetGame->SetLocalPlayerName(field);
+    g_NetGame->SendPlayerInfo(field, c);
     GoToScene(g_NetChampionship ? (g_NoBudget ? 24 : 23) : 21);
     return;
   }

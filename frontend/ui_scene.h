@@ -150,6 +150,8 @@ class UiScene : public Scene {
   void StartScene();
   void UpdateWidgets(unsigned elapsed);
   void ReactToDialogs();
+  // A network game's pump and the lobby's timed steps.
+  void UpdateNetwork(unsigned elapsed);
   bool DrawScene();
   void EndMovie();
   bool AnyDialogShown() const;

@@ -10,6 +10,7 @@
 #include "engine/cursor.h"
 #include "engine/mixer.h"
 #include "engine/renderer.h"
+#include "engine/services/net_game.h"
 #include "engine/system.h"
 #include "engine/text_database.h"
 #include "frontend/championship.h"
@@ -65,13 +66,13 @@ void ResetEvent() {
 
 void LeaveEvent() {
   ResetEvent();
-  // Without a network game there is no session to leave: the lobby comes
-  // back to its session screen.
+  if (g_GameMode == GAME_MODE_MULTIPLAYER) g_NetGame->LeaveSession();
   GoToScene(g_GameMode == GAME_MODE_MULTIPLAYER ? 15 : 0);
 }
 
 void SessionLost() {
   ResetEvent();
+  g_NetGame->LeaveSession();
   GoToScene(15);
 }
 
@@ -81,6 +82,7 @@ void HostNotice() {}
 
 void EndChampionship(bool alwaysLobby) {
   g_Championship.Reset();
+  if (alwaysLobby || g_GameMode == GAME_MODE_MULTIPLAYER) g_NetGame->LeaveSession();
   GoToScene(alwaysLobby || g_GameMode == GAME_MODE_MULTIPLAYER ? 15 : 0);
 }
 
@@ -338,6 +340,8 @@ bool UiScene::RenderScene() {
     }
   }
 
+  if (g_GameMode == GAME_MODE_MULTIPLAYER) UpdateNetwork(elapsed);
+
   if ((state_ == UI_SCENE_RUNNING || g_UiSceneTimer > 0) && !AnyDialogShown()) UpdateWidgets(elapsed);
 
   ReactToDialogs();
@@ -350,6 +354,36 @@ bool UiScene::RenderScene() {
   if (g_UiSceneChangeReady) g_GameController.pendingSceneChange = 1;
 
   return DrawScene();
+}
+
+void UiScene::UpdateNetwork(unsigned elapsed) {
+  g_NetGame->Receive();
+  const bool running = state_ == UI_SCENE_RUNNING;
+  if ((sceneNumber == 4 || sceneNumber == 21) && !g_NetGame->isHost && g_NetConfirmed && running &&
+      g_UiSceneTimer > 2000) {
+    g_GameController.Command(CMD_GO_TO_SCENE, 5, 0, "NULL");
+  }
+  if (sceneNumber == 15) {
+    g_UiNetPollTimer += elapsed;
+    if (g_UiNetPollTimer >= 10000 && running) {
+      g_GameController.Command(CMD_NET_LOBBY, 11, 0, "NULL");
+      g_UiNetPollTimer = 0;
+    }
+  }
+  if (sceneNumber == 16) {
+    if (g_NetRaceStartReceived && running && g_UiSceneTimer > 2000)
+      g_GameController.Command(CMD_NET_START_RACE, 0, 0, "NULL");
+    g_UiNetPollTimer += elapsed;
+    if (g_UiNetPollTimer >= 10000) {
+      g_GameController.Command(CMD_NET_SHOW_PLAYERS, 1, 0, "NULL");
+      g_UiNetPollTimer = 0;
+      if (g_NetPlayerCount == 1 && g_RaceType != 0 && g_NetGame->isHost) {
+        g_RaceType = 0;
+        g_PreviousRaceType = 0;
+        g_NetGame->EnableJoining();
+      }
+    }
+  }
 }
 
 bool UiScene::DrawScene() {

@@ -26,7 +26,6 @@ constexpr NetMessageType NET_MSG_SELECTION = 0x1000;
 constexpr NetMessageType NET_MSG_PLAYER_INFO = 0x1002;
 constexpr NetMessageType NET_MSG_RACE_SETUP = 0x1003;
 constexpr NetMessageType NET_MSG_HELLO = 0x1004;
-constexpr NetMessageType NET_MSG_CONFIRM = 0x1005;
 constexpr NetMessageType NET_MSG_PLAYER_TEXT = 0x1006;
 constexpr NetMessageType NET_MSG_RACE_START = 0x1007;
 constexpr NetMessageType NET_MSG_READY = 0x1008;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 constexpr std::uint32_t NET_MSG_EVENT_OPTION = 0x1001;
+constexpr std::uint32_t NET_MSG_CONFIRM = 0x1005;
 constexpr std::uint32_t NET_MSG_RIDER_OUT = 0x1011;
 constexpr std::uint32_t NET_MSG_RIDER_BACK = 0x1012;
 constexpr std::uint32_t NET_MSG_RIDER_STATE = 0x1016;
@@ -17,6 +18,33 @@ constexpr std::uint32_t NET_MSG_RIDER_FINISHED = 0x1023;
 constexpr std::uint32_t NET_MSG_RESULT = 0x1024;
 
 class Rider;
+
+// The network game's globals that the front end and the race read. The
+// player count includes this machine (1 when alone or outside a session).
+extern std::uint8_t g_NetPlayerCount;
+// Sessions found by the last listing.
+extern std::uint8_t g_NetSessionCount;
+// A client received the race start; the race load clears it.
+extern std::uint8_t g_NetRaceStartReceived;
+// This machine became the host by migration; the UI scene clears it.
+extern std::uint8_t g_NetBecameHost;
+// The session was lost; the UI scene clears it.
+extern std::uint8_t g_NetSessionLost;
+// A client received the host's confirmation of the chosen event.
+extern std::uint8_t g_NetConfirmed;
+
+// The lobby's connection settings, as the lobby's step buttons number them.
+enum NetLobbySetting : std::uint8_t {
+  NET_SETTING_MODEM = 0,
+  NET_SETTING_COM_PORT = 1,
+  NET_SETTING_BAUD_RATE = 2,
+  NET_SETTING_PARITY = 3,
+  NET_SETTING_STOP_BITS = 4,
+  NET_SETTING_FLOW_CONTROL = 5,
+  NET_SETTING_COUNT = 6,
+};
+
+constexpr std::uint32_t NET_TEXT_SIZE = 256;
 
 // One rider's result as it travels: the two 16-byte race times are the
 // race's time records copied whole.
@@ -81,6 +109,76 @@ class NetGame {
   // The session takes new players again.
   virtual void EnableJoining() {}
   virtual void LeaveSession() {}
+
+  // What the lobby reads and writes. Texts are 256-byte, NUL-terminated.
+  std::uint8_t inSession = 0;
+  // The chosen session, as its index in the whole list.
+  std::uint8_t sessionIndex = 0;
+  char sessionName[NET_TEXT_SIZE] = {};
+  char hostAddress[NET_TEXT_SIZE] = {};
+  char phoneNumber[NET_TEXT_SIZE] = {};
+  // Per player slot, the line of text that player sent last.
+  char slotTexts[7][NET_TEXT_SIZE] = {};
+
+  // The lobby's operations; the unconnected session fails every one that
+  // can fail and shows empty texts.
+  virtual void SelectConnectionKind(std::uint8_t kind) { (void)kind; }
+  virtual std::uint8_t ConnectionIndex() const { return 0; }
+  // Up: the setting's next value, held at its top; down: the previous one,
+  // held at 0.
+  virtual void StepSetting(std::uint8_t setting, bool up) {
+    (void)setting;
+    (void)up;
+  }
+  virtual const char* GetSettingText(std::uint8_t setting) {
+    (void)setting;
+    return "";
+  }
+  virtual std::uint8_t FirstShownSession() const { return 0; }
+  // Forward: one row on, held so that the last row shows the last session;
+  // back: one row back, held at the first.
+  virtual void ScrollSessionList(bool forward) { (void)forward; }
+  virtual const char* GetSessionText(std::uint8_t row) {
+    (void)row;
+    return "";
+  }
+  // The listed session's name ("" past the list).
+  virtual const char* ListedSessionName(std::uint8_t session) {
+    (void)session;
+    return "";
+  }
+  virtual const char* GetPlayerText(std::uint8_t slot) {
+    (void)slot;
+    return "";
+  }
+  virtual bool BuildAddress() { return false; }
+  virtual bool InitializeConnection() { return false; }
+  virtual bool EnumSessions() { return false; }
+  // The players of a listed session (current false) or of the joined one.
+  virtual void EnumPlayers(std::uint8_t session, bool current) {
+    (void)session;
+    (void)current;
+  }
+  virtual bool HostSession() { return false; }
+  virtual bool JoinSession() { return false; }
+  virtual bool DisableJoining() { return false; }
+  // The receive pump: every frame of a network game.
+  virtual void Receive() {}
+  virtual void SendPlayerText(const char* text) { (void)text; }
+  virtual void SendSelection(std::uint16_t eventIndex, std::uint16_t pageValue) {
+    (void)eventIndex;
+    (void)pageValue;
+  }
+  // Host: the grid and the race start to every other player.
+  virtual void SendRaceStart() {}
+  // This machine's player's DirectPlay name.
+  virtual void SetLocalPlayerName(const char* name) { (void)name; }
+  // This machine's player's name and rider choice, to the host (on the host,
+  // to every other player).
+  virtual void SendPlayerInfo(const char* name, std::uint16_t riderNumber) {
+    (void)name;
+    (void)riderNumber;
+  }
 };
 
 // Never null.

@@ -14,6 +14,7 @@
 #include "engine/program_objects.h"
 #include "engine/render_glide/glide_renderer.h"
 #include "frontend/front_end_install.h"
+#include "network/net_game.h"
 #include "platform/glide/glide.h"
 #include "platform/win32/interrupt.h"
 #include "race/race_install.h"
@@ -46,6 +47,7 @@ int main() {
   InstallFrontEnd();
   InstallRace();
   InstallUi();
+  InstallNetworkGame();
   ConstructProgramObjects();
   char commandLine[] = "";
   const int result = WinMain(nullptr, nullptr, commandLine, SW_SHOWNORMAL);

@@ -1,0 +1,577 @@
+// The network game on the layer's virtual network: hosting with a peer that
+// joins, announces itself, clashes over a rider, talks and leaves; what each
+// game message does to the slots, the conditions and the commands; leaving;
+// the messages the pump must drop; and the lobby's modem text and list.
+#include "network/net_game.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/archive.h"
+#include "engine/game_settings.h"
+#include "engine/program_objects.h"
+#include "engine/scene/scene.h"
+#include "engine/services/front_end.h"
+#include "engine/text_database.h"
+#include "frontend/front_end_install.h"
+#include "frontend/game_controller.h"
+#include "frontend/players_list.h"
+#include "frontend/race_series.h"
+#include "platform/dplay/dplay_test.h"
+#include "riders/rider_physics.h"
+#include "tests/support/game_root.h"
+#include "tools/bbf.h"
+#include "tools/dataset.h"
+#include "tools/tdb.h"
+
+namespace {
+
+struct Recorded {
+  std::uint32_t id;
+  std::uint32_t a1;
+  std::uint32_t a2;
+  bool operator==(const Recorded&) const = default;
+};
+
+class RecordingController : public FrontEndServices {
+ public:
+  bool IsSceneChangePending() override { return false; }
+  std::uint32_t NextSceneNumber() override { return 0; }
+  void ClearSceneChange() override {}
+  void SetUiScene(Scene*) override {}
+  void ClearUiScene() override {}
+  void SetRaceScene(Scene*) override {}
+  void ClearRaceScene() override {}
+  void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char*) override {
+    commands.push_back({id, a1, a2});
+  }
+  Scene* NewUiScene() override { return nullptr; }
+  bool IsMovieScene(const Scene*) override { return false; }
+
+  bool Saw(std::uint32_t id) const {
+    for (const Recorded& c : commands) {
+      if (c.id == id) return true;
+    }
+    return false;
+  }
+  int Count(std::uint32_t id) const {
+    int n = 0;
+    for (const Recorded& c : commands) n += c.id == id ? 1 : 0;
+    return n;
+  }
+
+  std::vector<Recorded> commands;
+};
+
+template <std::size_t N>
+std::vector<std::uint8_t> Bytes(const std::array<std::uint8_t, N>& a) {
+  return {a.begin(), a.end()};
+}
+
+// One other machine of the session: a DirectPlay object and its player, as
+// another copy of the game would hold them.
+struct Peer {
+  Peer() {
+    void* out = nullptr;
+    EXPECT_EQ(CoCreateInstance(CLSID_DirectPlay, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectPlay4A, &out), DP_OK);
+    dp = static_cast<IDirectPlay4A*>(out);
+    EXPECT_EQ(CoCreateInstance(CLSID_DirectPlayLobby, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectPlayLobby3A, &out),
+              DP_OK);
+    lobby = static_cast<IDirectPlayLobby3A*>(out);
+    const std::string host;
+    DPCOMPOUNDADDRESSELEMENT e[2] = {{DPAID_ServiceProvider, sizeof(GUID), &DPSPGUID_TCPIP},
+                                     {DPAID_INet, 1, host.c_str()}};
+    DWORD size = 0;
+    lobby->CreateCompoundAddress(e, 2, nullptr, &size);
+    std::vector<std::uint8_t> address(size);
+    EXPECT_EQ(lobby->CreateCompoundAddress(e, 2, address.data(), &size), DP_OK);
+    EXPECT_EQ(dp->InitializeConnection(address.data(), 0), DP_OK);
+  }
+  ~Peer() {
+    dp->Release();
+    lobby->Release();
+  }
+
+  bool Join(const std::function<void()>& between) {
+    DPSESSIONDESC2 d{};
+    d.dwSize = DPSESSIONDESC2_SIZE;
+    d.guidApplication = NET_APPLICATION_GUID;
+    DPSESSIONDESC2 found{};
+    bool listed = false;
+    auto callback = [](const DPSESSIONDESC2* s, DWORD*, DWORD flags, void* context) -> BOOL {
+      if ((flags & DPESC_TIMEDOUT) != 0) return FALSE;
+      *static_cast<DPSESSIONDESC2*>(context) = *s;
+      return TRUE;
+    };
+    for (int i = 0; i < 2000 && !listed; ++i) {
+      const HRESULT r = dp->EnumSessions(&d, 0, callback, &found,
+                                         DPENUMSESSIONS_AVAILABLE | DPENUMSESSIONS_ASYNC | DPENUMSESSIONS_RETURNSTATUS);
+      listed = r == DP_OK && found.dwSize != 0;
+      between();
+    }
+    if (!listed) return false;
+    HRESULT r;
+    int tries = 0;
+    do {
+      r = dp->Open(&found, DPOPEN_JOIN | DPOPEN_RETURNSTATUS);
+      between();
+    } while (r == DPERR_CONNECTING && ++tries < 5000);
+    if (r != DP_OK) return false;
+    char s[] = "Peer";
+    char l[] = "Peer";
+    DPNAME n{sizeof(DPNAME), 0, s, l};
+    return dp->CreatePlayer(&id, &n, nullptr, nullptr, 0, 0) == DP_OK;
+  }
+
+  void Send(DPID to, const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::uint8_t> copy = bytes;
+    dp->Send(id, to, DPSEND_GUARANTEED, copy.data(), static_cast<DWORD>(copy.size()));
+  }
+
+  // The game messages received so far, by type.
+  std::vector<std::vector<std::uint8_t>> Drain() {
+    std::vector<std::vector<std::uint8_t>> out;
+    for (;;) {
+      DPID from = 0;
+      DPID to = id;
+      DWORD size = 0;
+      if (dp->Receive(&from, &to, DPRECEIVE_TOPLAYER | DPRECEIVE_PEEK, nullptr, &size) != DPERR_BUFFERTOOSMALL) break;
+      std::vector<std::uint8_t> buffer(size);
+      to = id;
+      if (dp->Receive(&from, &to, DPRECEIVE_TOPLAYER, buffer.data(), &size) != DP_OK) break;
+      if (from != DPID_SYSMSG) out.push_back(buffer);
+    }
+    return out;
+  }
+
+  IDirectPlay4A* dp = nullptr;
+  IDirectPlayLobby3A* lobby = nullptr;
+  DPID id = 0;
+};
+
+std::uint32_t TypeOf(const std::vector<std::uint8_t>& m) { return PeekNetMessageType(m).value_or(0); }
+
+class NetGameTest : public kelvtest::GameRootTest {
+ protected:
+  void SetUp() override {
+    GameRootTest::SetUp();
+    platform::UseTestNetwork(true);
+    platform::SetDirectPlayTestSwitches({});
+    platform::DirectPlayNetwork n;
+    n.port = 0;
+    n.broadcastAddress = "127.0.0.1";
+    n.queryIntervalMs = 100;
+    platform::SetDirectPlayNetwork(n);
+    InstallFrontEnd();
+    for (ProgramObjectSlot slot : {PROGRAM_OBJECT_GAME_CONTROLLER, PROGRAM_OBJECT_PLAYERS_LIST,
+                                   PROGRAM_OBJECT_SINGLE_RACE, PROGRAM_OBJECT_CHAMPIONSHIP}) {
+      if (GetProgramObject(slot).construct) GetProgramObject(slot).construct();
+    }
+    savedFrontEnd_ = g_FrontEnd;
+    InstallFrontEndServices(&controller_);
+    g_GameMode = GAME_MODE_MULTIPLAYER;
+    g_SceneNumber = 0;
+    g_RaceType = RACE_TYPE_NONE;
+    g_NetPlayerCount = 1;
+    g_NetSessionCount = 0;
+    g_NetConfirmed = g_NetRaceStartReceived = g_NetSessionLost = g_NetBecameHost = 0;
+    for (int i = 0; i < 2 * PLAYER_SLOTS; ++i) {
+      PlayerEntry& e = g_PlayersList.entries[i];
+      e = PlayerEntry{};
+      e.riderNumber = static_cast<std::uint16_t>(i % PLAYER_SLOTS);
+      std::snprintf(e.name, sizeof e.name, "Rider %d", i % PLAYER_SLOTS);
+    }
+    g_SingleRace.entries.assign(3, RaceEntry{});
+    g_SingleRace.entryCount = 3;
+    g_SingleRace.current = 0;
+    for (int i = 0; i < 20; ++i) {
+      g_ConditionEngine[i] = g_ConditionWheels[i] = g_ConditionSuspension[i] = g_ConditionBrakes[i] =
+          g_ConditionGearbox[i] = 1.0f;
+    }
+    game_ = std::make_unique<DirectPlayNetGame>();
+    ASSERT_TRUE(game_->CreateDirectPlay());
+    ASSERT_TRUE(game_->CreateLobby());
+  }
+  void TearDown() override {
+    game_.reset();
+    g_SingleRace.entries.clear();
+    g_SingleRace.entryCount = 0;
+    g_GameMode = GAME_MODE_SINGLE_RACE;
+    g_NetPlayerCount = 1;
+    InstallFrontEndServices(savedFrontEnd_);
+    platform::SetDirectPlayNetwork({});
+    platform::UseTestNetwork(false);
+    GameRootTest::TearDown();
+  }
+
+  // The game as a host of "Dirt Cup" on the virtual network, its port the
+  // one that listings ask.
+  void Host() {
+    game_->SelectConnectionKind(NET_KIND_TCPIP);
+    ASSERT_TRUE(game_->BuildAddress());
+    ASSERT_TRUE(game_->InitializeConnection());
+    std::strcpy(game_->sessionName, "Dirt Cup");
+    ASSERT_TRUE(game_->HostSession());
+    platform::DirectPlayNetwork n = platform::GetDirectPlayNetwork();
+    n.port = platform::DirectPlayBoundPort(g_DirectPlay);
+    platform::SetDirectPlayNetwork(n);
+  }
+
+  // A frame of the game: its pump, then a little time on the network.
+  void Frame() {
+    game_->Receive();
+    platform::AdvanceTestNetwork(5);
+  }
+  bool Until(const std::function<bool()>& done) {
+    for (int i = 0; i < 2000; ++i) {
+      if (done()) return true;
+      Frame();
+    }
+    return done();
+  }
+
+  // A game message from `sender` straight to the handler.
+  void Handle(DPID sender, const std::vector<std::uint8_t>& bytes) {
+    game_->HandleGameMessage(bytes, sender, DirectPlayNetGame::SlotId(0));
+  }
+
+  // Slots 0..2 held by players 100, 200 and 300, outside any session.
+  void ThreePlayers() {
+    for (int k = 0; k < 3; ++k) g_PlayersList.entries[k].netPlayerId = 100u * (k + 1);
+    g_NetPlayerCount = 3;
+  }
+
+  RecordingController controller_;
+  FrontEndServices* savedFrontEnd_ = nullptr;
+  std::unique_ptr<DirectPlayNetGame> game_;
+};
+
+TEST_F(NetGameTest, APeerJoinsClashesOverARiderTalksAndLeaves) {
+  Host();
+  EXPECT_TRUE(game_->isHost);
+  EXPECT_NE(g_NetServerPlayerId, 0u);
+  EXPECT_NE(DirectPlayNetGame::SlotId(0), 0u);
+  // The host rides rider 3.
+  g_PlayersList.entries[0].chosenRider = 3;
+
+  Peer peer;
+  ASSERT_TRUE(peer.Join([this] { Frame(); }));
+  ASSERT_TRUE(Until([] { return g_NetPlayerCount == 2; }));
+  EXPECT_EQ(g_PlayersList.entries[1].netPlayerId, peer.id);
+  EXPECT_STREQ(game_->GetPlayerText(1), "PEER");
+  EXPECT_EQ(game_->snapshot.playerIds[1], peer.id);
+  EXPECT_EQ(game_->snapshot.states[1].orientation[0], 127) << "a unit rotation, never all zero";
+  EXPECT_EQ(game_->allFactors.values[1][0], 1.0f);
+
+  std::vector<std::uint32_t> greeted;
+  ASSERT_TRUE(Until([&] {
+    for (const auto& m : peer.Drain()) greeted.push_back(TypeOf(m));
+    return greeted.size() >= 3;
+  }));
+  // The host's hello, the event, and the host's own rider choice.
+  EXPECT_EQ(greeted, (std::vector<std::uint32_t>{NET_MSG_HELLO, NET_MSG_RACE_SETUP, NET_MSG_PLAYER_INFO}));
+
+  // The peer wants the host's rider: it is given the first slot's number
+  // without a chosen rider, and everybody is told.
+  NetPlayerInfo info;
+  info.playerId = peer.id;
+  std::strcpy(info.name, "Peer");
+  info.riderNumber = 3;
+  peer.Send(g_NetServerPlayerId, Bytes(EncodeNetPlayerInfo(info)));
+  std::vector<std::vector<std::uint8_t>> answers;
+  ASSERT_TRUE(Until([&] {
+    for (auto& m : peer.Drain()) answers.push_back(m);
+    return !answers.empty();
+  }));
+  const auto told = DecodeNetPlayerInfo(answers[0]);
+  ASSERT_TRUE(told);
+  EXPECT_EQ(told->playerId, peer.id);
+  EXPECT_EQ(told->riderNumber, 1) << "slot 1 is the first without a chosen rider";
+  EXPECT_EQ(g_PlayersList.entries[1].chosenRider, 1);
+  EXPECT_TRUE(controller_.Saw(CMD_SHOW_RIDER_CHOICE));
+  EXPECT_TRUE(controller_.Saw(CMD_REFRESH_PLAYER_NAME));
+
+  g_SceneNumber = 16;
+  NetPlayerText text;
+  std::strcpy(text.text, "ready when you are");
+  peer.Send(DirectPlayNetGame::SlotId(0), Bytes(EncodeNetPlayerText(text)));
+  ASSERT_TRUE(Until([&] { return game_->slotTexts[1][0] != '\0'; }));
+  EXPECT_STREQ(game_->slotTexts[1], "ready when you are");
+  EXPECT_TRUE(controller_.Saw(CMD_NET_SHOW_PLAYERS));
+
+  controller_.commands.clear();
+  peer.dp->DestroyPlayer(peer.id);
+  peer.dp->Close();
+  ASSERT_TRUE(Until([] { return g_NetPlayerCount == 1; }));
+  for (int i = 0; i < 50; ++i) Frame();
+  EXPECT_EQ(g_NetPlayerCount, 1) << "the host's second copy of the message changes nothing";
+  EXPECT_EQ(controller_.Count(CMD_NET_PLAYER_COUNT), 1);
+  EXPECT_EQ(g_PlayersList.entries[1].netPlayerId, 0u);
+  EXPECT_EQ(g_PlayersList.entries[1].chosenRider, -1);
+  EXPECT_STREQ(game_->slotTexts[1], "");
+  EXPECT_EQ(game_->snapshot.playerIds[1], 0u);
+}
+
+TEST_F(NetGameTest, SelfSentMessagesAndTheHostsOwnToItsServerAreDropped) {
+  Host();
+  g_SceneNumber = 16;
+  const DPID local = DirectPlayNetGame::SlotId(0);
+  NetPlayerText text;
+  std::strcpy(text.text, "echo");
+  auto bytes = Bytes(EncodeNetPlayerText(text));
+  g_DirectPlay->Send(local, local, DPSEND_GUARANTEED, bytes.data(), static_cast<DWORD>(bytes.size()));
+  g_DirectPlay->Send(local, g_NetServerPlayerId, DPSEND_GUARANTEED, bytes.data(), static_cast<DWORD>(bytes.size()));
+  auto ready = Bytes(EncodeNetSignal(NET_MSG_READY));
+  g_DirectPlay->Send(local, g_NetServerPlayerId, DPSEND_GUARANTEED, ready.data(), static_cast<DWORD>(ready.size()));
+  for (int i = 0; i < 20; ++i) Frame();
+  EXPECT_STREQ(game_->slotTexts[0], "");
+  EXPECT_EQ(game_->readyCount, 0);
+  EXPECT_FALSE(controller_.Saw(CMD_NET_SHOW_PLAYERS));
+  DWORD left = 1;
+  g_DirectPlay->GetMessageCount(g_NetServerPlayerId, &left);
+  EXPECT_EQ(left, 0u) << "read and dropped, not left waiting";
+}
+
+TEST_F(NetGameTest, APumpHandlesAtMost255MessagesAFrame) {
+  Host();
+  Peer peer;
+  ASSERT_TRUE(peer.Join([this] { Frame(); }));
+  ASSERT_TRUE(Until([] { return g_NetPlayerCount == 2; }));
+  for (int i = 0; i < 300; ++i) peer.Send(g_NetServerPlayerId, Bytes(EncodeNetSignal(NET_MSG_HELLO)));
+  DWORD queued = 0;
+  for (int i = 0; i < 2000 && queued < 300; ++i) {
+    g_DirectPlay->GetMessageCount(g_NetServerPlayerId, &queued);
+    platform::AdvanceTestNetwork(5);
+  }
+  ASSERT_EQ(queued, 300u);
+  game_->Receive();
+  g_DirectPlay->GetMessageCount(g_NetServerPlayerId, &queued);
+  EXPECT_EQ(queued, 45u);
+  game_->Receive();
+  g_DirectPlay->GetMessageCount(g_NetServerPlayerId, &queued);
+  EXPECT_EQ(queued, 0u);
+}
+
+TEST_F(NetGameTest, LeavingTwiceIsHarmless) {
+  Host();
+  g_PlayersList.entries[0].chosenRider = 4;
+  std::strcpy(game_->slotTexts[0], "bye");
+  EXPECT_TRUE(game_->Leave());
+  EXPECT_FALSE(game_->inSession);
+  EXPECT_FALSE(game_->isHost);
+  EXPECT_EQ(g_NetServerPlayerId, 0u);
+  EXPECT_EQ(DirectPlayNetGame::SlotId(0), 0u);
+  EXPECT_EQ(g_PlayersList.entries[0].chosenRider, -1);
+  EXPECT_STREQ(game_->slotTexts[0], "");
+  EXPECT_EQ(g_NetPlayerCount, 1);
+  EXPECT_TRUE(game_->Leave());
+  EXPECT_EQ(g_NetPlayerCount, 1);
+}
+
+TEST_F(NetGameTest, HostingStartsAloneAfterAListing) {
+  g_NetPlayerCount = 4;
+  g_PlayersList.entries[2].netPlayerId = 77;
+  Host();
+  EXPECT_EQ(g_NetPlayerCount, 1);
+  EXPECT_EQ(g_PlayersList.entries[2].netPlayerId, 0u);
+}
+
+TEST_F(NetGameTest, AListingReplacesThePlayersOfTheSessionListedBefore) {
+  g_PlayersList.entries[5].netPlayerId = 55;
+  std::strcpy(g_NetPlayerNames[5].shortName, "GONE");
+  g_NetSessionCount = 0;
+  game_->EnumPlayers(0, false);
+  EXPECT_EQ(g_PlayersList.entries[5].netPlayerId, 0u);
+  EXPECT_STREQ(game_->GetPlayerText(5), "");
+}
+
+TEST_F(NetGameTest, HostingWithoutANameFails) {
+  game_->SelectConnectionKind(NET_KIND_TCPIP);
+  ASSERT_TRUE(game_->BuildAddress());
+  ASSERT_TRUE(game_->InitializeConnection());
+  game_->sessionName[0] = '\0';
+  EXPECT_FALSE(game_->HostSession());
+  EXPECT_FALSE(game_->inSession);
+}
+
+TEST_F(NetGameTest, JoiningANamelessListedSessionIsRefused) {
+  g_NetSessionCount = 1;
+  g_NetSessions[0] = NetSessionEntry{};
+  game_->sessionIndex = 0;
+  EXPECT_FALSE(game_->JoinSession());
+  EXPECT_EQ(DirectPlayNetGame::SlotId(0), 0u);
+  g_NetSessionCount = 0;
+}
+
+TEST_F(NetGameTest, SelectionMovesTheEventOnlyWhenItExistsButAlwaysTheChooser) {
+  g_SceneNumber = 4;
+  struct Case {
+    std::uint16_t index;
+    std::int16_t current;
+  };
+  for (const Case c : {Case{2, 2}, Case{0x0101, 1}, Case{7, 1}}) {
+    controller_.commands.clear();
+    Handle(100, Bytes(EncodeNetSelection({c.index, 5})));
+    EXPECT_EQ(g_SingleRace.current, c.current) << c.index;
+    EXPECT_EQ(controller_.commands,
+              (std::vector<Recorded>{{CMD_CHOOSER_GO_TO_PAGE, 0, 5}, {CMD_SHOW_EVENT, 0, 0}}));
+  }
+}
+
+TEST_F(NetGameTest, PeerValuesOutsideTheirRangesAreIgnored) {
+  ThreePlayers();
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+  };
+  NetPlayerInfo info;
+  info.playerId = 200;
+  info.riderNumber = 20;
+  NetRaceSetup setup;
+  setup.skill = 3;
+  const Case cases[] = {
+      {"weather 4", Bytes(EncodeNetValue(NET_MSG_EVENT_OPTION, 4))},
+      {"rider 20", Bytes(EncodeNetPlayerInfo(info))},
+      {"short message", [&] {
+         info.riderNumber = 2;
+         auto b = Bytes(EncodeNetPlayerInfo(info));
+         b.pop_back();
+         return b;
+       }()},
+      {"unknown type", Bytes(EncodeNetValue(0x100A, 1))},
+  };
+  for (const Case& c : cases) {
+    controller_.commands.clear();
+    Handle(200, c.bytes);
+    EXPECT_TRUE(controller_.commands.empty()) << c.what;
+  }
+  Handle(100, Bytes(EncodeNetRaceSetup(setup)));
+  EXPECT_FALSE(controller_.Saw(CMD_SET_SKILL)) << "skill 3";
+  EXPECT_TRUE(controller_.Saw(CMD_LOAD_EVENT_DATA));
+  controller_.commands.clear();
+  setup.skill = 2;
+  Handle(100, Bytes(EncodeNetRaceSetup(setup)));
+  EXPECT_EQ(controller_.commands.front(), (Recorded{CMD_SET_SKILL, 2, 0}));
+}
+
+TEST_F(NetGameTest, ClientHandlersSetTheirFlagsAndSlots) {
+  ThreePlayers();
+  Handle(100, Bytes(EncodeNetSignal(NET_MSG_CONFIRM)));
+  EXPECT_EQ(g_NetConfirmed, 1);
+  Handle(100, Bytes(EncodeNetSignal(NET_MSG_ALL_READY)));
+  EXPECT_EQ(game_->allReady, 1);
+  Handle(100, Bytes(EncodeNetValue(NET_MSG_EVENT_OPTION, 2)));
+  EXPECT_EQ(controller_.commands.back(), (Recorded{CMD_SET_WEATHER, 2, 0}));
+  Handle(100, Bytes(EncodeNetValue(NET_MSG_NEW_SERVER, 999)));
+  EXPECT_EQ(g_NetServerPlayerId, 999u);
+  EXPECT_EQ(game_->serverPlayerId, 999u);
+  EXPECT_EQ(game_->serverChanged, 1);
+
+  std::strcpy(game_->slotTexts[2], "old line");
+  NetRaceStart start;
+  start.eventIndex = 2;
+  start.weather = 1;
+  start.playerIds = {300, 100, 200, 0, 0, 0, 0};
+  start.gridPositions = {0, 1, 2, 0, 0, 0, 0};
+  Handle(100, Bytes(EncodeNetRaceStart(start)));
+  EXPECT_EQ(g_NetRaceStartReceived, 1);
+  EXPECT_EQ(g_SingleRace.current, 2);
+  EXPECT_EQ(g_SingleRace.entries[0].weather, 1);
+  EXPECT_EQ(g_PlayersList.entries[0].gridPosition, 1) << "slot 0 holds player 100";
+  EXPECT_EQ(g_PlayersList.entries[1].gridPosition, 2);
+  EXPECT_EQ(g_PlayersList.entries[2].gridPosition, 0);
+  EXPECT_STREQ(game_->slotTexts[2], "");
+
+  // A player the client did not know: greeted, seated and counted.
+  NetPlayerInfo info;
+  info.playerId = 400;
+  std::strcpy(info.name, "Newcomer");
+  info.riderNumber = 6;
+  Handle(100, Bytes(EncodeNetPlayerInfo(info)));
+  EXPECT_EQ(g_PlayersList.entries[3].netPlayerId, 400u);
+  EXPECT_EQ(g_PlayersList.entries[3].chosenRider, 6);
+  EXPECT_STREQ(g_PlayersList.entries[3].name, "Newcomer");
+  EXPECT_EQ(g_NetPlayerCount, 4);
+}
+
+TEST_F(NetGameTest, HostCountsReportsAndNeverGoesBelowZero) {
+  ThreePlayers();
+  game_->isHost = 1;
+  game_->snapshot.playerIds = {100, 200, 300, 0, 0, 0, 0};
+  game_->allFactors.playerIds = game_->snapshot.playerIds;
+
+  Handle(200, Bytes(EncodeNetSignal(NET_MSG_READY)));
+  EXPECT_EQ(game_->readyCount, 1);
+  Handle(200, Bytes(EncodeNetSignal(NET_MSG_RIDER_BACK)));
+  EXPECT_EQ(game_->outCount, 0);
+  Handle(200, Bytes(EncodeNetSignal(NET_MSG_RIDER_OUT)));
+  EXPECT_EQ(game_->outCount, 1);
+
+  NetRiderStateMessage state;
+  state.state.position = {10, 20, 30};
+  Handle(300, Bytes(EncodeNetRiderState(state)));
+  state.type = NET_MSG_RIDER_STATE_2;
+  Handle(300, Bytes(EncodeNetRiderState(state)));
+  EXPECT_EQ(game_->snapshot.states[2].position[1], 20);
+  EXPECT_EQ(game_->snapshot.states[2].updateCount, 2);
+
+  NetRiderFactors factors;
+  factors.values = {0.5f, 0.6f, 0.7f, 0.8f, 0.9f};
+  Handle(300, Bytes(EncodeNetRiderFactors(factors)));
+  EXPECT_EQ(g_ConditionEngine[2], 0.5f);
+  EXPECT_EQ(g_ConditionBrakes[2], 0.8f) << "the clutch";
+  EXPECT_EQ(game_->allFactors.values[2][4], 0.9f);
+  factors.values[0] = 7.0f;
+  Handle(300, Bytes(EncodeNetRiderFactors(factors)));
+  EXPECT_EQ(g_ConditionEngine[2], 0.5f) << "a condition past 1.0 is ignored";
+
+  controller_.commands.clear();
+  Handle(300, Bytes(EncodeNetValue(NET_MSG_RIDER_FINISHED, 1)));
+  EXPECT_EQ(controller_.commands, (std::vector<Recorded>{{CMD_NET_RIDER_OUT, 2, 1}}));
+  EXPECT_EQ(game_->outCount, 2);
+
+  // Another machine's snapshot never touches this machine's own slot.
+  NetAllFactors all;
+  all.playerIds = {100, 200, 0, 0, 0, 0, 0};
+  all.values[0] = {0.1f, 0.1f, 0.1f, 0.1f, 0.1f};
+  all.values[1] = {0.2f, 0.2f, 0.2f, 0.2f, 0.2f};
+  Handle(200, Bytes(EncodeNetAllFactors(all)));
+  EXPECT_EQ(g_ConditionEngine[0], 1.0f);
+  EXPECT_EQ(g_ConditionEngine[1], 0.2f);
+}
+
+TEST_F(NetGameTest, WithoutAModemTheModemTextIs995) {
+  std::vector<kelvdata::BbfMember> ui = {{"GAMETXT0.TDB", kelvdata::BuildTdb(kelvdata::DataSetTexts(0))}};
+  Put("DATA/UI.BBF", kelvdata::BuildBbf(ui));
+  ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
+  ASSERT_TRUE(g_TextDatabase.Load(TextDatabaseFile(0)));
+  game_->EnumModems();
+  EXPECT_EQ(g_NetModemCount, 0);
+  game_->StepSetting(NET_SETTING_MODEM, true);
+  EXPECT_STREQ(game_->GetSettingText(NET_SETTING_MODEM), g_TextDatabase.Text(995));
+  g_TextDatabase.Release();
+  g_UiArchive.Close();
+}
+
+TEST_F(NetGameTest, EightSessionsScrollOnlyToTheSecond) {
+  g_NetSessionCount = 8;
+  for (int i = 0; i < 8; ++i) {
+    g_NetSessions[i] = NetSessionEntry{};
+    std::snprintf(g_NetSessions[i].name, sizeof g_NetSessions[i].name, "race %d", i);
+  }
+  for (int i = 0; i < 5; ++i) game_->ScrollSessionList(true);
+  EXPECT_EQ(game_->FirstShownSession(), 1);
+  EXPECT_STREQ(game_->GetSessionText(0), "RACE 1");
+  EXPECT_STREQ(game_->GetSessionText(6), "RACE 7");
+  game_->ScrollSessionList(false);
+  game_->ScrollSessionList(false);
+  EXPECT_EQ(game_->FirstShownSession(), 0);
+  g_NetSessionCount = 0;
+}
+
+}  // namespace

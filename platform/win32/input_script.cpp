@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -72,11 +71,16 @@ bool ParseFrame(const std::string& token, long* frame) {
   return true;
 }
 
-// Motion of one step: a whole number within what a mouse could report.
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Motion of one step: a whole number of at most five digits, with its sign.
 bool ParseMotion(const std::string& token, int* v) {
-  std::size_t digits = token.size() > 0 && (token[0] == '-' || token[0] == '+') ? 1 : 0;
-  if (token.size() == digits || token.size() > digits + 5 ||
-      !std::all_of(token.begin() + static_cast<long>(digits), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+  const std::size_t sign = !token.empty() && (token[0] == '-' || token[0] == '+') ? 1 : 0;
+  if (token.size() == sign || token.size() > sign + 5 ||
+      !std::all_of(token.begin() + static_cast<long>(sign), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return false;
   }
   *v = std::atoi(token.c_str());
@@ -117,8 +121,7 @@ bool ParseLine(const std::string& line, ScriptStep* step, std::string* why) {
   }
   if (action == "mouse-down" || action == "mouse-up") {
     step->action = action == "mouse-down" ? ScriptAction::MOUSE_DOWN : ScriptAction::MOUSE_UP;
-    std::string upper = rest;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = Upper(rest);
     step->button = upper == "LEFT" ? 1 : upper == "MIDDLE" ? 2 : upper == "RIGHT" ? 3 : 0;
     if (step->button == 0) {
       *why = "unknown mouse button \"" + rest + "\"";
@@ -135,9 +138,7 @@ bool ParseLine(const std::string& line, ScriptStep* step, std::string* why) {
     *why = "one key name expected after " + action;
     return false;
   }
-  std::string upper = rest;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (!FindKey(upper, &step->vk, &step->extended)) {
+  if (!FindKey(Upper(rest), &step->vk, &step->extended)) {
     *why = "unknown key \"" + rest + "\"";
     return false;
   }

@@ -15,9 +15,10 @@
 // frame n writes frame n. Steps of the same frame run in the order written.
 // KEY is a virtual-key name without "VK_" (RETURN, ESCAPE, LEFT, F1,
 // NUMPAD4, ...), RCONTROL or RMENU for the right-hand keys, or a letter or
-// digit. A letter, digit or SPACE pressed types its character as well (a
-// capital letter while a scripted SHIFT is held). Blank lines and lines
-// starting with '#' are skipped.
+// digit; names of keys and buttons may be in any case. A letter, digit or
+// SPACE pressed types its character as well (a capital letter while a
+// scripted SHIFT is held). Blank lines and lines starting with '#' are
+// skipped. A scripted run presents at most 60 frames a second.
 #pragma once
 
 #include <string>

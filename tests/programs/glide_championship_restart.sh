@@ -48,6 +48,8 @@ typed() {
     say key-up "$key"; pause 1
   done
 }
+# The start-up movie presents no frames of the board: the main menu has
+# faded in within its first 30 frames.
 begin() { script=$1; rm -f "$script"; frame=80; }
 # The main menu's buttons, the options screen's, the yes of a question, the
 # way back.

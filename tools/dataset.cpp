@@ -72,6 +72,7 @@ std::vector<std::string> DataSetTexts(int language) {
   texts[TEXT_LOAD] = "Load";
   for (int slot = 0; slot < 4; ++slot) texts[static_cast<std::size_t>(TEXT_SLOT + slot)] = "SLOT " + std::to_string(slot + 1);
   texts[TEXT_EMPTY_SLOT] = "EMPTY";
+  texts[TEXT_LONGER_RACES] = "LONGER RACES";
   // The network lobby's settings, in the order of the engine's languages
   // (English, Italian, Spanish, Portuguese, Dutch, French, German, Russian;
   // the Russian written in Latin letters, which the data set's fonts hold).

@@ -20,6 +20,8 @@ constexpr std::uint16_t CMD_SELECT_SAVE_SLOT = 28;
 constexpr std::uint16_t CMD_LOAD_GAME = 29;
 constexpr std::uint16_t CMD_SAVE_GAME = 30;
 constexpr std::uint16_t CMD_SHOW_OPTIONS = 33;
+constexpr std::uint16_t CMD_TOGGLE_OPTION = 37;
+constexpr std::uint16_t CMD_RACE_LENGTH_UP = 38;
 constexpr std::uint16_t CMD_SHOW_SAVE_NAMES = 42;
 constexpr std::uint16_t CMD_CONFIRM_PLAYER = 51;
 constexpr std::uint16_t CMD_SET_EXIT = 54;
@@ -169,6 +171,23 @@ void ChampionshipMembers(std::vector<BbfMember>* ui) {
   ui->push_back({"CHAMP.FLT", BuildFlt({{4, 0}, {4, 1}})});
   ui->push_back({"SLOTS.FLT", BuildFlt({{4, 2}, {4, 3}, {4, 4}, {4, 5}, {4, 0}, {4, 1}})});
 }
+
+// The options screen: two options that a player changes with a click, the
+// race length (which a save game carries) and miles per hour (which it does
+// not), and the way back. Buttons 1 and 2, clear of the toggle buttons
+// (3 to 10) that the options command fills in.
+SceneFile OptionsScreen(std::vector<BbfMember>* ui) {
+  ui->push_back({"LONGER.BTN", MenuButton(TEXT_LONGER_RACES, 220.0f, 200.0f, 200.0f, 40.0f,
+                                          {{CMD_RACE_LENGTH_UP, 0, 0, "NULL"}})});
+  ui->push_back({"MPH.BTN", MenuButton(TEXT_MPH, 220.0f, 260.0f, 200.0f, 40.0f, {{CMD_TOGGLE_OPTION, 5, 0, "NULL"}})});
+  ui->push_back({"06.FLT", BuildFlt({{4, 1}, {4, 2}, {4, 0}})});
+  SceneFile s = Screen("DATA\\UI\\06.FLT");
+  s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f),
+                            Widget("DATA\\UI\\LONGER.BTN", 220.0f, 200.0f, 200.0f, 40.0f),
+                            Widget("DATA\\UI\\MPH.BTN", 220.0f, 260.0f, 200.0f, 40.0f)};
+  s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_SHOW_OPTIONS, 0, 0, "NULL"}};
+  return s;
+}
 }  // namespace
 
 void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
@@ -218,6 +237,7 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
   }
 
   ChampionshipMembers(ui);
+  const SceneFile options = OptionsScreen(ui);
 
   for (int n = 0; n < sceneCount; ++n) {
     SceneFile s;
@@ -231,6 +251,8 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
       s = SaveScreen(n == 8);
     } else if (n == 27 || (n >= 29 && n <= 31)) {
       s = Movie();
+    } else if (n == 6) {
+      s = options;
     } else if (n == 28) {
       s = Screen("DATA\\UI\\NONE.FLT");
       s.lists[SCENE_STATIC_TEXTS].clear();
@@ -241,7 +263,6 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
       s = Screen("DATA\\UI\\BACK.FLT");
       s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
       s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
-      if (n == 6) s.actions.push_back({CMD_SHOW_OPTIONS, 0, 0, "NULL"});
     }
     sceneFiles->push_back({"SCENE" + std::to_string(n) + ".SCN", BuildScene(s)});
   }

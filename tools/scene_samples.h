@@ -1,8 +1,8 @@
 // The front end's scenes of the synthetic data set: the start-up movies, the
-// main menu with its quit question, the options screen, the credits, the
-// championship's player screen, menu, save and load screens, and a plain
-// screen with a way back for every other front-end scene, with their
-// background picture, buttons, focus lists and dialogs.
+// main menu with its quit question, the options screen (longer races, miles
+// per hour), the credits, the championship's player screen, menu, save and
+// load screens, and a plain screen with a way back for every other front-end
+// scene, with their background picture, buttons, focus lists and dialogs.
 #pragma once
 
 #include <string>
@@ -24,6 +24,8 @@ constexpr int TEXT_SAVE = 1051;
 constexpr int TEXT_LOAD = 1052;
 constexpr int TEXT_SLOT = 1053;  // 1053..1056: the four slots' names
 constexpr int TEXT_EMPTY_SLOT = 216;
+constexpr int TEXT_LONGER_RACES = 1057;
+constexpr int TEXT_MPH = 37;
 
 // The screen the main menu's load button opens.
 constexpr int LOAD_SCENE = 7;

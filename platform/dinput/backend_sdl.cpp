@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cstdio>
 #include <map>
 
@@ -247,6 +248,7 @@ class SdlBackend final : public Backend {
     if (!joysticks_) std::fprintf(stderr, "Kelvarro: no joysticks: %s\n", SDL_GetError());
     haptics_ = joysticks_ && SDL_InitSubSystem(SDL_INIT_HAPTIC) == 0;
     mouse_ = MouseRaw{};
+    keysFromEvents_.reset();
     g_backend = this;
     platform::AddSdlEventListener(OnEvent);
   }
@@ -327,7 +329,7 @@ class SdlBackend final : public Backend {
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     for (const ScancodeKey& k : kScancodes) {
-      if (k.scancode < count && state[k.scancode]) out[k.dik] = 1;
+      if ((k.scancode < count && state[k.scancode]) || keysFromEvents_[k.scancode]) out[k.dik] = 1;
     }
   }
 
@@ -392,6 +394,11 @@ class SdlBackend final : public Backend {
 
   void Gather(const SDL_Event& e) {
     switch (e.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        if (e.key.keysym.scancode >= 0 && e.key.keysym.scancode < SDL_NUM_SCANCODES)
+          keysFromEvents_[e.key.keysym.scancode] = e.type == SDL_KEYDOWN;
+        break;
       case SDL_MOUSEMOTION:
         mouse_.dx += e.motion.xrel;
         mouse_.dy += e.motion.yrel;
@@ -469,6 +476,9 @@ class SdlBackend final : public Backend {
   bool haptics_ = false;
   bool captured_ = false;
   MouseRaw mouse_;
+  // Keys as the key events went: events pushed into SDL's queue (scripted
+  // input) never reach SDL's own keyboard state, which real keys set.
+  std::bitset<SDL_NUM_SCANCODES> keysFromEvents_;
   std::map<SDL_JoystickID, Joystick> open_;
 };
 

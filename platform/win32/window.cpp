@@ -1237,6 +1237,25 @@ void InjectMouseMove(HWND hwnd, int x, int y) {
   Inject(e);
 }
 
+void InjectMouseMotion(HWND hwnd, int dx, int dy) {
+  SDL_Event e{};
+  e.type = SDL_MOUSEMOTION;
+  e.motion.windowID = SdlIdOf(hwnd);
+  e.motion.xrel = dx;
+  e.motion.yrel = dy;
+  Inject(e);
+}
+
+void InjectMouseButton(HWND hwnd, int button, bool down) {
+  SDL_Event e{};
+  e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+  e.button.windowID = SdlIdOf(hwnd);
+  e.button.button = static_cast<Uint8>(button);
+  e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.button.clicks = 1;
+  Inject(e);
+}
+
 const std::vector<WindowCall>& RecordedWindowCalls() { return S().calls; }
 void ClearRecordedWindowCalls() { S().calls.clear(); }
 const std::vector<ProcCall>& RecordedProcCalls() { return S().procCalls; }

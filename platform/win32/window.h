@@ -367,6 +367,10 @@ void InjectMinimized(HWND hwnd);
 void InjectRestored(HWND hwnd);
 void InjectCloseButton(HWND hwnd);
 void InjectMouseMove(HWND hwnd, int x, int y);
+// Motion as a mouse reports it (what DirectInput's mouse reads), and its
+// buttons: 1 left, 2 middle, 3 right.
+void InjectMouseMotion(HWND hwnd, int dx, int dy);
+void InjectMouseButton(HWND hwnd, int button, bool down);
 
 // Record of window-manager calls (test backend only).
 enum class WindowCallKind { ShowWindow, UpdateWindow, SetFocus, SetForegroundWindow, SetCursor, DestroyWindow, OpenIcon };

@@ -1,7 +1,9 @@
 // kelvarro_glide: the game drawing through the Glide board.
 //
 // KELVARRO_SCREENSHOT=path.png writes the first presented frame, as shown, to
-// that file; with KELVARRO_SCREENSHOT_FRAME=n the n-th one.
+// that file; with KELVARRO_SCREENSHOT_FRAME=n the n-th one. KELVARRO_SCRIPT=file
+// plays scripted keys and shots (platform/win32/input_script.h); a script
+// that cannot be read or has a bad line ends the program at once with 2.
 //
 // Ctrl-C and SIGTERM end the game through its own shutdown (the window's
 // close, or the start-up's end); it then exits with 128 + the signal, as the
@@ -16,6 +18,7 @@
 #include "frontend/front_end_install.h"
 #include "network/net_game.h"
 #include "platform/glide/glide.h"
+#include "platform/win32/input_script.h"
 #include "platform/win32/interrupt.h"
 #include "race/race_install.h"
 #include "ui/ui_install.h"
@@ -26,11 +29,11 @@ std::string screenshotPath;
 long screenshotFrame = 1;
 long presentedFrames = 0;
 
-void TakeScreenshot() {
-  if (++presentedFrames < screenshotFrame) return;
-  GlideRenderer::presentObserver = nullptr;
-  if (!platform::GlideScreenshot(screenshotPath))
+void OnPresent() {
+  ++presentedFrames;
+  if (presentedFrames == screenshotFrame && !screenshotPath.empty() && !platform::GlideScreenshot(screenshotPath))
     std::fprintf(stderr, "kelvarro_glide: cannot write the screenshot %s\n", screenshotPath.c_str());
+  platform::RunInputScript(presentedFrames, platform::GlideScreenshot);
 }
 
 }  // namespace
@@ -42,8 +45,9 @@ int main() {
     if (const char* frame = std::getenv("KELVARRO_SCREENSHOT_FRAME"); frame && std::atol(frame) > 0) {
       screenshotFrame = std::atol(frame);
     }
-    GlideRenderer::presentObserver = TakeScreenshot;
   }
+  if (!platform::StartInputScript()) return 2;
+  GlideRenderer::presentObserver = OnPresent;
   InstallFrontEnd();
   InstallRace();
   InstallUi();

@@ -707,6 +707,46 @@ TEST(DInputSdlKeysTest, KeysOutsideTheKeyboardAreNotReported) {
   for (int usage : {0x00, 0x68, 0x7F, 0x80, 0x102}) EXPECT_EQ(dinput::DikOfScancode(usage), 0) << usage;
 }
 
+// Key events pushed into SDL's queue (as scripted input is) never reach SDL's
+// own keyboard state; the keyboard holds a key from its down event to its up.
+TEST(DInputSdlTest, KeysFollowTheirSdlEvents) {
+  platform::UseTestInput(false);
+  Ref<IDirectInputA> di;
+  ASSERT_EQ(DirectInputCreateA(nullptr, DIRECTINPUT_VERSION, di.out(), nullptr), DI_OK);
+  Ref<IDirectInputDeviceA> keyboard;
+  ASSERT_EQ(di->CreateDevice(GUID_SysKeyboard, keyboard.out(), nullptr), DI_OK);
+  ASSERT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DI_OK);
+  ASSERT_EQ(keyboard->Acquire(), DI_OK);
+  ASSERT_TRUE(platform::PushSdlMouseMotion(0, 0)) << "SDL's event queue";
+  auto pump = [] {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  };
+  auto held = [&](BYTE dik) {
+    BYTE keys[256];
+    std::memset(keys, 0xCD, sizeof keys);
+    EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
+    return keys[dik] == 0x80;
+  };
+  pump();
+  ASSERT_TRUE(platform::InjectKey(nullptr, {.vk = 'A'}));
+  ASSERT_TRUE(platform::InjectKey(nullptr, {.vk = VK_LEFT, .extended = true}));
+  pump();
+  EXPECT_TRUE(held(DIK_A));
+  EXPECT_TRUE(held(DIK_LEFT));
+  EXPECT_TRUE(held(DIK_A)) << "still held at the next read";
+  ASSERT_TRUE(platform::InjectKey(nullptr, {.vk = 'A', .down = false}));
+  pump();
+  EXPECT_FALSE(held(DIK_A));
+  EXPECT_TRUE(held(DIK_LEFT));
+  ASSERT_TRUE(platform::InjectKey(nullptr, {.vk = VK_LEFT, .down = false, .extended = true}));
+  pump();
+  EXPECT_FALSE(held(DIK_LEFT));
+  keyboard.reset();
+  di.reset();
+}
+
 // ---- The SDL mouse ----------------------------------------------------------------------
 
 TEST(DInputSdlTest, MouseMotionWheelAndButtonsComeFromSdlEvents) {

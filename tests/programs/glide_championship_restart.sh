@@ -1,0 +1,146 @@
+#!/bin/sh
+# glide_championship_restart.sh KELVARRO_GLIDE KELVDATA WORKDIR
+# The options and a saved championship survive a restart of kelvarro_glide,
+# played with scripted clicks and keys on the synthetic data set.
+# First run: the options screen makes races longer (6 -> 10 minutes) and
+# switches miles per hour on; a championship starts and is saved in slot 1
+# under a typed label; the game is left through the menu's quit question.
+# Second run: it finds those options in the configuration, makes races
+# longer again (12) and switches miles per hour off, then loads the
+# championship from slot 1, which brings back its own race length (10) but
+# not miles per hour; the game is left the same way.
+set -e
+game=$1; kelvdata=$2; work=$3
+rm -rf "$work"
+mkdir -p "$work"
+"$kelvdata" dataset "$work"
+cat > "$work/registry.txt" <<'REG'
+[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
+"Version"=dword:00000001
+"Language"=dword:00000000
+"MancheTime"=dword:00000006
+"NumPlayers"=dword:0000000c
+"GameSkill"=dword:00000002
+"MPH"=dword:00000000
+"ManualShift"=dword:00000001
+REG
+cd "$work"
+status=0
+
+# The script's steps: a click moves the cursor to the top-left corner, then
+# to (X, Y) on the 640 x 480 screen, and presses the left button there;
+# then the script waits some frames. A scene change takes its two fades and
+# the start of the new scene (0.6 s, under 40 frames at 60 frames a second,
+# the most a scripted run presents), a question box opens at once.
+NEW_SCENE=50; QUESTION=30; SAME_SCENE=10
+frame=0
+say() { echo "$frame $*" >> "$script"; }
+pause() { frame=$((frame + $1)); }
+click() {
+  say mouse-move -4000 -4000; pause 2
+  say mouse-move "$1" "$2"; pause 4
+  say mouse-down LEFT; pause 2
+  say mouse-up LEFT; pause "$3"
+}
+typed() {
+  for key in $(echo "$1" | sed 's/./& /g'); do
+    say key-down "$key"; pause 1
+    say key-up "$key"; pause 1
+  done
+}
+# The start-up movie presents no frames of the board: the main menu has
+# faded in within its first 30 frames.
+begin() { script=$1; rm -f "$script"; frame=80; }
+# The main menu's buttons, the options screen's, the yes of a question, the
+# way back.
+CHAMPIONSHIP="320 186"; OPTIONS="320 298"; LOAD="320 354"; QUIT="320 410"
+LONGER="320 220"; MPH="320 280"; YES="250 280"; BACK="320 420"
+# The player screen's OK, the championship menu's way to the save screen,
+# the slot screens' first slot and their save or load button.
+OK="510 420"; TO_SAVE="320 220"; SLOT1="130 128"; SAVE_OR_LOAD="510 420"
+# Quit, yes, and a key to end the credits (a second one in case the first
+# came early).
+leave() {
+  click $QUIT $QUESTION
+  click $YES $NEW_SCENE
+  say key-down RETURN; pause 1
+  say key-up RETURN; pause $NEW_SCENE
+  say key-down RETURN; pause 1
+  say key-up RETURN
+}
+
+begin first.txt
+click $OPTIONS $NEW_SCENE
+click $LONGER $SAME_SCENE
+click $LONGER $SAME_SCENE
+click $MPH $SAME_SCENE
+click $BACK $NEW_SCENE
+click $CHAMPIONSHIP $NEW_SCENE
+click $OK $NEW_SCENE
+click $TO_SAVE $NEW_SCENE
+click $SLOT1 $SAME_SCENE
+say key-down SHIFT; pause 1
+typed RUN1
+say key-up SHIFT; pause $SAME_SCENE
+# Pictures to look at when the test fails.
+say shot first_save.png
+click $SAVE_OR_LOAD $NEW_SCENE
+click $BACK $QUESTION
+click $YES $NEW_SCENE
+leave
+
+begin second.txt
+click $OPTIONS $NEW_SCENE
+click $LONGER $SAME_SCENE
+click $MPH $SAME_SCENE
+click $BACK $NEW_SCENE
+click $LOAD $NEW_SCENE
+click $SLOT1 $SAME_SCENE
+click $SAVE_OR_LOAD $NEW_SCENE
+say shot second_loaded.png
+click $BACK $QUESTION
+click $YES $NEW_SCENE
+leave
+
+run() {
+  set +e
+  KELVARRO_CONFIG="$work/registry.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$work/$1.txt" \
+    timeout 120 "$game" > "$1.out" 2>&1
+  code=$?
+  set -e
+  [ "$code" -eq 0 ] || { cat "$1.out"; echo "$1: exit status $code"; status=1; }
+}
+
+# expect RUN NAME VALUE: the configuration holds NAME as the dword VALUE.
+expect() {
+  grep -qx "\"$2\"=dword:$3" registry.txt || { echo "$1: no $2=$3"; grep "\"$2\"" registry.txt; status=1; }
+}
+
+# The save's first bytes: the label (length with its NUL, text), skill,
+# rider count, race length, damages and weather.
+saved_head() { od -An -tx1 -N18 DATA/SAVE/01.SVD | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+head_expected="05 00 00 00 52 55 4e 31 00 02 0c 00 00 00 0a 00 01 01"
+
+run first
+expect first MancheTime 0000000a
+expect first MPH 00000001
+expect first GameSkill 00000002
+expect first NumPlayers 0000000c
+expect first ManualShift 00000001
+if [ ! -f DATA/SAVE/01.SVD ]; then
+  echo "first: no save game in slot 1"; ls DATA/SAVE; exit 1
+fi
+[ "$(saved_head)" = "$head_expected" ] || { echo "first: the save begins $(saved_head)"; status=1; }
+cp DATA/SAVE/01.SVD saved.svd
+
+run second
+expect second MancheTime 0000000a
+expect second MPH 00000000
+expect second GameSkill 00000002
+expect second NumPlayers 0000000c
+expect second ManualShift 00000001
+cmp -s saved.svd DATA/SAVE/01.SVD || { echo "second: the save game changed"; status=1; }
+for n in 02 03 04; do
+  [ ! -e DATA/SAVE/$n.SVD ] || { echo "a save game in slot $n"; status=1; }
+done
+exit $status

@@ -163,6 +163,13 @@ bool WriteDataSet(const std::string& root) {
   for (BbfMember& m : RiderDataSetMembers()) track.push_back(std::move(m));
   // The race on the course, scene DATA_SET_RACE_SCENE in every race type.
   DataSetRaceMembers(&misc, &track);
+  for (const std::vector<BbfMember>* archive : {&misc, &track}) {
+    const std::string problem = BbfArchiveProblem(*archive);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "kelvdata: %s\n", problem.c_str());
+      return false;
+    }
+  }
   if (!WriteHostFile((std::filesystem::path(root) / "DATA" / "TRACK" / "COURSE.RAC").string(),
                      BuildRaceDescription(CourseRaceSpec()))) {
     return false;

@@ -151,10 +151,12 @@ SliderFile VolumeSlider(std::uint32_t caption, std::uint16_t setting, float y) {
   return s;
 }
 
-// Adds a member once: the pause dialogs share their sliders.
+// Adds a member once: the pause dialogs share their sliders. A different
+// member of the same name is added all the same, for the archive's check
+// to refuse.
 void Put(std::vector<BbfMember>* track, const std::string& name, Bytes bytes) {
   for (const BbfMember& m : *track) {
-    if (m.name == name) return;
+    if (m.name == name && m.data == bytes) return;
   }
   track->push_back({name, std::move(bytes)});
 }

@@ -46,7 +46,7 @@ void PrintUsage(std::FILE* to) {
       "  kelvdata seed KIND DIR         write the seed files of a fuzz target into the folder DIR;\n"
       "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie,\n"
       "                                 cue, track, dialog, sky, rider, rlt, plt, svd, scene, flt,\n"
-      "                                 riderstate, rpy, race, dplay or netmsg\n"
+      "                                 riderstate, rpy, race, loadpic, dplay or netmsg\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -239,6 +239,7 @@ int Seed(const std::string& kind, const std::string& dir, std::FILE* err) {
   else if (kind == "riderstate") writer = WriteRiderStateSeeds;
   else if (kind == "rpy") writer = WriteReplaySeeds;
   else if (kind == "race") writer = WriteRaceSeeds;
+  else if (kind == "loadpic") writer = WriteLoadingPictureSeeds;
   else if (kind == "dplay") writer = WriteDplaySeeds;
   else if (kind == "netmsg") writer = WriteNetMessageSeeds;
   else return BadArguments(err, "unknown seed kind \"" + kind + "\"");

@@ -11,6 +11,7 @@
 #include "tools/frontend_files.h"
 #include "tools/object_samples.h"
 #include "tools/qdv.h"
+#include "tools/race_samples.h"
 #include "tools/rider_files.h"
 #include "tools/scene_samples.h"
 #include "tools/sfx.h"
@@ -94,6 +95,7 @@ std::vector<std::string> DataSetTexts(int language) {
   texts[1048] = "KELVARRO";
   texts[1049] = "A SYNTHETIC DATA SET";
   texts[1050] = "BUILT BY KELVDATA";
+  AddRaceTexts(&texts);
   return texts;
 }
 
@@ -151,7 +153,7 @@ bool WriteDataSet(const std::string& root) {
     return false;
   }
 
-  const std::vector<BbfMember> misc = {{"SKY.TEX", Ramp(256, 128, {120, 170, 230}, {250, 250, 255})}};
+  std::vector<BbfMember> misc = {{"SKY.TEX", Ramp(256, 128, {120, 170, 230}, {250, 250, 255})}};
   std::vector<BbfMember> track = {{"_PANELS.TEX", KeyedSquares(128, 128, {200, 60, 30})},
                                   {"LND0.TEX", Ramp(256, 256, {90, 70, 40}, {150, 120, 80})}};
   for (BbfMember& m : uiTrack) track.push_back(std::move(m));
@@ -160,6 +162,19 @@ bool WriteDataSet(const std::string& root) {
   track.push_back({"CLOUDS.TEX", CloudTex()});
   track.push_back({"EFFECTS.TEX", EffectsTex()});
   for (BbfMember& m : RiderDataSetMembers()) track.push_back(std::move(m));
+  // The race on the course, scene DATA_SET_RACE_SCENE in every race type.
+  DataSetRaceMembers(&misc, &track);
+  for (const std::vector<BbfMember>* archive : {&misc, &track}) {
+    const std::string problem = BbfArchiveProblem(*archive);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "kelvdata: %s\n", problem.c_str());
+      return false;
+    }
+  }
+  if (!WriteHostFile((std::filesystem::path(root) / "DATA" / "TRACK" / "COURSE.RAC").string(),
+                     BuildRaceDescription(CourseRaceSpec()))) {
+    return false;
+  }
 
   std::vector<std::pair<std::string, Bytes>> sceneFiles;
   DataSetSceneMembers(&ui, SCENE_COUNT, &sceneFiles);
@@ -169,6 +184,8 @@ bool WriteDataSet(const std::string& root) {
 
   std::vector<QdvEntry> scenes;
   for (int i = 0; i < SCENE_COUNT; ++i) scenes.push_back({0, "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN"});
+  static_assert(DATA_SET_RACE_SCENE == SCENE_COUNT, "the race follows the front end's scenes");
+  scenes.push_back({1, COURSE_RACE});
 
   const std::filesystem::path sounds = std::filesystem::path(root) / "SOUNDS";
   const Bytes click = BuildSfx(16, 1, 22050, SineTonePcm(16, 1, 22050, 880.0, 0.5, 2205));

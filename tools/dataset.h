@@ -31,8 +31,9 @@ constexpr const char* GAME_CD_BIN = "KELVARRO.BIN";
 std::vector<std::string> DataSetTexts(int language);
 
 // Writes the data set under `root` (DATA\UI.BBF, DATA\MISC.BBF,
-// DATA\TRACK.BBF, DATA\QDV.BIN, SOUNDS\*.SFX, DATA\MOVIES\INTRO.MPG, the CD
-// image). False when a file cannot be written.
+// DATA\TRACK.BBF, DATA\QDV.BIN, the race description DATA\TRACK\COURSE.RAC,
+// SOUNDS\*.SFX, DATA\MOVIES\INTRO.MPG, the CD image). False when a file
+// cannot be written.
 bool WriteDataSet(const std::string& root);
 
 }  // namespace kelvdata

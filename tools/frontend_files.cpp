@@ -1,5 +1,7 @@
 #include "tools/frontend_files.h"
 
+#include "tools/race_samples.h"
+
 namespace kelvdata {
 
 namespace {
@@ -99,7 +101,7 @@ RltSpec SyntheticRlt(int skill) {
   for (int i = 0; i < 10; ++i) {
     RltEntrySpec e;
     e.unused = static_cast<std::uint16_t>(i);
-    e.sceneNumber = 10;
+    e.sceneNumber = DATA_SET_RACE_SCENE;
     e.trackName = kTracks[i];
     e.name2 = std::string(kTracks[i]) + " OPEN";
     e.name3 = "ROUND " + std::to_string(i + 1);

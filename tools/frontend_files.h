@@ -76,9 +76,10 @@ struct SvdSpec {
 
 Bytes BuildSvd(const SvdSpec& spec);
 
-// The synthetic results tables ("CMP2.RLT" to "CMP4.RLT", the special-weather
-// track "BRAZIL" at round index 9) and players lists ("LIST1.PLT" to
-// "LIST3.PLT") of skill classes 0..2.
+// The synthetic results tables ("CMP2.RLT" to "CMP4.RLT", every entry run on
+// the data set's race scene, the special-weather track "BRAZIL" at round
+// index 9) and players lists ("LIST1.PLT" to "LIST3.PLT") of skill classes
+// 0..2.
 RltSpec SyntheticRlt(int skill);
 std::vector<PltRecordSpec> SyntheticPlt(int skill);
 

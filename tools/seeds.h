@@ -40,8 +40,10 @@ inline constexpr const char* RIDER_FUZZ_BANK = "DATA\\TRACK\\FUZZ.BNK";
 bool WriteRiderSeeds(const std::string& dir);
 // Replay recordings: a u32 record count, then the recording's bytes.
 bool WriteReplaySeeds(const std::string& dir);
-// Race description files, each the plain bytes of one file.
+// Race description files and loading pictures, each the plain bytes of one
+// file.
 bool WriteRaceSeeds(const std::string& dir);
+bool WriteLoadingPictureSeeds(const std::string& dir);
 // The network layer's own packets, one per file.
 bool WriteDplaySeeds(const std::string& dir);
 std::vector<BbfMember> RiderFuzzMembers(const Bytes& texture);

@@ -19,6 +19,7 @@
 #include "engine/text_database.h"
 #include "engine/texture_manager.h"
 #include "platform/win32/crt.h"
+#include "race/race/loading_picture.h"
 #include "riders/ai_rider.h"
 #include "riders/player_rider.h"
 #include "riders/rider_physics.h"
@@ -40,8 +41,6 @@ constexpr std::uint8_t RACE_TYPE_PRACTICE = 1;
 constexpr std::uint8_t RACE_TYPE_QUALIFYING = 2;
 constexpr std::uint8_t RACE_TYPE_MOTO_1 = 3;
 constexpr std::uint8_t RACE_TYPE_MOTO_2 = 4;
-// The loading picture's sides; beyond these a file is hostile.
-constexpr std::uint32_t MAX_PICTURE_SIDE = 4096;
 const float WRONG_WAY_COLOUR[3] = {1.0f, 0.7764700f, 0.0980390f};
 
 bool LoadFailed() {
@@ -71,8 +70,7 @@ void FreeRaceFonts() {
   g_FontCount = 0;
 }
 
-// The loading picture scaled to the screen by nearest sample, as RGB565;
-// null after a reported failure.
+// The loading picture scaled to the screen; null after a reported failure.
 std::unique_ptr<std::uint16_t[]> LoadPicture(const char* path) {
   ArchiveFile file;
   if (!OpenDataFile(path, &file)) {
@@ -80,30 +78,8 @@ std::unique_ptr<std::uint16_t[]> LoadPicture(const char* path) {
     return nullptr;
   }
   DataReader in(&file);
-  std::uint16_t w = 0;
-  std::uint16_t h = 0;
-  if (!in.U16(&w) || !in.U16(&h) || w == 0 || h == 0 || w > MAX_PICTURE_SIDE || h > MAX_PICTURE_SIDE ||
-      in.Remaining() < 3ull * w * h) {
-    LoadFailed();
-    return nullptr;
-  }
-  std::unique_ptr<std::uint8_t[]> rgb(new (std::nothrow) std::uint8_t[3ull * w * h]);
-  const std::uint32_t W = g_ScreenWidth;
-  const std::uint32_t H = g_ScreenHeight;
-  std::unique_ptr<std::uint16_t[]> screen(new (std::nothrow) std::uint16_t[static_cast<std::size_t>(W) * H]);
-  if (!rgb || !screen || !in.Bytes(rgb.get(), 3ull * w * h) || W < 2 || H < 2) {
-    LoadFailed();
-    return nullptr;
-  }
-  for (std::uint32_t y = 0; y < H; ++y) {
-    const std::uint32_t py = y * (h - 1u) / (H - 1u);
-    for (std::uint32_t x = 0; x < W; ++x) {
-      const std::uint32_t px = x * (w - 1u) / (W - 1u);
-      const std::uint8_t* p = &rgb[(static_cast<std::size_t>(py) * w + px) * 3];
-      screen[static_cast<std::size_t>(y) * W + x] =
-          static_cast<std::uint16_t>((p[0] >> 3) << 11 | (p[1] >> 2) << 5 | p[2] >> 3);
-    }
-  }
+  std::unique_ptr<std::uint16_t[]> screen = ReadLoadingPicture(in, g_ScreenWidth, g_ScreenHeight);
+  if (!screen) LoadFailed();
   return screen;
 }
 
@@ -117,6 +93,16 @@ RaceTypeAdvance AdvanceRaceType(std::uint8_t gameMode, std::uint8_t raceType, st
   if (raceType == RACE_TYPE_RESUME) return {previousRaceType, RACE_TYPE_RESUME};
   const std::uint8_t next = raceType >= RACE_TYPE_MOTO_2 ? RACE_TYPE_PRACTICE : static_cast<std::uint8_t>(raceType + 1);
   return {next, next};
+}
+
+float RegistryViewWidth(std::uint32_t screenWidth) {
+  const float widest = static_cast<float>(screenWidth) - 1.0f;
+  DWORD stored = 0;
+  if (!ReadRegistryDword("ViewWidth", &stored)) return widest;
+  float width = static_cast<float>(stored);
+  if (width > widest) width = widest;
+  if (width < RACE_MIN_VIEW_WIDTH) width = RACE_MIN_VIEW_WIDTH;
+  return width;
 }
 
 RaceScene::RaceScene() {
@@ -298,6 +284,8 @@ bool RaceScene::Load(const char* raceFile) {
   if (!ShowLoadingProgress(30, picture.get())) return false;
   sky.starMode = d.sunFlag != 1 ? 1 : 0;
   if (!sky.Load(d.skies[variant].file.c_str())) return false;
+  // Without a sun the sky only shows in dry weather.
+  sky.enabled = d.sunFlag != 0 || weather == 0 ? 1 : 0;
   if (!rain.LoadAssets(d.effectsTexture.c_str())) return LoadFailed();
   raceManager.SetTrackName(d.eventName.c_str());
   if (!ground.Load(d.ground.c_str())) return false;
@@ -324,7 +312,7 @@ bool RaceScene::Load(const char* raceFile) {
   replayMark.SetColour(WRONG_WAY_COLOUR[0], WRONG_WAY_COLOUR[1], WRONG_WAY_COLOUR[2], 0, 0);
   if (!ShowLoadingProgress(95, picture.get())) return false;
   if (g_OptionLensflare && !lensFlare.Load(d.effectsTexture.c_str())) return LoadFailed();
-  if (!LoadDialogs()) return LoadFailed();
+  if (!LoadDialogs() || !raceManager.LoadHud()) return LoadFailed();
 
   if (!ShowLoadingProgress(100, picture.get())) return false;
   loadingPicture_ = nullptr;

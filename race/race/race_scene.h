@@ -65,6 +65,14 @@ struct RaceTypeAdvance {
 };
 RaceTypeAdvance AdvanceRaceType(std::uint8_t gameMode, std::uint8_t raceType, std::uint8_t previousRaceType);
 
+// The narrowest race view Page Down gives, in pixels.
+constexpr float RACE_MIN_VIEW_WIDTH = 160.0f;
+// The race view's width from the registry value "ViewWidth": the screen
+// width - 1 when it is missing, and kept within RACE_MIN_VIEW_WIDTH ..
+// screen width - 1, so that a value written at a larger resolution or
+// damaged cannot make a view wider than the screen or too narrow to use.
+float RegistryViewWidth(std::uint32_t screenWidth);
+
 class RaceScene : public Scene {
  public:
   RaceScene();

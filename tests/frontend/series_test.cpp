@@ -20,6 +20,7 @@
 #include "engine/archive.h"
 #include "tools/bbf.h"
 #include "tools/frontend_files.h"
+#include "tools/race_samples.h"
 
 namespace {
 
@@ -190,7 +191,7 @@ TEST_F(SeriesTest, ChampionshipRoundsFeesPrizesAndPoints) {
   g_NoBudget = 0;
   ASSERT_TRUE(g_Championship.Load("DATA\\UI\\CMP2.RLT"));
   g_Championship.Reset();
-  EXPECT_EQ(g_Championship.MarkRoundDone(), 10);
+  EXPECT_EQ(g_Championship.MarkRoundDone(), kelvdata::DATA_SET_RACE_SCENE);
   g_Championship.positions[0][0] = 1;
   g_Championship.positions[1][0] = 2;
   g_Championship.positions[2][0] = 3;

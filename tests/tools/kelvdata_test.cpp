@@ -64,7 +64,7 @@ TEST_F(KelvdataTest, HelpListsEveryCommandWithItsArguments) {
   EXPECT_EQ(help.err, "");
   for (const char* line : {"kelvdata bbf OUT NAME=FILE...", "kelvdata tdb OUT TEXT...", "kelvdata dataset DIR",
                            "kelvdata seed KIND DIR", "bbf, tdb, qdv, tex, sfx, act, anim, ui, movie,",
-                           "cue, track, dialog, sky, rider, rlt, plt, svd, scene, flt", "riderstate, rpy, race, dplay or netmsg", "kelvdata cd OUT.CUE",
+                           "cue, track, dialog, sky, rider, rlt, plt, svd, scene, flt", "riderstate, rpy, race, loadpic, dplay or netmsg", "kelvdata cd OUT.CUE",
                            "kelvdata movie OUT [SECONDS]",
                            "kelvdata font OUT.FNT OUT.TEX FACE PIXELS TEXPATH", "kelvdata help"})
     EXPECT_NE(help.out.find(line), std::string::npos) << line;

@@ -1,3 +1,5 @@
+// The HUD's widgets and their loading, the two message slots, the intro
+// sequence, the session table and the starting grid, and the drawing.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +21,7 @@ namespace {
 
 constexpr int RACE_STATE_INTRO = 1;
 
+// The fade callbacks take no argument: one race, one manager at a time.
 bool g_Slot1Ended = false;
 bool g_Slot2Ended = false;
 
@@ -789,7 +792,10 @@ void RaceManager::SkipIntro() {
   hud.slot1 = HUD_NONE;
 }
 
-void RaceManager::ShowRiderInfo() { hud.timers[HUD_RIDER_INFO] = 0.0f, hud.riderInfoRequested = 1; }
+void RaceManager::ShowRiderInfo() {
+  hud.timers[HUD_RIDER_INFO] = 0.0f;
+  hud.riderInfoRequested = 1;
+}
 
 void RaceManager::EnableFlagOverlay(bool on) {
   hud.flagOverlayOn = on ? 1 : 0;

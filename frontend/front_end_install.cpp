@@ -61,6 +61,12 @@ class FrontEnd : public FrontEndServices {
   std::uint8_t GridPlace(std::uint8_t slot) override {
     return slot < PLAYER_SLOTS ? g_PlayersList.entries[slot].gridPosition : 0;
   }
+  std::uint16_t RiderNumber(std::uint8_t slot) override {
+    return slot < PLAYER_SLOTS ? g_PlayersList.entries[slot].riderNumber : 0;
+  }
+  const char* RiderName(std::uint8_t slot) override {
+    return slot < PLAYER_SLOTS ? g_PlayersList.entries[slot].name : "";
+  }
   const std::uint8_t* GridOrder() override { return g_GridOrder; }
   void AwardMotoPoints(bool championship) override {
     if (championship) {

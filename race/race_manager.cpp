@@ -138,6 +138,8 @@ RaceManager::RaceManager() {
     std::uint8_t players = 0;
     for (std::uint8_t s = 0; s < 20; ++s) players += (g_Event && g_Event->SlotTaken(s)) ? 1 : 0;
     resultCount = players;
+    // The network game switches the help on once every intro is done.
+    hud.introHelp = 0;
   } else {
     resultCount = static_cast<std::uint8_t>(RiderSlots());
   }
@@ -199,7 +201,10 @@ void RaceManager::SetTrackName(const char* name) {
 
 void RaceManager::SaveClock() { g_SavedRaceClock = clock; }
 
-void RaceManager::RestoreClock() { clock = g_SavedRaceClock; }
+void RaceManager::RestoreClock() {
+  ShowBannerAgain();
+  clock = g_SavedRaceClock;
+}
 
 void RaceManager::StepClock(int raceState, float frameTime) {
   if (raceState == 1) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/maths.h"
+#include "race/race_hud.h"
 #include "riders/race_time.h"
 
 class Rider;
@@ -89,7 +90,9 @@ class RaceManager {
   void ClassifySession();
   void ClassifyMoto();
 
-  // The race's HUD: banners, timing tables, messages and flags.
+  // The race's HUD: banners, timing tables, messages and flags. LoadHud
+  // allocates the lap table when it is not there yet and loads the files;
+  // false at the first that fails (its own error reported).
   bool LoadHud();
   void UpdateMessages(int raceState, float frameTimeMs);
   bool DrawHud();
@@ -99,6 +102,10 @@ class RaceManager {
   void ShowSessionInfo(bool restart);
   // The starting grid or the session information fills the screen.
   bool ShowsFullScreenList() const;
+  // In a network race the help texts wait until every player's intro is done.
+  void EnableIntroHelp() { hud.introHelp = 1; }
+  // The intro banner over the picture again, after the action replay.
+  void ShowBannerAgain();
 
   // A slot of the race with a rider in it (and a player, in a network race).
   bool Present(std::uint32_t slot) const;
@@ -130,6 +137,8 @@ class RaceManager {
   const Track* track = nullptr;
   RiderMissile* missile = nullptr;
   char trackName[64] = {};
+  // The HUD's widgets and the state of its messages.
+  RaceHud hud;
 
  private:
   std::uint32_t LapCrossingRow(std::uint32_t lap) const;

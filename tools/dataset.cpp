@@ -9,6 +9,7 @@
 #include "tools/cd_image.h"
 #include "tools/effect_files.h"
 #include "tools/frontend_files.h"
+#include "tools/hud_files.h"
 #include "tools/object_samples.h"
 #include "tools/qdv.h"
 #include "tools/race_samples.h"
@@ -96,6 +97,8 @@ std::vector<std::string> DataSetTexts(int language) {
   texts[1049] = "A SYNTHETIC DATA SET";
   texts[1050] = "BUILT BY KELVDATA";
   AddRaceTexts(&texts);
+  // The race HUD's messages, key help and event names.
+  AddHudTexts(language, &texts);
   return texts;
 }
 
@@ -175,6 +178,9 @@ bool WriteDataSet(const std::string& root) {
                      BuildRaceDescription(CourseRaceSpec()))) {
     return false;
   }
+  // The race HUD's plates, helmets, numbers and the events' flags.
+  for (BbfMember& m : HudTrackMembers()) track.push_back(std::move(m));
+  for (BbfMember& m : HudUiMembers()) ui.push_back(std::move(m));
 
   std::vector<std::pair<std::string, Bytes>> sceneFiles;
   DataSetSceneMembers(&ui, SCENE_COUNT, &sceneFiles);

@@ -72,6 +72,13 @@ class FrontEndServices {
     (void)slot;
     return 0;
   }
+  // The race number and the name of players-list slot `slot`, which the
+  // race's HUD shows.
+  virtual std::uint16_t RiderNumber(std::uint8_t slot) { return slot; }
+  virtual const char* RiderName(std::uint8_t slot) {
+    (void)slot;
+    return "";
+  }
   // The moto's starting grid: the rider slot on each place.
   virtual const std::uint8_t* GridOrder() { return nullptr; }
 

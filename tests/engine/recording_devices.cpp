@@ -157,6 +157,11 @@ bool Renderer::SetFogColour(float red, float green, float blue) {
   return true;
 }
 
+bool Renderer::SetFogRange(float nearDistance, float farDistance) {
+  Log("Renderer::SetFogRange " + std::to_string(nearDistance) + "," + std::to_string(farDistance));
+  return true;
+}
+
 bool Renderer::SetDefaultStates() {
   Log("Renderer::SetDefaultStates");
   return true;

@@ -192,6 +192,7 @@ bool Renderer::SetAlphaBlendEnable(bool) { return true; }
 bool Renderer::SetSrcBlend(BlendFactor) { return true; }
 bool Renderer::SetDestBlend(BlendFactor) { return true; }
 bool Renderer::SetFogEnable(bool) { return true; }
+bool Renderer::SetZFunc(DepthCompare) { return true; }
 bool Renderer::SetTextureFilter(bool) { return true; }
 bool Renderer::SetTextureBlend(TextureBlend) { return true; }
 bool Renderer::SetAlphaTest(bool) { return true; }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -400,6 +401,153 @@ TEST_F(RaceFrameTest, FollowsTheLeaderWhenTheFollowedRiderIsOut) {
   scene_->riders[0]->out = 1;
   scene_->FollowLeaderIfNeeded();
   EXPECT_EQ(scene_->followedRider, 1u);
+}
+
+TEST_F(RaceFrameTest, MotoEndsThroughItsActionReplay) {
+  Put("DATA/KEEP", {});  // the recording goes beside it
+  g_RaceType = 3;
+  g_OptionReplay = 1;
+  MakeScene(RACE_STATE_STARTING);
+  for (std::uint8_t k = 0; k < 20; ++k) scene_->raceManager.gridOrder[k] = k;
+  ASSERT_TRUE(Frame());
+  scene_->SetState(RACE_STATE_RACING);
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(Frame());
+  scene_->riders[0]->out = 1;
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(scene_->GetState(), RACE_STATE_FINISHED);
+  EXPECT_EQ(g_EndFadeStarted, 0) << "the replay that follows fades out itself";
+
+  g_RaceClock = 2.5f;
+  ASSERT_TRUE(Frame());
+  EXPECT_TRUE(scene_->playback);
+  EXPECT_EQ(scene_->GetState(), RACE_STATE_STARTING);
+  EXPECT_EQ(scene_->cameraMode, CAMERA_TV);
+  EXPECT_EQ(g_RaceOver, 0);
+  EXPECT_EQ(scene_->replay.totalRecords, 6u) << "five racing frames and the finishing one";
+  ASSERT_TRUE(std::filesystem::exists(Host("DATA/1.RPY")));
+
+  // The replay runs its records, then the race ends as if it had not been.
+  int frames = 0;
+  while (std::filesystem::exists(Host("DATA/1.RPY")) && frames < 20) {
+    ASSERT_TRUE(Frame());
+    ++frames;
+  }
+  EXPECT_EQ(frames, 8) << "the start frame, six records and the end of the data";
+  EXPECT_EQ(scene_->riders[0]->out, 1);
+  EXPECT_EQ(scene_->riders[0]->replayDriven, 0);
+}
+
+// A course of 100 straight sections, all running along +z; enough for the
+// window and the wrong-way tests, which read only the sections' directions.
+void MakeStraightSections(Track* track) {
+  track->sectionCount = 100;
+  track->sections = std::make_unique<TrackSection[]>(100);
+  for (int i = 0; i < 100; ++i) track->sections[i].direction = Vector3(0.0f, 0.0f, 1.0f);
+}
+
+TEST_F(RaceFrameTest, VisibleWindowSlidesWithTheCameraAndWraps) {
+  MakeStraightSections(&scene_->track);
+  scene_->viewDistance = 30;  // the near draw distance
+  struct Case {
+    const char* name;
+    std::uint16_t section;
+    Vector3 direction;
+    std::uint16_t first, last;
+  };
+  const Case cases[] = {
+      {"ahead", 50, Vector3(0.0f, 0.0f, 1.0f), 50, 79},
+      {"back", 50, Vector3(0.0f, 0.0f, -1.0f), 21, 50},
+      // d = 0: 50 - 29 + 0.625 x 29 x 0.8 = 35.5 and 50 + 14.5 = 64.5.
+      {"across", 50, Vector3(1.0f, 0.0f, 0.0f), 35, 64},
+      {"back over the line", 5, Vector3(0.0f, 0.0f, -1.0f), 76, 5},
+      {"ahead over the line", 90, Vector3(0.0f, 0.0f, 1.0f), 90, 19},
+  };
+  for (const Case& c : cases) {
+    g_Camera.sectionHint = c.section;
+    g_Camera.viewDirection = c.direction;
+    scene_->UpdateVisibleWindow();
+    EXPECT_EQ(scene_->windowFirst, c.first) << c.name;
+    EXPECT_EQ(scene_->windowLast, c.last) << c.name;
+  }
+}
+
+TEST_F(RaceFrameTest, RidersAreDrawnInsideTheWindowAndCrashedOnesAlways) {
+  MakeStraightSections(&scene_->track);
+  scene_->windowFirst = 76;  // wrapped: 76..99 and 0..5
+  scene_->windowLast = 5;
+  struct Case {
+    const char* name;
+    std::uint16_t section;
+    bool crashed;
+    bool out;
+    std::uint32_t camera;
+    bool drawn;
+    bool bodyDrawn;
+  };
+  const Case cases[] = {
+      {"inside, before the line", 80, false, false, CAMERA_NEAR, true, true},
+      {"inside, after the line", 3, false, false, CAMERA_NEAR, true, true},
+      {"outside", 50, false, false, CAMERA_NEAR, false, false},
+      {"crashed outside", 50, true, false, CAMERA_NEAR, true, true},
+      {"out inside", 80, false, true, CAMERA_NEAR, false, false},
+      // The chase cameras widen the body pass by a section at each end.
+      {"next to the window, chase", 6, false, false, CAMERA_HELMET, false, true},
+      {"next to the window, lagging", 75, false, false, CAMERA_BIKE, false, true},
+      {"next to the window, near", 6, false, false, CAMERA_NEAR, false, false},
+  };
+  for (const Case& c : cases) {
+    ::Rider* r = scene_->riders[2];
+    r->physics.sectionHint = c.section;
+    r->physics.crashed = c.crashed ? 1 : 0;
+    r->state = c.out ? RIDER_OUT : RIDER_RACING;
+    scene_->cameraMode = c.camera;
+    EXPECT_EQ(scene_->RiderDrawn(2, false), c.drawn) << c.name;
+    EXPECT_EQ(scene_->RiderDrawn(2, true), c.bodyDrawn) << c.name;
+  }
+  // With a track object every rider that is not out is drawn.
+  scene_->trackObject = std::make_unique<Object3D>();
+  scene_->riders[2]->physics.sectionHint = 50;
+  scene_->riders[2]->state = RIDER_RACING;
+  EXPECT_TRUE(scene_->RiderDrawn(2, false));
+  EXPECT_FALSE(scene_->RiderDrawn(kRiders, false)) << "an empty slot";
+}
+
+TEST_F(RaceFrameTest, RidingTheWrongWayCountsAndBlinksTheWarning) {
+  MakeStraightSections(&scene_->track);
+  ::Rider* p = scene_->riders[0];
+  // Facing -z on sections that run along +z.
+  p->matrix.m[8] = 0.0f;
+  p->matrix.m[10] = -1.0f;
+  p->physics.sectionHint = 10;
+  // A long frame counts as 50 ms.
+  ASSERT_TRUE(Frame(100));
+  EXPECT_FLOAT_EQ(p->wrongWayTime, 0.05f);
+  EXPECT_FLOAT_EQ(g_WrongWayBlinkTime, 0.05f);
+  EXPECT_TRUE(scene_->showWrongWay);
+  // The warning shows for 4 s of every 8.
+  g_WrongWayBlinkTime = 3.99f;
+  ASSERT_TRUE(Frame(20));
+  EXPECT_FALSE(scene_->showWrongWay);
+  g_WrongWayBlinkTime = 7.99f;
+  ASSERT_TRUE(Frame(20));
+  EXPECT_EQ(g_WrongWayBlinkTime, 0.0f);
+  ASSERT_TRUE(Frame(20));
+  EXPECT_TRUE(scene_->showWrongWay);
+  // Not while the TV camera shows the race, though the time still counts.
+  scene_->cameraMode = CAMERA_TV;
+  const float before = p->wrongWayTime;
+  ASSERT_TRUE(Frame(20));
+  EXPECT_FALSE(scene_->showWrongWay);
+  EXPECT_FLOAT_EQ(p->wrongWayTime, before + 0.02f);
+  // Turned round, or crashed, the count starts again.
+  p->matrix.m[10] = 1.0f;
+  ASSERT_TRUE(Frame(20));
+  EXPECT_EQ(p->wrongWayTime, 0.0f);
+  EXPECT_EQ(g_WrongWayBlinkTime, 0.0f);
+  p->matrix.m[10] = -1.0f;
+  p->physics.crashed = 1;
+  ASSERT_TRUE(Frame(20));
+  EXPECT_EQ(p->wrongWayTime, 0.0f);
 }
 
 }  // namespace

@@ -70,7 +70,8 @@ Vector3 Forward(const RiderCameraData& d) { return Vector3(d.matrix.m[8], d.matr
 void HideCameraPanel() { g_CameraPanelHideRequest = true; }
 void HideHelpPanel() { g_HelpPanelHideRequest = true; }
 
-// Step 14.3 for one panel.
+// A HUD panel shown on a key: faded in, held 1.5 s, faded out, then hidden
+// through its hide request.
 void StepPanel(Panel& panel, bool& shown, bool& fadedIn, float& time, bool& hideRequest, void (*hide)()) {
   if (shown) {
     if (time == 0.0f) {
@@ -144,7 +145,7 @@ bool RaceScene::RunFrame() {
 }
 
 bool RaceScene::RenderScene() {
-  // 1. Time.
+  // Time.
   const std::uint32_t now = timeGetTime();
   if (deactivated && reactivated) {
     previousTimeMs = now - REACTIVATED_FRAME_MS;
@@ -161,13 +162,13 @@ bool RaceScene::RenderScene() {
   }
   if (state_ != RACE_STATE_PAUSED) g_RaceClock += g_FrameTime;
 
-  // 2. The starting frame(s) draw nothing.
+  // The starting frame(s) draw nothing.
   if (state_ == RACE_STATE_STARTING) return StartRace();
 
   Rider* player = riders[0];
   const bool network = Network();
 
-  // 3. Intro shortcuts.
+  // Intro shortcuts.
   if (state_ == RACE_STATE_INTRO && !network) {
     if (Session()) {
       if (g_RaceClock >= INTRO_CUT_FROM && g_RaceClock <= INTRO_SKIP_UNTIL) g_RaceClock = INTRO_RESUME_AT;
@@ -178,7 +179,7 @@ bool RaceScene::RenderScene() {
     }
   }
 
-  // 4. The network finish wait.
+  // The network finish wait.
   if (network && player) {
     bool someoneOver = waitTime > 0.0f;
     for (std::uint32_t i = 0; i < 20 && !someoneOver; ++i) {
@@ -187,10 +188,9 @@ bool RaceScene::RenderScene() {
     if (someoneOver && !player->physics.crashed) waitTime += g_FrameTime;
   }
 
-  // 5.
   FollowLeaderIfNeeded();
 
-  // 6. Intro.
+  // Intro: the start, and the hand-over to the player's camera.
   if (state_ == RACE_STATE_INTRO) {
     if (network && g_NetGame->isHost && g_FrontEnd &&
         g_NetGame->introDoneCount + 1 >= g_FrontEnd->NetPlayerCount()) {
@@ -217,7 +217,7 @@ bool RaceScene::RenderScene() {
     }
   }
 
-  // 7. Leaving the pause.
+  // Leaving the pause.
   if (state_ == RACE_STATE_PAUSED) {
     if (playback) {
       if (DialogMode(4, 2) || DialogMode(4, 0)) {
@@ -238,7 +238,7 @@ bool RaceScene::RenderScene() {
     }
   }
 
-  // 8. Playback timing.
+  // Playback timing.
   bool replayEnded = false;
   float recordedControls[3] = {};
   if (playback && (state_ == RACE_STATE_RACING || state_ == RACE_STATE_FINISHED)) {
@@ -249,7 +249,7 @@ bool RaceScene::RenderScene() {
         // The replay never runs faster than the race did.
         const auto waitMs = static_cast<std::uint32_t>((f.frameTime - g_FrameTime) * 1000.0f);
         const std::uint32_t from = timeGetTime();
-        while (timeGetTime() - from < waitMs) Sleep(0);
+        while (timeGetTime() - from < waitMs) Sleep(1);
       }
       g_FrameTime = f.frameTime;
       ReplayControls(f, recordedControls);
@@ -262,32 +262,32 @@ bool RaceScene::RenderScene() {
     showReplayMark = false;
   }
 
-  // 9-10. The end of the race.
+  // The end of the race.
   if (player) {
     if (!DetectRaceEnd(dt, replayEnded)) return true;
   }
 
-  // 11.
+  // The pit stop's countdown.
   if (g_PitTimerMs > 0) UpdatePitTimer();
 
-  // 12. Simulation.
+  // Simulation.
   const bool simulate = state_ != RACE_STATE_PAUSED || network;
   if (simulate) Simulate(dt, recordedControls);
 
-  // 13. Recording.
+  // Recording.
   if (Moto() && !network && !playback && (state_ == RACE_STATE_RACING || state_ == RACE_STATE_FINISHED)) {
     float controls[3] = {};
     if (player) player->GetReplayControls(controls);
     replay.Write(MakeReplayFrame(g_FrameTime, controls));
   }
 
-  // 14. Camera and world.
+  // Camera and world.
   if (simulate) UpdateWorld(dt);
 
-  // 15.
+  // The backdrop follows the camera even while paused.
   backdrop.Update(dt, static_cast<int>(state_));
 
-  // 16-17.
+  // Drawing.
   UpdateVisibleWindow();
   return DrawFrame();
 }
@@ -438,7 +438,7 @@ bool RaceScene::DetectRaceEnd(std::uint32_t dt, bool replayEnded) {
     }
   }
 
-  // 10. Two seconds after the finish (at once when the replay data ended).
+  // Two seconds after the finish (at once when the replay data ended).
   if (state_ != RACE_STATE_FINISHED || !(g_RaceClock > END_WAIT || (playback && replayEnded))) return true;
   std::uint8_t* order = raceManager.gridOrder;
   const std::uint8_t* frontOrder = g_FrontEnd ? g_FrontEnd->GridOrder() : nullptr;

@@ -126,7 +126,7 @@ bool RaceScene::DrawFrame() {
   const BlendUse effects = clear ? BLEND_USE_EFFECTS_CLEAR : BLEND_USE_EFFECTS_WET;
   const bool moto = g_RaceType == RACE_TYPE_MOTO_1 || g_RaceType == RACE_TYPE_MOTO_2;
 
-  // 1-2.
+  // The backdrop, without depth.
   g_GeometryPipeline.SetupProjection();
   R.ResetStatistics();
   R.SetZEnable(false);
@@ -135,13 +135,13 @@ bool RaceScene::DrawFrame() {
   backdrop.Draw();
   if (tvFog) R.SetFogEnable(false);
 
-  // 3. The strict comparison holds for the rest of the race.
+  // The sky. The strict comparison holds for the rest of the race.
   R.SetZFunc(DEPTH_NEARER);
   SetBlend(BLEND_USE_SKY);
   sky.Draw();
   R.SetAlphaBlendEnable(false);
 
-  // 4. The world.
+  // The world.
   R.SetZEnable(true);
   R.SetZWriteEnable(true);
   if (fogged) R.SetFogEnable(true);
@@ -164,12 +164,12 @@ bool RaceScene::DrawFrame() {
     o.Draw();
   }
 
-  // 5.
+  // Tyre marks and the ground.
   Rider* player = riders[0];
   track.DrawTyreMarks(player && player->physics.onTrack);
   ground.Draw();
 
-  // 6. Shadows.
+  // Shadows.
   R.SetZWriteEnable(true);
   SetBlend(BLEND_USE_SHADOW);
   R.SetAlphaBlendEnable(true);
@@ -178,7 +178,7 @@ bool RaceScene::DrawFrame() {
     if (RiderDrawn(i, false)) riders[i]->DrawShadow();
   }
 
-  // 7. The missile and the exhaust.
+  // The missile and the exhaust.
   R.SetZWriteEnable(false);
   SetBlend(effects);
   if (g_MissileMode) {
@@ -193,7 +193,7 @@ bool RaceScene::DrawFrame() {
     if (RiderDrawn(i, false)) riders[i]->DrawExhaustSmoke();
   }
 
-  // 8. Bodies.
+  // Bodies.
   R.SetAlphaBlendEnable(false);
   R.SetZWriteEnable(true);
   if (fogged) R.SetFogEnable(true);
@@ -203,7 +203,7 @@ bool RaceScene::DrawFrame() {
     if (g_OptionParticle) riders[i]->DrawDirt();
   }
 
-  // 9. Engine smoke, then dust.
+  // Engine smoke, then dust.
   R.SetAlphaBlendEnable(true);
   R.SetZWriteEnable(false);
   R.SetFogEnable(false);
@@ -215,7 +215,7 @@ bool RaceScene::DrawFrame() {
     if (RiderDrawn(i, false)) riders[i]->DrawGroundDust();
   }
 
-  // 10. Lens flare or rain.
+  // Lens flare or rain.
   if (fogged) R.SetFogEnable(false);
   R.SetZEnable(false);
   R.SetZWriteEnable(false);
@@ -230,7 +230,7 @@ bool RaceScene::DrawFrame() {
     rain.Draw();
   }
 
-  // 11. HUD.
+  // HUD.
   R.SetZEnable(false);
   R.SetAlphaBlendEnable(false);
   if (!playback) {
@@ -239,7 +239,7 @@ bool RaceScene::DrawFrame() {
     raceManager.DrawHud();
   }
 
-  // 12. The final fade; a moto's action replay fades on its own.
+  // The final fade; a moto's action replay fades on its own.
   if (!g_EndFadeStarted) {
     const bool replayFollows = moto && g_OptionReplay && !playback && !g_MissileMode;
     const bool raceOver = g_RaceOver && g_RaceClock > 0.0f && !replayFollows;
@@ -251,13 +251,13 @@ bool RaceScene::DrawFrame() {
     }
   }
 
-  // 13. Panels.
+  // Panels.
   SetBlend(BLEND_USE_PANELS);
   if (cameraPanelShown && !cameraPanel.Draw()) return false;
   if (helpPanelShown && !helpPanel.Draw()) return false;
   R.SetAlphaBlendEnable(false);
 
-  // 14. Dialogs and texts.
+  // Dialogs and texts.
   for (std::uint16_t i = 0; g_Dialogs && i < g_DialogCount; ++i) g_Dialogs[i].Update();
   R.SetTextureFilter(g_OptionFiltering != 0);
   if (showWrongWay && !wrongWayText.Draw()) return false;
@@ -265,13 +265,12 @@ bool RaceScene::DrawFrame() {
   R.SetZEnable(true);
   R.SetZWriteEnable(true);
 
-  // 15-16.
+  // The cursor, and the 3D listener every third frame.
   g_Cursor.Update();
   if (g_SoundListener && !g_SoundMuted && g_ListenerCommitCounter % 3 == 0) {
     g_SoundListener->CommitDeferredSettings();
   }
   g_ListenerCommitCounter = (g_ListenerCommitCounter + 1) % 3;
 
-  // 17.
   return R.DrawFade();
 }

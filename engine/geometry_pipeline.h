@@ -82,6 +82,14 @@ class GeometryPipeline {
   // The triangles of the last call.
   ScreenVertex output[PIPELINE_MAX_VERTICES];
   Matrix4 viewProjection;
+  // Linear fog from `start` to `end`; an empty range keeps the scale at 0.
+  void SetLinearFog(float start, float end) {
+    fogOn = 1;
+    fogStart = start;
+    fogEnd = end;
+    fogScale = end != start ? 255.0f / (end - start) : 0.0f;
+  }
+
   std::uint8_t fogOn = 0;
   float fogStart = 0.0f;
   float fogEnd = 0.0f;

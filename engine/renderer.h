@@ -169,6 +169,10 @@ class Renderer {
   bool SetFogEnable(bool on);
   // Not cached.
   bool SetFogColour(float red, float green, float blue);
+  // Fog rising linearly from nothing at `nearDistance` to full at
+  // `farDistance` (view depth). The Glide build fills the board's fog table;
+  // the Direct3D build keeps its device's own fog range.
+  bool SetFogRange(float nearDistance, float farDistance);
   bool SetTextureFilter(bool bilinear);
   bool SetTextureBlend(TextureBlend blend);
   bool SetShadeMode(ShadeMode mode);

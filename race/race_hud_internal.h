@@ -12,11 +12,6 @@ namespace hud_internal {
 
 constexpr float WHITE[3] = {1.0f, 1.0f, 1.0f};
 
-// The player's rider keeps its wrong-way and blocking times (seconds) in
-// its two message timers.
-constexpr int WRONG_WAY_TIMER = 0;
-constexpr int BLOCKING_TIMER = 1;
-
 float ScreenW();
 float ScreenH();
 bool Moto();

@@ -680,7 +680,7 @@ void RunFlags(RaceManager& m, std::uint8_t f, float dt) {
       h.blueShown = 0;
       FadeOutMessage(m, HUD_BLUE_FLAG);
     } else if (m.riders[0]) {
-      m.riders[0]->messageTimers[BLOCKING_TIMER] = 0.0f;
+      m.riders[0]->blockingTime = 0.0f;
     }
   }
   Rider* player = m.riders[0];
@@ -692,9 +692,9 @@ void RunFlags(RaceManager& m, std::uint8_t f, float dt) {
     const Vector3 forward(lapping.physics.axes[2][0], lapping.physics.axes[2][1], lapping.physics.axes[2][2]);
     const bool inCone = distance > 0.0f && Dot(d, forward) / distance > 0.766f;
     if (distance < 4.0f && inCone) {
-      player->messageTimers[BLOCKING_TIMER] += dt;
+      player->blockingTime += dt;
     } else {
-      player->messageTimers[BLOCKING_TIMER] = 0.0f;
+      player->blockingTime = 0.0f;
     }
   }
 }
@@ -793,8 +793,8 @@ void RunRaceMessages(RaceManager& m, float dt) {
   }
 
   if (player && IsOut(*player)) {
-    const float wrongWay = player->messageTimers[WRONG_WAY_TIMER];
-    const float blocking = player->messageTimers[BLOCKING_TIMER];
+    const float wrongWay = player->wrongWayTime;
+    const float blocking = player->blockingTime;
     const bool stopped = wrongWay >= 10.0f || blocking >= 3.0f;
     if (!stopped && !h.finishShown[0] && Free(h, HUD_RETIRED) && h.slot1 != HUD_STOPPED &&
         h.slot1 != HUD_SESSION_INFO) {

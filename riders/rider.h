@@ -237,7 +237,6 @@ class Rider : public SceneObject {
   std::unique_ptr<Matrix4[]> partOffsets;  // partCount, from the rider file
   std::uint16_t upperPoseGroup = 0;
   std::uint16_t lowerPoseGroup = 0;
-  float messageTimers[2] = {};
   const char* effectsTexture = nullptr;  // valid only during Load
   float raceTimer = 0.0f;
   float timeSinceFinish = 0.0f;
@@ -246,6 +245,10 @@ class Rider : public SceneObject {
   std::uint8_t started = 0;
   float trackTime = 0.0f;  // s
   float entryTime = 0.0f;  // s
+  // The player's rider only: seconds ridden the wrong way (the race frame)
+  // and spent holding up a lapping rider (the HUD's blue flag).
+  float wrongWayTime = 0.0f;
+  float blockingTime = 0.0f;
   // 0 near, 1 middle, 2 far, 255 not drawn; not drawn until the first
   // Update chooses, so a Draw before it draws nothing.
   std::uint8_t lod = RIDER_LOD_HIDDEN;

@@ -131,7 +131,7 @@ void Rider::Reset() {
   p.gearboxChaos = p.bumpChaos = 0.5f;
   targetSpeed = 0.0f;
   raceTimer = timeSinceFinish = 0.0f;
-  messageTimers[0] = messageTimers[1] = 0.0f;
+  wrongWayTime = blockingTime = 0.0f;
   out = 0;
   lap = 1;
   finalLap = 0;

@@ -331,6 +331,17 @@ bool Renderer::SetFogEnable(bool on) {
   return true;
 }
 
+bool Renderer::SetFogRange(float nearDistance, float farDistance) {
+  FxI32 entries = 0;
+  grGet(GR_FOG_TABLE_ENTRIES, sizeof entries, &entries);
+  // A board that reports no usable table size keeps its table.
+  if (entries <= 0 || entries > 256) return true;
+  GrFog_t table[256];
+  guFogGenerateLinear(table, nearDistance, farDistance);
+  grFogTable(table);
+  return true;
+}
+
 bool Renderer::SetFogColour(float red, float green, float blue) {
   grFogColorValue(Rgba(red, green, blue));
   return true;

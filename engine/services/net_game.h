@@ -9,8 +9,11 @@
 
 constexpr std::uint32_t NET_MSG_EVENT_OPTION = 0x1001;
 constexpr std::uint32_t NET_MSG_CONFIRM = 0x1005;
+constexpr std::uint32_t NET_MSG_READY = 0x1008;
 constexpr std::uint32_t NET_MSG_RIDER_OUT = 0x1011;
 constexpr std::uint32_t NET_MSG_RIDER_BACK = 0x1012;
+constexpr std::uint32_t NET_MSG_INTRO_DONE = 0x1013;
+constexpr std::uint32_t NET_MSG_START_RACE = 0x1015;
 constexpr std::uint32_t NET_MSG_RIDER_STATE = 0x1016;
 constexpr std::uint32_t NET_MSG_RACE_CLOCK = 0x1021;
 constexpr std::uint32_t NET_MSG_LAST_LAP = 0x1022;
@@ -179,6 +182,28 @@ class NetGame {
     (void)name;
     (void)riderNumber;
   }
+
+  // The race's synchronisation, called by the race frame. The unconnected
+  // session lets a race start and end at once.
+  // Host: NET_MSG_INTRO_DONE counted; start: NET_MSG_START_RACE arrived
+  // (on the host, sent).
+  std::uint8_t introDoneCount = 0;
+  std::uint8_t startReceived = 0;
+  // A message of its type alone, to one player.
+  virtual void SendSignalTo(std::uint32_t type, std::uint32_t playerId) {
+    (void)type;
+    (void)playerId;
+  }
+  // Every frame of the starting state: true once every player is ready.
+  virtual bool UpdateStartSync() { return true; }
+  // Every frame once the local rider's race is over: true once the results
+  // are complete.
+  virtual bool UpdateRaceEnd(unsigned ms) {
+    (void)ms;
+    return true;
+  }
+  virtual void SendSnapshotIfDue() {}
+  virtual void SendFactors() {}
 };
 
 // Never null.

@@ -24,6 +24,10 @@ struct Library {
   int height = 0;
   GrColorFormat_t colorFormat = GR_COLORFORMAT_RGBA;
   platform::GlideState state{};
+  // The benchmark's capture of the triangles drawn (CaptureGlideTriangles).
+  bool capturing = false;
+  std::vector<FxU8> captured;
+  FxU32 capturedStride = 0;
   float gamma[3] = {1.0f, 1.0f, 1.0f};
   GammaTable gammaTable{};
   std::vector<FxU8> textureMemory[2];
@@ -771,6 +775,11 @@ void grDrawVertexArrayContiguous(FxU32 mode, FxU32 count, void* vertices, FxU32 
     l.draws.push_back(std::move(draw));
     return;
   }
+  if (l.capturing && mode == GR_TRIANGLES && (l.capturedStride == 0 || l.capturedStride == stride)) {
+    l.capturedStride = stride;
+    const FxU8* v = static_cast<const FxU8*>(vertices);
+    l.captured.insert(l.captured.end(), v, v + std::size_t{count} * stride);
+  }
   if (gl::IsOpen()) gl::Draw(l.state, mode, count, vertices, stride);
 }
 
@@ -780,6 +789,21 @@ void grDrawVertexArrayContiguous(FxU32 mode, FxU32 count, void* vertices, FxU32 
 namespace platform {
 
 void SetGlideBoard(const GlideBoard& board) { L().board = board; }
+
+void CaptureGlideTriangles(bool on) {
+  Library& l = L();
+  if (on) {
+    l.captured.clear();
+    l.capturedStride = 0;
+  }
+  l.capturing = on;
+}
+
+const std::vector<FxU8>& CapturedGlideTriangles() { return L().captured; }
+
+void UseGlideFramePacing(bool on) { gl::SetFramePacing(on); }
+
+FxU32 CapturedGlideStride() { return L().capturedStride; }
 const GlideBoard& CurrentGlideBoard() { return L().board; }
 
 void UseGlideTestBackend(bool on) {

@@ -599,6 +599,19 @@ bool WritePng(const std::string& path, const Picture& picture);
 // factors), depth-tested GEQUAL with writes, then shown as grBufferSwap
 // shows a frame. Vertices in the layout of the open Glide window. False
 // without an open OpenGL window.
+// A swap that asks for the display's rate (grBufferSwap(1)) is held to
+// about 60 frames a second by the OpenGL backend, as a display would; the
+// benchmarks switch this off to measure the drawing alone.
+void UseGlideFramePacing(bool on);
+
+// Benchmark helper: while on, the triangle lists of the OpenGL backend's
+// draws are also copied, as sent, into one array (the stride of the first;
+// draws of another stride are left out), to be drawn again through
+// BenchmarkPlainGLFrame. Switching it on empties the array.
+void CaptureGlideTriangles(bool on);
+const std::vector<FxU8>& CapturedGlideTriangles();
+FxU32 CapturedGlideStride();
+
 bool BenchmarkPlainGLFrame(const void* vertices, FxU32 count, FxU32 stride, const FxU16* texels,
                            int texWidth, int texHeight, GrAlphaBlendFnc_t rgbSrc, GrAlphaBlendFnc_t rgbDst);
 

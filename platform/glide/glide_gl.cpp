@@ -21,6 +21,7 @@
 
 #include "platform/glide/glide.h"
 #include "platform/glide/glide_internal.h"
+#include "platform/win32/timer.h"
 
 // OpenGL entry points, loaded through SDL once a context exists.
 #define KELV_GL_FUNCTIONS(X)                                   \
@@ -210,6 +211,9 @@ struct Backend {
   GLenum batchMode = GL_TRIANGLES;
   FxU32 batchVertices = 0;
   int swapInterval = -1;
+  // A swap that asks for the display's rate holds the game to about 60 Hz
+  // even where the swap does not wait (no vsync, headless).
+  platform::FramePacer pacer{1000.0 / 60.0};
   // Pixel statistics: occlusion queries, counted once asked for.
   bool countPixels = false;
   GLuint activeQuery = 0;
@@ -223,6 +227,7 @@ struct Backend {
 };
 
 Backend* g_backend = nullptr;
+bool g_framePacing = true;
 
 GLenum CompareFunction(GrCmpFnc_t f) {
   static constexpr GLenum kMap[] = {GL_NEVER,   GL_LESS,     GL_EQUAL,  GL_LEQUAL,
@@ -1183,7 +1188,10 @@ void Swap(FxU32 interval, const GammaTable& gamma) {
     b->swapInterval = wanted;
   }
   SDL_GL_SwapWindow(b->window);
+  if (wanted && g_framePacing) b->pacer.Wait();
 }
+
+void SetFramePacing(bool on) { g_framePacing = on; }
 
 void Flush(bool wait) {
   if (g_backend == nullptr) return;

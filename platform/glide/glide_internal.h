@@ -48,6 +48,8 @@ void Clear(const platform::GlideState& state, GrColor_t rgba, GrAlpha_t alpha, F
 void Draw(const platform::GlideState& state, FxU32 mode, FxU32 count, const void* vertices, FxU32 stride);
 // Swaps the colour buffers and shows the new front buffer.
 void Swap(FxU32 interval, const GammaTable& gamma);
+// Whether a swap with an interval waits for the next 60 Hz slot.
+void SetFramePacing(bool on);
 void Flush(bool wait);
 // Writes RGBA8 rows (top first) into the front (0) or back (1) buffer.
 void WritePixels(int buffer, int x, int y, int width, int height, const std::vector<FxU8>& rgba);

@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 namespace {
@@ -41,5 +42,35 @@ void UseTestTime(DWORD ms) {
 void AdvanceTime(DWORD ms) { g_TestNow += ms; }
 
 void UseRealTime() { g_TestTime = false; }
+
+DWORD FramePacer::Wait() {
+  const DWORD now = timeGetTime();
+  if (!started_) {
+    started_ = true;
+    origin_ = now;
+    next_ = periodMs_;
+    return 0;
+  }
+  const double at = static_cast<double>(static_cast<DWORD>(now - origin_));
+  DWORD waited = 0;
+  if (at < next_) {
+    // The slots fall between whole milliseconds; a rounding error of the
+    // sum must not add a millisecond.
+    waited = static_cast<DWORD>(std::ceil(next_ - at - 1e-6));
+    Sleep(waited);
+    next_ += periodMs_;
+  } else if (at - next_ > periodMs_) {
+    next_ = at + periodMs_;
+  } else {
+    next_ += periodMs_;
+  }
+  // Keep the numbers small: move the origin up to the last whole slot.
+  const double shift = std::floor(next_ - periodMs_);
+  if (shift > 0.0) {
+    origin_ += static_cast<DWORD>(shift);
+    next_ -= shift;
+  }
+  return waited;
+}
 
 }  // namespace platform

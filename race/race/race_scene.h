@@ -182,6 +182,30 @@ class RaceScene : public Scene {
   void Resume();
   void FollowNext(bool better);
 
+  // The race frame's own state and steps (race_frame.cpp, race_render.cpp).
+  // timeGetTime of the previous frame.
+  std::uint32_t previousTimeMs = 0;
+  // The visible window as the track stores it (wrapped), for the rider tests.
+  std::uint16_t windowFirst = 0;
+  std::uint16_t windowLast = 0;
+  bool showWrongWay = false;
+  bool showReplayMark = false;
+  // Whether rider i takes part in a draw pass; `bodyPass` widens the window
+  // for the chase cameras.
+  bool RiderDrawn(std::uint32_t i, bool bodyPass) const;
+  // The frame's steps: the starting frame, the end of the race (false: the
+  // frame ends here), the simulation, the camera and world, the visible
+  // window and the draw passes.
+  bool StartRace();
+  bool DetectRaceEnd(std::uint32_t dt, bool replayEnded);
+  void Simulate(std::uint32_t dt, const float recordedControls[3]);
+  void UpdateWorld(std::uint32_t dt);
+  void UpdateVisibleWindow();
+  bool DrawFrame();
+  // The action replay's start and its end (race_replay.cpp).
+  void StartActionReplay();
+  void CloseActionReplay();
+
  private:
   bool LoadRiders(const RaceDescription& d);
   bool LoadStaticObjects(const RaceDescription& d);

@@ -157,6 +157,11 @@ bool Renderer::SetFogColour(float red, float green, float blue) {
   return true;
 }
 
+bool Renderer::SetFogRange(float nearDistance, float farDistance) {
+  Log("Renderer::SetFogRange " + std::to_string(nearDistance) + "," + std::to_string(farDistance));
+  return true;
+}
+
 bool Renderer::SetDefaultStates() {
   Log("Renderer::SetDefaultStates");
   return true;
@@ -187,6 +192,7 @@ bool Renderer::SetAlphaBlendEnable(bool) { return true; }
 bool Renderer::SetSrcBlend(BlendFactor) { return true; }
 bool Renderer::SetDestBlend(BlendFactor) { return true; }
 bool Renderer::SetFogEnable(bool) { return true; }
+bool Renderer::SetZFunc(DepthCompare) { return true; }
 bool Renderer::SetTextureFilter(bool) { return true; }
 bool Renderer::SetTextureBlend(TextureBlend) { return true; }
 bool Renderer::SetAlphaTest(bool) { return true; }

@@ -455,7 +455,7 @@ TEST_F(FlagTest, BlockingTheLappingRiderCountsUpToThreeSeconds) {
     riders_[1]->physics.position = Vector3(0.0f, 0.6f, 0.0f);
     riders_[0]->physics.position = c.player;
     Run(RACING, 3.0f);
-    const float t = riders_[0]->messageTimers[1];
+    const float t = riders_[0]->blockingTime;
     if (c.counts) {
       EXPECT_NEAR(t, 3.0f, 0.11f) << c.name;
     } else {

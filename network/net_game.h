@@ -108,6 +108,7 @@ class DirectPlayNetGame final : public NetGame {
 
   // Senders. "To all" is one send per occupied remote slot.
   void SendSignal(std::uint32_t type) override { SendSignalTo(type, true, 0); }
+  void SendSignalTo(std::uint32_t type, std::uint32_t playerId) override { SendSignalTo(type, false, playerId); }
   void SendSignalTo(std::uint32_t type, bool broadcast, DPID target);
   void SendValue(std::uint32_t type, std::uint32_t value) override { SendValueTo(type, true, 0, value); }
   void SendValueTo(std::uint32_t type, bool broadcast, DPID target, std::uint32_t value);
@@ -138,8 +139,6 @@ class DirectPlayNetGame final : public NetGame {
   std::vector<std::uint8_t> address;
   std::uint8_t allReady = 0;
   std::uint8_t readyCount = 0;
-  std::uint8_t startReceived = 0;
-  std::uint8_t introDoneCount = 0;
   std::uint8_t resultsDone = 0;
   std::uint8_t outCount = 0;
   float endWait = 5.0f;

@@ -1,10 +1,11 @@
 #!/bin/sh
 # glide_race_sessions.sh KELVARRO_GLIDE KELVDATA WORKDIR
-# A practice and a qualifying on the synthetic course (a first moto below), each
+# A practice, a qualifying and a first moto on the synthetic course, each
 # played from the main menu with scripted clicks and keys: the single race's
 # player screen, the session's button, the race (its intro skipped, some
 # seconds of racing), the pause dialog's first button (end the session or
-# retire), which ends the race into the results screen; its way back leads
+# retire: the moto then ends when the others have finished), which ends the
+# race into the results screen; its way back leads
 # to the main menu, and the game is left through the quit question. A run
 # that never reaches the results screen never reaches the quit either, and
 # ends by the timeout.
@@ -75,13 +76,14 @@ session() {
 }
 
 # The sessions: name, the race type's button centre, the frames from the
-# pause dialog's choice to the results (the fade-out of a session).
-for line in "practice 180 150" "qualifying 240 150"; do
+# pause dialog's choice to the results (the fade-out of a session; the
+# others' two minutes and last lap in a moto).
+for line in "practice 180 150" "qualifying 240 150" "moto 300 14000"; do
   set -- $line
   session "$1" "$2" "$3"
   set +e
   KELVARRO_CONFIG="$work/registry.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$work/$1.txt" \
-    timeout 240 "$game" > "$1.out" 2>&1
+    timeout 600 "$game" > "$1.out" 2>&1
   code=$?
   set -e
   if [ "$code" -ne 0 ]; then

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "tools/race_samples.h"
 #include "tools/scene_files.h"
 #include "tools/tex.h"
 #include "tools/ui_files.h"
@@ -20,6 +21,7 @@ constexpr std::uint16_t CMD_SELECT_SAVE_SLOT = 28;
 constexpr std::uint16_t CMD_LOAD_GAME = 29;
 constexpr std::uint16_t CMD_SAVE_GAME = 30;
 constexpr std::uint16_t CMD_SHOW_OPTIONS = 33;
+constexpr std::uint16_t CMD_SET_RACE_TYPE = 24;
 constexpr std::uint16_t CMD_TOGGLE_OPTION = 37;
 constexpr std::uint16_t CMD_RACE_LENGTH_UP = 38;
 constexpr std::uint16_t CMD_SHOW_SAVE_NAMES = 42;
@@ -172,6 +174,30 @@ void ChampionshipMembers(std::vector<BbfMember>* ui) {
   ui->push_back({"SLOTS.FLT", BuildFlt({{4, 2}, {4, 3}, {4, 4}, {4, 5}, {4, 0}, {4, 1}})});
 }
 
+// The single race's event screen (scene 4, after the player screen): one
+// button for each session on the course, which sets the race type and
+// starts the race, and the way back. Buttons 1 to 3. The front end gives
+// the screen its focus list by game mode: 03.FLT is the single race's.
+SceneFile SessionScreen(std::vector<BbfMember>* ui) {
+  static const std::uint32_t kTexts[3] = {TEXT_PRACTICE_SESSION, TEXT_QUALIFYING_SESSION, TEXT_FIRST_MOTO};
+  SceneFile s = Screen("DATA\\UI\\03.FLT");
+  s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  std::vector<FocusFileEntry> focus;
+  for (std::uint16_t type = 0; type < 3; ++type) {
+    const float y = SessionY(type);
+    const std::string name = "SESSION" + std::to_string(type) + ".BTN";
+    ui->push_back({name, MenuButton(kTexts[type], 220.0f, y, 200.0f, 40.0f,
+                                    {{CMD_SET_RACE_TYPE, type, 0, "NULL"},
+                                     {CMD_GO_TO_SCENE, static_cast<std::uint16_t>(DATA_SET_RACE_SCENE), 0, "NULL"}})});
+    s.lists[SCENE_BUTTONS].push_back(Widget("DATA\\UI\\" + name, 220.0f, y, 200.0f, 40.0f));
+    focus.push_back({4, static_cast<std::uint16_t>(type + 1)});
+  }
+  focus.push_back({4, 0});
+  ui->push_back({"03.FLT", BuildFlt(focus)});
+  s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
+  return s;
+}
+
 // The options screen: two options that a player changes with a click, the
 // race length (which a save game carries) and miles per hour (which it does
 // not), and the way back. Buttons 1 and 2, clear of the toggle buttons
@@ -204,7 +230,7 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
 
   static const std::uint32_t kMenuTexts[6] = {2, 3, 4, 5, TEXT_LOAD, 6};
   const std::vector<ButtonActionEntry> kMenuActions[6] = {
-      {{CMD_SET_GAME_MODE, 0, 0, "NULL"}, {CMD_GO_TO_SCENE, 1, 0, "NULL"}},
+      {{CMD_SET_GAME_MODE, 0, 0, "NULL"}, {CMD_LOAD_EVENT_DATA, 0, 0, "NULL"}, {CMD_GO_TO_SCENE, 1, 0, "NULL"}},
       {{CMD_SET_GAME_MODE, 2, 0, "NULL"}, {CMD_LOAD_EVENT_DATA, 0, 0, "NULL"}, {CMD_GO_TO_SCENE, 1, 0, "NULL"}},
       {{CMD_GO_TO_SCENE, 14, 0, "NULL"}},
       {{CMD_GO_TO_SCENE, 6, 0, "NULL"}},
@@ -222,7 +248,7 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
   }
   ui->push_back({"00.FLT", BuildFlt(menuFocus)});
   ui->push_back({"NONE.FLT", BuildFlt({})});
-  for (const char* name : {"BACK.FLT", "03.FLT", "31.FLT", "032.FLT", "15.FLT"}) ui->push_back({name, BuildFlt({{4, 0}})});
+  for (const char* name : {"BACK.FLT", "31.FLT", "032.FLT", "15.FLT"}) ui->push_back({name, BuildFlt({{4, 0}})});
 
   ui->push_back({"BACK.BTN", MenuButton(TEXT_BACK, 220.0f, 400.0f, 200.0f, 40.0f, {{CMD_LEAVE_SCENE, 0, 0, "NULL"}})});
   ui->push_back({"YES.BTN", MenuButton(TEXT_YES, 30.0f, 100.0f, 120.0f, 40.0f, {{CMD_SET_DIALOG_MODE, 0, 2, "NULL"}})});
@@ -238,6 +264,7 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
 
   ChampionshipMembers(ui);
   const SceneFile options = OptionsScreen(ui);
+  const SceneFile sessions = SessionScreen(ui);
 
   for (int n = 0; n < sceneCount; ++n) {
     SceneFile s;
@@ -253,6 +280,8 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
       s = Movie();
     } else if (n == 6) {
       s = options;
+    } else if (n == 4) {
+      s = sessions;
     } else if (n == 28) {
       s = Screen("DATA\\UI\\NONE.FLT");
       s.lists[SCENE_STATIC_TEXTS].clear();

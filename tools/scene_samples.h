@@ -1,7 +1,7 @@
 // The front end's scenes of the synthetic data set: the start-up movies, the
 // main menu with its quit question, the options screen (longer races, miles
 // per hour), the credits, the championship's player screen, menu, save and
-// load screens, and a plain screen with a way back for every other front-end
+// load screens, the single race's choice of session, and a plain screen with a way back for every other front-end
 // scene, with their background picture, buttons, focus lists and dialogs.
 #pragma once
 
@@ -26,6 +26,16 @@ constexpr int TEXT_SLOT = 1053;  // 1053..1056: the four slots' names
 constexpr int TEXT_EMPTY_SLOT = 216;
 constexpr int TEXT_LONGER_RACES = 1057;
 constexpr int TEXT_MPH = 37;
+
+// The race HUD's session names, which the single race's event screen shows
+// on its buttons.
+constexpr int TEXT_PRACTICE_SESSION = 65;
+constexpr int TEXT_QUALIFYING_SESSION = 66;
+constexpr int TEXT_FIRST_MOTO = 67;
+
+// The single race's event screen (scene 4): the top of the button of
+// race type 0 (practice), 1 (qualifying) or 2 (first moto).
+inline float SessionY(int raceType) { return 160.0f + 60.0f * static_cast<float>(raceType); }
 
 // The screen the main menu's load button opens.
 constexpr int LOAD_SCENE = 7;

@@ -1,0 +1,100 @@
+#!/bin/sh
+# glide_race_sessions.sh KELVARRO_GLIDE KELVDATA WORKDIR
+# A practice, a qualifying and a first moto on the synthetic course, each
+# played from the main menu with scripted clicks and keys: the single race's
+# player screen, the session's button, the race (its intro skipped, some
+# seconds of racing), the pause dialog's first button (end the session or
+# retire: the moto then ends when the others have finished), which ends the
+# race into the results screen; its way back leads
+# to the main menu, and the game is left through the quit question. A run
+# that never reaches the results screen never reaches the quit either, and
+# ends by the timeout.
+set -e
+game=$1; kelvdata=$2; work=$3
+rm -rf "$work"
+mkdir -p "$work"
+"$kelvdata" dataset "$work"
+# The race's resolution (640 x 480), the fewest riders and the shortest races the options allow.
+cat > "$work/registry.txt" <<'REG'
+[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
+"Version"=dword:00000001
+"Language"=dword:00000000
+"MancheTime"=dword:00000002
+"NumPlayers"=dword:00000008
+"GameSkill"=dword:00000002
+"MPH"=dword:00000000
+"ManualShift"=dword:00000000
+"GameWidth"=dword:00000280
+"GameHeight"=dword:000001e0
+REG
+cd "$work"
+status=0
+
+# A scene change takes its two fades and the start of the new scene (under
+# 40 frames); the race loads behind its loading screen and plays its intro,
+# which Escape skips; the frames are presented at 60 a second at most, so
+# RACING frames give at least that many sixtieths of a second of race time,
+# past the start's countdown.
+NEW_SCENE=50; QUESTION=30; RACE_LOAD=120; RACING=900
+frame=0
+say() { echo "$frame $*" >> "$script"; }
+pause() { frame=$((frame + $1)); }
+click() {
+  say mouse-move -4000 -4000; pause 2
+  say mouse-move "$1" "$2"; pause 4
+  say mouse-down LEFT; pause 2
+  say mouse-up LEFT; pause "$3"
+}
+key() {
+  say key-down "$1"; pause 1
+  say key-up "$1"; pause "$2"
+}
+# The main menu's single race and quit, the player screen's OK, the yes of a
+# question, the way back of a plain screen; the pause dialog's first button
+# (the dialog is centred on the screen).
+SINGLE_RACE="320 130"; QUIT="320 410"; OK="510 420"; YES="250 280"; BACK="320 420"
+END_RACE="320 135"
+
+# session NAME Y END: the script of one session whose button's centre is at
+# (320, Y) on the event screen, the race's end awaited for END frames.
+session() {
+  script=$1.txt; rm -f "$script"; frame=80
+  click $SINGLE_RACE $NEW_SCENE
+  click $OK $NEW_SCENE
+  click 320 "$2" $RACE_LOAD
+  key ESCAPE $RACING
+  key ESCAPE $QUESTION
+  say shot "$1_paused.png"
+  click $END_RACE "$3"
+  say shot "$1_results.png"
+  click $BACK $NEW_SCENE
+  click $QUIT $QUESTION
+  click $YES $NEW_SCENE
+  # A key to end the credits, and a second one in case the first came early.
+  key RETURN $NEW_SCENE
+  key RETURN 1
+}
+
+# The sessions: name, the race type's button centre, the frames from the
+# pause dialog's choice to the results (the fade-out of a session; the
+# others' two minutes and last lap in a moto).
+for line in "practice 180 150" "qualifying 240 150" "moto 300 14000"; do
+  set -- $line
+  session "$1" "$2" "$3"
+  set +e
+  KELVARRO_CONFIG="$work/registry.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$work/$1.txt" \
+    timeout 600 "$game" > "$1.out" 2>&1
+  code=$?
+  set -e
+  if [ "$code" -ne 0 ]; then
+    cat "$1.out"
+    echo "$1: exit status $code"
+    status=1
+  fi
+  # The game exits with 0 after a race that could not start as well: the
+  # pictures of the pause and of the results show that it ran.
+  for shot in paused results; do
+    [ -s "$1_$shot.png" ] || { echo "$1: no picture of the $shot"; status=1; }
+  done
+done
+exit $status

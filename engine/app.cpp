@@ -1,5 +1,7 @@
 #include "engine/app.h"
 
+#include <cstdio>
+
 #include "engine/app_internal.h"
 #include "engine/archive.h"
 #include "engine/cd_audio.h"
@@ -201,7 +203,11 @@ int WinMain(HINSTANCE instance, HINSTANCE, char* commandLine, int) {
   MSG msg;
   for (;;) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+      if (msg.message == WM_QUIT) {
+        if (failures < 3) return static_cast<int>(msg.wParam);
+        std::fputs("Kelvarro: stopped after three failures (see the messages above)\n", stderr);
+        return EXIT_RUN_FAILED;
+      }
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }

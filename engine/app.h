@@ -100,6 +100,9 @@ extern HWND g_MovieWindow;
 
 // What WinMain returns when the start-up fails.
 constexpr int EXIT_STARTUP_FAILED = 1;
+// The run closed itself after its third failure (a scene that would not load
+// or draw): no success either.
+constexpr int EXIT_RUN_FAILED = 1;
 
 int WinMain(HINSTANCE instance, HINSTANCE previous, char* commandLine, int showCommand);
 LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

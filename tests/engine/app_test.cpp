@@ -406,7 +406,7 @@ TEST_F(AppTest, ThreeFailedSceneChangesCloseTheProgram) {
     frontEnd_.nextScene.onRender = nullptr;
     frontEnd_.nextScene.loadOk = false;
   };
-  EXPECT_EQ(RunWinMain(), 0);
+  EXPECT_EQ(RunWinMain(), EXIT_RUN_FAILED);
   // The third failure closed the program; the fourth change never ran.
   EXPECT_EQ(LogEntries("ui scene Load SCENE5.SCN").size(), 3u);
   EXPECT_EQ(frontEnd_.sceneChanges.size(), 1u);
@@ -431,7 +431,7 @@ TEST_F(AppTest, FailuresAnywhereInTheRunCountTowardsTheThree) {
       }
     };
   };
-  EXPECT_EQ(RunWinMain(), 0);
+  EXPECT_EQ(RunWinMain(), EXIT_RUN_FAILED);
   EXPECT_EQ(Boxes(), (Texts{"Error: RenderScene failed.", "Error: RenderScene failed."}));
   EXPECT_EQ(LogEntries("ui scene Load SCENE31.SCN").size(), 1u);
   EXPECT_EQ(LogEntries("ui scene Load SCENE32.SCN").size(), 0u);
@@ -445,7 +445,7 @@ TEST_F(AppTest, ALostSceneCountsEveryPassUntilTheClose) {
     frontEnd_.nextScene.onRender = nullptr;
     frontEnd_.nextScene.loadOk = false;
   };
-  EXPECT_EQ(RunWinMain(), 0);
+  EXPECT_EQ(RunWinMain(), EXIT_RUN_FAILED);
   EXPECT_EQ(g_CurrentScene, nullptr);
   EXPECT_EQ(LogEntries("ui scene Load SCENE5.SCN").size(), 1u);
   EXPECT_EQ(g_AppClosing, 1);

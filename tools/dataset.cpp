@@ -64,7 +64,7 @@ std::vector<std::string> DataSetTexts(int language) {
   // The front end's screens: the main menu's version line, the buttons and
   // question of the scenes, and the credits.
   texts[39] = "SYNTHETIC DATA SET";
-  texts.resize(1101);
+  texts.resize(1400);
   texts[TEXT_BACK] = "BACK";
   texts[TEXT_YES] = "YES";
   texts[TEXT_NO] = "NO";

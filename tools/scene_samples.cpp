@@ -1,6 +1,7 @@
 #include "tools/scene_samples.h"
 
 #include <cstdio>
+#include <map>
 
 #include "tools/race_samples.h"
 #include "tools/scene_files.h"
@@ -265,10 +266,14 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
   ChampionshipMembers(ui);
   const SceneFile options = OptionsScreen(ui);
   const SceneFile sessions = SessionScreen(ui);
+  // Scenes that a game flow's own file builds; they replace the samples below.
+  std::map<int, SceneFile> flowScenes;
 
   for (int n = 0; n < sceneCount; ++n) {
     SceneFile s;
-    if (n == 0) {
+    if (const auto it = flowScenes.find(n); it != flowScenes.end()) {
+      s = it->second;
+    } else if (n == 0) {
       s = menu;
     } else if (n == 1) {
       s = PlayerScreen();

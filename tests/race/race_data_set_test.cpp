@@ -16,6 +16,7 @@
 #include "engine/text_database.h"
 #include "race/race/loading_picture.h"
 #include "race/race/race_scene.h"
+#include "tests/support/null_front_end.h"
 #include "tests/world/track_fixture.h"
 #include "tools/dataset.h"
 #include "tools/effect_files.h"
@@ -28,23 +29,13 @@ namespace {
 
 // The front end as the data set's single race leaves it: the players list
 // of skill class 0, the grid in slot order, one weather for the event.
-class DataSetFrontEnd : public FrontEndServices {
+class DataSetFrontEnd : public kelvtest::NullFrontEnd {
  public:
   DataSetFrontEnd() {
     const auto list = kelvdata::SyntheticPlt(0);
     for (std::size_t i = 0; i < list.size() && i < 20; ++i) files[i] = list[i].riderFile;
     for (std::uint8_t i = 0; i < 20; ++i) order[i] = i;
   }
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
-  void Command(std::uint32_t, std::uint32_t, std::uint32_t, const char*) override {}
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
   std::uint16_t SeriesWeather(bool) override { return weather; }
   const char* RiderFile(std::uint8_t slot) override { return slot < 20 ? files[slot].c_str() : ""; }
   const std::uint8_t* GridOrder() override { return order; }

@@ -21,6 +21,7 @@
 #include "platform/win32/timer.h"
 #include "race/race/race_scene.h"
 #include "riders/rider.h"
+#include "tests/race/racing_field.h"
 #include "tests/render_glide/glide_fixture.h"
 
 namespace {
@@ -96,20 +97,7 @@ class RaceFrameTest : public kelvtest::GlideTest {
     const std::uint8_t raceType = g_RaceType;
     scene_ = std::make_unique<FrameScene>();
     g_RaceType = raceType;
-    for (int i = 0; i < kRiders; ++i) {
-      auto* r = new StepRider();
-      r->SetIndex(static_cast<std::uint8_t>(i));
-      r->racePosition = static_cast<std::uint8_t>(i + 1);
-      r->state = RIDER_RACING;
-      r->started = 1;
-      r->lap = 1;
-      scene_->riders[i] = r;
-      scene_->raceManager.riders[i] = r;
-    }
-    scene_->riders[0]->SetFollowed();
-    scene_->followedRider = 0;
-    scene_->inputEnabled = true;
-    scene_->cameraMode = CAMERA_HELMET;
+    kelvtest::FillRacingField<StepRider>(scene_.get(), kRiders);
     scene_->SetState(state);
     scene_->previousTimeMs = timeGetTime();
   }

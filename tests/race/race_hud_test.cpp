@@ -19,6 +19,7 @@
 #include "riders/player_rider.h"
 #include "engine/display.h"
 #include "engine/geometry_pipeline.h"
+#include "tests/support/null_front_end.h"
 #include "tests/race/race_doubles.h"
 #include "tests/render_glide/picture_fixture.h"
 #include "tests/support/picture.h"
@@ -43,18 +44,8 @@ constexpr int RACING = 2;
 
 // Race numbers and names of the players list: slot 0 rides number 7, slot 1
 // number 10, the others their slot's number with those two swapped.
-class NumbersFrontEnd : public FrontEndServices {
+class NumbersFrontEnd : public kelvtest::NullFrontEnd {
  public:
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
-  void Command(std::uint32_t, std::uint32_t, std::uint32_t, const char*) override {}
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
   std::uint16_t RiderNumber(std::uint8_t slot) override {
     switch (slot) {
       case 0: return 7;
@@ -68,13 +59,49 @@ class NumbersFrontEnd : public FrontEndServices {
   const char* names[4] = {"ODA MERRIN", "TAVISH ROOKE", "LENA KORVITZ", "INGA FARROW"};
 };
 
+// The program-wide state a HUD test changes: saved at set-up, put back (with
+// the services and fonts uninstalled) at tear-down.
+class HudGlobals {
+ public:
+  void Save() {
+    riders_ = g_RiderCount;
+    type_ = g_RaceType;
+    mode_ = g_GameMode;
+    mph_ = g_OptionMPH;
+    minutes_ = g_RaceLengthMinutes;
+    pit_ = g_PitTimerMs;
+    alone_ = g_NetOpponentsGone;
+  }
+  void Restore() {
+    InstallFrontEndServices(nullptr);
+    InstallEventServices(nullptr);
+    g_Fonts = nullptr;
+    g_FontCount = 0;
+    g_RiderCount = riders_;
+    g_RaceType = type_;
+    g_GameMode = mode_;
+    g_OptionMPH = mph_;
+    g_RaceLengthMinutes = minutes_;
+    g_PitTimerMs = pit_;
+    g_NetOpponentsGone = alone_;
+    kelvtest::ResetPhysicsGlobals();
+  }
+
+ private:
+  std::uint32_t riders_ = 0;
+  std::uint8_t type_ = 0, mode_ = 0, mph_ = 0;
+  std::uint16_t minutes_ = 0;
+  std::uint32_t pit_ = 0;
+  std::uint8_t alone_ = 0;
+};
+
 class RaceHudTest : public kelvtest::TrackTest {
  protected:
   void SetUp() override {
     TrackTest::SetUp();
     ASSERT_TRUE(OpenAt(640, 480));
     kelvtest::ResetPhysicsGlobals();
-    saved_ = {g_RiderCount, g_RaceType, g_GameMode, g_OptionMPH, g_PitTimerMs, g_NetOpponentsGone};
+    saved_.Save();
     g_RiderCount = 5;
     g_RaceType = 3;
     g_GameMode = GAME_MODE_SINGLE_RACE;
@@ -94,18 +121,8 @@ class RaceHudTest : public kelvtest::TrackTest {
     track_ = kelvdata::HudTrackMembers();
   }
   void TearDown() override {
-    InstallFrontEndServices(nullptr);
-    InstallEventServices(nullptr);
-    g_Fonts = nullptr;
-    g_FontCount = 0;
     g_UiArchive.Close();
-    g_RiderCount = saved_.riders;
-    g_RaceType = saved_.type;
-    g_GameMode = saved_.mode;
-    g_OptionMPH = saved_.mph;
-    g_PitTimerMs = saved_.pit;
-    g_NetOpponentsGone = saved_.alone;
-    kelvtest::ResetPhysicsGlobals();
+    saved_.Restore();
     TrackTest::TearDown();
   }
 
@@ -148,12 +165,7 @@ class RaceHudTest : public kelvtest::TrackTest {
     return out;
   }
 
-  struct {
-    std::uint32_t riders;
-    std::uint8_t type, mode, mph;
-    std::uint32_t pit;
-    std::uint8_t alone;
-  } saved_{};
+  HudGlobals saved_;
   Font fonts_[4];
   kelvtest::RecordingEvent event_;
   NumbersFrontEnd frontEnd_;
@@ -482,7 +494,7 @@ class HudPictureTest : public kelvtest::PictureTest {
   void SetUp() override {
     PictureTest::SetUp();
     kelvtest::ResetPhysicsGlobals();
-    saved_ = {g_RiderCount, g_RaceType, g_GameMode, g_OptionMPH};
+    saved_.Save();
     g_RenderBuild = RENDER_BUILD_GLIDE;
     g_GameMode = GAME_MODE_SINGLE_RACE;
     g_RaceLengthMinutes = 5;
@@ -496,16 +508,8 @@ class HudPictureTest : public kelvtest::PictureTest {
     m_.reset();
     riders_.clear();
     for (Font& f : fonts_) f.FreeTexture();
-    InstallFrontEndServices(nullptr);
-    InstallEventServices(nullptr);
-    g_Fonts = nullptr;
-    g_FontCount = 0;
     g_TrackArchive.Close();
-    g_RiderCount = saved_.riders;
-    g_RaceType = saved_.type;
-    g_GameMode = saved_.mode;
-    g_OptionMPH = saved_.mph;
-    kelvtest::ResetPhysicsGlobals();
+    saved_.Restore();
     PictureTest::TearDown();
   }
 
@@ -583,10 +587,7 @@ class HudPictureTest : public kelvtest::PictureTest {
     return v << 16 | v << 8 | v;
   }
 
-  struct {
-    std::uint32_t riders;
-    std::uint8_t type, mode, mph;
-  } saved_{};
+  HudGlobals saved_;
   Font fonts_[4];
   kelvtest::RecordingEvent event_;
   NumbersFrontEnd frontEnd_;

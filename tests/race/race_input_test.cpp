@@ -19,7 +19,9 @@
 #include "riders/rider.h"
 #include "riders/rider_physics.h"
 #include "tests/race/race_doubles.h"
+#include "tests/race/racing_field.h"
 #include "tests/render_glide/glide_fixture.h"
+#include "tests/support/null_front_end.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -36,20 +38,11 @@ class TestScene : public RaceScene {
   bool TakesMouse() { return AcceptsMouse(); }
 };
 
-class EndFrontEnd : public FrontEndServices {
+class EndFrontEnd : public kelvtest::NullFrontEnd {
  public:
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
   void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t, const char*) override {
     commands.push_back({id, a1});
   }
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
   std::uint8_t GetFlag(SessionFlag f) override { return flags[f]; }
   void SetFlag(SessionFlag f, std::uint8_t v) override { flags[f] = v; }
   void AwardMotoPoints(bool championship) override { awards.push_back(championship); }
@@ -138,20 +131,7 @@ class RaceInputTest : public kelvtest::GlideTest {
   void MakeScene() {
     scene_.reset();
     scene_ = std::make_unique<TestScene>();
-    for (int i = 0; i < kRiders; ++i) {
-      auto* r = new StubRider();
-      r->SetIndex(static_cast<std::uint8_t>(i));
-      r->racePosition = static_cast<std::uint8_t>(i + 1);
-      r->state = RIDER_RACING;
-      r->started = 1;
-      r->lap = 1;
-      scene_->riders[i] = r;
-      scene_->raceManager.riders[i] = r;
-    }
-    scene_->riders[0]->SetFollowed();
-    scene_->followedRider = 0;
-    scene_->inputEnabled = true;
-    scene_->cameraMode = CAMERA_HELMET;
+    kelvtest::FillRacingField<StubRider>(scene_.get(), kRiders);
     scene_->SetState(RACE_STATE_RACING);
   }
   Rider* Player() { return scene_->riders[0]; }

@@ -13,6 +13,7 @@
 #include "platform/win32/crt.h"
 #include "race/race/race_scene.h"
 #include "riders/ai_rider.h"
+#include "tests/support/null_front_end.h"
 #include "tests/world/track_fixture.h"
 #include "tools/bbf.h"
 #include "tools/race_files.h"
@@ -99,18 +100,8 @@ TEST_F(RaceLoadTest, RefusesADescriptionOfTheWrongTypeAfterShowingTheLoadingScre
   EXPECT_EQ(g_FontCount, 0);
 }
 
-class GridFrontEnd : public FrontEndServices {
+class GridFrontEnd : public kelvtest::NullFrontEnd {
  public:
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
-  void Command(std::uint32_t, std::uint32_t, std::uint32_t, const char*) override {}
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
   const std::uint8_t* GridOrder() override { return order; }
   std::uint8_t order[20] = {4, 3, 2, 1, 0};
 };

@@ -16,21 +16,13 @@
 #include "race/race/race_scene.h"
 #include "riders/rider_physics.h"
 #include "tools/race_files.h"
+#include "tests/support/null_front_end.h"
 
 namespace {
 
-class RecordingFrontEnd : public FrontEndServices {
+class RecordingFrontEnd : public kelvtest::NullFrontEnd {
  public:
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
   void Command(std::uint32_t id, std::uint32_t, std::uint32_t, const char*) override { commands.push_back(id); }
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
   std::uint8_t GetFlag(SessionFlag f) override { return flags[f]; }
   void SetFlag(SessionFlag f, std::uint8_t v) override { flags[f] = v; }
   std::uint16_t SeriesWeather(bool championship) override { return championship ? 2 : 1; }

@@ -11,6 +11,7 @@
 #include "engine/services/front_end.h"
 #include "riders/ai_rider.h"
 #include "riders/rider_setup.h"
+#include "tests/support/null_front_end.h"
 #include "tests/riders/physics_fixture.h"
 
 namespace {
@@ -19,18 +20,8 @@ std::vector<int> g_Draws;
 std::size_t g_NextDraw = 0;
 int Scripted() { return g_NextDraw < g_Draws.size() ? g_Draws[g_NextDraw++] : 0; }
 
-class PublishingFrontEnd : public FrontEndServices {
+class PublishingFrontEnd : public kelvtest::NullFrontEnd {
  public:
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
-  void Command(std::uint32_t, std::uint32_t, std::uint32_t, const char*) override {}
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
   // The players list's set-up: every value 0.3.
   void PublishSetup(std::uint16_t slot) override {
     published.push_back(slot);

@@ -63,6 +63,8 @@ bool LitMesh::Load(Stream* stream, bool lit, bool withBox) {
     if (ok) {
       positions.resize(v);
       attributes.resize(v);
+      // Room for the scrolled copy a draw may make, so drawing never allocates.
+      if (!skinned) scrolled_.reserve(v);
       for (std::size_t i = 0; i < v && ok; ++i) {
         const std::uint8_t* p = &raw[i * 36];
         float f[9];

@@ -38,6 +38,7 @@ void StaticText::FreeBuffers() {
   vertices.reset();
   vertexColours.reset();
   text.reset();
+  capacity = 0;
   textVertexCount = 0;
 }
 
@@ -112,7 +113,7 @@ bool StaticText::SetText(const char* s) {
     s = own.get();
   }
   const std::size_t length = std::strlen(s);
-  const bool reuse = vertices && text && std::strlen(text.get()) == length;
+  const bool reuse = vertices && text && length <= capacity;
   if (!reuse) {
     FreeBuffers();
     std::unique_ptr<ScreenVertex[]> v(new (std::nothrow) ScreenVertex[6 * length]);
@@ -122,6 +123,7 @@ bool StaticText::SetText(const char* s) {
     vertices = std::move(v);
     vertexColours = std::move(c);
     text = std::move(t);
+    capacity = length;
   }
   std::memcpy(text.get(), s, length + 1);
   textVertexCount = static_cast<std::uint32_t>(6 * length);

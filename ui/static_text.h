@@ -10,6 +10,7 @@
 // sound u8 slot and str path.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -51,6 +52,9 @@ class StaticText : public Text {
 
   std::unique_ptr<ScreenVertex[]> vertices;  // 6 per character
   std::unique_ptr<float[]> vertexColours;    // unfaded r, g, b per vertex
+  // Characters the buffers hold: a shorter text reuses them, so readouts
+  // whose length changes each frame do not allocate.
+  std::size_t capacity = 0;
   std::uint32_t textVertexCount = 0;
   std::uint8_t yFromTop = 1;
   std::uint8_t xFromLeft = 1;

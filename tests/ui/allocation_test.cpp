@@ -178,4 +178,24 @@ TEST_F(AllocationTest, UpdatingAndDrawingAnOpenDialogAllocatesNothingPerFrame) {
   for (Font& f : fonts) f.FreeTexture();
 }
 
+// A readout whose length changes from frame to frame (a speed, a gap) keeps
+// its buffers once it has held its longest text.
+TEST_F(AllocationTest, AReadoutOfChangingLengthAllocatesOnlyToGrow) {
+  StaticText t;
+  ASSERT_TRUE(t.SetText("+1:02.345"));
+  const char* readouts[] = {"9", "+12.5", "", "+1:02.345", "88"};
+  g_Allocations = 0;
+  g_Counting = true;
+  for (const char* r : readouts) ASSERT_TRUE(t.SetText(r));
+  g_Counting = false;
+  EXPECT_EQ(0, g_Allocations.load());
+  EXPECT_STREQ("88", t.String());
+  // A longer text grows the buffers once.
+  g_Counting = true;
+  ASSERT_TRUE(t.SetText("+1 LAP BEHIND"));
+  g_Counting = false;
+  EXPECT_GT(g_Allocations.load(), 0);
+  EXPECT_STREQ("+1 LAP BEHIND", t.String());
+}
+
 }  // namespace

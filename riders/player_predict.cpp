@@ -160,17 +160,7 @@ void PlayerRider::PredictStep() {
   RotateOrientation(rotation);
   if (!p.crashed) p.angularVelocity -= p.leanRate * forward;
 
-  p.orientation.ToMatrix(&matrix);
-  matrix.m[12] = p.position.x;
-  matrix.m[13] = p.position.y;
-  matrix.m[14] = p.position.z;
-  for (ContactPoint* c : {&p.chassisPoint, static_cast<ContactPoint*>(&p.frontWheel),
-                          static_cast<ContactPoint*>(&p.rearWheel)}) {
-    c->world = TransformPoint(c->local, matrix);
-    c->velocity = p.velocity + Cross(p.angularVelocity, c->world - p.position);
-  }
-  AxesFromMatrix(matrix, p.axes);
-  p.lean = std::asin(Clamp(p.axes[0][1], -1.0f, 1.0f));
+  PoseBody();
   UpdateSuspension();
   UpdateWheels();
   UpdatePartMatrices();
@@ -216,14 +206,7 @@ void PlayerRider::PredictGroundForces(Vector3* chassisOut, Vector3* frontOut, Ve
     if (p.rearWheel.world.y < p.rearWheel.groundHeight + 1.2f || vb > -1.5f) {
       if (vb < 0.0f) {
         const Vector3 push = depth * b;
-        p.position = p.position + push;
-        matrix.m[12] = p.position.x;
-        matrix.m[13] = p.position.y;
-        matrix.m[14] = p.position.z;
-        p.chassisPoint.world = p.chassisPoint.world + push;
-        p.frontWheel.world = p.frontWheel.world + push;
-        p.rearWheel.world = p.rearWheel.world + push;
-        ProbeGround();
+        PushBody(push);
         const float e = std::fabs(vb) > 5.555556f ? 1.0f : std::fabs(vb) * 0.18f;
         const float j = -(vb - (1.0f - e)) / divisor(point, b);
         *impulse = j;

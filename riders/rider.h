@@ -132,6 +132,12 @@ class Rider : public SceneObject {
   void RunFrameStep(unsigned ms, const RiderStepKind& kind);
   void UpdateSuspension();
   void UpdateWheels();
+  // The body matrix from the orientation and position, then the contact
+  // points' world positions and velocities, the axes and the lean from it.
+  void PoseBody();
+  // Moves the body and its contact points out of a border by `push`, then
+  // probes the ground again under them.
+  void PushBody(const Vector3& push);
   static void ShiftHistory(Vector3 history[3]);
   // Advances *value over g_FrameTime by the third-order step of the history.
   void IntegrateHistory(Vector3* value, Vector3 history[3]);

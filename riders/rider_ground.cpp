@@ -67,14 +67,7 @@ void Rider::ComputeGroundForces(Vector3* chassisOut, Vector3* frontOut, Vector3*
       borderContact = true;
       if (vb < 0.0f) {
         const Vector3 push = depth * b;
-        p.position = p.position + push;
-        matrix.m[12] = p.position.x;
-        matrix.m[13] = p.position.y;
-        matrix.m[14] = p.position.z;
-        p.chassisPoint.world = p.chassisPoint.world + push;
-        p.frontWheel.world = p.frontWheel.world + push;
-        p.rearWheel.world = p.rearWheel.world + push;
-        ProbeGround();
+        PushBody(push);
         const float j = -0.5f * vb / (inverseMass(point, b) * dt);
         *impulse = j;
         if (damage && j > 200.0f / dt) Wear(&wheels, j * dt / ((L + 3.0f) * 50000.0f));

@@ -204,17 +204,7 @@ void Rider::RunFrameStep(unsigned ms, const RiderStepKind& kind) {
     p.frameTimes[1] = p.frameTimes[0];
     p.frameTimes[0] = dt;
 
-    p.orientation.ToMatrix(&matrix);
-    matrix.m[12] = p.position.x;
-    matrix.m[13] = p.position.y;
-    matrix.m[14] = p.position.z;
-    for (ContactPoint* c : {&p.chassisPoint, static_cast<ContactPoint*>(&p.frontWheel),
-                            static_cast<ContactPoint*>(&p.rearWheel)}) {
-      c->world = TransformPoint(c->local, matrix);
-      c->velocity = p.velocity + Cross(p.angularVelocity, c->world - p.position);
-    }
-    AxesFromMatrix(matrix, p.axes);
-    p.lean = std::asin(Clamp(p.axes[0][1], -1.0f, 1.0f));
+    PoseBody();
     lapDistance += dt * p.forwardSpeed;
     raceDistance += dt * p.forwardSpeed;
 
@@ -240,4 +230,31 @@ void Rider::RunFrameStep(unsigned ms, const RiderStepKind& kind) {
   UpdateCrashBody();
   UpdatePose();
   UpdateSound();
+}
+
+void Rider::PoseBody() {
+  RiderPhysics& p = physics;
+  p.orientation.ToMatrix(&matrix);
+  matrix.m[12] = p.position.x;
+  matrix.m[13] = p.position.y;
+  matrix.m[14] = p.position.z;
+  for (ContactPoint* c : {&p.chassisPoint, static_cast<ContactPoint*>(&p.frontWheel),
+                          static_cast<ContactPoint*>(&p.rearWheel)}) {
+    c->world = TransformPoint(c->local, matrix);
+    c->velocity = p.velocity + Cross(p.angularVelocity, c->world - p.position);
+  }
+  AxesFromMatrix(matrix, p.axes);
+  p.lean = std::asin(Clamp(p.axes[0][1], -1.0f, 1.0f));
+}
+
+void Rider::PushBody(const Vector3& push) {
+  RiderPhysics& p = physics;
+  p.position = p.position + push;
+  matrix.m[12] = p.position.x;
+  matrix.m[13] = p.position.y;
+  matrix.m[14] = p.position.z;
+  p.chassisPoint.world = p.chassisPoint.world + push;
+  p.frontWheel.world = p.frontWheel.world + push;
+  p.rearWheel.world = p.rearWheel.world + push;
+  ProbeGround();
 }

@@ -1,5 +1,6 @@
 #include "tests/riders/physics_fixture.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "engine/game_settings.h"
@@ -143,6 +144,24 @@ std::uint64_t PhysicsHash(const Rider& rider) {
   MixVector(&h, p.crashBodyPoint);
   MixFloat(&h, p.leanRate);
   return h;
+}
+
+int PlaceOnGrid(Rider& r, const Track& track, int i) {
+  const int section = track.sectionCount - 2 - i / 2;
+  const TrackNode& node = track.nodes[section];
+  const Vector3 d = track.sections[section].direction;
+  const float across = (i % 2 ? 1.5f : -1.5f) / node.halfWidth;
+  const float x = node.centre.x + across * node.across.x;
+  const float z = node.centre.z + across * node.across.z;
+  float heading = std::acos(d.z / std::sqrt(d.x * d.x + d.z * d.z));
+  if (d.x < 0.0f) heading = 6.2831855f - heading;
+  r.gridSpot[0] = x;
+  r.gridSpot[1] = z;
+  r.gridSpot[2] = heading;
+  r.physics.sectionHint = static_cast<std::uint16_t>(section);
+  r.Place(x, node.groundHeight + 0.6f, z, heading);
+  r.state = RIDER_WAITING;
+  return section;
 }
 
 }  // namespace kelvtest

@@ -48,6 +48,12 @@ void FillSetup(int slot, float v);
 // damage, automatic gears, skill 0, race length 5 minutes.
 void ResetPhysicsGlobals();
 
+// Puts rider i on a grid behind the start line of `track`: two abreast,
+// 1.5 either side of the centre line, a row per two riders going back from
+// the second section before the line, facing along the course, waiting.
+// Gives the section it stands on.
+int PlaceOnGrid(Rider& r, const Track& track, int i);
+
 // A hash of every physics member that a replay must reproduce.
 std::uint64_t PhysicsHash(const Rider& rider);
 

@@ -173,21 +173,7 @@ class RaceTest : public kelvtest::PictureTest {
       r->SetTrack(track_.get());
       if (i > 0) r->SetupAi();
       r->Reset();
-      const int n = track_->sectionCount;
-      const int section = n - 2 - i / 2;
-      const TrackNode& node = track_->nodes[section];
-      const Vector3 d = track_->sections[section].direction;
-      const float across = (i % 2 ? 1.5f : -1.5f) / node.halfWidth;
-      const float x = node.centre.x + across * node.across.x;
-      const float z = node.centre.z + across * node.across.z;
-      float heading = std::acos(d.z / std::sqrt(d.x * d.x + d.z * d.z));
-      if (d.x < 0.0f) heading = 6.2831855f - heading;
-      r->gridSpot[0] = x;
-      r->gridSpot[1] = z;
-      r->gridSpot[2] = heading;
-      r->physics.sectionHint = static_cast<std::uint16_t>(section);
-      r->Place(x, node.groundHeight + 0.6f, z, heading);
-      r->state = RIDER_WAITING;
+      kelvtest::PlaceOnGrid(*r, *track_, i);
       r->lap = 1;
       riders_.push_back(std::move(r));
     }

@@ -251,7 +251,7 @@ const HudText kTexts[] = {
 // language.
 const char* const kEvents[HUD_EVENTS] = {"ALDER OPEN",    "BRACKEN OPEN",  "CINDER OPEN",    "DUNMORE OPEN",
                                          "ESKER OPEN",    "FELLGATE OPEN", "GRITSTONE OPEN", "HOLLOW OPEN",
-                                         "IRONBANK OPEN", "BRAZIL OPEN"};
+                                         "IRONBANK OPEN", "BRAZIL OPEN",   "JUNIPER OPEN",   "KESTREL OPEN"};
 
 }  // namespace
 

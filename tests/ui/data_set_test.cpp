@@ -49,6 +49,12 @@ TEST_F(DataSetWidgetsTest, FontsPanelsAndLabelsLoad) {
     Panel p;
     EXPECT_TRUE(p.Load(path)) << path;
   }
+  // The standings load a flag for each of their 12 rounds.
+  for (int round = 0; round < 12; ++round) {
+    const std::string path = (round < 10 ? "DATA\\UI\\FLAG0" : "DATA\\UI\\FLAG") + std::to_string(round) + ".OSP";
+    Panel p;
+    EXPECT_TRUE(p.Load(path.c_str())) << path;
+  }
   Backdrop backdrop;
   EXPECT_TRUE(backdrop.Load("DATA\\TRACK\\HORIZON.BKD"));
   EXPECT_TRUE(Boxes().empty());

@@ -25,6 +25,7 @@
 #include "tests/support/game_root.h"
 #include "tools/bbf.h"
 #include "tools/dataset.h"
+#include "tools/hud_files.h"
 #include "tools/tdb.h"
 #include "ui/button.h"
 #include "ui/dialog.h"
@@ -218,7 +219,7 @@ TEST_F(DataSetTextsTest, EveryShownTextIsInEveryLanguageAndItsFontDrawsIt) {
   for (long id = 10; id <= 25; ++id) hud.push_back(id);
   for (long id = 36; id <= 37; ++id) hud.push_back(id);
   for (long id = 40; id <= 78; ++id) hud.push_back(id);
-  for (long id = 119; id <= 128; ++id) hud.push_back(id);
+  for (long id = 119; id < 119 + kelvdata::HUD_EVENTS; ++id) hud.push_back(id);
   for (long id : hud) {
     named(id, "the race HUD", 0, false);
     named(id, "the race HUD", 3, false);

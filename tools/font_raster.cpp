@@ -73,25 +73,27 @@ bool RasteriseFont(const std::string& face, int pixels, RasterFont* out, std::st
   int penY = 0;
   bool ok = true;
   for (const int c : FontCodes(codePage)) {
-    if (FT_Load_Char(ft, static_cast<FT_ULong>(CodePageCharacter(codePage == 1251 ? 1251 : 1252, static_cast<std::uint8_t>(c))),
-                     FT_LOAD_RENDER) != 0) {
+    const std::uint32_t character = CodePageCharacter(codePage == 1251 ? 1251 : 1252, static_cast<std::uint8_t>(c));
+    if (FT_Load_Char(ft, static_cast<FT_ULong>(character), FT_LOAD_RENDER) != 0) {
       ok = false;
       break;
     }
     const FT_GlyphSlot g = ft->glyph;
     const int advance = static_cast<int>(g->advance.x >> 6);
-    // The cell as drawn, advance x line height, its width in front.
-    std::vector<std::uint8_t> cell(static_cast<std::size_t>(advance * lineHeight) + 1, 0);
-    cell[0] = static_cast<std::uint8_t>(advance);
+    // The cell as drawn, advance x line height (cells of one font share the
+    // height, so equal cells have equal widths too).
+    std::vector<std::uint8_t> cell(static_cast<std::size_t>(advance * lineHeight), 0);
     const FT_Bitmap& bitmap = g->bitmap;
     for (unsigned row = 0; row < bitmap.rows; ++row) {
       for (unsigned col = 0; col < bitmap.width; ++col) {
         const int x = g->bitmap_left + static_cast<int>(col);
         const int y = ascender - g->bitmap_top + static_cast<int>(row);
         if (x < 0 || x >= advance || y < 0 || y >= lineHeight) continue;
-        cell[1 + static_cast<std::size_t>(y * advance + x)] = bitmap.buffer[row * bitmap.pitch + col];
+        cell[static_cast<std::size_t>(y * advance + x)] = bitmap.buffer[row * bitmap.pitch + col];
       }
     }
+    // ASCII keeps a cell of its own in every case, so that its layout does
+    // not depend on the code page.
     if (const auto same = placed.find(cell); c >= 0x80 && same != placed.end()) {
       out->glyphs[c] = same->second;
       continue;
@@ -105,14 +107,16 @@ bool RasteriseFont(const std::string& face, int pixels, RasterFont* out, std::st
       break;
     }
     for (int y = 0; y < lineHeight; ++y) {
-      for (int x = 0; x < advance; ++x) coverage[(penY + y) * kSide + penX + x] = cell[1 + static_cast<std::size_t>(y * advance + x)];
+      for (int x = 0; x < advance; ++x) {
+        coverage[(penY + y) * kSide + penX + x] = cell[static_cast<std::size_t>(y * advance + x)];
+      }
     }
     Glyph& glyph = out->glyphs[c];
     glyph.left = static_cast<float>(penX) / kSide;
     glyph.top = static_cast<float>(penY) / kSide;
     glyph.right = static_cast<float>(penX + advance) / kSide;
     glyph.bottom = static_cast<float>(penY + lineHeight) / kSide;
-    placed.emplace(std::move(cell), glyph);  // the first of equal ASCII cells is kept
+    placed.emplace(std::move(cell), glyph);
     penX += advance + 1;
   }
   FT_Done_Face(ft);

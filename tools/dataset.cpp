@@ -7,8 +7,10 @@
 #include "tools/bbf.h"
 #include "tools/movie.h"
 #include "tools/cd_image.h"
+#include "tools/code_page.h"
 #include "tools/effect_files.h"
 #include "tools/frontend_files.h"
+#include "tools/game_texts.h"
 #include "tools/hud_files.h"
 #include "tools/object_samples.h"
 #include "tools/qdv.h"
@@ -49,56 +51,25 @@ Bytes KeyedSquares(int w, int h, Rgb c) {
 
 }  // namespace
 
-std::vector<std::string> DataSetTexts(int language) {
-  static const char* const kLanguages[8] = {"English", "Italiano", "Espanol", "Portugues",
-                                            "Francais", "Deutsch", "Svenska", "Polski"};
-  std::vector<std::string> texts = {"Kelvarro", kLanguages[language], "Single race", "Championship",
-                                    "Multiplayer", "Options", "Quit"};
-  // The rider HUD's units, labels and bike-part names.
-  const std::pair<int, const char*> hud[] = {{36, "KMH"},         {37, "MPH"},    {50, "RACE"},   {54, "LAPS"},
-                                             {69, "LAP"},         {71, "SPEED"},  {72, "RPM"},    {73, "CLUTCH"},
-                                             {74, "SUSPENSION"},  {75, "WHEELS"}, {76, "ENGINE"}, {77, "BRAKES"},
-                                             {78, "GEARBOX"}};
-  texts.resize(79);
-  for (const auto& [id, text] : hud) texts[static_cast<std::size_t>(id)] = text;
-  // The front end's screens: the main menu's version line, the buttons and
-  // question of the scenes, and the credits.
-  texts[39] = "SYNTHETIC DATA SET";
-  texts.resize(1400);
-  texts[TEXT_BACK] = "BACK";
-  texts[TEXT_YES] = "YES";
-  texts[TEXT_NO] = "NO";
-  texts[TEXT_SURE] = "ARE YOU SURE?";
-  texts[TEXT_OK] = "OK";
-  texts[TEXT_SAVE] = "SAVE";
-  texts[TEXT_LOAD] = "Load";
-  for (int slot = 0; slot < 4; ++slot) texts[static_cast<std::size_t>(TEXT_SLOT + slot)] = "SLOT " + std::to_string(slot + 1);
-  texts[TEXT_EMPTY_SLOT] = "EMPTY";
-  texts[TEXT_LONGER_RACES] = "LONGER RACES";
-  // The network lobby's settings, in the order of the engine's languages
-  // (English, Italian, Spanish, Portuguese, Dutch, French, German, Russian;
-  // the Russian written in Latin letters, which the data set's fonts hold).
-  static const char* const kNoModem[8] = {"NO MODEM",   "NESSUN MODEM", "NINGUN MODEM", "NENHUM MODEM",
-                                          "GEEN MODEM", "AUCUN MODEM",  "KEIN MODEM",   "NET MODEMA"};
-  static const char* const kParity[8][4] = {
-      {"NONE", "ODD", "EVEN", "MARK"},          {"NESSUNA", "DISPARI", "PARI", "MARK"},
-      {"NINGUNA", "IMPAR", "PAR", "MARCA"},     {"NENHUMA", "IMPAR", "PAR", "MARCA"},
-      {"GEEN", "ONEVEN", "EVEN", "MARK"},       {"AUCUNE", "IMPAIRE", "PAIRE", "MARQUE"},
-      {"KEINE", "UNGERADE", "GERADE", "MARKE"}, {"NET", "NECHET", "CHET", "MARKER"}};
-  texts[995] = kNoModem[language];
-  for (int port = 0; port < 4; ++port) texts[static_cast<std::size_t>(996 + port)] = "COM" + std::to_string(port + 1);
-  for (int p = 0; p < 4; ++p) texts[static_cast<std::size_t>(1000 + p)] = kParity[language][p];
-  texts[1004] = kParity[language][0];
-  texts[1005] = "XON/XOFF";
-  texts[1006] = "DTR";
-  texts[1007] = "RTS";
-  texts[1008] = "RTS/DTR";
-  texts[1048] = "KELVARRO";
-  texts[1049] = "A SYNTHETIC DATA SET";
-  texts[1050] = "BUILT BY KELVDATA";
+std::vector<std::string> DataSetTexts(int language, std::string* error) {
+  std::vector<std::string> texts(1400);
+  // The race's volume steps; its dialogs' captions are the game texts'.
   AddRaceTexts(&texts);
+  // The menus, the screens' buttons, the save screens, the race's dialogs,
+  // the lobby and the credits.
+  AddGameTexts(language, &texts);
   // The race HUD's messages, key help and event names.
   AddHudTexts(language, &texts);
+
+  // The tables are UTF-8; the database holds the language's code page.
+  const int codePage = CodePageOf(language);
+  for (std::size_t id = 0; id < texts.size(); ++id) {
+    std::string why;
+    if (!ToCodePage(texts[id], codePage, &texts[id], &why)) {
+      if (error) *error = "text " + std::to_string(id) + " of GAMETXT" + std::to_string(language) + ".TDB: " + why;
+      return {};
+    }
+  }
   return texts;
 }
 
@@ -138,10 +109,16 @@ bool WriteDataSet(const std::string& root) {
   const std::filesystem::path data = std::filesystem::path(root) / "DATA";
 
   std::vector<BbfMember> ui;
-  for (int language = 0; language < 8; ++language)
-    ui.push_back({"GAMETXT" + std::to_string(language) + ".TDB", BuildTdb(DataSetTexts(language))});
+  for (int language = 0; language < 8; ++language) {
+    std::string error;
+    const std::vector<std::string> texts = DataSetTexts(language, &error);
+    if (texts.empty()) {
+      std::fprintf(stderr, "kelvdata: %s\n", error.c_str());
+      return false;
+    }
+    ui.push_back({"GAMETXT" + std::to_string(language) + ".TDB", BuildTdb(texts)});
+  }
   ui.push_back({"DLGBKG.TEX", Ramp(256, 256, {20, 30, 60}, {90, 140, 220})});
-  ui.push_back({"_FLAGS.TEX", KeyedSquares(128, 64, {230, 230, 40})});
   ui.push_back({"_FONT1.TEX", KeyedSquares(256, 256, {255, 255, 255})});
   ui.push_back({"_CUROBJ.TEX", CursorPointerTex()});
   ui.push_back({"_CURSHD.TEX", CursorShadowTex()});

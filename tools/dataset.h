@@ -27,8 +27,9 @@ constexpr const char* GAME_CD_CUE = "KELVARRO.CUE";
 constexpr const char* GAME_CD_BIN = "KELVARRO.BIN";
 
 // The game texts of a language (0..7, the engine's order), as its
-// GAMETXT<n>.TDB holds them.
-std::vector<std::string> DataSetTexts(int language);
+// GAMETXT<n>.TDB holds them: in the language's code page. Empty, with the
+// reason in `error`, when a text has a character that the code page lacks.
+std::vector<std::string> DataSetTexts(int language, std::string* error = nullptr);
 
 // Writes the data set under `root` (DATA\UI.BBF, DATA\MISC.BBF,
 // DATA\TRACK.BBF, DATA\QDV.BIN, the race description DATA\TRACK\COURSE.RAC,

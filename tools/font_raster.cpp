@@ -1,12 +1,15 @@
 // The font rasteriser of the data tool: FreeType renders a DejaVu face from
 // its Debian package (fonts-dejavu-core) into a font texture, so that
-// pictures of texts show real letters.
+// pictures of texts show real letters; with code page 1251 the Cyrillic
+// letters join the ASCII ones.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <filesystem>
+#include <map>
 #include <vector>
 
+#include "tools/code_page.h"
 #include "tools/tex.h"
 #include "tools/ui_files.h"
 
@@ -19,9 +22,22 @@ constexpr int kSide = 256;
 const char* const kFontFolders[] = {"/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/dejavu",
                                     "/usr/share/fonts/TTF"};
 
+// The character codes a font holds: ASCII 32..126, and with code page 1251
+// the Cyrillic letters (0xC0..0xFF, Yo 0xA8 and yo 0xB8).
+std::vector<int> FontCodes(int codePage) {
+  std::vector<int> codes;
+  for (int c = 32; c < 127; ++c) codes.push_back(c);
+  if (codePage == 1251) {
+    codes.push_back(0xA8);
+    codes.push_back(0xB8);
+    for (int c = 0xC0; c < 0x100; ++c) codes.push_back(c);
+  }
+  return codes;
+}
+
 }  // namespace
 
-bool RasteriseFont(const std::string& face, int pixels, RasterFont* out, std::string* error) {
+bool RasteriseFont(const std::string& face, int pixels, RasterFont* out, std::string* error, int codePage) {
   std::string path;
   for (const char* folder : kFontFolders) {
     const std::string candidate = std::string(folder) + "/" + face + ".ttf";
@@ -50,16 +66,38 @@ bool RasteriseFont(const std::string& face, int pixels, RasterFont* out, std::st
   const int ascender = static_cast<int>(ft->size->metrics.ascender >> 6);
   const int lineHeight = static_cast<int>((ft->size->metrics.ascender - ft->size->metrics.descender) >> 6);
   std::vector<std::uint8_t> coverage(kSide * kSide, 0);
+  // A letter drawn exactly like one already placed (Cyrillic A and Latin A)
+  // shares its cell, which keeps the larger faces within the texture.
+  std::map<std::vector<std::uint8_t>, Glyph> placed;
   int penX = 0;
   int penY = 0;
   bool ok = true;
-  for (int c = 32; c < 127 && ok; ++c) {
-    if (FT_Load_Char(ft, static_cast<FT_ULong>(c), FT_LOAD_RENDER) != 0) {
+  for (const int c : FontCodes(codePage)) {
+    const std::uint32_t character = CodePageCharacter(codePage == 1251 ? 1251 : 1252, static_cast<std::uint8_t>(c));
+    if (FT_Load_Char(ft, static_cast<FT_ULong>(character), FT_LOAD_RENDER) != 0) {
       ok = false;
       break;
     }
     const FT_GlyphSlot g = ft->glyph;
     const int advance = static_cast<int>(g->advance.x >> 6);
+    // The cell as drawn, advance x line height (cells of one font share the
+    // height, so equal cells have equal widths too).
+    std::vector<std::uint8_t> cell(static_cast<std::size_t>(advance * lineHeight), 0);
+    const FT_Bitmap& bitmap = g->bitmap;
+    for (unsigned row = 0; row < bitmap.rows; ++row) {
+      for (unsigned col = 0; col < bitmap.width; ++col) {
+        const int x = g->bitmap_left + static_cast<int>(col);
+        const int y = ascender - g->bitmap_top + static_cast<int>(row);
+        if (x < 0 || x >= advance || y < 0 || y >= lineHeight) continue;
+        cell[static_cast<std::size_t>(y * advance + x)] = bitmap.buffer[row * bitmap.pitch + col];
+      }
+    }
+    // ASCII keeps a cell of its own in every case, so that its layout does
+    // not depend on the code page.
+    if (const auto same = placed.find(cell); c >= 0x80 && same != placed.end()) {
+      out->glyphs[c] = same->second;
+      continue;
+    }
     if (penX + advance > kSide) {
       penX = 0;
       penY += lineHeight + 1;
@@ -68,13 +106,9 @@ bool RasteriseFont(const std::string& face, int pixels, RasterFont* out, std::st
       ok = false;
       break;
     }
-    const FT_Bitmap& bitmap = g->bitmap;
-    for (unsigned row = 0; row < bitmap.rows; ++row) {
-      for (unsigned col = 0; col < bitmap.width; ++col) {
-        const int x = penX + g->bitmap_left + static_cast<int>(col);
-        const int y = penY + ascender - g->bitmap_top + static_cast<int>(row);
-        if (x < penX || x >= penX + advance || y < penY || y >= penY + lineHeight) continue;
-        coverage[y * kSide + x] = bitmap.buffer[row * bitmap.pitch + col];
+    for (int y = 0; y < lineHeight; ++y) {
+      for (int x = 0; x < advance; ++x) {
+        coverage[(penY + y) * kSide + penX + x] = cell[static_cast<std::size_t>(y * advance + x)];
       }
     }
     Glyph& glyph = out->glyphs[c];
@@ -82,6 +116,7 @@ bool RasteriseFont(const std::string& face, int pixels, RasterFont* out, std::st
     glyph.top = static_cast<float>(penY) / kSide;
     glyph.right = static_cast<float>(penX + advance) / kSide;
     glyph.bottom = static_cast<float>(penY + lineHeight) / kSide;
+    placed.emplace(std::move(cell), glyph);
     penX += advance + 1;
   }
   FT_Done_Face(ft);

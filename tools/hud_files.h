@@ -12,7 +12,8 @@
 namespace kelvdata {
 
 constexpr int HUD_RIDERS = 20;
-constexpr int HUD_EVENTS = 10;
+// The events' flags and names: as many as the standings show (12 rounds).
+constexpr int HUD_EVENTS = 12;
 // The key help's lead and its nine actions (the key names are texts 10..18).
 constexpr int TEXT_HUD_PRESS = 1091;
 constexpr int TEXT_HUD_ACTIONS = 1092;  // 1092..1100
@@ -21,7 +22,7 @@ constexpr int TEXT_HUD_ACTIONS = 1092;  // 1092..1100
 // HELP1..9.STX, BPANEL.OSP, GRID.OSP, ARROW.OSP, HELMETnn.OSP and
 // NUMBERnn.OSP for race numbers 0..19, and their textures.
 std::vector<BbfMember> HudTrackMembers();
-// Members of DATA\UI.BBF: FLAG00..FLAG09.OSP and their texture.
+// Members of DATA\UI.BBF: FLAG00..FLAG11.OSP and their texture.
 std::vector<BbfMember> HudUiMembers();
 // Puts the HUD's texts of `language` (0..7) into `texts` (grown as needed).
 void AddHudTexts(int language, std::vector<std::string>* texts);

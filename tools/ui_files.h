@@ -220,16 +220,19 @@ struct DialogFile {
 Bytes BuildDialog(const DialogFile& f);
 
 // A font rasterised from a TrueType file of a Debian font package into a
-// 256 x 256 texture: white glyphs of codes 32..126 on black (the scenes load
-// fonts with black as the key colour), one cell per character as wide as its
-// advance and as high as the line. Glyphs of other codes stay absent.
+// 256 x 256 texture: white glyphs of codes 32..126 (and the Cyrillic ones
+// below) on black (the scenes load fonts with black as the key colour), one
+// cell per character as wide as its advance and as high as the line. Glyphs
+// of other codes stay absent.
 struct RasterFont {
   Bytes tex;
   Glyph glyphs[256];
 };
 // `face` names a DejaVu face ("DejaVuSans", "DejaVuSans-Bold", ...),
 // looked up where the Debian package installs it; `pixels` is the height.
-// False with a reason when the file is missing or cannot be rasterised.
-bool RasteriseFont(const std::string& face, int pixels, RasterFont* out, std::string* error);
+// With `codePage` 1251 the font also holds the Cyrillic letters at their
+// Windows-1251 codes (0xC0..0xFF, 0xA8 and 0xB8). False with a reason when
+// the file is missing or cannot be rasterised.
+bool RasteriseFont(const std::string& face, int pixels, RasterFont* out, std::string* error, int codePage = 1252);
 
 }  // namespace kelvdata

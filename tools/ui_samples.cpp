@@ -7,11 +7,13 @@
 namespace kelvdata {
 
 const std::vector<SampleFont>& SampleFonts() {
-  static const std::vector<SampleFont> fonts = {{"FONT1", "_FONTS1.TEX", "DejaVuSans", 16},
-                                                {"FONT2", "_FONTS2.TEX", "DejaVuSans-Bold", 24},
-                                                {"FONT3", "_FONTS3.TEX", "DejaVuSans", 12},
-                                                {"FONT4", "_FONTS4.TEX", "DejaVuSansMono", 16},
-                                                {"FONT7", "_FONTS7.TEX", "DejaVuSans-Bold", 16}};
+  // The bold title face holds the Cyrillic letters in one texture only up
+  // to 20 pixels.
+  static const std::vector<SampleFont> fonts = {{"FONT1", "_FONTS1", "DejaVuSans", 16, 16},
+                                                {"FONT2", "_FONTS2", "DejaVuSans-Bold", 24, 20},
+                                                {"FONT3", "_FONTS3", "DejaVuSans", 12, 12},
+                                                {"FONT4", "_FONTS4", "DejaVuSansMono", 16, 16},
+                                                {"FONT7", "_FONTS7", "DejaVuSans-Bold", 16, 16}};
   return fonts;
 }
 
@@ -28,6 +30,21 @@ Bytes HorizonTex() {
     if (y >= 230) return Rgb{120, 95, 60};
     if (y >= hill) return Rgb{50, static_cast<std::uint8_t>(110 + (y - 150) / 2), 45};
     return Rgb{110, 160, 235};
+  });
+}
+
+Bytes FlagsTex() {
+  return BuildTex(128, 64, [](int x, int y) {
+    // The cloth waves: each column drops by a sine of its distance from the pole.
+    const int drop = static_cast<int>(std::lround(4.0 * std::sin((x - 14) * 3.14159265358979 / 28.0)));
+    const int cx = x - 14;
+    const int cy = y - 6 - drop;
+    if (y >= 56) return Rgb{60, 140, 50};
+    if (x >= 8 && x <= 11) return y <= 4 ? Rgb{240, 200, 40} : Rgb{150, 100, 50};
+    if (cx >= 0 && cx < 104 && cy >= 0 && cy < 40) {
+      return ((cx / 13) + (cy / 10)) % 2 ? Rgb{30, 30, 30} : Rgb{245, 245, 245};
+    }
+    return Rgb{static_cast<std::uint8_t>(110 + y), static_cast<std::uint8_t>(160 + y / 2), 235};
   });
 }
 
@@ -175,13 +192,19 @@ bool DataSetUiMembers(std::vector<BbfMember>* ui, std::vector<BbfMember>* track,
   for (const SampleFont& font : SampleFonts()) {
     RasterFont raster;
     if (!RasteriseFont(font.face, font.pixels, &raster, error)) return false;
-    const std::string texture = std::string("DATA\\UI\\") + font.texture;
+    const std::string texture = std::string("DATA\\UI\\") + font.texture + ".TEX";
     ui->push_back({std::string(font.file) + ".FNT", FontFileFor(raster, texture)});
-    // The Russian build's fonts: the same glyphs under their own names.
-    ui->push_back({std::string(font.file) + "C.FNT", FontFileFor(raster, texture)});
-    ui->push_back({font.texture, std::move(raster.tex)});
+    ui->push_back({std::string(font.texture) + ".TEX", std::move(raster.tex)});
+    // The fonts that language 7 reads instead: the same face with the
+    // Cyrillic letters of Windows-1251, in a texture of their own.
+    RasterFont cyrillic;
+    if (!RasteriseFont(font.face, font.cyrillicPixels, &cyrillic, error, 1251)) return false;
+    const std::string cyrillicTexture = std::string("DATA\\UI\\") + font.texture + "C.TEX";
+    ui->push_back({std::string(font.file) + "C.FNT", FontFileFor(cyrillic, cyrillicTexture)});
+    ui->push_back({std::string(font.texture) + "C.TEX", std::move(cyrillic.tex)});
   }
 
+  ui->push_back({"_FLAGS.TEX", FlagsTex()});
   PanelFile background;
   background.texture = "DATA\\UI\\DLGBKG.TEX";
   background.size[0] = 640.0f;

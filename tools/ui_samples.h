@@ -12,17 +12,26 @@
 namespace kelvdata {
 
 // One font of the data set: its file name in the UI archive, the texture
-// member, the DejaVu face and its pixel height.
+// member, the DejaVu face and its pixel height. Language 7's font is the
+// file name with "C" (FONT1C.FNT) and its texture the same (_FONTS1C.TEX),
+// with the Cyrillic letters at `cyrillicPixels`.
 struct SampleFont {
-  const char* file;     // "FONT1.FNT"
-  const char* texture;  // "_FONTS1.TEX"
+  const char* file;     // "FONT1" for FONT1.FNT
+  const char* texture;  // "_FONTS1" for _FONTS1.TEX
   const char* face;
   int pixels;
+  int cyrillicPixels;
 };
 const std::vector<SampleFont>& SampleFonts();
 
 // The .FNT file of a rasterised font whose texture is `texturePath`.
 Bytes FontFileFor(const RasterFont& raster, const std::string& texturePath);
+
+// The chequered flag (DATA\UI\_FLAGS.TEX) of the credits and the player
+// screen: 128 x 64, a waving cloth of 8 x 4 squares, white and near black
+// (black is the credits' key), on a pole against the sky above grass. No
+// texel is the front end's key colour or black.
+Bytes FlagsTex();
 
 // A 256 x 256 horizon: sky above row 67, rolling hills that repeat every 128
 // texels across, and brown ground from row 230 down.

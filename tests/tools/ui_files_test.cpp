@@ -101,4 +101,35 @@ TEST(UiFileWriters, RasterisedFontsGiveEachPrintableCharacterItsOwnCell) {
   EXPECT_NE(std::string::npos, error.find("fonts-dejavu-core"));
 }
 
+TEST(UiFileWriters, CyrillicFontsAddTheRussianLettersAndShareTheLatinLookAlikes) {
+  kelvdata::RasterFont latin;
+  kelvdata::RasterFont cyrillic;
+  std::string error;
+  ASSERT_TRUE(kelvdata::RasteriseFont("DejaVuSans-Bold", 20, &latin, &error)) << error;
+  ASSERT_TRUE(kelvdata::RasteriseFont("DejaVuSans-Bold", 20, &cyrillic, &error, 1251)) << error;
+  auto same = [](const kelvdata::Glyph& a, const kelvdata::Glyph& b) {
+    return a.left == b.left && a.right == b.right && a.top == b.top && a.bottom == b.bottom;
+  };
+  auto present = [](const kelvdata::Glyph& g) { return g.right > g.left && g.bottom > g.top; };
+  // ASCII lies where it lies without the Cyrillic letters.
+  for (int c = 32; c < 127; ++c) EXPECT_TRUE(same(latin.glyphs[c], cyrillic.glyphs[c])) << c;
+  // Every letter of Windows-1251 (0xC0..0xFF, Yo and yo), nothing else.
+  for (int c = 127; c < 256; ++c) {
+    const bool letter = c >= 0xC0 || c == 0xA8 || c == 0xB8;
+    EXPECT_EQ(letter, present(cyrillic.glyphs[c])) << c;
+  }
+  // A (0xC0) and o (0xEE) are drawn as the Latin ones; Zhe (0xC6) and ya
+  // (0xFF) have cells of their own, apart from every ASCII cell.
+  EXPECT_TRUE(same(cyrillic.glyphs[0xC0], cyrillic.glyphs[static_cast<int>('A')]));
+  EXPECT_TRUE(same(cyrillic.glyphs[0xEE], cyrillic.glyphs[static_cast<int>('o')]));
+  for (int c = 32; c < 127; ++c) {
+    EXPECT_FALSE(same(cyrillic.glyphs[0xC6], cyrillic.glyphs[c])) << c;
+    EXPECT_FALSE(same(cyrillic.glyphs[0xFF], cyrillic.glyphs[c])) << c;
+  }
+  EXPECT_FALSE(same(cyrillic.glyphs[0xC6], cyrillic.glyphs[0xFF]));
+  // The data set's largest face holds them only up to 20 pixels.
+  EXPECT_FALSE(kelvdata::RasteriseFont("DejaVuSans-Bold", 24, &cyrillic, &error, 1251));
+  EXPECT_NE(std::string::npos, error.find("do not fit"));
+}
+
 }  // namespace

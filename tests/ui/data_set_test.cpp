@@ -31,7 +31,9 @@ TEST_F(DataSetWidgetsTest, FontsPanelsAndLabelsLoad) {
     for (int i = 0; i < 5; ++i) {
       ASSERT_TRUE(fonts[i].Load(paths[i])) << paths[i] << " language " << language;
       EXPECT_TRUE(fonts[i].HasGlyph('A'));
-      EXPECT_FALSE(fonts[i].HasGlyph(200));
+      // Windows-1251's capital I (0xC8) and small yo (0xB8): Russian only.
+      EXPECT_EQ(language == 7, fonts[i].HasGlyph(0xC8)) << paths[i] << " language " << language;
+      EXPECT_EQ(language == 7, fonts[i].HasGlyph(0xB8)) << paths[i] << " language " << language;
     }
   }
   g_Fonts = fonts;
@@ -46,6 +48,12 @@ TEST_F(DataSetWidgetsTest, FontsPanelsAndLabelsLoad) {
   for (const char* path : {"DATA\\UI\\MENUBKG.OSP", "DATA\\UI\\FLAGS.OSP", "DATA\\TRACK\\PLATE.OSP"}) {
     Panel p;
     EXPECT_TRUE(p.Load(path)) << path;
+  }
+  // The standings load a flag for each of their 12 rounds.
+  for (int round = 0; round < 12; ++round) {
+    const std::string path = (round < 10 ? "DATA\\UI\\FLAG0" : "DATA\\UI\\FLAG") + std::to_string(round) + ".OSP";
+    Panel p;
+    EXPECT_TRUE(p.Load(path.c_str())) << path;
   }
   Backdrop backdrop;
   EXPECT_TRUE(backdrop.Load("DATA\\TRACK\\HORIZON.BKD"));

@@ -8,21 +8,18 @@
 
 #include "engine/game_settings.h"
 #include "engine/scene/scene.h"
-#include "engine/services/event.h"
 #include "engine/services/front_end.h"
 #include "frontend/championship.h"
 #include "frontend/game_controller.h"
 #include "frontend/players_list.h"
 #include "frontend/race_series.h"
 #include "network/net_game.h"
+#include "network/net_game_internal.h"
 #include "race/race_manager.h"
 #include "riders/ai_rider.h"
 #include "riders/rider_physics.h"
 
 namespace {
-
-float* const kConditions[NET_CONDITIONS] = {g_ConditionEngine, g_ConditionWheels, g_ConditionSuspension,
-                                            g_ConditionBrakes, g_ConditionGearbox};
 
 // Through the front end's services, so that a test can record them.
 void Command(std::int32_t id, std::int32_t a1 = 0, std::int32_t a2 = 0) {
@@ -31,14 +28,6 @@ void Command(std::int32_t id, std::int32_t a1 = 0, std::int32_t a2 = 0) {
 }
 
 bool ConditionsValid(const NetConditions& v) { return std::all_of(v.begin(), v.end(), NetConditionValid); }
-
-void SetConditions(int slot, const NetConditions& v) {
-  for (std::size_t i = 0; i < NET_CONDITIONS; ++i) kConditions[i][slot] = v[i];
-}
-
-// The moto's result column: the first moto's, or the second's for every
-// other session.
-std::uint8_t MotoColumn() { return g_RaceType == RACE_TYPE_MOTO_1 ? 0 : 1; }
 
 bool SceneIs(std::initializer_list<std::uint32_t> scenes) {
   return std::find(scenes.begin(), scenes.end(), g_SceneNumber) != scenes.end();
@@ -127,9 +116,14 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
     case NET_MSG_INTRO_DONE:
       if (!isHost) break;
       if (introDoneCount < 255) ++introDoneCount;
-      if (introDoneCount == g_NetPlayerCount - 1) SendSignalTo(NET_MSG_ALL_INTRO_DONE, true, 0);
+      if (introDoneCount == g_NetPlayerCount - 1) {
+        SendSignalTo(NET_MSG_ALL_INTRO_DONE, true, 0);
+        if (raceManager) raceManager->EnableIntroHelp();
+      }
       break;
-    case NET_MSG_ALL_INTRO_DONE: break;  // the intro help is the race's
+    case NET_MSG_ALL_INTRO_DONE:
+      if (raceManager) raceManager->EnableIntroHelp();
+      break;
     case NET_MSG_START_RACE: startReceived = 1; break;
     case NET_MSG_RIDER_STATE:
     case NET_MSG_RIDER_STATE_2: {
@@ -159,7 +153,7 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
       for (int k = 1; k < NET_PLAYER_SLOTS; ++k) {
         if (allFactors.playerIds[k] == sender) {
           allFactors.values[k] = v;
-          SetConditions(k, v);
+          SetNetConditions(k, v);
           break;
         }
       }
@@ -169,7 +163,7 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
       const auto& m = std::get<NetAllFactors>(msg.body);
       for (int k = 0; k < NET_PLAYER_SLOTS; ++k) {
         const int slot = SlotOf(m.playerIds[k], 1);
-        if (slot >= 1 && ConditionsValid(m.values[k])) SetConditions(slot, m.values[k]);
+        if (slot >= 1 && ConditionsValid(m.values[k])) SetNetConditions(slot, m.values[k]);
       }
       break;
     }
@@ -313,20 +307,18 @@ void DirectPlayNetGame::OnResult(const NetResultMessage& m) {
     if (outCount < 255) ++outCount;
     if (resultsDone) return;
   }
-  if (!g_Event) return;
-  EventServices::Result r;
-  r.place = m.position;
-  std::memcpy(r.raceTime, &m.finishTime, sizeof r.raceTime);
-  std::memcpy(r.bestLap, &m.bestLap, sizeof r.bestLap);
-  r.lapsRidden = static_cast<float>(m.laps);
+  NetEventRecord r;
+  r.position = m.position;
+  r.finishTime = m.finishTime;
+  r.bestLap = m.bestLap;
+  r.laps = static_cast<float>(m.laps);
   r.out = m.out;
-  g_Event->WriteResult(static_cast<std::uint8_t>(slot), MotoColumn(), isChampionship != 0, r);
+  WriteNetEventRecord(slot, isChampionship != 0, r);
 }
 
 void DirectPlayNetGame::MarkOut(int slot) {
-  if (!g_Event) return;
-  EventServices::Result r;
-  r.place = 1;
+  NetEventRecord r;
+  r.position = 1;
   r.out = 1;
-  g_Event->WriteResult(static_cast<std::uint8_t>(slot), MotoColumn(), isChampionship != 0, r);
+  WriteNetEventRecord(slot, isChampionship != 0, r);
 }

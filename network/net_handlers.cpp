@@ -97,11 +97,17 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
     case NET_MSG_ALL_READY:
       if (!isHost) allReady = 1;
       break;
-    case NET_MSG_NEW_SERVER:
-      SetServerPlayer(std::get<NetValue>(msg.body).value);
+    case NET_MSG_NEW_SERVER: {
+      // The host is its own server: an announcement can only be a confused
+      // or hostile peer's, and following it would stop the host reading its
+      // server player's queue. Id 0 names nobody.
+      const std::uint32_t id = std::get<NetValue>(msg.body).value;
+      if (isHost || id == 0) break;
+      SetServerPlayer(id);
       migrationHalfSeen = 0;
       serverChanged = 1;
       break;
+    }
     case NET_MSG_RIDER_OUT:
     case NET_MSG_RIDER_BACK: {
       const bool back = msg.type == NET_MSG_RIDER_BACK;

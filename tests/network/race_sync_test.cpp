@@ -532,4 +532,20 @@ TEST_F(RaceSyncTest, AClientCompletesAMigrationWhicheverEventComesFirst) {
   EXPECT_EQ(game_->serverChanged, 1);
 }
 
+TEST_F(RaceSyncTest, AnAnnouncementToTheHostOrOfNobodyChangesNothing) {
+  ThreePlayers();
+  struct Case {
+    std::uint8_t host;
+    std::uint32_t announced;
+  };
+  for (const Case c : {Case{1, 950}, Case{0, 0}}) {
+    game_->isHost = c.host;
+    game_->serverChanged = 0;
+    g_NetServerPlayerId = game_->serverPlayerId = 900;
+    Handle(200, Bytes(EncodeNetValue(NET_MSG_NEW_SERVER, c.announced)));
+    EXPECT_EQ(g_NetServerPlayerId, 900u) << c.announced;
+    EXPECT_EQ(game_->serverChanged, 0) << c.announced;
+  }
+}
+
 }  // namespace

@@ -3,6 +3,9 @@
 // destruction of the old "##SERVER##" player (on every remaining machine)
 // and DPSYS_HOST (on the new host only); the second one seen completes the
 // migration on the new host, which announces its own server player once.
+#include <cstring>
+#include <vector>
+
 #include "engine/scene/scene.h"
 #include "engine/services/front_end.h"
 #include "frontend/game_controller.h"
@@ -11,7 +14,18 @@
 #include "riders/net_state.h"
 #include "riders/rider.h"
 
-void DirectPlayNetGame::MigrationHalfSeen() {
+bool DirectPlayNetGame::IsServerPlayer(DPID id) {
+  if (!g_DirectPlay || id == 0) return false;
+  DWORD size = 0;
+  if (g_DirectPlay->GetPlayerName(id, nullptr, &size) != DPERR_BUFFERTOOSMALL || size < sizeof(DPNAME)) return false;
+  std::vector<std::uint8_t> buffer(size);
+  if (g_DirectPlay->GetPlayerName(id, buffer.data(), &size) != DP_OK) return false;
+  DPNAME name;
+  std::memcpy(&name, buffer.data(), sizeof name);
+  return name.lpszLongNameA && std::strcmp(name.lpszLongNameA, NET_SERVER_NAME) == 0;
+}
+
+void DirectPlayNetGame::CountMigrationHalf() {
   if (!migrationHalfSeen) {
     migrationHalfSeen = 1;
     return;
@@ -28,13 +42,13 @@ void DirectPlayNetGame::ServerPlayerDestroyed(DPID id) {
   // host's departure itself; that late destruction is no half of anything,
   // and counting it would leave a half pending for a later migration.
   if (!migrationHalfSeen && g_NetServerPlayerId != 0 && id != g_NetServerPlayerId) return;
-  MigrationHalfSeen();
+  CountMigrationHalf();
 }
 
 void DirectPlayNetGame::HostMigrated() {
   // When it cannot be made, the old id stays and the rest still happens.
   CreateServerPlayer();
-  MigrationHalfSeen();
+  CountMigrationHalf();
   allReady = readyCount = resultsDone = outCount = 0;
   endWait = 5.0f;
   RebuildHostTables();

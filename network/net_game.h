@@ -182,7 +182,9 @@ class DirectPlayNetGame final : public NetGame {
   // second of the two sends NET_MSG_NEW_SERVER.
   void HostMigrated();
   void ServerPlayerDestroyed(DPID id);
-  void MigrationHalfSeen();
+  // `id` is a "##SERVER##" player of the session.
+  static bool IsServerPlayer(DPID id);
+  void CountMigrationHalf();
   // The new host's snapshot and condition tables, from this machine's view.
   void RebuildHostTables();
 

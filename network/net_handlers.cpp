@@ -100,9 +100,11 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
     case NET_MSG_NEW_SERVER: {
       // The host is its own server: an announcement can only be a confused
       // or hostile peer's, and following it would stop the host reading its
-      // server player's queue. Id 0 names nobody.
+      // server player's queue. A client follows only a server player that
+      // the session holds (the layer tells of its creation before the
+      // announcement arrives): any other id would swallow its reports.
       const std::uint32_t id = std::get<NetValue>(msg.body).value;
-      if (isHost || id == 0) break;
+      if (isHost || !IsServerPlayer(id)) break;
       SetServerPlayer(id);
       migrationHalfSeen = 0;
       serverChanged = 1;

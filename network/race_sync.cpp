@@ -143,6 +143,8 @@ void DirectPlayNetGame::SendFactors() {
 }
 
 bool DirectPlayNetGame::UpdateRaceEnd(unsigned) {
+  // The state clock keeps running until the results are complete: the
+  // others may still be racing and need the host's snapshots.
   allReady = startReceived = readyCount = introDoneCount = 0;
   Receive();
   if (isHost && !resultsDone) {

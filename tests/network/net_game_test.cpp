@@ -254,10 +254,6 @@ TEST_F(NetGameTest, ClientHandlersSetTheirFlagsAndSlots) {
   EXPECT_EQ(game_->allReady, 1);
   Handle(100, Bytes(EncodeNetValue(NET_MSG_EVENT_OPTION, 2)));
   EXPECT_EQ(controller_.commands.back(), (Recorded{CMD_SET_WEATHER, 2, 0}));
-  Handle(100, Bytes(EncodeNetValue(NET_MSG_NEW_SERVER, 999)));
-  EXPECT_EQ(g_NetServerPlayerId, 999u);
-  EXPECT_EQ(game_->serverPlayerId, 999u);
-  EXPECT_EQ(game_->serverChanged, 1);
 
   std::strcpy(game_->slotTexts[2], "old line");
   NetRaceStart start;

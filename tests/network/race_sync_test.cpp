@@ -143,6 +143,19 @@ TEST_F(RaceSyncTest, AClockNotStartedCountsFromItsFirstFrame) {
   for (int i = 0; i < 19; ++i) EXPECT_FALSE(TimerFrame(10)) << i;
 }
 
+TEST_F(RaceSyncTest, StatesKeepTheirRateWhileTheOthersStillRace) {
+  ThreePlayers();
+  game_->isHost = 1;
+  game_->UpdateStartSync();
+  int ticks = 0;
+  for (int i = 0; i < 100; ++i) {
+    ASSERT_FALSE(game_->UpdateRaceEnd(20));
+    ticks += TimerFrame(20) ? 1 : 0;
+  }
+  EXPECT_GE(ticks, 9);
+  EXPECT_LE(ticks, 10) << "2 s of the end handshake";
+}
+
 TEST_F(RaceSyncTest, StartHandshakeSendsEachMessageOnceAndInOrder) {
   Peer peer;
   HostWithPeer(&peer);
@@ -504,10 +517,20 @@ INSTANTIATE_TEST_SUITE_P(BothOrders, MigrationTest, ::testing::Values(false, tru
                            return info.param ? "HostFirst" : "DestroyFirst";
                          });
 
-TEST_F(RaceSyncTest, AClientCompletesAMigrationWhicheverEventComesFirst) {
-  ThreePlayers();
-  g_NetServerPlayerId = game_->serverPlayerId = 900;
-  auto destroyServer = [&](DPID id) {
+// The game as a client of the peer, which holds three "##SERVER##" players
+// that the game's layer knows of; the first is the current server.
+class AnnouncementTest : public RaceSyncTest {
+ protected:
+  void SetUp() override {
+    RaceSyncTest::SetUp();
+    HostWithPeer(&peer_);
+    for (DPID& id : servers_) id = peer_.NewPlayer(NET_SERVER_NAME);
+    for (int i = 0; i < 20; ++i) Frame();
+    game_->isHost = 0;
+    g_NetServerPlayerId = game_->serverPlayerId = servers_[0];
+  }
+  void Announce(DPID id) { Handle(peer_.id, Bytes(EncodeNetValue(NET_MSG_NEW_SERVER, id))); }
+  void DestroyServer(DPID id) {
     char name[] = "##SERVER##";
     DPMSG_DESTROYPLAYERORGROUP m{};
     m.dwType = DPSYS_DESTROYPLAYERORGROUP;
@@ -517,34 +540,46 @@ TEST_F(RaceSyncTest, AClientCompletesAMigrationWhicheverEventComesFirst) {
     std::vector<std::uint8_t> bytes(sizeof m);
     std::memcpy(bytes.data(), &m, sizeof m);
     game_->HandleSystemMessage(bytes, DirectPlayNetGame::SlotId(0));
-  };
+  }
+
+  Peer peer_;
+  DPID servers_[3] = {};
+};
+
+TEST_F(AnnouncementTest, AClientCompletesAMigrationWhicheverEventComesFirst) {
   // The usual order: the old server goes, then the new one is announced.
-  destroyServer(900);
+  DestroyServer(servers_[0]);
   EXPECT_EQ(game_->migrationHalfSeen, 1);
-  Handle(200, Bytes(EncodeNetValue(NET_MSG_NEW_SERVER, 950)));
+  Announce(servers_[1]);
   EXPECT_EQ(game_->migrationHalfSeen, 0);
-  EXPECT_EQ(g_NetServerPlayerId, 950u);
+  EXPECT_EQ(g_NetServerPlayerId, servers_[1]);
+  EXPECT_EQ(game_->serverChanged, 1);
 
   // The announcement first: the old server's late destruction is no half.
-  Handle(300, Bytes(EncodeNetValue(NET_MSG_NEW_SERVER, 990)));
-  destroyServer(950);
+  Announce(servers_[2]);
+  DestroyServer(servers_[1]);
   EXPECT_EQ(game_->migrationHalfSeen, 0);
-  EXPECT_EQ(game_->serverChanged, 1);
+  EXPECT_EQ(g_NetServerPlayerId, servers_[2]);
 }
 
-TEST_F(RaceSyncTest, AnAnnouncementToTheHostOrOfNobodyChangesNothing) {
-  ThreePlayers();
+TEST_F(AnnouncementTest, OnlyAClientFollowsAndOnlyToAServerPlayerOfTheSession) {
   struct Case {
+    const char* what;
     std::uint8_t host;
-    std::uint32_t announced;
+    DPID announced;
   };
-  for (const Case c : {Case{1, 950}, Case{0, 0}}) {
+  const Case cases[] = {
+      {"to the host", 1, servers_[1]},
+      {"of nobody", 0, 0},
+      {"of a player unknown to the session", 0, servers_[2] + 1000},
+      {"of a player who is no server", 0, peer_.id},
+  };
+  for (const Case& c : cases) {
     game_->isHost = c.host;
     game_->serverChanged = 0;
-    g_NetServerPlayerId = game_->serverPlayerId = 900;
-    Handle(200, Bytes(EncodeNetValue(NET_MSG_NEW_SERVER, c.announced)));
-    EXPECT_EQ(g_NetServerPlayerId, 900u) << c.announced;
-    EXPECT_EQ(game_->serverChanged, 0) << c.announced;
+    Announce(c.announced);
+    EXPECT_EQ(g_NetServerPlayerId, servers_[0]) << c.what;
+    EXPECT_EQ(game_->serverChanged, 0) << c.what;
   }
 }
 

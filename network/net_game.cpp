@@ -447,6 +447,7 @@ bool DirectPlayNetGame::Leave() {
   allReady = readyCount = startReceived = introDoneCount = resultsDone = outCount = 0;
   isHost = migrationHalfSeen = isChampionship = periodTick = inSession = serverChanged = 0;
   lastTimeMs = 0;
+  hostPlayerId = 0;
   g_NetChampionship = 0;
   return true;
 }

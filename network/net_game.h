@@ -159,6 +159,9 @@ class DirectPlayNetGame final : public NetGame {
   // nothing.
   std::uint32_t lastTimeMs = 0;
   float factorsClock = 0.0f;
+  // The host's own player as this client knows it: the sender of the race
+  // start, or of the announcement of a new server.
+  DPID hostPlayerId = 0;
 
   // How a message leaves: guaranteed Send, Send without flags, or SendEx
   // without flags (neither guaranteed nor asynchronous).
@@ -184,6 +187,9 @@ class DirectPlayNetGame final : public NetGame {
   void ServerPlayerDestroyed(DPID id);
   // `id` is a "##SERVER##" player of the session.
   static bool IsServerPlayer(DPID id);
+  // `sender` is the host's: its server player or, on a client, the host's
+  // own player.
+  bool FromHost(DPID sender) const;
   void CountMigrationHalf();
   // The new host's snapshot and condition tables, from this machine's view.
   void RebuildHostTables();

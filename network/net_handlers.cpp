@@ -35,7 +35,26 @@ bool SceneIs(std::initializer_list<std::uint32_t> scenes) {
 
 std::uint32_t RoundCount() { return static_cast<std::uint32_t>(std::min<std::size_t>(g_Championship.entries.size(), NET_ROUNDS)); }
 
+bool HostOnlyRaceMessage(NetMessageType type) {
+  switch (type) {
+    case NET_MSG_ALL_READY:
+    case NET_MSG_ALL_INTRO_DONE:
+    case NET_MSG_START_RACE:
+    case NET_MSG_SNAPSHOT:
+    case NET_MSG_ALL_FACTORS:
+    case NET_MSG_RACE_CLOCK:
+    case NET_MSG_LAST_LAP:
+    case NET_MSG_RESULT:
+    case NET_MSG_RESULTS_DONE: return true;
+    default: return false;
+  }
+}
+
 }  // namespace
+
+bool DirectPlayNetGame::FromHost(DPID sender) const {
+  return sender != 0 && (sender == g_NetServerPlayerId || (!isHost && sender == hostPlayerId));
+}
 
 void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, DPID sender, DPID) {
   const std::optional<NetMessage> decoded = DecodeNetMessage(bytes);
@@ -43,6 +62,10 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
   const NetMessage& msg = *decoded;
   const int senderSlot = SlotOf(sender);
   const int senderRemote = SlotOf(sender, 1);
+  // The race's host-only messages are taken from the host alone: anyone
+  // else's would move this machine's clock, start or end its race, or move
+  // the others' riders. On the host only its own relay passes.
+  if (HostOnlyRaceMessage(msg.type) && !(isHost && msg.type == NET_MSG_RESULT) && !FromHost(sender)) return;
   switch (msg.type) {
     case NET_MSG_SELECTION: {
       const auto& m = std::get<NetSelection>(msg.body);
@@ -89,7 +112,9 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
       }
       break;
     case NET_MSG_RACE_START:
-      if (!isHost) OnRaceStart(std::get<NetRaceStart>(msg.body));
+      if (isHost) break;
+      hostPlayerId = sender;
+      OnRaceStart(std::get<NetRaceStart>(msg.body));
       break;
     case NET_MSG_READY:
       if (isHost && readyCount < 255) ++readyCount;
@@ -105,6 +130,7 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
       // announcement arrives): any other id would swallow its reports.
       const std::uint32_t id = std::get<NetValue>(msg.body).value;
       if (isHost || !IsServerPlayer(id)) break;
+      hostPlayerId = sender;
       SetServerPlayer(id);
       migrationHalfSeen = 0;
       serverChanged = 1;

@@ -248,9 +248,10 @@ TEST_F(NetGameTest, PeerValuesOutsideTheirRangesAreIgnored) {
 
 TEST_F(NetGameTest, ClientHandlersSetTheirFlagsAndSlots) {
   ThreePlayers();
+  game_->hostPlayerId = 200;
   Handle(100, Bytes(EncodeNetSignal(NET_MSG_CONFIRM)));
   EXPECT_EQ(g_NetConfirmed, 1);
-  Handle(100, Bytes(EncodeNetSignal(NET_MSG_ALL_READY)));
+  Handle(200, Bytes(EncodeNetSignal(NET_MSG_ALL_READY)));
   EXPECT_EQ(game_->allReady, 1);
   Handle(100, Bytes(EncodeNetValue(NET_MSG_EVENT_OPTION, 2)));
   EXPECT_EQ(controller_.commands.back(), (Recorded{CMD_SET_WEATHER, 2, 0}));
@@ -318,7 +319,9 @@ TEST_F(NetGameTest, HostCountsReportsAndNeverGoesBelowZero) {
   EXPECT_EQ(controller_.commands, (std::vector<Recorded>{{CMD_NET_RIDER_OUT, 2, 1}}));
   EXPECT_EQ(game_->outCount, 2);
 
-  // Another machine's snapshot never touches this machine's own slot.
+  // As a client: the host's conditions never touch this machine's own slot.
+  game_->isHost = 0;
+  game_->hostPlayerId = 200;
   NetAllFactors all;
   all.playerIds = {100, 200, 0, 0, 0, 0, 0};
   all.values[0] = {0.1f, 0.1f, 0.1f, 0.1f, 0.1f};

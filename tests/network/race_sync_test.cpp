@@ -80,7 +80,7 @@ class RaceSyncTest : public kelvtest::NetGameTest {
     g_SingleRace.lapsRidden[slot] = laps;
     g_SingleRace.outOfRace[slot] = out ? 1 : 0;
   }
-  static std::uint8_t Position(int slot) { return g_SingleRace.motoPositions[slot][0]; }
+  static std::uint8_t& Position(int slot) { return g_SingleRace.motoPositions[slot][0]; }
 
   // A frame of `ms` milliseconds as the race steps the network clocks.
   bool TimerFrame(DWORD ms, float frameTime = 0.01f) {
@@ -186,9 +186,10 @@ TEST_F(RaceSyncTest, StartHandshakeSendsEachMessageOnceAndInOrder) {
 
 TEST_F(RaceSyncTest, ClientSwitchesItsIntroHelpOnWhenEveryIntroIsDone) {
   ThreePlayers();
+  game_->hostPlayerId = 200;
   RaceManager manager;
   game_->SetRaceManager(&manager);
-  Handle(100, Bytes(EncodeNetSignal(NET_MSG_ALL_INTRO_DONE)));
+  Handle(200, Bytes(EncodeNetSignal(NET_MSG_ALL_INTRO_DONE)));
   EXPECT_EQ(manager.hud.introHelp, 1);
 }
 
@@ -370,9 +371,10 @@ TEST_F(RaceSyncTest, HostEndsFiveSecondsAfterTheLastReportAndAtOnceWhenAllAreOut
 
 TEST_F(RaceSyncTest, ClientEndsWhenTheResultsAreDone) {
   ThreePlayers();
+  game_->hostPlayerId = 200;
   game_->UpdateStartSync();
   EXPECT_FALSE(game_->UpdateRaceEnd(10));
-  Handle(100, Bytes(EncodeNetSignal(NET_MSG_RESULTS_DONE)));
+  Handle(200, Bytes(EncodeNetSignal(NET_MSG_RESULTS_DONE)));
   EXPECT_TRUE(game_->UpdateRaceEnd(10));
 }
 
@@ -412,6 +414,7 @@ TEST_F(RaceSyncTest, ResultsAreEqualOnBothSides) {
   g_PlayersList.entries[0].netPlayerId = peer.id;
   g_PlayersList.entries[1].netPlayerId = host;
   g_NetPlayerCount = 2;
+  game_->hostPlayerId = host;
   for (const auto& m : got) game_->HandleGameMessage(m, host, peer.id);
   EXPECT_EQ(game_->resultsDone, 1);
   for (const Kept& k : onHost) {
@@ -516,6 +519,44 @@ INSTANTIATE_TEST_SUITE_P(BothOrders, MigrationTest, ::testing::Values(false, tru
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? "HostFirst" : "DestroyFirst";
                          });
+
+TEST_F(RaceSyncTest, TheRacesHostOnlyMessagesAreTakenFromTheHostAlone) {
+  ThreePlayers();
+  RaceManager manager;
+  game_->SetRaceManager(&manager);
+  g_NetServerPlayerId = game_->serverPlayerId = 900;
+  NetResultMessage result;
+  result.playerId = 300;
+  result.position = 4;
+  const std::vector<std::uint8_t> messages[] = {
+      Bytes(EncodeNetSignal(NET_MSG_ALL_READY)),   Bytes(EncodeNetSignal(NET_MSG_ALL_INTRO_DONE)),
+      Bytes(EncodeNetSignal(NET_MSG_START_RACE)),  Bytes(EncodeNetValue(NET_MSG_RACE_CLOCK, 0xFFFFFFFF)),
+      Bytes(EncodeNetSignal(NET_MSG_LAST_LAP)),    Bytes(EncodeNetResult(result)),
+      Bytes(EncodeNetSignal(NET_MSG_RESULTS_DONE)),
+  };
+  auto nothingMoved = [&] {
+    return game_->allReady == 0 && manager.hud.introHelp == 0 && game_->startReceived == 0 &&
+           manager.hostClockPending == 0 && manager.finalLapStarted == 0 && Position(2) == 0 &&
+           game_->resultsDone == 0;
+  };
+  // A client, from a player that neither started the race nor serves it.
+  game_->hostPlayerId = 200;
+  for (const auto& m : messages) Handle(300, m);
+  EXPECT_TRUE(nothingMoved());
+  // The host, from anyone but its own relay (a client's result still counts).
+  game_->isHost = 1;
+  for (const auto& m : messages) Handle(200, m);
+  EXPECT_EQ(game_->outCount, 1);
+  EXPECT_EQ(Position(2), 4);
+  Position(2) = 0;
+  EXPECT_TRUE(nothingMoved());
+  // The host itself, and its server player, are heard.
+  game_->isHost = 0;
+  Handle(900, Bytes(EncodeNetSignal(NET_MSG_START_RACE)));
+  Handle(200, Bytes(EncodeNetSignal(NET_MSG_ALL_READY)));
+  EXPECT_EQ(game_->startReceived, 1);
+  EXPECT_EQ(game_->allReady, 1);
+}
 
 // The game as a client of the peer, which holds three "##SERVER##" players
 // that the game's layer knows of; the first is the current server.

@@ -2,7 +2,8 @@
 // type's size, of an unknown type, or naming a player in no slot changes
 // nothing; a peer's rider number, skill, round, weather, condition or time
 // outside its range is ignored, so nothing a peer sends can index past the
-// game's tables.
+// game's tables; and what only the host may say of the race is heard from
+// the host alone.
 #include <algorithm>
 #include <cstring>
 

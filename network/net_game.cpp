@@ -446,6 +446,8 @@ bool DirectPlayNetGame::Leave() {
   localPlayerId = 0;
   allReady = readyCount = startReceived = introDoneCount = resultsDone = outCount = 0;
   isHost = migrationHalfSeen = isChampionship = periodTick = inSession = serverChanged = 0;
+  lastTimeMs = 0;
+  hostPlayerId = 0;
   g_NetChampionship = 0;
   return true;
 }
@@ -612,41 +614,7 @@ void DirectPlayNetGame::PlayerDestroyed(DPID id, const char* longName) {
     if (g_SceneNumber == 16) FrontEndCommand(CMD_NET_SHOW_PLAYERS, 1, 0, "NULL");
     FrontEndCommand(CMD_NET_PLAYER_COUNT, 0, 0, "NULL");
   }
-  if (IsServerName(longName)) {
-    // One half of a host migration; the new host's announcement or its
-    // own DPSYS_HOST completes it.
-    if (!migrationHalfSeen) {
-      migrationHalfSeen = 1;
-    } else {
-      for (int k = 1; k < NET_PLAYER_SLOTS; ++k) {
-        if (SlotId(k) != 0) Send(LocalId(), SlotId(k), EncodeNetValue(NET_MSG_NEW_SERVER, g_NetServerPlayerId), true);
-      }
-      migrationHalfSeen = 0;
-    }
-  }
-}
-
-void DirectPlayNetGame::HostMigrated() {
-  CreateServerPlayer();
-  if (!migrationHalfSeen) {
-    migrationHalfSeen = 1;
-  } else {
-    for (int k = 1; k < NET_PLAYER_SLOTS; ++k) {
-      if (SlotId(k) != 0) Send(LocalId(), SlotId(k), EncodeNetValue(NET_MSG_NEW_SERVER, g_NetServerPlayerId), true);
-    }
-    migrationHalfSeen = 0;
-  }
-  allReady = readyCount = resultsDone = outCount = 0;
-  endWait = 5.0f;
-  for (int k = 0; k < NET_PLAYER_SLOTS; ++k) {
-    const DPID id = SlotId(k);
-    ResetSnapshotRecord(k, id);
-    ResetFactorsRecord(k, id);
-  }
-  isHost = 1;
-  g_NetBecameHost = 1;
-  if (g_SceneNumber == 4 || g_SceneNumber == 21 || g_SceneNumber == 16)
-    FrontEndCommand(CMD_LOAD_FOCUS_LIST, 0, 0, "NULL");
+  if (IsServerName(longName)) ServerPlayerDestroyed(id);
 }
 
 void DirectPlayNetGame::RegisterRider(Rider* rider, std::uint8_t kind) { Register(rider, kind); }
@@ -668,21 +636,6 @@ bool DirectPlayNetGame::Register(Rider* rider, std::uint8_t kind) {
   }
   ShowMessageBox("Error: internal error 14:3530.", MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR);
   return false;
-}
-
-void DirectPlayNetGame::UpdateTimers(float elapsed) {
-  if (snapshotClock >= period) {
-    periodTick = 1;
-    snapshotClock -= period;
-  } else {
-    periodTick = 0;
-    snapshotClock += elapsed;
-  }
-  if (factorsClock >= 30.0f) {
-    factorsClock = 0.0f;
-  } else {
-    factorsClock += elapsed;
-  }
 }
 
 DirectPlayNetGame* TheNetworkGame() { return g_TheNetworkGame; }

@@ -104,7 +104,18 @@ class DirectPlayNetGame final : public NetGame {
   // into the first empty slot.
   void RegisterRider(Rider* rider, std::uint8_t kind) override;
   bool Register(Rider* rider, std::uint8_t kind);
-  void UpdateTimers(float elapsed) override;
+  void SetRaceManager(RaceManager* manager) override;
+
+  // The race run together: the start and end handshakes, the clocks, the
+  // host's relay of states and conditions, the final order and the results.
+  bool UpdateStartSync() override;
+  void UpdateTimers(float frameTime) override;
+  void SendSnapshotIfDue() override;
+  void BroadcastSnapshot();
+  void SendFactors() override;
+  bool UpdateRaceEnd(unsigned ms) override;
+  void ComputeFinalOrder();
+  void SendResults() override;
 
   // Senders. "To all" is one send per occupied remote slot.
   void SendSignal(std::uint32_t type) override { SendSignalTo(type, true, 0); }
@@ -143,10 +154,20 @@ class DirectPlayNetGame final : public NetGame {
   std::uint8_t outCount = 0;
   float endWait = 5.0f;
   float snapshotClock = 0.0f;
-  // timeGetTime of the previous frame; differences are taken modulo 2^32
-  // so the wrap after 49.7 days costs nothing.
+  // timeGetTime of the previous frame, 0 while the clock is not started;
+  // differences are taken modulo 2^32 so the wrap after 49.7 days costs
+  // nothing.
   std::uint32_t lastTimeMs = 0;
   float factorsClock = 0.0f;
+  // The host's own player as this client knows it: the sender of the race
+  // start, or of the announcement of a new server.
+  DPID hostPlayerId = 0;
+
+  // How a message leaves: guaranteed Send, Send without flags, or SendEx
+  // without flags (neither guaranteed nor asynchronous).
+  enum class SendMode : std::uint8_t { GUARANTEED, PLAIN, SEND_EX };
+  // Every game message this machine sends goes through here.
+  void Transmit(DPID from, DPID to, std::span<const std::uint8_t> bytes, SendMode mode);
 
  private:
   void ResetSnapshotRecord(int slot, DPID id);
@@ -160,7 +181,18 @@ class DirectPlayNetGame final : public NetGame {
   void Pump(DPID player, bool serverQueue);
   void PlayerCreated(DPID id, const char* shortName, const char* longName);
   void PlayerDestroyed(DPID id, const char* longName);
+  // Host migration: DPSYS_HOST, and the destruction of a server player; the
+  // second of the two sends NET_MSG_NEW_SERVER.
   void HostMigrated();
+  void ServerPlayerDestroyed(DPID id);
+  // `id` is a "##SERVER##" player of the session.
+  static bool IsServerPlayer(DPID id);
+  // `sender` is the host's: its server player or, on a client, the host's
+  // own player.
+  bool FromHost(DPID sender) const;
+  void CountMigrationHalf();
+  // The new host's snapshot and condition tables, from this machine's view.
+  void RebuildHostTables();
 
   void OnPlayerInfoHost(const NetPlayerInfo& m, DPID sender);
   void OnPlayerInfoClient(const NetPlayerInfo& m, DPID sender);

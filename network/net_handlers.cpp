@@ -2,27 +2,25 @@
 // type's size, of an unknown type, or naming a player in no slot changes
 // nothing; a peer's rider number, skill, round, weather, condition or time
 // outside its range is ignored, so nothing a peer sends can index past the
-// game's tables.
+// game's tables; and what only the host may say of the race is heard from
+// the host alone.
 #include <algorithm>
 #include <cstring>
 
 #include "engine/game_settings.h"
 #include "engine/scene/scene.h"
-#include "engine/services/event.h"
 #include "engine/services/front_end.h"
 #include "frontend/championship.h"
 #include "frontend/game_controller.h"
 #include "frontend/players_list.h"
 #include "frontend/race_series.h"
 #include "network/net_game.h"
+#include "network/net_game_internal.h"
 #include "race/race_manager.h"
 #include "riders/ai_rider.h"
 #include "riders/rider_physics.h"
 
 namespace {
-
-float* const kConditions[NET_CONDITIONS] = {g_ConditionEngine, g_ConditionWheels, g_ConditionSuspension,
-                                            g_ConditionBrakes, g_ConditionGearbox};
 
 // Through the front end's services, so that a test can record them.
 void Command(std::int32_t id, std::int32_t a1 = 0, std::int32_t a2 = 0) {
@@ -32,21 +30,32 @@ void Command(std::int32_t id, std::int32_t a1 = 0, std::int32_t a2 = 0) {
 
 bool ConditionsValid(const NetConditions& v) { return std::all_of(v.begin(), v.end(), NetConditionValid); }
 
-void SetConditions(int slot, const NetConditions& v) {
-  for (std::size_t i = 0; i < NET_CONDITIONS; ++i) kConditions[i][slot] = v[i];
-}
-
-// The moto's result column: the first moto's, or the second's for every
-// other session.
-std::uint8_t MotoColumn() { return g_RaceType == RACE_TYPE_MOTO_1 ? 0 : 1; }
-
 bool SceneIs(std::initializer_list<std::uint32_t> scenes) {
   return std::find(scenes.begin(), scenes.end(), g_SceneNumber) != scenes.end();
 }
 
 std::uint32_t RoundCount() { return static_cast<std::uint32_t>(std::min<std::size_t>(g_Championship.entries.size(), NET_ROUNDS)); }
 
+bool HostOnlyRaceMessage(NetMessageType type) {
+  switch (type) {
+    case NET_MSG_ALL_READY:
+    case NET_MSG_ALL_INTRO_DONE:
+    case NET_MSG_START_RACE:
+    case NET_MSG_SNAPSHOT:
+    case NET_MSG_ALL_FACTORS:
+    case NET_MSG_RACE_CLOCK:
+    case NET_MSG_LAST_LAP:
+    case NET_MSG_RESULT:
+    case NET_MSG_RESULTS_DONE: return true;
+    default: return false;
+  }
+}
+
 }  // namespace
+
+bool DirectPlayNetGame::FromHost(DPID sender) const {
+  return sender != 0 && (sender == g_NetServerPlayerId || (!isHost && sender == hostPlayerId));
+}
 
 void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, DPID sender, DPID) {
   const std::optional<NetMessage> decoded = DecodeNetMessage(bytes);
@@ -54,6 +63,10 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
   const NetMessage& msg = *decoded;
   const int senderSlot = SlotOf(sender);
   const int senderRemote = SlotOf(sender, 1);
+  // The race's host-only messages are taken from the host alone: anyone
+  // else's would move this machine's clock, start or end its race, or move
+  // the others' riders. On the host only its own relay passes.
+  if (HostOnlyRaceMessage(msg.type) && !(isHost && msg.type == NET_MSG_RESULT) && !FromHost(sender)) return;
   switch (msg.type) {
     case NET_MSG_SELECTION: {
       const auto& m = std::get<NetSelection>(msg.body);
@@ -100,7 +113,9 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
       }
       break;
     case NET_MSG_RACE_START:
-      if (!isHost) OnRaceStart(std::get<NetRaceStart>(msg.body));
+      if (isHost) break;
+      hostPlayerId = sender;
+      OnRaceStart(std::get<NetRaceStart>(msg.body));
       break;
     case NET_MSG_READY:
       if (isHost && readyCount < 255) ++readyCount;
@@ -108,11 +123,20 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
     case NET_MSG_ALL_READY:
       if (!isHost) allReady = 1;
       break;
-    case NET_MSG_NEW_SERVER:
-      SetServerPlayer(std::get<NetValue>(msg.body).value);
+    case NET_MSG_NEW_SERVER: {
+      // The host is its own server: an announcement can only be a confused
+      // or hostile peer's, and following it would stop the host reading its
+      // server player's queue. A client follows only a server player that
+      // the session holds (the layer tells of its creation before the
+      // announcement arrives): any other id would swallow its reports.
+      const std::uint32_t id = std::get<NetValue>(msg.body).value;
+      if (isHost || !IsServerPlayer(id)) break;
+      hostPlayerId = sender;
+      SetServerPlayer(id);
       migrationHalfSeen = 0;
       serverChanged = 1;
       break;
+    }
     case NET_MSG_RIDER_OUT:
     case NET_MSG_RIDER_BACK: {
       const bool back = msg.type == NET_MSG_RIDER_BACK;
@@ -127,9 +151,14 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
     case NET_MSG_INTRO_DONE:
       if (!isHost) break;
       if (introDoneCount < 255) ++introDoneCount;
-      if (introDoneCount == g_NetPlayerCount - 1) SendSignalTo(NET_MSG_ALL_INTRO_DONE, true, 0);
+      if (introDoneCount == g_NetPlayerCount - 1) {
+        SendSignalTo(NET_MSG_ALL_INTRO_DONE, true, 0);
+        if (raceManager) raceManager->EnableIntroHelp();
+      }
       break;
-    case NET_MSG_ALL_INTRO_DONE: break;  // the intro help is the race's
+    case NET_MSG_ALL_INTRO_DONE:
+      if (raceManager) raceManager->EnableIntroHelp();
+      break;
     case NET_MSG_START_RACE: startReceived = 1; break;
     case NET_MSG_RIDER_STATE:
     case NET_MSG_RIDER_STATE_2: {
@@ -159,7 +188,7 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
       for (int k = 1; k < NET_PLAYER_SLOTS; ++k) {
         if (allFactors.playerIds[k] == sender) {
           allFactors.values[k] = v;
-          SetConditions(k, v);
+          SetNetConditions(k, v);
           break;
         }
       }
@@ -169,7 +198,7 @@ void DirectPlayNetGame::HandleGameMessage(std::span<const std::uint8_t> bytes, D
       const auto& m = std::get<NetAllFactors>(msg.body);
       for (int k = 0; k < NET_PLAYER_SLOTS; ++k) {
         const int slot = SlotOf(m.playerIds[k], 1);
-        if (slot >= 1 && ConditionsValid(m.values[k])) SetConditions(slot, m.values[k]);
+        if (slot >= 1 && ConditionsValid(m.values[k])) SetNetConditions(slot, m.values[k]);
       }
       break;
     }
@@ -313,20 +342,18 @@ void DirectPlayNetGame::OnResult(const NetResultMessage& m) {
     if (outCount < 255) ++outCount;
     if (resultsDone) return;
   }
-  if (!g_Event) return;
-  EventServices::Result r;
-  r.place = m.position;
-  std::memcpy(r.raceTime, &m.finishTime, sizeof r.raceTime);
-  std::memcpy(r.bestLap, &m.bestLap, sizeof r.bestLap);
-  r.lapsRidden = static_cast<float>(m.laps);
+  NetEventRecord r;
+  r.position = m.position;
+  r.finishTime = m.finishTime;
+  r.bestLap = m.bestLap;
+  r.laps = static_cast<float>(m.laps);
   r.out = m.out;
-  g_Event->WriteResult(static_cast<std::uint8_t>(slot), MotoColumn(), isChampionship != 0, r);
+  WriteNetEventRecord(slot, isChampionship != 0, r);
 }
 
 void DirectPlayNetGame::MarkOut(int slot) {
-  if (!g_Event) return;
-  EventServices::Result r;
-  r.place = 1;
+  NetEventRecord r;
+  r.position = 1;
   r.out = 1;
-  g_Event->WriteResult(static_cast<std::uint8_t>(slot), MotoColumn(), isChampionship != 0, r);
+  WriteNetEventRecord(slot, isChampionship != 0, r);
 }

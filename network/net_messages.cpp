@@ -133,7 +133,7 @@ void WriteState(Out& o, const NetRiderStateFields& s) {
   for (std::int16_t v : s.position) o.U16(static_cast<std::uint16_t>(v));
   for (std::int8_t v : s.orientation) o.U8(static_cast<std::uint8_t>(QuaternionPart(static_cast<std::uint8_t>(v))));
   o.U8(s.crashed);
-  o.U8(s.reset);
+  o.U8(s.onTrack);
   o.Skip(2);
 }
 
@@ -144,7 +144,7 @@ NetRiderStateFields ReadState(In& in) {
   for (std::int16_t& v : s.position) v = static_cast<std::int16_t>(in.U16());
   for (std::int8_t& v : s.orientation) v = QuaternionPart(in.U8());
   s.crashed = in.U8();
-  s.reset = in.U8();
+  s.onTrack = in.U8();
   in.Skip(2);
   return s;
 }
@@ -478,7 +478,7 @@ void TakeRiderState(NetRiderStateFields* record, const NetRiderStateFields& arri
   record->position = arrived.position;
   record->orientation = arrived.orientation;
   record->crashed = arrived.crashed;
-  record->reset = arrived.reset;
+  record->onTrack = arrived.onTrack;
   if (record->updateCount < 255) ++record->updateCount;
 }
 

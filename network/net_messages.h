@@ -120,7 +120,7 @@ struct NetRiderStateFields {
   std::array<std::int16_t, 3> position = {};
   std::array<std::int8_t, 4> orientation = {127, 0, 0, 0};
   std::uint8_t crashed = 0;
-  std::uint8_t reset = 0;
+  std::uint8_t onTrack = 0;  // byte 17: the sender's rider is on the track
 };
 
 struct NetSnapshot {

@@ -12,10 +12,19 @@
 #include "frontend/race_series.h"
 #include "network/net_game.h"
 
-void DirectPlayNetGame::Send(DPID from, DPID to, std::span<const std::uint8_t> bytes, bool guaranteed) {
-  if (!g_DirectPlay || to == 0) return;
+void DirectPlayNetGame::Transmit(DPID from, DPID to, std::span<const std::uint8_t> bytes, SendMode mode) {
+  if (!g_DirectPlay || to == 0 || from == 0) return;
   std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
-  g_DirectPlay->Send(from, to, guaranteed ? DPSEND_GUARANTEED : 0, copy.data(), static_cast<DWORD>(copy.size()));
+  const DWORD size = static_cast<DWORD>(copy.size());
+  switch (mode) {
+    case SendMode::GUARANTEED: g_DirectPlay->Send(from, to, DPSEND_GUARANTEED, copy.data(), size); break;
+    case SendMode::PLAIN: g_DirectPlay->Send(from, to, 0, copy.data(), size); break;
+    case SendMode::SEND_EX: g_DirectPlay->SendEx(from, to, 0, copy.data(), size, 0, 0, nullptr, nullptr); break;
+  }
+}
+
+void DirectPlayNetGame::Send(DPID from, DPID to, std::span<const std::uint8_t> bytes, bool guaranteed) {
+  Transmit(from, to, bytes, guaranteed ? SendMode::GUARANTEED : SendMode::PLAIN);
 }
 
 void DirectPlayNetGame::SendToAll(DPID from, std::span<const std::uint8_t> bytes, bool guaranteed) {
@@ -149,12 +158,10 @@ void DirectPlayNetGame::SendRiderState(std::uint32_t type, NetRiderRecord record
     snapshot.states[0].updateCount = 1;
     return;
   }
-  if (!g_DirectPlay || g_NetServerPlayerId == 0) return;
   // Re-encoded so that the spare bytes are zero and no quaternion part
   // goes out as -128.
   record = EncodeRiderStateRecord(type, DecodeRiderStateRecord(record));
-  g_DirectPlay->SendEx(LocalId(), g_NetServerPlayerId, 0, record.data(), static_cast<DWORD>(record.size()), 0, 0,
-                       nullptr, nullptr);
+  Transmit(LocalId(), g_NetServerPlayerId, record, SendMode::SEND_EX);
 }
 
 void DirectPlayNetGame::SendRaceClock(std::uint32_t ms) { SendValueTo(NET_MSG_RACE_CLOCK, true, 0, ms); }

@@ -21,6 +21,7 @@ constexpr std::uint32_t NET_MSG_RIDER_FINISHED = 0x1023;
 constexpr std::uint32_t NET_MSG_RESULT = 0x1024;
 
 class Rider;
+class RaceManager;
 
 // The network game's globals that the front end and the race read. The
 // player count includes this machine (1 when alone or outside a session).
@@ -76,11 +77,14 @@ class NetGame {
     (void)type;
     (void)record;
   }
-  // Each frame of a network race, before the riders are updated: adds the
-  // elapsed seconds and, when they reach the period, takes one period off
-  // and raises periodTick for this frame only. The unconnected session
-  // keeps the tick clear.
-  virtual void UpdateTimers(float elapsed) { (void)elapsed; }
+  // Each frame of a network race, before the riders are updated. The rider
+  // states' clock runs on real time, so machines with different frame rates
+  // send at the same rate: when it has reached the period, one period is
+  // taken off and periodTick is raised for this frame only (so a long frame
+  // gives one tick and the rest carries over); otherwise the real time since
+  // the previous frame is added. The 30-second condition cycle runs on the
+  // frame time passed in. The unconnected session keeps the tick clear.
+  virtual void UpdateTimers(float frameTime) { (void)frameTime; }
 
   // What the race reads and sends.
   std::uint8_t isHost = 0;
@@ -94,6 +98,9 @@ class NetGame {
     (void)rider;
     (void)slot;
   }
+  // The race load hands over its manager; the race scene takes it back (null)
+  // when it goes, and with it every registered rider.
+  virtual void SetRaceManager(RaceManager* manager) { (void)manager; }
   virtual void SendRaceClock(std::uint32_t ms) { (void)ms; }
   // A message of its type alone, to every other player.
   virtual void SendSignal(std::uint32_t type) { (void)type; }
@@ -194,10 +201,19 @@ class NetGame {
     (void)type;
     (void)playerId;
   }
+  // A client's start report (NET_MSG_READY, NET_MSG_INTRO_DONE) to the
+  // server player: sent when `due`, and again whenever the server changed,
+  // which it then clears. The host reports to nobody.
+  void ReportToServer(std::uint32_t type, bool due) {
+    if (isHost || (!due && !serverChanged)) return;
+    SendSignalTo(type, serverPlayerId);
+    serverChanged = 0;
+  }
   // Every frame of the starting state: true once every player is ready.
   virtual bool UpdateStartSync() { return true; }
   // Every frame once the local rider's race is over: true once the results
-  // are complete.
+  // are complete. The host's wait after the last report runs on the frame
+  // time; `ms` is the frame's milliseconds.
   virtual bool UpdateRaceEnd(unsigned ms) {
     (void)ms;
     return true;

@@ -205,10 +205,7 @@ bool RaceScene::RenderScene() {
       state_ = RACE_STATE_RACING;
       g_RaceClock = 0.0f;
     } else if (g_RaceClock > INTRO_SKIP_UNTIL) {
-      if (network && !g_NetGame->isHost && (cameraMode == CAMERA_FIXED || g_NetGame->serverChanged)) {
-        g_NetGame->SendSignalTo(NET_MSG_INTRO_DONE, g_NetGame->serverPlayerId);
-        g_NetGame->serverChanged = 0;
-      }
+      if (network) g_NetGame->ReportToServer(NET_MSG_INTRO_DONE, cameraMode == CAMERA_FIXED);
       if (cameraMode == CAMERA_FIXED) {
         if (followedRider < 20 && riders[followedRider]) PutCameraBehind(riders[followedRider]);
         cameraMode = g_CameraType;
@@ -319,10 +316,7 @@ bool RaceScene::StartRace() {
   if (followedRider < 20 && riders[followedRider]) riders[followedRider]->SetFollowed();
 
   if (network) {
-    if (!g_NetGame->isHost && (waitTime == 0.0f || g_NetGame->serverChanged)) {
-      g_NetGame->SendSignalTo(NET_MSG_READY, g_NetGame->serverPlayerId);
-      g_NetGame->serverChanged = 0;
-    }
+    g_NetGame->ReportToServer(NET_MSG_READY, waitTime == 0.0f);
     Dialog* synchro = RaceDialog(5);
     if (!g_NetGame->UpdateStartSync()) {
       g_RaceClockResetRequest = true;

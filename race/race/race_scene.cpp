@@ -191,6 +191,8 @@ RaceScene::RaceScene() {
 }
 
 RaceScene::~RaceScene() {
+  // The network game must not reach riders or a manager that are gone.
+  if (g_NetGame) g_NetGame->SetRaceManager(nullptr);
   FreeRaceFonts();
   for (Rider*& r : riders) {
     delete r;
@@ -347,6 +349,10 @@ bool RaceScene::LoadRiders(const RaceDescription& d) {
     if (network && g_NetGame) g_NetGame->RegisterRider(r, static_cast<std::uint8_t>(kind));
     const std::uint8_t percent = static_cast<std::uint8_t>(i == 0 ? 35 : 35 + 5 * (i / 2));
     if (!ShowLoadingProgress(percent, loadingPicture_)) return false;
+  }
+  if (network && g_NetGame) {
+    g_NetGame->SetRaceManager(&raceManager);
+    g_NetRaceStartReceived = 0;
   }
   return true;
 }

@@ -24,6 +24,7 @@
 #include "frontend/race_series.h"
 #include "platform/dplay/dplay_test.h"
 #include "riders/rider_physics.h"
+#include "tests/network/net_game_fixture.h"
 #include "tests/support/game_root.h"
 #include "tools/bbf.h"
 #include "tools/dataset.h"
@@ -31,225 +32,11 @@
 
 namespace {
 
-struct Recorded {
-  std::uint32_t id;
-  std::uint32_t a1;
-  std::uint32_t a2;
-  bool operator==(const Recorded&) const = default;
-};
-
-class RecordingController : public FrontEndServices {
- public:
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
-  void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char*) override {
-    commands.push_back({id, a1, a2});
-  }
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
-
-  bool Saw(std::uint32_t id) const {
-    for (const Recorded& c : commands) {
-      if (c.id == id) return true;
-    }
-    return false;
-  }
-  int Count(std::uint32_t id) const {
-    int n = 0;
-    for (const Recorded& c : commands) n += c.id == id ? 1 : 0;
-    return n;
-  }
-
-  std::vector<Recorded> commands;
-};
-
-template <std::size_t N>
-std::vector<std::uint8_t> Bytes(const std::array<std::uint8_t, N>& a) {
-  return {a.begin(), a.end()};
-}
-
-// One other machine of the session: a DirectPlay object and its player, as
-// another copy of the game would hold them.
-struct Peer {
-  Peer() {
-    void* out = nullptr;
-    EXPECT_EQ(CoCreateInstance(CLSID_DirectPlay, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectPlay4A, &out), DP_OK);
-    dp = static_cast<IDirectPlay4A*>(out);
-    EXPECT_EQ(CoCreateInstance(CLSID_DirectPlayLobby, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectPlayLobby3A, &out),
-              DP_OK);
-    lobby = static_cast<IDirectPlayLobby3A*>(out);
-    const std::string host;
-    DPCOMPOUNDADDRESSELEMENT e[2] = {{DPAID_ServiceProvider, sizeof(GUID), &DPSPGUID_TCPIP},
-                                     {DPAID_INet, 1, host.c_str()}};
-    DWORD size = 0;
-    lobby->CreateCompoundAddress(e, 2, nullptr, &size);
-    std::vector<std::uint8_t> address(size);
-    EXPECT_EQ(lobby->CreateCompoundAddress(e, 2, address.data(), &size), DP_OK);
-    EXPECT_EQ(dp->InitializeConnection(address.data(), 0), DP_OK);
-  }
-  ~Peer() {
-    dp->Release();
-    lobby->Release();
-  }
-
-  bool Join(const std::function<void()>& between) {
-    DPSESSIONDESC2 d{};
-    d.dwSize = DPSESSIONDESC2_SIZE;
-    d.guidApplication = NET_APPLICATION_GUID;
-    DPSESSIONDESC2 found{};
-    bool listed = false;
-    auto callback = [](const DPSESSIONDESC2* s, DWORD*, DWORD flags, void* context) -> BOOL {
-      if ((flags & DPESC_TIMEDOUT) != 0) return FALSE;
-      *static_cast<DPSESSIONDESC2*>(context) = *s;
-      return TRUE;
-    };
-    for (int i = 0; i < 2000 && !listed; ++i) {
-      const HRESULT r = dp->EnumSessions(&d, 0, callback, &found,
-                                         DPENUMSESSIONS_AVAILABLE | DPENUMSESSIONS_ASYNC | DPENUMSESSIONS_RETURNSTATUS);
-      listed = r == DP_OK && found.dwSize != 0;
-      between();
-    }
-    if (!listed) return false;
-    HRESULT r;
-    int tries = 0;
-    do {
-      r = dp->Open(&found, DPOPEN_JOIN | DPOPEN_RETURNSTATUS);
-      between();
-    } while (r == DPERR_CONNECTING && ++tries < 5000);
-    if (r != DP_OK) return false;
-    char s[] = "Peer";
-    char l[] = "Peer";
-    DPNAME n{sizeof(DPNAME), 0, s, l};
-    return dp->CreatePlayer(&id, &n, nullptr, nullptr, 0, 0) == DP_OK;
-  }
-
-  void Send(DPID to, const std::vector<std::uint8_t>& bytes) {
-    std::vector<std::uint8_t> copy = bytes;
-    dp->Send(id, to, DPSEND_GUARANTEED, copy.data(), static_cast<DWORD>(copy.size()));
-  }
-
-  // The game messages received so far, by type.
-  std::vector<std::vector<std::uint8_t>> Drain() {
-    std::vector<std::vector<std::uint8_t>> out;
-    for (;;) {
-      DPID from = 0;
-      DPID to = id;
-      DWORD size = 0;
-      if (dp->Receive(&from, &to, DPRECEIVE_TOPLAYER | DPRECEIVE_PEEK, nullptr, &size) != DPERR_BUFFERTOOSMALL) break;
-      std::vector<std::uint8_t> buffer(size);
-      to = id;
-      if (dp->Receive(&from, &to, DPRECEIVE_TOPLAYER, buffer.data(), &size) != DP_OK) break;
-      if (from != DPID_SYSMSG) out.push_back(buffer);
-    }
-    return out;
-  }
-
-  IDirectPlay4A* dp = nullptr;
-  IDirectPlayLobby3A* lobby = nullptr;
-  DPID id = 0;
-};
-
-std::uint32_t TypeOf(const std::vector<std::uint8_t>& m) { return PeekNetMessageType(m).value_or(0); }
-
-class NetGameTest : public kelvtest::GameRootTest {
- protected:
-  void SetUp() override {
-    GameRootTest::SetUp();
-    platform::UseTestNetwork(true);
-    platform::SetDirectPlayTestSwitches({});
-    platform::DirectPlayNetwork n;
-    n.port = 0;
-    n.broadcastAddress = "127.0.0.1";
-    n.queryIntervalMs = 100;
-    platform::SetDirectPlayNetwork(n);
-    InstallFrontEnd();
-    for (ProgramObjectSlot slot : {PROGRAM_OBJECT_GAME_CONTROLLER, PROGRAM_OBJECT_PLAYERS_LIST,
-                                   PROGRAM_OBJECT_SINGLE_RACE, PROGRAM_OBJECT_CHAMPIONSHIP}) {
-      if (GetProgramObject(slot).construct) GetProgramObject(slot).construct();
-    }
-    savedFrontEnd_ = g_FrontEnd;
-    InstallFrontEndServices(&controller_);
-    g_GameMode = GAME_MODE_MULTIPLAYER;
-    g_SceneNumber = 0;
-    g_RaceType = RACE_TYPE_NONE;
-    g_NetPlayerCount = 1;
-    g_NetSessionCount = 0;
-    g_NetConfirmed = g_NetRaceStartReceived = g_NetSessionLost = g_NetBecameHost = 0;
-    for (int i = 0; i < 2 * PLAYER_SLOTS; ++i) {
-      PlayerEntry& e = g_PlayersList.entries[i];
-      e = PlayerEntry{};
-      e.riderNumber = static_cast<std::uint16_t>(i % PLAYER_SLOTS);
-      std::snprintf(e.name, sizeof e.name, "Rider %d", i % PLAYER_SLOTS);
-    }
-    g_SingleRace.entries.assign(3, RaceEntry{});
-    g_SingleRace.entryCount = 3;
-    g_SingleRace.current = 0;
-    for (int i = 0; i < 20; ++i) {
-      g_ConditionEngine[i] = g_ConditionWheels[i] = g_ConditionSuspension[i] = g_ConditionBrakes[i] =
-          g_ConditionGearbox[i] = 1.0f;
-    }
-    game_ = std::make_unique<DirectPlayNetGame>();
-    ASSERT_TRUE(game_->CreateDirectPlay());
-    ASSERT_TRUE(game_->CreateLobby());
-  }
-  void TearDown() override {
-    game_.reset();
-    g_SingleRace.entries.clear();
-    g_SingleRace.entryCount = 0;
-    g_GameMode = GAME_MODE_SINGLE_RACE;
-    g_NetPlayerCount = 1;
-    InstallFrontEndServices(savedFrontEnd_);
-    platform::SetDirectPlayNetwork({});
-    platform::UseTestNetwork(false);
-    GameRootTest::TearDown();
-  }
-
-  // The game as a host of "Dirt Cup" on the virtual network, its port the
-  // one that listings ask.
-  void Host() {
-    game_->SelectConnectionKind(NET_KIND_TCPIP);
-    ASSERT_TRUE(game_->BuildAddress());
-    ASSERT_TRUE(game_->InitializeConnection());
-    std::strcpy(game_->sessionName, "Dirt Cup");
-    ASSERT_TRUE(game_->HostSession());
-    platform::DirectPlayNetwork n = platform::GetDirectPlayNetwork();
-    n.port = platform::DirectPlayBoundPort(g_DirectPlay);
-    platform::SetDirectPlayNetwork(n);
-  }
-
-  // A frame of the game: its pump, then a little time on the network.
-  void Frame() {
-    game_->Receive();
-    platform::AdvanceTestNetwork(5);
-  }
-  bool Until(const std::function<bool()>& done) {
-    for (int i = 0; i < 2000; ++i) {
-      if (done()) return true;
-      Frame();
-    }
-    return done();
-  }
-
-  // A game message from `sender` straight to the handler.
-  void Handle(DPID sender, const std::vector<std::uint8_t>& bytes) {
-    game_->HandleGameMessage(bytes, sender, DirectPlayNetGame::SlotId(0));
-  }
-
-  // Slots 0..2 held by players 100, 200 and 300, outside any session.
-  void ThreePlayers() {
-    for (int k = 0; k < 3; ++k) g_PlayersList.entries[k].netPlayerId = 100u * (k + 1);
-    g_NetPlayerCount = 3;
-  }
-
-  RecordingController controller_;
-  FrontEndServices* savedFrontEnd_ = nullptr;
-  std::unique_ptr<DirectPlayNetGame> game_;
-};
+using kelvtest::Bytes;
+using kelvtest::NetGameTest;
+using kelvtest::Peer;
+using kelvtest::Recorded;
+using kelvtest::TypeOf;
 
 TEST_F(NetGameTest, APeerJoinsClashesOverARiderTalksAndLeaves) {
   Host();
@@ -461,16 +248,13 @@ TEST_F(NetGameTest, PeerValuesOutsideTheirRangesAreIgnored) {
 
 TEST_F(NetGameTest, ClientHandlersSetTheirFlagsAndSlots) {
   ThreePlayers();
+  game_->hostPlayerId = 200;
   Handle(100, Bytes(EncodeNetSignal(NET_MSG_CONFIRM)));
   EXPECT_EQ(g_NetConfirmed, 1);
-  Handle(100, Bytes(EncodeNetSignal(NET_MSG_ALL_READY)));
+  Handle(200, Bytes(EncodeNetSignal(NET_MSG_ALL_READY)));
   EXPECT_EQ(game_->allReady, 1);
   Handle(100, Bytes(EncodeNetValue(NET_MSG_EVENT_OPTION, 2)));
   EXPECT_EQ(controller_.commands.back(), (Recorded{CMD_SET_WEATHER, 2, 0}));
-  Handle(100, Bytes(EncodeNetValue(NET_MSG_NEW_SERVER, 999)));
-  EXPECT_EQ(g_NetServerPlayerId, 999u);
-  EXPECT_EQ(game_->serverPlayerId, 999u);
-  EXPECT_EQ(game_->serverChanged, 1);
 
   std::strcpy(game_->slotTexts[2], "old line");
   NetRaceStart start;
@@ -535,7 +319,9 @@ TEST_F(NetGameTest, HostCountsReportsAndNeverGoesBelowZero) {
   EXPECT_EQ(controller_.commands, (std::vector<Recorded>{{CMD_NET_RIDER_OUT, 2, 1}}));
   EXPECT_EQ(game_->outCount, 2);
 
-  // Another machine's snapshot never touches this machine's own slot.
+  // As a client: the host's conditions never touch this machine's own slot.
+  game_->isHost = 0;
+  game_->hostPlayerId = 200;
   NetAllFactors all;
   all.playerIds = {100, 200, 0, 0, 0, 0, 0};
   all.values[0] = {0.1f, 0.1f, 0.1f, 0.1f, 0.1f};

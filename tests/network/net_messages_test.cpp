@@ -49,7 +49,7 @@ NetRiderStateFields State(int k) {
   s.orientation = {static_cast<std::int8_t>(127 - k), static_cast<std::int8_t>(-3 - k), static_cast<std::int8_t>(5 + k),
                    static_cast<std::int8_t>(-127 + k)};
   s.crashed = static_cast<std::uint8_t>(k & 1);
-  s.reset = static_cast<std::uint8_t>(1 - (k & 1));
+  s.onTrack = static_cast<std::uint8_t>(1 - (k & 1));
   return s;
 }
 
@@ -61,7 +61,7 @@ kelvdata::RiderStateSpec StateSpec(int k, std::uint32_t type) {
   r.position = s.position;
   r.orientation = s.orientation;
   r.crashed = s.crashed;
-  r.onTrack = s.reset;
+  r.onTrack = s.onTrack;
   return r;
 }
 
@@ -350,7 +350,7 @@ TEST(NetMessages, RiderStateRecordsAreWhatTheRidersRead) {
   s.position = {3277, -33, 0};
   s.orientation = {0, 127, 0, 0};
   s.crashed = 1;
-  s.reset = 1;
+  s.onTrack = 1;
   const NetRiderState r = DecodeRiderState(EncodeRiderStateRecord(NET_MSG_RIDER_STATE, s));
   EXPECT_EQ(r.type, NET_MSG_RIDER_STATE);
   EXPECT_NEAR(r.position.x, 100.0f, 0.01f);

@@ -223,10 +223,11 @@ bool StartInputScript() {
     std::fprintf(stderr, "KELVARRO_SCRIPT %s %s\n", path, error.c_str());
     return false;
   }
-  // The run's time moves only as its frames are paced and by the program's
-  // own waits, never with the machine's speed: frame n shows the same moment
-  // on every run.
-  UseScriptTime(kScriptClockStartMs);
+  // The run's time, when asked for, moves only as its frames are paced and
+  // by the program's own waits, never with the machine's speed: frame n
+  // shows the same moment on every run.
+  if (const char* clock = std::getenv("KELVARRO_FRAME_CLOCK"); clock != nullptr && std::string(clock) == "1")
+    UseScriptTime(kScriptClockStartMs);
   R().pacing = true;
   R().lastFrame = timeGetTime();
   return true;

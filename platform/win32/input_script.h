@@ -19,10 +19,13 @@
 // digit; names of keys and buttons may be in any case. A letter, digit or
 // SPACE pressed types its character as well (a capital letter while a
 // scripted SHIFT is held). Blank lines and lines starting with '#' are
-// skipped. A scripted run keeps a clock of its own (timeGetTime, Sleep) that
-// moves only as the frames are paced, 16 ms or more a frame (at most 60 frames
-// a second, as a display holds the game), and by the program's own waits, so
-// that frame n shows the same moment of the game on every run and machine.
+// skipped. A scripted run presents at most 60 frames a second, as a display
+// holds the game. With KELVARRO_FRAME_CLOCK=1 as well, it keeps a clock of its
+// own (timeGetTime, Sleep) that starts at the same moment and moves only as
+// the frames are paced (16 or 17 ms a frame, however long the machine takes
+// to draw one) and by the program's own waits, so that frame n shows the
+// same moment of the game on every run and machine; a long race then takes
+// as many frames as a display would show.
 #pragma once
 
 #include <string>

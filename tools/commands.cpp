@@ -47,6 +47,9 @@ void PrintUsage(std::FILE* to) {
       "                                 KIND is bbf, tdb, qdv, tex, sfx, act, anim, ui, movie,\n"
       "                                 cue, track, dialog, sky, rider, rlt, plt, svd, scene, flt,\n"
       "                                 riderstate, rpy, race, loadpic, dplay or netmsg\n"
+      "  kelvdata scene-action FILE ID A1 A2 TEXT\n"
+      "                                 add the command ID (A1, A2, TEXT) to the end of the start\n"
+      "                                 actions of the UI scene file FILE; ID, A1 and A2 0 to 65535\n"
       "  kelvdata help                  show this help\n",
       to);
 }
@@ -289,6 +292,92 @@ int Cd(const std::string& cue, std::FILE* err) {
   return 0;
 }
 
+// A u16 argument of a command line.
+bool ParseU16(const char* text, std::uint16_t* out) {
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long v = std::strtoul(text, &end, 10);
+  if (end == text || *end != '\0' || errno != 0 || v > 0xFFFF || text[0] == '-') return false;
+  *out = static_cast<std::uint16_t>(v);
+  return true;
+}
+
+// Walks a UI scene file as the scene loader reads it, up to the start
+// actions: false when the file ends before the walk does.
+class SceneWalker {
+ public:
+  explicit SceneWalker(const Bytes& b) : b_(b) {}
+  bool Skip(std::size_t n) {
+    if (n > b_.size() - at_) return false;
+    at_ += n;
+    return true;
+  }
+  bool U8(std::uint8_t* v) {
+    if (!Skip(1)) return false;
+    *v = b_[at_ - 1];
+    return true;
+  }
+  bool U16(std::uint16_t* v) {
+    if (!Skip(2)) return false;
+    *v = static_cast<std::uint16_t>(b_[at_ - 2] | (b_[at_ - 1] << 8));
+    return true;
+  }
+  bool String() {
+    if (!Skip(4)) return false;
+    const std::uint32_t n = b_[at_ - 4] | (b_[at_ - 3] << 8) | (b_[at_ - 2] << 16) | (std::uint32_t{b_[at_ - 1]} << 24);
+    return Skip(n);
+  }
+  // Entries of a list: a u8, a name and six floats each.
+  bool Entries(std::uint16_t count) {
+    for (std::uint16_t i = 0; i < count; ++i) {
+      if (!Skip(1) || !String() || !Skip(24)) return false;
+    }
+    return true;
+  }
+  std::size_t At() const { return at_; }
+
+ private:
+  const Bytes& b_;
+  std::size_t at_ = 0;
+};
+
+int SceneAction(const char* const* argv, std::FILE* err) {
+  const std::string path = argv[2];
+  std::uint16_t numbers[3];
+  for (int i = 0; i < 3; ++i) {
+    if (!ParseU16(argv[3 + i], &numbers[i])) return BadArguments(err, "ID, A1 and A2 must be numbers 0 to 65535");
+  }
+  const std::string text = argv[6];
+  if (text.size() > kMaxTextBytes) return Refuse(err, "TEXT is too long");
+  Bytes scene;
+  std::string why;
+  // Scene files are small; a limit keeps a wrong path from filling memory.
+  if (!ReadInput(path, 16u << 20, &scene, &why)) return Refuse(err, why);
+  SceneWalker w(scene);
+  std::uint8_t movie = 0, spare = 0;
+  std::uint16_t count = 0;
+  bool ok = w.U8(&movie) && (movie != 0 || w.String()) && w.U16(&count);
+  for (std::uint16_t i = 0; ok && i < count; ++i) ok = w.String();
+  for (int list = 0; ok && list < 9; ++list) ok = w.U16(&count) && w.Entries(count);  // 8 widget lists, the objects
+  ok = ok && w.U8(&spare);
+  const std::size_t countAt = w.At();
+  ok = ok && w.U16(&count);
+  for (std::uint16_t i = 0; ok && i < count; ++i) ok = w.Skip(6) && w.String();
+  if (!ok) return Refuse(err, path + " is not a UI scene file: it ends too early");
+  if (count == 0xFFFF) return Refuse(err, path + " holds as many start actions as a scene file can");
+  ByteWriter action;
+  for (std::uint16_t v : numbers) action.U16(v);
+  action.U32(static_cast<std::uint32_t>(text.size() + 1));
+  action.Raw(text.data(), text.size());
+  action.U8(0);
+  scene.insert(scene.begin() + static_cast<std::ptrdiff_t>(w.At()), action.Data().begin(), action.Data().end());
+  ++count;
+  scene[countAt] = static_cast<std::uint8_t>(count);
+  scene[countAt + 1] = static_cast<std::uint8_t>(count >> 8);
+  if (!WriteOutput(path, scene, &why)) return Refuse(err, why);
+  return 0;
+}
+
 }  // namespace
 
 int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
@@ -299,13 +388,17 @@ int RunCommand(int argc, const char* const* argv, std::FILE* out, std::FILE* err
     return 0;
   }
   bool known = cmd == "bbf" || cmd == "tdb" || cmd == "dataset" || cmd == "seed" || cmd == "font" ||
-               cmd == "movie" || cmd == "cd";
+               cmd == "movie" || cmd == "cd" || cmd == "scene-action";
   if (!known) return BadArguments(err, "unknown command \"" + cmd + "\"");
-  const int wanted = cmd == "seed" ? 4 : cmd == "font" ? 7 : 3;
+  const int wanted = cmd == "seed" ? 4 : cmd == "font" || cmd == "scene-action" ? 7 : 3;
   bool countOk = cmd == "bbf" || cmd == "tdb" ? argc >= wanted
                  : cmd == "movie"                ? argc == 3 || argc == 4
                                                  : argc == wanted;
   if (!countOk) return BadArguments(err, "wrong number of arguments for \"" + cmd + "\"");
+  if (cmd == "scene-action") {
+    if (!*argv[2]) return BadArguments(err, "the scene file name is empty");
+    return SceneAction(argv, err);
+  }
   // An empty name would write into the current folder, or nowhere.
   const char* target = argv[wanted - 1];
   if (!*target) {

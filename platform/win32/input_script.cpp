@@ -108,6 +108,14 @@ bool ParseLine(const std::string& line, ScriptStep* step, std::string* why) {
     step->file = rest;
     return true;
   }
+  if (action == "close") {
+    if (!rest.empty()) {
+      *why = "close takes nothing after it";
+      return false;
+    }
+    step->action = ScriptAction::CLOSE;
+    return true;
+  }
   if (action == "mouse-move") {
     std::istringstream motion(rest);
     std::string dx, dy, more;
@@ -130,7 +138,7 @@ bool ParseLine(const std::string& line, ScriptStep* step, std::string* why) {
     return true;
   }
   if (action != "key-down" && action != "key-up") {
-    *why = "\"" + action + "\" is none of key-down, key-up, mouse-move, mouse-down, mouse-up, shot";
+    *why = "\"" + action + "\" is none of key-down, key-up, mouse-move, mouse-down, mouse-up, shot, close";
     return false;
   }
   step->action = action == "key-down" ? ScriptAction::KEY_DOWN : ScriptAction::KEY_UP;
@@ -150,6 +158,10 @@ bool ParseLine(const std::string& line, ScriptStep* step, std::string* why) {
 // time on a fast machine drawing offscreen as on a real screen, and the
 // game's fades (timed in milliseconds) are over when the script expects.
 constexpr DWORD kFrameMs = 16;
+
+// Where a scripted run's own clock starts: a fixed moment, so that what the
+// game seeds or times from the clock is the same on every run.
+constexpr DWORD kScriptClockStartMs = 100000;
 
 struct Runner {
   std::vector<ScriptStep> steps;
@@ -211,6 +223,11 @@ bool StartInputScript() {
     std::fprintf(stderr, "KELVARRO_SCRIPT %s %s\n", path, error.c_str());
     return false;
   }
+  // The run's time, when asked for, moves only as its frames are paced and
+  // by the program's own waits, never with the machine's speed: frame n
+  // shows the same moment on every run.
+  if (const char* clock = std::getenv("KELVARRO_FRAME_CLOCK"); clock != nullptr && std::string(clock) == "1")
+    UseScriptTime(kScriptClockStartMs);
   R().pacing = true;
   R().lastFrame = timeGetTime();
   return true;
@@ -221,12 +238,17 @@ void RunInputScript(long presentedFrame, ScriptShot shot) {
   if (r.pacing) {
     const DWORD spent = timeGetTime() - r.lastFrame;
     if (spent < kFrameMs) Sleep(kFrameMs - spent);
+    else AdvanceTime(0);  // a frame presented: nobody was waiting on the clock
     r.lastFrame = timeGetTime();
   }
   for (; r.next < r.steps.size() && r.steps[r.next].frame <= presentedFrame; ++r.next) {
     const ScriptStep& s = r.steps[r.next];
     if (s.action == ScriptAction::SHOT) {
       if (shot == nullptr || !shot(s.file)) std::fprintf(stderr, "KELVARRO_SCRIPT: cannot write the shot %s\n", s.file.c_str());
+      continue;
+    }
+    if (s.action == ScriptAction::CLOSE) {
+      InjectCloseButton(GetFocus());
       continue;
     }
     if (s.action == ScriptAction::MOUSE_MOVE) {

@@ -10,6 +10,7 @@
 //   FRAME mouse-move DX DY  (pixels, as a mouse reports motion)
 //   FRAME mouse-down BUTTON FRAME mouse-up BUTTON  (LEFT, MIDDLE or RIGHT)
 //   FRAME shot FILE.png     (the frame as shown)
+//   FRAME close             (the window's close box)
 // FRAME counts presented frames from 1; a step runs once that frame has been
 // presented, so input given at frame n is seen by frame n + 1 and a shot at
 // frame n writes frame n. Steps of the same frame run in the order written.
@@ -18,7 +19,13 @@
 // digit; names of keys and buttons may be in any case. A letter, digit or
 // SPACE pressed types its character as well (a capital letter while a
 // scripted SHIFT is held). Blank lines and lines starting with '#' are
-// skipped. A scripted run presents at most 60 frames a second.
+// skipped. A scripted run presents at most 60 frames a second, as a display
+// holds the game. With KELVARRO_FRAME_CLOCK=1 as well, it keeps a clock of its
+// own (timeGetTime, Sleep) that starts at the same moment and moves only as
+// the frames are paced (16 or 17 ms a frame, however long the machine takes
+// to draw one) and by the program's own waits, so that frame n shows the
+// same moment of the game on every run and machine; a long race then takes
+// as many frames as a display would show.
 #pragma once
 
 #include <string>
@@ -28,7 +35,7 @@
 
 namespace platform {
 
-enum class ScriptAction { KEY_DOWN, KEY_UP, MOUSE_MOVE, MOUSE_DOWN, MOUSE_UP, SHOT };
+enum class ScriptAction { KEY_DOWN, KEY_UP, MOUSE_MOVE, MOUSE_DOWN, MOUSE_UP, SHOT, CLOSE };
 
 struct ScriptStep {
   long frame = 0;

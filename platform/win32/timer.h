@@ -13,6 +13,12 @@ void UseTestTime(DWORD ms);
 void AdvanceTime(DWORD ms);
 void UseRealTime();
 
+// A scripted run's clock: the test time, moved on by AdvanceTime as frames
+// are presented and by Sleep; a program that asks for the time 64 times in a
+// row without either (a loop waiting for time to pass) sees it move on by a
+// millisecond at each further call.
+void UseScriptTime(DWORD ms);
+
 // Holds a loop to a steady rate where nothing else does (a buffer swap that
 // does not wait for the display): Wait returns at the next slot, `periodMs`
 // after the previous one, or at once when the frame took longer; a loop that

@@ -44,6 +44,13 @@ ScriptStep Shot(long frame, const char* file) {
   return s;
 }
 
+ScriptStep Close(long frame) {
+  ScriptStep s;
+  s.frame = frame;
+  s.action = ScriptAction::CLOSE;
+  return s;
+}
+
 constexpr auto DOWN = ScriptAction::KEY_DOWN;
 constexpr auto UP = ScriptAction::KEY_UP;
 
@@ -69,6 +76,7 @@ TEST(InputScriptTest, ReadsEachKindOfLine) {
       {"12 mouse-down MIDDLE", Mouse(12, ScriptAction::MOUSE_DOWN, 2)},
       {"6 shot menu.png", Shot(6, "menu.png")},
       {"6 shot  my shots/menu 1.png ", Shot(6, "my shots/menu 1.png")},
+      {"8 close ", Close(8)},
   };
   for (const Case& c : cases) {
     std::vector<ScriptStep> steps;
@@ -90,14 +98,15 @@ TEST(InputScriptTest, RefusesBadLinesNamingThem) {
       {"-5 key-down RETURN", "line 2: the frame \"-5\" is not a number from 1"},
       {"1.5 key-down RETURN", "line 2: the frame \"1.5\" is not a number from 1"},
       {"99999999999999999999 key-down RETURN", "line 2: the frame \"99999999999999999999\" is not a number from 1"},
-      {"10 press RETURN", "line 2: \"press\" is none of key-down, key-up, mouse-move, mouse-down, mouse-up, shot"},
-      {"10", "line 2: \"\" is none of key-down, key-up, mouse-move, mouse-down, mouse-up, shot"},
+      {"10 press RETURN", "line 2: \"press\" is none of key-down, key-up, mouse-move, mouse-down, mouse-up, shot, close"},
+      {"10", "line 2: \"\" is none of key-down, key-up, mouse-move, mouse-down, mouse-up, shot, close"},
       {"10 key-down", "line 2: one key name expected after key-down"},
       {"10 key-up LEFT RIGHT", "line 2: one key name expected after key-up"},
       {"10 key-down VK_RETURN", "line 2: unknown key \"VK_RETURN\""},
       {"10 key-down ENTER", "line 2: unknown key \"ENTER\""},
       {"10 key-down +", "line 2: unknown key \"+\""},
       {"10 shot", "line 2: a shot without a file"},
+      {"10 close now", "line 2: close takes nothing after it"},
       {"10 mouse-move 5", "line 2: mouse-move wants two whole numbers of pixels"},
       {"10 mouse-move 5 6 7", "line 2: mouse-move wants two whole numbers of pixels"},
       {"10 mouse-move 5 1e3", "line 2: mouse-move wants two whole numbers of pixels"},
@@ -137,6 +146,10 @@ std::vector<Seen> g_seen;
 
 LRESULT SeenProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   if (m == WM_KEYDOWN || m == WM_KEYUP || m == WM_CHAR) g_seen.push_back({m, w});
+  if (m == WM_CLOSE) {
+    g_seen.push_back({m, 0});
+    return 0;
+  }
   return DefWindowProcA(h, m, w, l);
 }
 
@@ -200,6 +213,13 @@ TEST_F(InputScriptRunTest, KeysReachTheFocusedWindowAfterTheirFrameWithTheirChar
   EXPECT_EQ(Frame(7), std::vector<Seen>{});
 }
 
+TEST_F(InputScriptRunTest, CloseIsTheWindowsCloseBox) {
+  Write("2 close\n");
+  ASSERT_TRUE(platform::StartInputScript());
+  EXPECT_EQ(Frame(1), std::vector<Seen>{});
+  EXPECT_EQ(Frame(2), (std::vector<Seen>{{WM_CLOSE, 0}}));
+}
+
 TEST_F(InputScriptRunTest, AScriptedRunPresentsAtMostSixtyFramesASecond) {
   Write("100 key-down RETURN\n");
   ASSERT_TRUE(platform::StartInputScript());
@@ -212,6 +232,37 @@ TEST_F(InputScriptRunTest, AScriptedRunPresentsAtMostSixtyFramesASecond) {
   platform::AdvanceTime(40);
   Frame(3);
   EXPECT_EQ(timeGetTime() - start, 72u) << "a slow frame is not held";
+}
+
+TEST_F(InputScriptRunTest, AScriptedRunOnTheFrameClockKeepsItsOwnClockFromAFixedStart) {
+  platform::UseRealTime();
+  Write("100 key-down RETURN\n");
+  setenv("KELVARRO_FRAME_CLOCK", "1", 1);
+  const bool started = platform::StartInputScript();
+  unsetenv("KELVARRO_FRAME_CLOCK");
+  ASSERT_TRUE(started);
+  // The same start on every run, whatever the machine's clock says.
+  const DWORD start = timeGetTime();
+  EXPECT_EQ(start, 100000u);
+  Frame(1);
+  Frame(2);
+  EXPECT_EQ(timeGetTime() - start, 32u) << "two frames drawn at once are two frames' time";
+}
+
+TEST(ScriptTimeTest, StandsButForALoopThatWaitsOnIt) {
+  // A movie scene presents nothing while it waits for its movie's time.
+  platform::UseScriptTime(5000);
+  for (int call = 1; call < 64; ++call) ASSERT_EQ(timeGetTime(), 5000u) << call;
+  EXPECT_EQ(timeGetTime(), 5001u);
+  EXPECT_EQ(timeGetTime(), 5002u);
+  Sleep(10);
+  EXPECT_EQ(timeGetTime(), 5012u) << "a wait ends the row";
+  platform::AdvanceTime(0);
+  for (int call = 1; call < 64; ++call) ASSERT_EQ(timeGetTime(), 5012u) << call;
+  EXPECT_EQ(timeGetTime(), 5013u);
+  platform::UseTestTime(5000);
+  for (int call = 1; call < 100; ++call) ASSERT_EQ(timeGetTime(), 5000u) << "a test's own time never moves by itself";
+  platform::UseRealTime();
 }
 
 TEST_F(InputScriptRunTest, AMissingOrBadScriptIsRefusedAndNoneIsNoScript) {

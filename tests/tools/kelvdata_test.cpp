@@ -13,6 +13,7 @@
 #include "engine/archive.h"
 #include "tests/support/game_root.h"
 #include "tools/bbf.h"
+#include "tools/scene_files.h"
 #include "tools/tdb.h"
 
 namespace {
@@ -66,7 +67,8 @@ TEST_F(KelvdataTest, HelpListsEveryCommandWithItsArguments) {
                            "kelvdata seed KIND DIR", "bbf, tdb, qdv, tex, sfx, act, anim, ui, movie,",
                            "cue, track, dialog, sky, rider, rlt, plt, svd, scene, flt", "riderstate, rpy, race, loadpic, dplay or netmsg", "kelvdata cd OUT.CUE",
                            "kelvdata movie OUT [SECONDS]",
-                           "kelvdata font OUT.FNT OUT.TEX FACE PIXELS TEXPATH", "kelvdata help"})
+                           "kelvdata font OUT.FNT OUT.TEX FACE PIXELS TEXPATH", "kelvdata scene-action FILE ID A1 A2 TEXT",
+                           "kelvdata help"})
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
 
   // Bad arguments get the same list on standard error and a status of 2.
@@ -156,6 +158,66 @@ TEST_F(KelvdataTest, WritesTextDatabasesAndDataSets) {
   ASSERT_EQ(r.status, 0) << r.err;
   for (const char* file : {"game/DATA/UI.BBF", "game/DATA/MISC.BBF", "game/DATA/TRACK.BBF", "game/DATA/QDV.BIN"})
     EXPECT_TRUE(fs::is_regular_file(Host(file))) << file;
+}
+
+TEST_F(KelvdataTest, AddsAStartActionToASceneFile) {
+  // A screen with something in every list, and a movie scene (whose movie
+  // follows the actions).
+  kelvdata::SceneFile screen;
+  screen.background = "DATA\\UI\\MENU.PIC";
+  screen.fonts = {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FONT2.FNT"};
+  for (int l = 0; l < kelvdata::SCENE_LIST_COUNT; ++l) {
+    kelvdata::SceneWidgetEntry e;
+    e.path = "DATA\\UI\\W" + std::to_string(l) + ".BTN";
+    e.position[0] = static_cast<float>(l);
+    screen.lists[l] = {e, e};
+  }
+  kelvdata::SceneObjectEntry object;
+  object.path = "DATA\\UI\\BIKE.ACT";
+  screen.objects = {object};
+  screen.actions = {{5, 1, 0, "NULL"}};
+  screen.focusList = "DATA\\UI\\00.FLT";
+  kelvdata::SceneFile movie;
+  movie.hasMovie = 1;
+  movie.movie = "DATA\\MOVIES\\INTRO.MPG";
+  movie.focusList = "DATA\\UI\\NONE.FLT";
+
+  for (kelvdata::SceneFile scene : {screen, movie}) {
+    SCOPED_TRACE(scene.hasMovie ? "movie" : "screen");
+    Put("ui/scene.scn", kelvdata::BuildScene(scene));
+    Result r = Run({"scene-action", "ui/scene.scn", "34", "65535", "0", "RAIN"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    scene.actions.push_back({34, 65535, 0, "RAIN"});
+    EXPECT_EQ(Slurp("ui/scene.scn"), kelvdata::BuildScene(scene));
+  }
+
+  // A file that ends early, or bad numbers: refused, the file unchanged.
+  const Bytes whole = kelvdata::BuildScene(screen);
+  struct Case {
+    const char* what;
+    Bytes file;
+    std::vector<std::string> args;
+    int status;
+    const char* reason;
+  };
+  const std::vector<Case> cases = {
+      {"a file cut in its actions", Bytes(whole.begin(), whole.end() - 30), {"34", "1", "0", "NULL"}, 1,
+       "not a UI scene file"},
+      {"an empty file", {}, {"34", "1", "0", "NULL"}, 1, "not a UI scene file"},
+      {"a negative number", whole, {"34", "-1", "0", "NULL"}, 2, "0 to 65535"},
+      {"too large a number", whole, {"65536", "1", "0", "NULL"}, 2, "0 to 65535"},
+      {"no number", whole, {"34", "1", "x", "NULL"}, 2, "0 to 65535"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Put("ui/scene.scn", c.file);
+    std::vector<std::string> args = {"scene-action", "ui/scene.scn"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Result r = Run(args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+    EXPECT_EQ(Slurp("ui/scene.scn"), c.file);
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "tools/cd_image.h"
 #include "tools/code_page.h"
 #include "tools/effect_files.h"
+#include "tools/flow_scenes.h"
 #include "tools/frontend_files.h"
 #include "tools/game_texts.h"
 #include "tools/hud_files.h"
@@ -60,6 +61,10 @@ std::vector<std::string> DataSetTexts(int language, std::string* error) {
   AddGameTexts(language, &texts);
   // The race HUD's messages, key help and event names.
   AddHudTexts(language, &texts);
+  // The game flows' screens.
+  AddSingleRaceTexts(language, &texts);
+  AddChampionshipTexts(language, &texts);
+  AddLobbyTexts(language, &texts);
 
   // The tables are UTF-8; the database holds the language's code page.
   const int codePage = CodePageOf(language);
@@ -138,6 +143,11 @@ bool WriteDataSet(const std::string& root) {
                                   {"LND0.TEX", Ramp(256, 256, {90, 70, 40}, {150, 120, 80})}};
   for (BbfMember& m : uiTrack) track.push_back(std::move(m));
   for (BbfMember& m : CourseMembers()) track.push_back(std::move(m));
+  std::vector<std::pair<std::string, Bytes>> courseFiles;
+  AddCourseMembers(&track, &courseFiles);
+  for (const auto& [name, bytes] : courseFiles) {
+    if (!WriteHostFile((data / "TRACK" / name).string(), bytes)) return false;
+  }
   track.push_back({"COURSE.SKY", BuildSkyFile({COURSE_CLOUDS, COURSE_SKY_RADIUS, std::nullopt})});
   track.push_back({"CLOUDS.TEX", CloudTex()});
   track.push_back({"EFFECTS.TEX", EffectsTex()});

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 
+#include "tools/flow_scenes.h"
 #include "tools/race_samples.h"
 #include "tools/scene_files.h"
 #include "tools/tex.h"
@@ -268,6 +269,9 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
   const SceneFile sessions = SessionScreen(ui);
   // Scenes that a game flow's own file builds; they replace the samples below.
   std::map<int, SceneFile> flowScenes;
+  AddSingleRaceScenes(ui, &flowScenes);
+  AddChampionshipScenes(ui, &flowScenes);
+  AddLobbyScenes(ui, &flowScenes);
 
   for (int n = 0; n < sceneCount; ++n) {
     SceneFile s;

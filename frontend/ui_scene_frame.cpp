@@ -8,6 +8,7 @@
 #include "engine/camera.h"
 #include "engine/cd_audio.h"
 #include "engine/cursor.h"
+#include "engine/geometry_pipeline.h"
 #include "engine/mixer.h"
 #include "engine/renderer.h"
 #include "engine/services/net_game.h"
@@ -391,6 +392,9 @@ bool UiScene::DrawScene() {
     ShowMessageBox("Error: grLfbWriteRegion failed.", MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR);
     return false;
   }
+  // The scene's own camera: the previous scene (a race) left its projection
+  // in the pipeline.
+  g_GeometryPipeline.SetupProjection();
   g_Renderer.ResetStatistics();
   g_Renderer.SetSrcBlend(BLEND_ZERO);
   g_Renderer.SetDestBlend(BLEND_SRC_COLOUR);

@@ -298,21 +298,21 @@ void EventScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
   s.lists[SCENE_CHOOSERS] = {Widget("SGLEVENT.CHO", 0.0f, 0.0f)};
 
   // Static texts by the indices the event commands fill: 1 length, 3 lap
-  // record, 5 and 7 the descriptions, 9 the weather; labels between them.
+  // record, 5 and 7 the course's ground and jumps, 9 the weather; their
+  // labels between them.
   Label(ui, &s, "SGLEVTTL.STX", Text(TEXT_SGL_EVENT_TITLE, 1, true, kOrange), 320.0f, 16.0f);
   Put(ui, "SGLVALUE.STX", BuildStaticTextBody(Blank(0)));
+  Put(ui, "SGLDESC.STX", BuildStaticTextBody(Blank(2)));
   Put(ui, "SGLWVAL.STX", BuildStaticTextBody(Blank(0, true)));
-  const std::pair<const char*, std::uint32_t> kFacts[4] = {{"SGLLEN.STX", TEXT_SGL_LENGTH},
-                                                           {"SGLLAP.STX", TEXT_SGL_LAP_RECORD},
-                                                           {"SGLTRK.STX", TEXT_SGL_TRACK},
-                                                           {"SGLGRD.STX", TEXT_SGL_GROUND}};
-  for (int f = 0; f < 4; ++f) {
-    const float y = 252.0f + 28.0f * static_cast<float>(f);
-    s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLVALUE.STX", 110.0f, y));
-    Label(ui, &s, kFacts[f].first, Text(kFacts[f].second, 2, false, kOrange), 20.0f, y + 3.0f);
-  }
-  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLWVAL.STX", 530.0f, 300.0f));
+  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLVALUE.STX", 110.0f, 250.0f));
+  Label(ui, &s, "SGLLEN.STX", Text(TEXT_SGL_LENGTH, 2, false, kOrange), 20.0f, 253.0f);
+  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLVALUE.STX", 110.0f, 276.0f));
+  Label(ui, &s, "SGLLAP.STX", Text(TEXT_SGL_LAP_RECORD, 2, false, kOrange), 20.0f, 279.0f);
+  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLDESC.STX", 20.0f, 324.0f));
+  Label(ui, &s, "SGLTRK.STX", Text(TEXT_SGL_TRACK, 2, false, kOrange), 20.0f, 305.0f);
+  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLDESC.STX", 20.0f, 342.0f));
   Label(ui, &s, "SGLWTHR.STX", Text(TEXT_SGL_WEATHER, 2, true, kOrange), 530.0f, 138.0f);
+  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLWVAL.STX", 530.0f, 300.0f));
 
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_SHOW_TRACK_INFO, 0, 0, "NULL"}, {CMD_SHOW_EVENT, 0, 0, "NULL"}};
   (*scenes)[4] = s;

@@ -12,7 +12,6 @@ constexpr int TEXT_SGL_NEXT = 1112;
 constexpr int TEXT_SGL_LENGTH = 1113;
 constexpr int TEXT_SGL_LAP_RECORD = 1114;
 constexpr int TEXT_SGL_TRACK = 1115;
-constexpr int TEXT_SGL_GROUND = 1116;
 constexpr int TEXT_SGL_WEATHER = 1117;
 constexpr int TEXT_SGL_OPTIONS_TITLE = 1118;
 constexpr int TEXT_SGL_SKILL = 1119;
@@ -27,9 +26,7 @@ constexpr int TEXT_SGL_RIDER_COUNTS = 1161;  // 1161..1173: 8 to 20 riders
 constexpr int TEXT_SGL_TO_EVENT = 1174;
 constexpr int TEXT_SGL_SUBTITLE = 1175;
 
-// The texts the event and results commands show by their own numbers: the
-// tracks' descriptions (26 to 31), the weathers (32 to 34) and the results
-// tables' titles and headings.
+// The weathers' names, which the event commands show by their numbers.
 constexpr int TEXT_WEATHER_CLEAR = 32;
 constexpr int TEXT_WEATHER_RAIN = 33;
 constexpr int TEXT_WEATHER_FOG = 34;

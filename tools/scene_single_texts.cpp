@@ -1,8 +1,8 @@
 // The single race's screens' texts in the eight languages, in the game's
 // order: English, Italian, Spanish, Portuguese, Dutch, French, German,
-// Russian. Besides its own range, the screens show the texts the event and
-// results commands set by number: the tracks' descriptions, the weathers and
-// the results tables' titles and headings.
+// Russian. The texts that the event and results commands show by their own
+// numbers (the tracks' descriptions, the weathers, the results tables'
+// titles and headings) come with the championship's, which shows them too.
 #include <string>
 
 #include "tools/flow_scenes.h"
@@ -18,29 +18,6 @@ struct SingleText {
 };
 
 const SingleText kTexts[] = {
-    // The commands' own numbers: the first description by the track's kind
-    // (26 to 28), the second by its ground (29 to 31), the weathers.
-    {26, {"MUD", "FANGO", "BARRO", "LAMA", "MODDER", "BOUE", "SCHLAMM", "ГРЯЗЬ"}},
-    {27, {"SAND", "SABBIA", "ARENA", "AREIA", "ZAND", "SABLE", "SAND", "ПЕСОК"}},
-    {28, {"HARD PACK", "TERRA BATTUTA", "TIERRA DURA", "TERRA BATIDA", "HARDE GROND", "TERRE DURE", "HARTER BODEN",
-          "ТВЁРДЫЙ ГРУНТ"}},
-    {29, {"FLAT", "PIANEGGIANTE", "LLANO", "PLANO", "VLAK", "PLAT", "FLACH", "РОВНАЯ"}},
-    {30, {"HILLY", "COLLINARE", "ONDULADO", "ONDULADO", "HEUVELACHTIG", "VALLONNE", "HUEGELIG", "ХОЛМИСТАЯ"}},
-    {31, {"STEEP", "RIPIDO", "EMPINADO", "INGREME", "STEIL", "PENTU", "STEIL", "КРУТАЯ"}},
-    {TEXT_WEATHER_CLEAR, {"CLEAR", "SERENO", "DESPEJADO", "LIMPO", "HELDER", "DEGAGE", "KLAR", "ЯСНО"}},
-    {TEXT_WEATHER_RAIN, {"RAIN", "PIOGGIA", "LLUVIA", "CHUVA", "REGEN", "PLUIE", "REGEN", "ДОЖДЬ"}},
-    {TEXT_WEATHER_FOG, {"FOG", "NEBBIA", "NIEBLA", "NEVOEIRO", "MIST", "BROUILLARD", "NEBEL", "ТУМАН"}},
-    // The results tables: titles after practice and qualifying, the moto's
-    // title's first word, the column headings.
-    {156, {"PRACTICE RESULTS", "RISULTATI PROVE", "RESULTADOS ENTRENAMIENTO", "RESULTADOS TREINO",
-           "UITSLAG TRAINING", "RESULTATS ESSAIS", "ERGEBNIS TRAINING", "ИТОГИ ТРЕНИРОВКИ"}},
-    {157, {"QUALIFYING RESULTS", "RISULTATI QUALIFICHE", "RESULTADOS CLASIFICACION", "RESULTADOS QUALIFICACAO",
-           "UITSLAG KWALIFICATIE", "RESULTATS QUALIFICATIONS", "ERGEBNIS QUALIFIKATION", "ИТОГИ КВАЛИФИКАЦИИ"}},
-    {158, {"POINTS", "PUNTI", "PUNTOS", "PONTOS", "PUNTEN", "POINTS", "PUNKTE", "ОЧКИ"}},
-    {159, {"POS", "POS", "POS", "POS", "POS", "POS", "PLATZ", "МЕСТО"}},
-    {160, {"RIDER", "PILOTA", "PILOTO", "PILOTO", "RIJDER", "PILOTE", "FAHRER", "ГОНЩИК"}},
-    {161, {"TIME", "TEMPO", "TIEMPO", "TEMPO", "TIJD", "TEMPS", "ZEIT", "ВРЕМЯ"}},
-    {164, {"RESULTS", "RISULTATI", "RESULTADOS", "RESULTADOS", "UITSLAG", "RESULTATS", "ERGEBNIS", "ИТОГИ"}},
     // The single race's own.
     {TEXT_SGL_EVENT_TITLE, {"SINGLE RACE", "GARA SINGOLA", "CARRERA INDIVIDUAL", "CORRIDA INDIVIDUAL", "LOSSE RACE",
                             "COURSE SIMPLE", "EINZELRENNEN", "ОДИНОЧНАЯ ГОНКА"}},
@@ -51,7 +28,6 @@ const SingleText kTexts[] = {
     {TEXT_SGL_LENGTH, {"LENGTH", "LUNGHEZZA", "LONGITUD", "EXTENSAO", "LENGTE", "LONGUEUR", "LAENGE", "ДЛИНА"}},
     {TEXT_SGL_LAP_RECORD, {"RECORD", "RECORD", "RECORD", "RECORDE", "RECORD", "RECORD", "REKORD", "РЕКОРД"}},
     {TEXT_SGL_TRACK, {"TRACK", "PISTA", "PISTA", "PISTA", "BAAN", "PISTE", "STRECKE", "ТРАССА"}},
-    {TEXT_SGL_GROUND, {"GROUND", "TERRENO", "TERRENO", "TERRENO", "TERREIN", "TERRAIN", "GELAENDE", "РЕЛЬЕФ"}},
     {TEXT_SGL_WEATHER, {"WEATHER", "METEO", "TIEMPO", "TEMPO", "WEER", "METEO", "WETTER", "ПОГОДА"}},
     {TEXT_SGL_OPTIONS_TITLE, {"OPTIONS", "OPZIONI", "OPCIONES", "OPCOES", "OPTIES", "OPTIONS", "OPTIONEN",
                               "НАСТРОЙКИ"}},

@@ -29,6 +29,9 @@ constexpr std::uint16_t CMD_TOGGLE_OPTION = 37;
 constexpr std::uint16_t CMD_SHOW_RIDER_LIST = 50;
 constexpr std::uint16_t CMD_START_EVENT = 52;
 constexpr std::uint16_t CMD_SET_EXIT = 54;
+constexpr std::uint16_t CMD_BUILD_BIKE_OBJECTS = 83;
+constexpr std::uint16_t CMD_MOVE_PLAYER_LINE = 84;
+constexpr std::uint16_t CMD_START_RACE = 85;
 
 constexpr std::uint32_t TEXT_SECOND_MOTO = 68;
 
@@ -407,6 +410,27 @@ void ResultsScreens(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes
   }
 }
 
+// The starting grid before a moto (scene 19, and 22 where the player starts
+// from the back): the grid command lays out the places and the countdown
+// (static text 20) and loads the course's two objects; the player moves
+// his mark along the free places (buttons 0 and 1) or starts at once (2).
+void GridScreens(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
+  Put(ui, "SGLGRIDL.BTN", BuildButton(CaptionButton(TEXT_SGL_PREVIOUS, 20.0f, 420.0f, 130.0f, 34.0f,
+                                                    {{CMD_MOVE_PLAYER_LINE, 0, 0, "NULL"}}, 2)));
+  Put(ui, "SGLGRIDR.BTN", BuildButton(CaptionButton(TEXT_SGL_NEXT, 490.0f, 420.0f, 130.0f, 34.0f,
+                                                    {{CMD_MOVE_PLAYER_LINE, 1, 0, "NULL"}}, 2)));
+  Put(ui, "SGLGRIDS.BTN", BuildButton(CaptionButton(TEXT_SGL_START, 220.0f, 20.0f, 200.0f, 40.0f,
+                                                    {{CMD_START_RACE, 0, 0, "NULL"}})));
+  Put(ui, "SGLGRID.FLT", BuildFlt({{4, 2}, {4, 0}, {4, 1}}));
+  SceneFile s = Screen("SGLBACK.PIC", "SGLGRID.FLT");
+  s.lists[SCENE_BUTTONS] = {Widget("SGLGRIDL.BTN", 20.0f, 420.0f, 130.0f, 34.0f),
+                            Widget("SGLGRIDR.BTN", 490.0f, 420.0f, 130.0f, 34.0f),
+                            Widget("SGLGRIDS.BTN", 220.0f, 20.0f, 200.0f, 40.0f)};
+  s.actions = {{CMD_BUILD_BIKE_OBJECTS, 0, 0, "NULL"}};
+  (*scenes)[19] = s;
+  (*scenes)[22] = s;
+}
+
 }  // namespace
 
 void AddSingleRaceScenes(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
@@ -415,6 +439,7 @@ void AddSingleRaceScenes(std::vector<BbfMember>* ui, std::map<int, SceneFile>* s
   EventScreen(ui, scenes);
   OptionsScreen(ui, scenes);
   ResultsScreens(ui, scenes);
+  GridScreens(ui, scenes);
 }
 
 }  // namespace kelvdata

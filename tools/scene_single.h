@@ -25,6 +25,7 @@ constexpr int TEXT_SGL_MINUTES = 1141;       // 1141..1160: 2 to 40 minutes
 constexpr int TEXT_SGL_RIDER_COUNTS = 1161;  // 1161..1173: 8 to 20 riders
 constexpr int TEXT_SGL_TO_EVENT = 1174;
 constexpr int TEXT_SGL_SUBTITLE = 1175;
+constexpr int TEXT_SGL_START = 1176;
 
 // The weathers' names, which the event commands show by their numbers.
 constexpr int TEXT_WEATHER_CLEAR = 32;

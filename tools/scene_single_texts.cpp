@@ -71,6 +71,7 @@ const SingleText kTexts[] = {
                              "SCHAEDEN: AN", "ПОВРЕЖДЕНИЯ: ВКЛ"}},
     {TEXT_SGL_TO_EVENT, {"THE EVENT", "L'EVENTO", "EL EVENTO", "O EVENTO", "HET EVENEMENT", "L'EPREUVE",
                          "DIE VERANSTALTUNG", "СОБЫТИЕ"}},
+    {TEXT_SGL_START, {"START", "VIA", "SALIDA", "PARTIDA", "START", "DEPART", "START", "СТАРТ"}},
     {TEXT_SGL_SUBTITLE, {"OFF-ROAD MOTORCYCLE RACING", "CORSE IN MOTO FUORISTRADA", "CARRERAS DE MOTOS TODOTERRENO",
                          "CORRIDAS DE MOTOS TODO-O-TERRENO", "MOTORRACES OFF-ROAD", "COURSES DE MOTOS TOUT-TERRAIN",
                          "GELAENDE-MOTORRADRENNEN", "МОТОГОНКИ ПО БЕЗДОРОЖЬЮ"}},

@@ -139,4 +139,23 @@ TEST_F(SingleRaceScreensTest, EventScreenShowsTheCurrentEventAndItsWeather) {
   EXPECT_STREQ(StaticText(s, 3), "01'21\"10");
 }
 
+TEST_F(SingleRaceScreensTest, StartingGridCountsDownInItsTextAndStartsTheEventsRace) {
+  g_GameController.Command(CMD_SET_GAME_MODE, GAME_MODE_SINGLE_RACE, 0, "NULL");
+  g_GameController.Command(CMD_LOAD_EVENT_DATA, 0, 0, "NULL");
+  g_RiderCount = 8;
+  for (int scene : {19, 22}) {
+    UiScene* s = Start(scene);
+    ASSERT_NE(s, nullptr) << scene;
+    // The grid's places, their marks and the countdown below them (text 20).
+    ASSERT_EQ(s->staticTexts.count, 21) << scene;
+    const std::string countdown = StaticText(s, 20);
+    EXPECT_EQ(countdown.rfind(std::string(g_TextDatabase.Text(48)) + ": 29", 0), 0u) << scene << ": " << countdown;
+    // The start button takes the grid and goes to the event's race.
+    g_GameController.nextScene = 0;
+    s->buttons[2].Press();
+    EXPECT_EQ(g_GameController.nextScene, g_SingleRace.Current()->sceneNumber) << scene;
+    EXPECT_EQ(s->GetState(), UI_SCENE_CLOSING) << scene;
+  }
+}
+
 }  // namespace

@@ -18,6 +18,7 @@ namespace kelvdata {
 namespace {
 
 constexpr std::uint16_t CMD_CONTINUE_EVENT = 9;
+constexpr std::uint16_t CMD_INIT_PLAYER_SCREEN = 27;
 constexpr std::uint16_t CMD_SET_RACE_TYPE = 24;
 constexpr std::uint16_t CMD_CHOOSER_PREVIOUS = 31;
 constexpr std::uint16_t CMD_CHOOSER_NEXT = 32;
@@ -234,6 +235,109 @@ void TitleScreens(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) 
   (*scenes)[32] = attract;
 }
 
+// The riders' pictures: one 64 x 48 cell of a 256 x 256 texture per rider
+// of the players list, a helmet and shoulders in the rider's colour.
+constexpr int kRiders = 20;
+
+Rgb RiderColour(int r) {
+  static const Rgb kColours[kRiders] = {
+      {220, 40, 40},  {240, 150, 30}, {230, 220, 40}, {60, 190, 60},   {40, 170, 200}, {50, 90, 220},  {150, 60, 210},
+      {230, 90, 170}, {240, 240, 240}, {90, 90, 90},  {150, 100, 50}, {120, 200, 160}, {200, 120, 120}, {30, 120, 90},
+      {180, 180, 60}, {100, 140, 240}, {250, 190, 140}, {110, 40, 60}, {60, 60, 140},  {200, 240, 100}};
+  return kColours[r % kRiders];
+}
+
+Bytes RiderPictures() {
+  return BuildTex(256, 256, [](int x, int y) {
+    const int cell = (y / 48) * 4 + x / 64;
+    if (cell >= kRiders) return Rgb{30, 30, 40};
+    const float cx = static_cast<float>(x % 64) - 31.5f, cy = static_cast<float>(y % 48);
+    const Rgb c = RiderColour(cell);
+    const bool helmet = cx * cx + (cy - 18.0f) * (cy - 18.0f) < 110.0f;
+    const bool visor = helmet && cy > 14.0f && cy < 21.0f && cx > -2.0f;
+    const bool shoulders = cy > 30.0f && cx * cx < (cy - 22.0f) * (cy - 22.0f) * 3.0f;
+    if (visor) return Rgb{20, 20, 30};
+    if (helmet || shoulders) return c;
+    return Rgb{static_cast<std::uint8_t>(70 + cy), static_cast<std::uint8_t>(100 + cy), 150};
+  });
+}
+
+// The player screen (scene 1), for the single race and the championship:
+// the rider chooser (chooser 0) with its colours (chooser 1) and the pages'
+// buttons (2, 3), the name field (edit text 0), the skill class the screen
+// command moves into static text 0, the six ratings (progress bars 0 to 5);
+// OK (button 0) and the way back (1) where the sample's were.
+void PlayerScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
+  SceneFile s = Screen("SGLBACK.PIC", "SGLPLAY.FLT");
+  Put(ui, "SGLRIDER.TEX", RiderPictures());
+  ChooserFile riders;
+  riders.panelItems = 1;
+  riders.wrap = 1;
+  ChooserFile colours = riders;
+  for (int r = 0; r < kRiders; ++r) {
+    PanelFile p;
+    p.texture = "DATA\\UI\\SGLRIDER.TEX";
+    const float u = static_cast<float>(r % 4) * 0.25f, v = static_cast<float>(r / 4) * 48.0f / 256.0f;
+    p.u[0] = p.u[3] = u + 1.0f / 256.0f;
+    p.u[1] = p.u[2] = u + 0.25f - 1.0f / 256.0f;
+    p.v[0] = p.v[1] = v + 1.0f / 256.0f;
+    p.v[2] = p.v[3] = v + 47.0f / 256.0f;
+    const std::string name = "SGLRDR" + std::to_string(r) + ".OSP";
+    Put(ui, name, BuildOsp(p));
+    ChooserItemEntry item;
+    item.path = Ui(name);
+    item.position[0] = 40.0f;
+    item.position[1] = 66.0f;
+    item.scale[0] = 200.0f;
+    item.scale[1] = 150.0f;
+    riders.items.push_back(item);
+    PanelFile swatch;
+    const Rgb c = RiderColour(r);
+    swatch.colour[0] = static_cast<float>(c.r) / 255.0f;
+    swatch.colour[1] = static_cast<float>(c.g) / 255.0f;
+    swatch.colour[2] = static_cast<float>(c.b) / 255.0f;
+    const std::string swatchName = "SGLRCOL" + std::to_string(r) + ".OSP";
+    Put(ui, swatchName, BuildOsp(swatch));
+    item.path = Ui(swatchName);
+    item.position[1] = 220.0f;
+    item.scale[1] = 10.0f;
+    colours.items.push_back(item);
+  }
+  Put(ui, "SGLRIDER.CHO", BuildChooser(riders));
+  Put(ui, "SGLRCOL.CHO", BuildChooser(colours));
+  s.lists[SCENE_CHOOSERS] = {Widget("SGLRIDER.CHO", 0.0f, 0.0f), Widget("SGLRCOL.CHO", 0.0f, 0.0f)};
+
+  Put(ui, "SGLRPREV.BTN",
+      BuildButton(CaptionButton(TEXT_SGL_PREVIOUS, 40.0f, 238.0f, 95.0f, 30.0f, {{CMD_CHOOSER_PREVIOUS, 0, 0, "NULL"}}, 2)));
+  Put(ui, "SGLRNEXT.BTN",
+      BuildButton(CaptionButton(TEXT_SGL_NEXT, 145.0f, 238.0f, 95.0f, 30.0f, {{CMD_CHOOSER_NEXT, 0, 0, "NULL"}}, 2)));
+  s.lists[SCENE_BUTTONS] = {Widget("OK.BTN", 430.0f, 400.0f, 160.0f, 40.0f),
+                            Widget("BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f),
+                            Widget("SGLRPREV.BTN", 40.0f, 238.0f, 95.0f, 30.0f),
+                            Widget("SGLRNEXT.BTN", 145.0f, 238.0f, 95.0f, 30.0f)};
+  StaticTextBody name = Blank(0);
+  Put(ui, "SGLNAME.EDT", BuildEditText(19, name));
+  s.lists[SCENE_EDIT_TEXTS] = {Widget("SGLNAME.EDT", 280.0f, 168.0f)};
+  Put(ui, "SGLSKILL.STX", BuildStaticTextBody(Blank(0)));
+  s.lists[SCENE_STATIC_TEXTS] = {Widget("SGLSKILL.STX", 360.0f, 114.0f)};
+  Label(ui, &s, "SGLPLTTL.STX", Text(TEXT_SGL_PLAYER_TITLE, 1, true, kOrange), 320.0f, 16.0f);
+  Label(ui, &s, "SGLNAMEL.STX", Text(TEXT_SGL_NAME, 2, false, kOrange), 280.0f, 150.0f);
+  ProgressBarFile bar;
+  bar.texture = "DATA\\UI\\_BAR.TEX";
+  bar.size[0] = 180.0f;
+  bar.size[1] = 10.0f;
+  Put(ui, "SGLRATE.PRB", BuildProgressBar(bar));
+  for (int i = 0; i < 6; ++i) {
+    const float y = 215.0f + 26.0f * static_cast<float>(i);
+    Label(ui, &s, "SGLRATE" + std::to_string(i) + ".STX",
+          Text(static_cast<std::uint32_t>(TEXT_SGL_RATINGS + i), 2, false, kOrange), 280.0f, y);
+    s.lists[SCENE_PROGRESS_BARS].push_back(Widget("SGLRATE.PRB", 400.0f, y + 2.0f, 180.0f, 10.0f));
+  }
+  Put(ui, "SGLPLAY.FLT", BuildFlt({{4, 0}, {7, 0}, {4, 2}, {4, 3}, {4, 1}}));
+  s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_INIT_PLAYER_SCREEN, 0, 0, "NULL"}};
+  (*scenes)[1] = s;
+}
+
 // The event screen (scene 4): the course chooser with its previous and next
 // buttons (4, 5), the sessions (buttons 1 to 3, as on the sample screen,
 // each starting the current event's race scene), the way back (0), the
@@ -436,6 +540,7 @@ void GridScreens(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
 void AddSingleRaceScenes(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
   Put(ui, "SGLBACK.PIC", BackgroundPicture());
   TitleScreens(ui, scenes);
+  PlayerScreen(ui, scenes);
   EventScreen(ui, scenes);
   OptionsScreen(ui, scenes);
   ResultsScreens(ui, scenes);

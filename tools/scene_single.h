@@ -26,6 +26,13 @@ constexpr int TEXT_SGL_RIDER_COUNTS = 1161;  // 1161..1173: 8 to 20 riders
 constexpr int TEXT_SGL_TO_EVENT = 1174;
 constexpr int TEXT_SGL_SUBTITLE = 1175;
 constexpr int TEXT_SGL_START = 1176;
+constexpr int TEXT_SGL_PLAYER_TITLE = 1177;
+constexpr int TEXT_SGL_RATINGS = 1178;  // 1178..1183: the six ratings' names
+constexpr int TEXT_SGL_NAME = 1184;
+
+// The skill classes' names, which the player screen shows by their numbers
+// (108 to 110).
+constexpr int TEXT_SKILL_CLASSES = 108;
 
 // The weathers' names, which the event commands show by their numbers.
 constexpr int TEXT_WEATHER_CLEAR = 32;

@@ -14,6 +14,7 @@
 #include "engine/scene/scene.h"
 #include "engine/text_database.h"
 #include "frontend/game_controller.h"
+#include "frontend/players_list.h"
 #include "frontend/race_series.h"
 #include "frontend/ui_scene.h"
 #include "platform/win32/timer.h"
@@ -137,6 +138,29 @@ TEST_F(SingleRaceScreensTest, EventScreenShowsTheCurrentEventAndItsWeather) {
   EXPECT_EQ(g_SingleRace.current, 1);
   EXPECT_STREQ(StaticText(s, 1), "1600 M");
   EXPECT_STREQ(StaticText(s, 3), "01'21\"10");
+}
+
+TEST_F(SingleRaceScreensTest, PlayerScreenShowsTheSkillClassAndTheChosenRidersRatings) {
+  g_GameSkill = 1;
+  g_GameController.Command(CMD_SET_GAME_MODE, GAME_MODE_SINGLE_RACE, 0, "NULL");
+  g_GameController.Command(CMD_LOAD_EVENT_DATA, 0, 0, "NULL");
+  UiScene* s = Start(1);
+  ASSERT_NE(s, nullptr);
+  ASSERT_EQ(s->progressBars.count, 6);
+  ASSERT_GE(s->buttons.count, 4);
+  EXPECT_STREQ(StaticText(s, 0), g_TextDatabase.Text(109));
+  EXPECT_STREQ(s->editTexts[0].String(), g_PlayersList.entries[0].name);
+  for (std::uint16_t i = 0; i < 6; ++i) EXPECT_EQ(s->progressBars[i].value, g_PlayersList.entries[0].ratings[i]) << i;
+
+  // The next rider: the chooser's page and the ratings follow.
+  s->buttons[3].Press();
+  for (int frame = 0; frame < 40; ++frame) {
+    s->RenderScene();
+    platform::AdvanceTime(20);
+  }
+  EXPECT_EQ(s->choosers[0].currentPage, 1);
+  EXPECT_EQ(s->choosers[1].currentPage, 1);
+  for (std::uint16_t i = 0; i < 6; ++i) EXPECT_EQ(s->progressBars[i].value, g_PlayersList.entries[1].ratings[i]) << i;
 }
 
 TEST_F(SingleRaceScreensTest, StartingGridCountsDownInItsTextAndStartsTheEventsRace) {

@@ -152,9 +152,10 @@ TEST_F(SingleRaceScreensTest, PlayerScreenShowsTheSkillClassAndTheChosenRidersRa
   EXPECT_STREQ(s->editTexts[0].String(), g_PlayersList.entries[0].name);
   for (std::uint16_t i = 0; i < 6; ++i) EXPECT_EQ(s->progressBars[i].value, g_PlayersList.entries[0].ratings[i]) << i;
 
-  // The next rider: the chooser's page and the ratings follow.
+  // The next rider: the chooser's page and, once the page has turned and
+  // settled, the colours and the ratings follow.
   s->buttons[3].Press();
-  for (int frame = 0; frame < 40; ++frame) {
+  for (int frame = 0; frame < 80; ++frame) {
     s->RenderScene();
     platform::AdvanceTime(20);
   }

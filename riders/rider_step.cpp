@@ -95,7 +95,12 @@ void Rider::RunFrameStep(unsigned ms, const RiderStepKind& kind) {
 
   if (state == RIDER_WAITING) {
     float h = p.position.y;
-    Height(*this, p.position, &p.sectionHint, &p.triangleHint, &h, p.onTrack != 0);
+    // A grid spot off the ridden ground would keep the last frame's height
+    // and so rise by half a metre every frame of the intro: the height field
+    // answers there instead.
+    if (!Height(*this, p.position, &p.sectionHint, &p.triangleHint, &h, p.onTrack != 0) && track) {
+      h = track->GetFieldHeight(&p.position);
+    }
     ComputeControls();
     engine();
     Place(gridSpot[0], h + 0.5f, gridSpot[1], gridSpot[2]);

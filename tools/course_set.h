@@ -48,9 +48,16 @@ float StartWideHalfWidth(float s, int sections);
 // The race of course `course` (COURSE_ALDER is CourseRaceSpec()).
 RaceDescriptionSpec DataSetCourseRaceSpec(int course);
 
-// The round of a results table entry: index 9 is the special-weather round
-// on Mire, the others take Alder and Bracken in turn.
+// The rounds of the results tables, and each round's course: index 9 is
+// the special-weather round on Mire, the others take Alder and Bracken in
+// turn.
+constexpr int DATA_SET_ROUNDS = 10;
 int DataSetRoundCourse(int round);
+
+// The starting-grid screen's pictures of each round's course, for
+// DATA\UI.BBF: 03C01Onn.ACT with nn = round + 1, the course's map, and
+// round + 13, its heights along a lap, with their texture.
+std::vector<BbfMember> CoursePreviewMembers();
 
 // The two courses' track members (tracks, land pieces, textures, the
 // scenery they share) for DATA\TRACK.BBF.

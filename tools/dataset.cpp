@@ -129,6 +129,8 @@ bool WriteDataSet(const std::string& root) {
   ui.push_back({"_CUROBJ.TEX", CursorPointerTex()});
   ui.push_back({"_CURSHD.TEX", CursorShadowTex()});
   for (BbfMember& m : DataSetObjectMembers()) ui.push_back(std::move(m));
+  // The starting-grid screen's maps and height profiles of the rounds' courses.
+  for (BbfMember& m : CoursePreviewMembers()) ui.push_back(std::move(m));
   for (int skill = 0; skill < 3; ++skill)
     ui.push_back({"LIST" + std::to_string(skill + 1) + ".PLT", BuildPlt(SyntheticPlt(skill))});
 

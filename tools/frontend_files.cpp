@@ -94,11 +94,11 @@ Bytes BuildSvd(const SvdSpec& s) {
 }
 
 RltSpec SyntheticRlt(int skill) {
-  static const char* const kTracks[10] = {"ALDER", "BRACKEN", "CINDER", "DUNMORE", "ESKER",
+  static const char* const kTracks[DATA_SET_ROUNDS] = {"ALDER", "BRACKEN", "CINDER", "DUNMORE", "ESKER",
                                           "FELLGATE", "GRITSTONE", "HOLLOW", "IRONBANK", "BRAZIL"};
   RltSpec spec;
   spec.startMoney = static_cast<std::uint16_t>(3000 - 500 * skill);
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < DATA_SET_ROUNDS; ++i) {
     RltEntrySpec e;
     e.unused = static_cast<std::uint16_t>(i);
     const int course = DataSetRoundCourse(i);

@@ -11,10 +11,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <vector>
 
+#include "bench/interleaved.h"
 #include "platform/glide/glide.h"
 #include "platform/win32/crt.h"
 #include "platform/win32/window.h"
@@ -144,11 +144,6 @@ Board& TheBoard() {
 // one call): 5000 in one call, batches of 100 and 20 as the game's objects
 // come, and 2 for the quads of the 2D widgets (the cost of a call).
 
-double Median(std::vector<double> v) {
-  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-  return v[v.size() / 2];
-}
-
 void BM_GlideVsPlainGL(benchmark::State& state) {
   Board& b = TheBoard();
   if (b.context == 0) {
@@ -163,41 +158,13 @@ void BM_GlideVsPlainGL(benchmark::State& state) {
       return;
     }
   }
-  using Clock = std::chrono::steady_clock;
-  auto timed = [](auto&& frame) {
-    auto t0 = Clock::now();
-    frame();
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-  };
   std::vector<double> glide, plain;
-  bool glideFirst = true;
-  for (auto _ : state) {
-    if (glideFirst) {
-      glide.push_back(timed([&] { b.GlideFrame(batch); }));
-      plain.push_back(timed([&] { b.PlainFrame(); }));
-    } else {
-      plain.push_back(timed([&] { b.PlainFrame(); }));
-      glide.push_back(timed([&] { b.GlideFrame(batch); }));
-    }
-    glideFirst = !glideFirst;
-  }
-  // Medians: the machine may be shared, and a frame that another program
-  // slowed down says nothing about either side.
-  double g = Median(glide), p = Median(plain);
+  kelvbench::Interleave(state, [&] { b.GlideFrame(batch); }, [&] { b.PlainFrame(); }, &glide, &plain);
+  const double g = kelvbench::Median(glide), p = kelvbench::Median(plain);
   state.counters["glide_fps"] = 1.0 / g;
   state.counters["plain_fps"] = 1.0 / p;
   state.counters["ratio"] = p / g;
 }
-BENCHMARK(BM_GlideVsPlainGL)
-    ->Arg(TRIANGLES)
-    ->Arg(100)
-    ->Arg(20)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinTime(3.0)
-    ->Repetitions(5)
-    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-    ->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
+BENCHMARK(BM_GlideVsPlainGL)->Arg(TRIANGLES)->Arg(100)->Arg(20)->Arg(2)->Apply([](auto* b) { kelvbench::WithSpread(b); });
 
 }  // namespace

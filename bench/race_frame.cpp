@@ -15,7 +15,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -23,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/interleaved.h"
 #include "engine/archive.h"
 #include "engine/camera.h"
 #include "engine/display.h"
@@ -213,49 +213,29 @@ struct Race {
   }
 };
 
-double Median(std::vector<double> v) {
-  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-  return v[v.size() / 2];
-}
-
 void BM_RaceFrameVsPlainGL(benchmark::State& state) {
   static Race race;
   if (!race.ready) {
     state.SkipWithError(race.failure);
     return;
   }
-  using Clock = std::chrono::steady_clock;
-  auto timed = [](auto&& frame) {
-    const auto t0 = Clock::now();
-    frame();
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-  };
   std::vector<double> frame, plain;
   frame.reserve(100000);
   plain.reserve(100000);
-  bool raceFirst = true;
   long allocations = 0;
-  for (auto _ : state) {
-    if (!raceFirst) plain.push_back(timed([&] { race.PlainFrame(); }));
-    kelvtest::StartCountingAllocations();
-    frame.push_back(timed([&] { race.RaceFrame(); }));
-    allocations += kelvtest::StopCountingAllocations();
-    if (raceFirst) plain.push_back(timed([&] { race.PlainFrame(); }));
-    raceFirst = !raceFirst;
-  }
-  // Medians: the machine may be shared, and a frame another program slowed
-  // down says nothing about either side.
-  state.counters["race_fps"] = 1.0 / Median(frame);
-  state.counters["plain_fps"] = 1.0 / Median(plain);
+  kelvbench::Interleave(
+      state,
+      [&] {
+        kelvtest::StartCountingAllocations();
+        race.RaceFrame();
+        allocations += kelvtest::StopCountingAllocations();
+      },
+      [&] { race.PlainFrame(); }, &frame, &plain);
+  state.counters["race_fps"] = 1.0 / kelvbench::Median(frame);
+  state.counters["plain_fps"] = 1.0 / kelvbench::Median(plain);
   state.counters["triangles"] = static_cast<double>(race.triangles.size() / race.stride / 3);
   state.counters["allocs_per_frame"] = static_cast<double>(allocations) / static_cast<double>(frame.size());
 }
-BENCHMARK(BM_RaceFrameVsPlainGL)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinTime(3.0)
-    ->Repetitions(5)
-    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-    ->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
+BENCHMARK(BM_RaceFrameVsPlainGL)->Apply([](auto* b) { kelvbench::WithSpread(b); });
 
 }  // namespace

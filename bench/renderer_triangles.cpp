@@ -8,13 +8,13 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/interleaved.h"
 #include "engine/archive.h"
 #include "engine/display.h"
 #include "engine/program_objects.h"
@@ -140,11 +140,6 @@ bool PlainFrame(const Scene& s) {
   return ok;
 }
 
-double Median(std::vector<double> v) {
-  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-  return v[v.size() / 2];
-}
-
 // Frames alternate between the two sides, each side going first in every
 // other pair; the counters give each side's median frame rate and their
 // ratio, and the repetitions their spread. The argument is the number of
@@ -164,41 +159,13 @@ void BM_RendererVsPlainGL(benchmark::State& state) {
       return;
     }
   }
-  using Clock = std::chrono::steady_clock;
-  auto timed = [](auto&& frame) {
-    const auto t0 = Clock::now();
-    frame();
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-  };
   std::vector<double> renderer, plain;
-  bool rendererFirst = true;
-  for (auto _ : state) {
-    if (rendererFirst) {
-      renderer.push_back(timed([&] { RendererFrame(s, batch); }));
-      plain.push_back(timed([&] { PlainFrame(s); }));
-    } else {
-      plain.push_back(timed([&] { PlainFrame(s); }));
-      renderer.push_back(timed([&] { RendererFrame(s, batch); }));
-    }
-    rendererFirst = !rendererFirst;
-  }
-  // Medians: on a shared machine a frame slowed by another program says
-  // nothing about either side.
-  const double r = Median(renderer), p = Median(plain);
+  kelvbench::Interleave(state, [&] { RendererFrame(s, batch); }, [&] { PlainFrame(s); }, &renderer, &plain);
+  const double r = kelvbench::Median(renderer), p = kelvbench::Median(plain);
   state.counters["renderer_fps"] = 1.0 / r;
   state.counters["plain_fps"] = 1.0 / p;
   state.counters["ratio"] = p / r;
 }
-BENCHMARK(BM_RendererVsPlainGL)
-    ->Arg(TRIANGLES)
-    ->Arg(100)
-    ->Arg(20)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinTime(3.0)
-    ->Repetitions(5)
-    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-    ->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
+BENCHMARK(BM_RendererVsPlainGL)->Arg(TRIANGLES)->Arg(100)->Arg(20)->Arg(2)->Apply([](auto* b) { kelvbench::WithSpread(b); });
 
 }  // namespace

@@ -8,12 +8,14 @@
 #include "engine/camera.h"
 #include "engine/cd_audio.h"
 #include "engine/cursor.h"
+#include "engine/geometry_pipeline.h"
 #include "engine/mixer.h"
 #include "engine/renderer.h"
 #include "engine/services/net_game.h"
 #include "engine/system.h"
 #include "engine/text_database.h"
 #include "frontend/championship.h"
+#include "frontend/command_script.h"
 #include "frontend/commands_internal.h"
 #include "frontend/game_controller.h"
 #include "frontend/race_series.h"
@@ -340,6 +342,7 @@ bool UiScene::RenderScene() {
     }
   }
 
+  if (state_ == UI_SCENE_RUNNING && !AnyDialogShown()) RunCommandScriptFrame(this, sceneNumber);
   if (g_GameMode == GAME_MODE_MULTIPLAYER) UpdateNetwork(elapsed);
 
   if ((state_ == UI_SCENE_RUNNING || g_UiSceneTimer > 0) && !AnyDialogShown()) UpdateWidgets(elapsed);
@@ -391,6 +394,9 @@ bool UiScene::DrawScene() {
     ShowMessageBox("Error: grLfbWriteRegion failed.", MESSAGE_BOX_CAPTION, MESSAGE_BOX_ERROR);
     return false;
   }
+  // The scene's own camera: the previous scene (a race) left its projection
+  // in the pipeline.
+  g_GeometryPipeline.SetupProjection();
   g_Renderer.ResetStatistics();
   g_Renderer.SetSrcBlend(BLEND_ZERO);
   g_Renderer.SetDestBlend(BLEND_SRC_COLOUR);

@@ -49,11 +49,11 @@ inline void Wear(float* condition, float amount) {
 }
 
 // The ground height under a point; the stored value stays when the track
-// finds no ground (false).
-inline bool Height(Rider& rider, const Vector3& p, std::uint16_t* section, std::uint16_t* triangle, float* height,
+// finds no ground.
+inline void Height(Rider& rider, const Vector3& p, std::uint16_t* section, std::uint16_t* triangle, float* height,
                    bool useSections) {
   ++rider.physics.groundQueries;
-  return rider.track && rider.track->getheight(&p, section, triangle, height, useSections);
+  if (rider.track) rider.track->getheight(&p, section, triangle, height, useSections);
 }
 
 // The unit normal and plane of the ground at a point; level ground without a

@@ -94,13 +94,11 @@ void Rider::RunFrameStep(unsigned ms, const RiderStepKind& kind) {
   };
 
   if (state == RIDER_WAITING) {
-    float h = p.position.y;
-    // A grid spot off the ridden ground would keep the last frame's height
-    // and so rise by half a metre every frame of the intro: the height field
-    // answers there instead.
-    if (!Height(*this, p.position, &p.sectionHint, &p.triangleHint, &h, p.onTrack != 0) && track) {
-      h = track->GetFieldHeight(&p.position);
-    }
+    // The ground the rider was placed over stays when the query finds none
+    // (a grid spot beside the course): its own height would lift it half a
+    // metre every frame.
+    float h = p.position.y - 0.5f;
+    Height(*this, p.position, &p.sectionHint, &p.triangleHint, &h, p.onTrack != 0);
     ComputeControls();
     engine();
     Place(gridSpot[0], h + 0.5f, gridSpot[1], gridSpot[2]);

@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "engine/app.h"
 #include "engine/cursor.h"
 #include "engine/display.h"
@@ -8,6 +10,7 @@
 #include "engine/services/race.h"
 #include "engine/system.h"
 #include "engine/texture_manager.h"
+#include "platform/win32/debug.h"
 
 namespace {
 
@@ -71,6 +74,10 @@ bool CreateScene(int sceneNumber) {
   }
 
   g_SceneNumber = static_cast<std::uint32_t>(sceneNumber);
+  // The scene sequence on the debugger output, for whoever follows a run.
+  char entered[32];
+  std::snprintf(entered, sizeof entered, "scene %d\n", sceneNumber);
+  OutputDebugStringA(entered);
   if (!scene->ResetClearColour()) return false;
   if (!scene->ResetRenderStates()) return false;
   return scene->Start(entry->name);

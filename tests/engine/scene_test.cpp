@@ -7,6 +7,7 @@
 #include "engine/scene/scene.h"
 #include "engine/scene/scene_table.h"
 #include "engine/texture_manager.h"
+#include "platform/win32/debug.h"
 #include "platform/win32/msgbox.h"
 #include "platform/win32/timer.h"
 #include "tests/engine/program_fixture.h"
@@ -227,6 +228,19 @@ TEST_F(SceneTest, CreateSceneStartsAFrontEndSceneInOrder) {
   DeviceLog().clear();
   ASSERT_TRUE(CreateScene(6));
   EXPECT_EQ(DeviceLog()[0], "ui scene deleted");
+}
+
+TEST_F(SceneTest, EachSceneMadeIsNamedOnTheDebuggerOutput) {
+  platform::RecordDebugOutput(true);
+  platform::ClearRecordedDebugOutput();
+  ASSERT_TRUE(CreateScene(5));
+  ASSERT_TRUE(CreateScene(10));
+  ASSERT_TRUE(CreateScene(0));
+  // A number the table does not have makes no scene and names none.
+  EXPECT_FALSE(CreateScene(1000));
+  EXPECT_EQ(platform::RecordedDebugOutput(), (Log{"scene 5\n", "scene 10\n", "scene 0\n"}));
+  platform::RecordDebugOutput(false);
+  platform::ClearRecordedDebugOutput();
 }
 
 TEST_F(SceneTest, RaceScenesSwitchTheDisplayUnlessTheRaceSizeIs640By480) {

@@ -11,6 +11,7 @@
 # not miles per hour; the game is left the same way.
 set -e
 game=$1; kelvdata=$2; work=$3
+steps="$(cd "$(dirname "$0")" && pwd)/script_steps.sh"
 rm -rf "$work"
 mkdir -p "$work"
 "$kelvdata" dataset "$work"
@@ -27,30 +28,7 @@ REG
 cd "$work"
 status=0
 
-# The script's steps: a click moves the cursor to the top-left corner, then
-# to (X, Y) on the 640 x 480 screen, and presses the left button there;
-# then the script waits some frames. A scene change takes its two fades and
-# the start of the new scene (0.6 s, under 40 frames at 60 frames a second,
-# the most a scripted run presents), a question box opens at once.
-NEW_SCENE=50; QUESTION=30; SAME_SCENE=10
-frame=0
-say() { echo "$frame $*" >> "$script"; }
-pause() { frame=$((frame + $1)); }
-click() {
-  say mouse-move -4000 -4000; pause 2
-  say mouse-move "$1" "$2"; pause 4
-  say mouse-down LEFT; pause 2
-  say mouse-up LEFT; pause "$3"
-}
-typed() {
-  for key in $(echo "$1" | sed 's/./& /g'); do
-    say key-down "$key"; pause 1
-    say key-up "$key"; pause 1
-  done
-}
-# The start-up movie presents no frames of the board: the main menu has
-# faded in within its first 30 frames.
-begin() { script=$1; rm -f "$script"; frame=80; }
+. "$steps"
 # The main menu's buttons, the options screen's, the yes of a question, the
 # way back.
 CHAMPIONSHIP="320 186"; OPTIONS="320 298"; LOAD="320 354"; QUIT="320 410"
@@ -63,10 +41,8 @@ OK="510 420"; TO_SAVE="320 220"; SLOT1="130 128"; SAVE_OR_LOAD="510 420"
 leave() {
   click $QUIT $QUESTION
   click $YES $NEW_SCENE
-  say key-down RETURN; pause 1
-  say key-up RETURN; pause $NEW_SCENE
-  say key-down RETURN; pause 1
-  say key-up RETURN
+  key RETURN $NEW_SCENE
+  key RETURN 1
 }
 
 begin first.txt
@@ -109,11 +85,6 @@ run() {
   code=$?
   set -e
   [ "$code" -eq 0 ] || { cat "$1.out"; echo "$1: exit status $code"; status=1; }
-}
-
-# expect RUN NAME VALUE: the configuration holds NAME as the dword VALUE.
-expect() {
-  grep -qx "\"$2\"=dword:$3" registry.txt || { echo "$1: no $2=$3"; grep "\"$2\"" registry.txt; status=1; }
 }
 
 # The save's first bytes: the label (length with its NUL, text), skill,

@@ -11,6 +11,7 @@
 # ends by the timeout.
 set -e
 game=$1; kelvdata=$2; work=$3
+steps="$(cd "$(dirname "$0")" && pwd)/script_steps.sh"
 rm -rf "$work"
 mkdir -p "$work"
 "$kelvdata" dataset "$work"
@@ -35,20 +36,8 @@ status=0
 # which Escape skips; the frames are presented at 60 a second at most, so
 # RACING frames give at least that many sixtieths of a second of race time,
 # past the start's countdown.
-NEW_SCENE=50; QUESTION=30; RACE_LOAD=120; RACING=900
-frame=0
-say() { echo "$frame $*" >> "$script"; }
-pause() { frame=$((frame + $1)); }
-click() {
-  say mouse-move -4000 -4000; pause 2
-  say mouse-move "$1" "$2"; pause 4
-  say mouse-down LEFT; pause 2
-  say mouse-up LEFT; pause "$3"
-}
-key() {
-  say key-down "$1"; pause 1
-  say key-up "$1"; pause "$2"
-}
+RACE_LOAD=120; RACING=900
+. "$steps"
 # The main menu's single race and quit, the player screen's OK, the yes of a
 # question, the way back of a plain screen; the pause dialog's first button
 # (the dialog is centred on the screen).

@@ -307,6 +307,16 @@ bool SoundSample::ReadSfx(const char* path) {
   return true;
 }
 
+float SoundSample::PlaySeconds() {
+  if (buffer == nullptr) return 0.0f;
+  WAVEFORMATEX format{};
+  DWORD hz = 0;
+  if (buffer->GetFormat(&format, sizeof format, nullptr) != DS_OK || format.nBlockAlign == 0) return 0.0f;
+  if (buffer->GetFrequency(&hz) != DS_OK || hz == 0) return 0.0f;
+  const DWORD frames = dataSize / format.nBlockAlign;
+  return static_cast<float>(frames) / static_cast<float>(hz);
+}
+
 void SoundSample::Enable3D(bool on) {
   if (on) {
     is3D = buffer3D != nullptr ? 1 : 0;

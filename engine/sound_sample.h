@@ -79,6 +79,9 @@ struct SoundSample {
   bool Load(const char* path);
   bool ReadSfx(const char* path);
   void Enable3D(bool on);
+  // How long one play from the start lasts at the buffer's frequency, in
+  // seconds; 0 without a buffer.
+  float PlaySeconds();
 
   // Calls through the operation pointers.
   void Play(bool loop) { playOp(this, loop); }
@@ -100,4 +103,20 @@ struct SoundSample {
   void SetConeOrientation(float x, float y, float z) { setConeOrientationOp(this, x, y, z); }
   void SetConeOutsideVolume(LONG v) { setConeOutsideVolumeOp(this, v); }
   void SetVelocity(float x, float y, float z) { setVelocityOp(this, x, y, z); }
+};
+
+// A sample played once, as the game's frames see it: it runs for the
+// sample's length in frame time from its start. Whatever the game decides
+// from it (random numbers drawn, a sound started again) then follows the
+// frames alone. The buffer's own status follows the audio thread's clock,
+// and a decision taken from it would send a race another way on every run.
+struct OneShotClock {
+  float left = 0.0f;  // seconds of the play still to come
+
+  // After `s` was told to play once: a sample that did not start (no
+  // buffer, sound muted) is not running.
+  void Start(SoundSample* s) { left = s->playing ? s->PlaySeconds() : 0.0f; }
+  void Advance(float dt) { left = left > dt ? left - dt : 0.0f; }
+  bool Running() const { return left > 0.0f; }
+  void Clear() { left = 0.0f; }
 };

@@ -15,6 +15,7 @@
 #include "engine/system.h"
 #include "engine/text_database.h"
 #include "frontend/championship.h"
+#include "frontend/command_script.h"
 #include "frontend/commands_internal.h"
 #include "frontend/game_controller.h"
 #include "frontend/race_series.h"
@@ -341,6 +342,7 @@ bool UiScene::RenderScene() {
     }
   }
 
+  if (state_ == UI_SCENE_RUNNING && !AnyDialogShown()) RunCommandScriptFrame(this, sceneNumber);
   if (g_GameMode == GAME_MODE_MULTIPLAYER) UpdateNetwork(elapsed);
 
   if ((state_ == UI_SCENE_RUNNING || g_UiSceneTimer > 0) && !AnyDialogShown()) UpdateWidgets(elapsed);

@@ -12,6 +12,7 @@
 #include "frontend/game_controller.h"
 #include "frontend/players_list.h"
 #include "frontend/race_series.h"
+#include "network/net_capture.h"
 #include "platform/win32/timer.h"
 #include "riders/rider.h"
 
@@ -502,6 +503,7 @@ void DirectPlayNetGame::SetLocalPlayerName(const char* name) {
 }
 
 void DirectPlayNetGame::Receive() {
+  CaptureFlags();
   if (LocalId() == 0 || !g_DirectPlay) return;
   Pump(LocalId(), false);
   if (isHost && g_NetServerPlayerId != 0) Pump(g_NetServerPlayerId, true);
@@ -528,6 +530,11 @@ void DirectPlayNetGame::Pump(DPID player, bool serverQueue) {
     if (g_DirectPlay->Receive(&from, &to, DPRECEIVE_TOPLAYER, receiveBuffer.data(), &size) != DP_OK) continue;
     const std::span<const std::uint8_t> message(receiveBuffer.data(), std::min<std::size_t>(size, receiveBuffer.size()));
     if (from == DPID_SYSMSG) {
+      if (!serverQueue && message.size() >= sizeof(DWORD)) {
+        DWORD type = 0;
+        std::memcpy(&type, message.data(), sizeof type);
+        NetCaptureSystem(type, message.size());
+      }
       // Every system message reaches both of the host's queues: the local
       // player's copy is the one handled.
       if (!serverQueue) HandleSystemMessage(message, player);
@@ -535,7 +542,12 @@ void DirectPlayNetGame::Pump(DPID player, bool serverQueue) {
     }
     if (from == player) continue;
     if (serverQueue && from == LocalId()) continue;
-    HandleGameMessage(message, from, player);
+    NetCaptureMessage(false, from, player, message, false);
+    if (NetCaptureOn()) {
+      CaptureHandled(message, from, player);
+    } else {
+      HandleGameMessage(message, from, player);
+    }
   }
 }
 

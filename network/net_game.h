@@ -201,6 +201,15 @@ class DirectPlayNetGame final : public NetGame {
   void OnRaceStart(const NetRaceStart& m);
   void OnResult(const NetResultMessage& m);
   void MarkOut(int slot);
+
+  // The capture's view of the machine (network/net_capture.h): a message
+  // handled with what it changed, the riders at a state tick, the results
+  // table, and the counts and notices whenever they change.
+  void CaptureHandled(std::span<const std::uint8_t> message, DPID sender, DPID receiver);
+  void CaptureRiders();
+  void CaptureResults();
+  void CaptureFlags();
+  std::int32_t capturedFlags = -1;
 };
 
 // Builds the network game, installs it as g_NetGame and gives the program

@@ -10,12 +10,14 @@
 #include "frontend/game_controller.h"
 #include "frontend/players_list.h"
 #include "frontend/race_series.h"
+#include "network/net_capture.h"
 #include "network/net_game.h"
 
 void DirectPlayNetGame::Transmit(DPID from, DPID to, std::span<const std::uint8_t> bytes, SendMode mode) {
   if (!g_DirectPlay || to == 0 || from == 0) return;
   std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
   const DWORD size = static_cast<DWORD>(copy.size());
+  NetCaptureMessage(true, from, to, bytes, mode == SendMode::GUARANTEED);
   switch (mode) {
     case SendMode::GUARANTEED: g_DirectPlay->Send(from, to, DPSEND_GUARANTEED, copy.data(), size); break;
     case SendMode::PLAIN: g_DirectPlay->Send(from, to, 0, copy.data(), size); break;

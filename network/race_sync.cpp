@@ -100,6 +100,7 @@ void DirectPlayNetGame::UpdateTimers(float frameTime) {
   if (snapshotClock >= period) {
     periodTick = 1;
     snapshotClock -= period;
+    CaptureRiders();
   } else {
     periodTick = 0;
     snapshotClock += static_cast<float>(elapsedMs) * 0.001f;
@@ -220,4 +221,5 @@ void DirectPlayNetGame::SendResults() {
     }
   }
   SendSignalTo(NET_MSG_RESULTS_DONE, true, 0);
+  CaptureResults();
 }

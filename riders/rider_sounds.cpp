@@ -160,7 +160,10 @@ void Rider::UpdateSound() {
   if (!followed) {
     if (state == RIDER_WAITING) {
       Volume(other, v - 1000);
-      if (other && !Playing(other)) {
+      // The sample's own flag, which only Play and Stop change: a looped
+      // sample plays until stopped, and asking the buffer would tie the
+      // random pitch, and the draws after it, to the audio thread.
+      if (other && !other->playing) {
         Frequency(other, 20000 + crt::rand() * 5000 / 32767);
         other->Play(true);
       }

@@ -94,7 +94,10 @@ void Rider::RunFrameStep(unsigned ms, const RiderStepKind& kind) {
   };
 
   if (state == RIDER_WAITING) {
-    float h = p.position.y;
+    // The ground the rider was placed over stays when the query finds none
+    // (a grid spot beside the course): its own height would lift it half a
+    // metre every frame.
+    float h = p.position.y - 0.5f;
     Height(*this, p.position, &p.sectionHint, &p.triangleHint, &h, p.onTrack != 0);
     ComputeControls();
     engine();

@@ -6,7 +6,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev 
   googletest libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev \
   libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libfreetype-dev fonts-dejavu-core \
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev \
-  libcdio-dev libcdio-paranoia-dev libcdio-cdda-dev libenet-dev"
+  libcdio-dev libcdio-paranoia-dev libcdio-cdda-dev libenet-dev qt6-base-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -186,12 +186,13 @@ bool RainEffect::Update(unsigned ms, int) {
     rain.SetVolume(0);
     rain.Play(true);
   }
-  DWORD thunderStatus = 0;
-  thunder.GetStatus(&thunderStatus);
+  thunderClap.Advance(dt);
+  const bool clapping = thunderClap.Running();
   if (static_cast<float>(crt::rand()) < dt * 2184.4666f) {
-    if (thunderStatus != 1) {
+    if (!clapping) {
       thunder.SetVolume(0);
       thunder.Play(false);
+      thunderClap.Start(&thunder);
       if (thunder.buffer3D != nullptr) {
         const float x = 2.0f * Random01() - 1.0f;
         const float y = 2.0f * Random01();
@@ -201,7 +202,7 @@ bool RainEffect::Update(unsigned ms, int) {
         thunder.SetPan(static_cast<LONG>(static_cast<float>(crt::rand()) * 10000.0f / 32767.0f) - 5000);
       }
     }
-  } else if (thunderStatus != 1) {
+  } else if (!clapping) {
     thunder.Stop();
   }
   rain.SetVolume(g_RainAttenuation);
@@ -224,4 +225,5 @@ bool RainEffect::Draw() {
 void RainEffect::StopSounds() {
   rain.Stop();
   thunder.Stop();
+  thunderClap.Clear();
 }

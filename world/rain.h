@@ -48,6 +48,9 @@ class RainEffect : public SceneObject {
   ScreenVertex quads[RAIN_DROP_RING * 6];
   SoundSample rain;
   SoundSample thunder;
+  // The clap as the frames count it: whether a clap may start, and what it
+  // draws, never hangs on the audio thread's pace.
+  OneShotClock thunderClap;
 };
 
 // Kept for all rain objects and races together, as the race expects: the

@@ -13,6 +13,7 @@
 #include "engine/maths.h"
 #include "engine/renderer.h"
 #include "engine/scene_object.h"
+#include "engine/sound_sample.h"
 #include "engine/texture_manager.h"
 #include "world/track_section.h"
 
@@ -97,6 +98,7 @@ class Track : public SceneObject {
   bool Update(unsigned ms, int mode) override;
   // The land pieces and ground of the visible window.
   bool Draw() override;
+  void StopSounds() override;
 
   // Ground queries. The hints are the caller's search position, updated in
   // place when a section triangle is found.
@@ -157,6 +159,9 @@ class Track : public SceneObject {
   std::vector<std::uint8_t> landPieceTypes;
   std::vector<std::uint8_t> emitterCodeCounts;
   std::vector<std::vector<std::uint16_t>> emitterCodes;
+  // Each emitter's one-shot, as the frames see it: a random sound starts
+  // again, and draws new random numbers, only once this has run out.
+  std::vector<OneShotClock> oneShots;
   // Written each frame by the followed rider's sound update.
   float listenerSpeedLevel = 0.0f;
   std::uint16_t listenerSection = 0;

@@ -42,6 +42,7 @@ bool Track::LoadTrackObjects(const char* path) {
   sounds.reserve(count);
   for (int i = 0; i < count; ++i) sounds.push_back(new SoundSample());
   emitterCodeCounts.assign(count, 0);
+  oneShots.assign(count, OneShotClock());
   emitterCodes.resize(count);
   for (int i = 0; i < count; ++i) {
     std::uint8_t slot = 0;
@@ -80,8 +81,11 @@ bool Track::Update(unsigned ms, int) {
   const int total = sectionCount;
   const int cur = currentSection;
   const std::size_t emitters = emitterCodes.size() < sounds.size() ? emitterCodes.size() : sounds.size();
+  if (oneShots.size() < emitters) oneShots.resize(emitters);
   for (std::size_t i = 0; i < emitters; ++i) {
     SoundSample* sample = sounds[i];
+    OneShotClock& oneShot = oneShots[i];
+    oneShot.Advance(g_FrameTime);
     const std::vector<std::uint16_t>& codes = emitterCodes[i];
     bool running = false;
     bool near = false;
@@ -94,9 +98,8 @@ bool Track::Update(unsigned ms, int) {
         running = true;
       } else if (code == TRACK_SOUND_RANDOM) {
         sample->SetVolume(fade);
-        DWORD status = 0;
-        sample->GetStatus(&status);
-        if (status & DSBSTATUS_PLAYING) {
+        // Playing as the frames count it, whatever the audio thread has got to.
+        if (oneShot.Running()) {
           running = true;
           g_TrackRandomOffset = g_TrackRandomOffset + g_FrameTime * g_TrackRandomVelocity;
           if (sample->is3D) {
@@ -107,6 +110,7 @@ bool Track::Update(unsigned ms, int) {
           const int r = crt::rand();
           if (g_FrameTime * 3276.7f > static_cast<float>(r)) {
             sample->Play(false);
+            oneShot.Start(sample);
             running = true;
           }
           if (sample->is3D) {
@@ -180,4 +184,9 @@ bool Track::Update(unsigned ms, int) {
     }
   }
   return true;
+}
+
+void Track::StopSounds() {
+  SceneObject::StopSounds();
+  for (OneShotClock& c : oneShots) c.Clear();
 }

@@ -13,6 +13,7 @@
 
 #include "platform/dplay/backend.h"
 #include "platform/dplay/dplay.h"
+#include "platform/dplay/dplay_internal.h"
 #include "platform/dplay/dplay_test.h"
 #include "platform/dplay/protocol.h"
 
@@ -185,7 +186,7 @@ class DirectPlay final : public IDirectPlay4A {
   std::vector<Node> nodes_;
   std::map<PeerHandle, std::uint32_t> strangers_;  // connected, not yet introduced: since when
   std::deque<std::pair<std::uint32_t, NetEvent>> delayed_;
-  int lossCounter_ = 0;
+  int lossCounter_ = g_lossStart;
 
   PeerHandle hostPeer_ = 0;
   HRESULT joinResult_ = DP_OK;

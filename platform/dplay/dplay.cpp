@@ -524,7 +524,10 @@ void DirectPlay::Reset() {
   listed_.clear();
 }
 
-IDirectPlay4A* NewDirectPlay(bool connected) { return new DirectPlay(connected); }
+IDirectPlay4A* NewDirectPlay(bool connected) {
+  ApplyEnvironment();
+  return new DirectPlay(connected);
+}
 
 }  // namespace dplay
 

@@ -154,7 +154,13 @@ class FfmpegSource : public dshow::MovieSource {
     }
     if (due) Present(shown_);
     DecodeSound();
-    if (sound_ != nullptr) FeedSound();
+    if (sound_ != nullptr) {
+      FeedSound();
+    } else {
+      // Nothing plays the sound: it is decoded and dropped, so that its end
+      // still comes, on the clock, rather than waiting on a device for ever.
+      pcm_.clear();
+    }
 
     const bool videoEnded = next_ == nullptr;
     const bool soundEnded = audio_ == nullptr || (audioDone_ && pcm_.empty() && now >= soundEnd_);

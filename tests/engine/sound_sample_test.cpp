@@ -580,4 +580,36 @@ TEST_F(SoundTest, ALoadedSamplePlaysThroughTheMixerAtItsRate) {
   EXPECT_NEAR(-6.0, 10.0 * std::log10(left / right), 0.05);
 }
 
+// A one-shot as the frames count it: its length at the buffer's frequency,
+// however far the mixer has played it.
+TEST_F(SoundTest, APlayOnceRunsForItsLengthInFrameTimeWhateverTheMixerDid) {
+  StartDevice();
+  SoundSample s;
+  LoadTone(&s);  // 2200 frames at 22050 Hz
+  EXPECT_FLOAT_EQ(s.PlaySeconds(), 2200.0f / 22050.0f);
+  s.Play(false);
+  OneShotClock clock;
+  clock.Start(&s);
+  std::vector<float> out(2 * platform::SOUND_OUTPUT_RATE);
+  ASSERT_TRUE(platform::RenderMix(platform::SOUND_OUTPUT_RATE, out.data()));
+  EXPECT_EQ(0u, Status(&s) & DSBSTATUS_PLAYING);
+  clock.Advance(0.05f);
+  EXPECT_TRUE(clock.Running());
+  clock.Advance(0.05f);
+  EXPECT_FALSE(clock.Running());
+
+  // Half the frequency, twice as long.
+  s.SetFrequency(11025);
+  EXPECT_FLOAT_EQ(s.PlaySeconds(), 2200.0f / 11025.0f);
+  // A play that did not start, and a sample without a buffer, do not run.
+  g_SoundMuted = 1;
+  s.Stop();
+  s.Play(false);
+  clock.Start(&s);
+  EXPECT_FALSE(clock.Running());
+  g_SoundMuted = 0;
+  SoundSample silent;
+  EXPECT_EQ(silent.PlaySeconds(), 0.0f);
+}
+
 }  // namespace

@@ -166,6 +166,51 @@ TEST_F(MovieDecodeTest, PlaysTheMovieIntoTheWindowWithItsSoundToTheEnd) {
   EXPECT_EQ(graph->Release(), 0u);
 }
 
+// A machine without sound (or a sound buffer that could not be made): the
+// movie's sound has nowhere to go, and the movie still ends after its length.
+TEST_F(MovieDecodeTest, WithoutSoundTheMovieStillEndsAfterItsLength) {
+  kelvdata::MovieSpec spec;
+  spec.seconds = 1.0;
+  kelvdata::Bytes movie;
+  ASSERT_TRUE(kelvdata::BuildMovie(spec, &movie, nullptr));
+  Put("DATA/MOVIES/INTRO.MPG", movie);
+  MakeWindow();
+  platform::SetMovieSoundDevice(nullptr);
+  HRESULT rendered;
+  IGraphBuilder* graph = Render("DATA\\MOVIES\\INTRO.MPG", &rendered);
+  ASSERT_EQ(rendered, S_OK);
+  IVideoWindow* video = nullptr;
+  IMediaControl* control = nullptr;
+  IMediaEventEx* events = nullptr;
+  ASSERT_EQ(graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&video)), S_OK);
+  ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control)), S_OK);
+  ASSERT_EQ(graph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&events)), S_OK);
+  ASSERT_EQ(video->put_Owner(reinterpret_cast<OAHWND>(window_)), S_OK);
+  ASSERT_EQ(events->SetNotifyWindow(reinterpret_cast<OAHWND>(window_), MOVIE_EVENT, 7), S_OK);
+  ASSERT_EQ(video->put_Visible(OATRUE), S_OK);
+
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(control->Run(), S_OK);
+  bool ended = false;
+  while (!ended && std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ended = ended || msg.message == MOVIE_EVENT;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(ended) << "no EC_COMPLETE within 10 s";
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+  long code = 0;
+  LONG_PTR p1 = 0, p2 = 0;
+  ASSERT_EQ(events->GetEvent(&code, &p1, &p2, 100), S_OK);
+  EXPECT_EQ(code, EC_COMPLETE);
+  events->FreeEventParams(code, p1, p2);
+  control->Stop();
+  events->Release();
+  control->Release();
+  video->Release();
+  EXPECT_EQ(graph->Release(), 0u);
+}
+
 TEST_F(MovieDecodeTest, RefusesFilesThatAreNoPlayableMovie) {
   kelvdata::MovieSpec spec;
   spec.width = 32;

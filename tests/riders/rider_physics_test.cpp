@@ -146,6 +146,21 @@ TEST_F(RiderPhysicsTest, WornWheelsBendTheForkAndTiltTheWheels) {
   }
 }
 
+// A network grid spreads its spots across the whole start line, some of them
+// beside the course, where the ground query finds nothing: the waiting rider
+// stays at the height it was placed at instead of climbing every frame.
+TEST_F(RiderPhysicsTest, AWaitingRiderOffTheCourseKeepsItsHeight) {
+  PhysicsRider r;
+  Stand(&r);
+  r.state = RIDER_WAITING;
+  r.gridSpot[0] = 500.0f;
+  r.gridSpot[1] = 20.0f;
+  r.Place(500.0f, 0.5f, 20.0f, 0.0f);
+  for (int i = 0; i < 30; ++i) r.RunFrameStep(16, RiderStepKind{});
+  EXPECT_NEAR(r.physics.position.y, 0.5f, 1e-6f);
+  EXPECT_FLOAT_EQ(r.physics.position.x, 500.0f);
+}
+
 TEST_F(RiderPhysicsTest, TheIntroHoldsTheRestOffsetsAndTheThrottleSquatsTheRear) {
   PhysicsRider r;
   Stand(&r);

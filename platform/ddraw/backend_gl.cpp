@@ -291,7 +291,8 @@ class GlBackendImpl final : public Backend {
  private:
   void BindFrame(int buffer);
   void AttachDepth();
-  void Upload(const void* data, GLsizeiptr bytes);
+  // The vertices into the stream buffer; the index of the first.
+  GLint Upload(const void* data, GLsizeiptr bytes);
 
   SDL_Window* window_ = nullptr;
   SDL_GLContext context_ = nullptr;
@@ -311,6 +312,7 @@ class GlBackendImpl final : public Backend {
   GLuint vbo_ = 0;
   GLuint presentVao_ = 0;
   GLsizeiptr vboSize_ = 0;
+  GLsizeiptr vboUsed_ = 0;
   // The states last sent, to send only changes.
   DWORD sent_[D3D_RENDER_STATE_COUNT] = {};
   BoundTexture sentTexture_{};
@@ -386,7 +388,8 @@ bool GlBackendImpl::OpenFrame(HWND window, int width, int height) {
   glGenBuffers(1, &vbo_);
   glBindVertexArray(vao_);
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  vboSize_ = 1 << 20;
+  vboSize_ = 4 << 20;
+  vboUsed_ = 0;
   glBufferData(GL_ARRAY_BUFFER, vboSize_, nullptr, GL_STREAM_DRAW);
   const GLsizei stride = sizeof(D3DTLVERTEX);
   glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(D3DTLVERTEX, sx)));
@@ -489,14 +492,19 @@ void GlBackendImpl::BindFrame(int buffer) {
   glViewport(0, 0, width_, height_);
 }
 
-void GlBackendImpl::Upload(const void* data, GLsizeiptr bytes) {
+GLint GlBackendImpl::Upload(const void* data, GLsizeiptr bytes) {
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  if (bytes > vboSize_) {
-    vboSize_ = bytes;
+  // Draws fill the buffer one after another; a full one is orphaned, so the
+  // driver hands out fresh memory instead of waiting for the draws in flight.
+  if (vboUsed_ + bytes > vboSize_) {
+    if (bytes > vboSize_) vboSize_ = bytes;
+    glBufferData(GL_ARRAY_BUFFER, vboSize_, nullptr, GL_STREAM_DRAW);
+    vboUsed_ = 0;
   }
-  // Orphaned every draw: the driver hands out fresh memory instead of waiting.
-  glBufferData(GL_ARRAY_BUFFER, vboSize_, nullptr, GL_STREAM_DRAW);
-  glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, data);
+  glBufferSubData(GL_ARRAY_BUFFER, vboUsed_, bytes, data);
+  const auto first = static_cast<GLint>(vboUsed_ / static_cast<GLsizeiptr>(sizeof(D3DTLVERTEX)));
+  vboUsed_ += bytes;
+  return first;
 }
 
 void GlBackendImpl::Draw(const DWORD* s, const BoundTexture& texture, D3DPRIMITIVETYPE type,
@@ -562,8 +570,8 @@ void GlBackendImpl::Draw(const DWORD* s, const BoundTexture& texture, D3DPRIMITI
     sentTexture_ = texture;
     stateValid_ = true;
   }
-  Upload(vertices, static_cast<GLsizeiptr>(count * sizeof(D3DTLVERTEX)));
-  glDrawArrays(type == D3DPT_POINTLIST ? GL_POINTS : GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+  const GLint first = Upload(vertices, static_cast<GLsizeiptr>(count * sizeof(D3DTLVERTEX)));
+  glDrawArrays(type == D3DPT_POINTLIST ? GL_POINTS : GL_TRIANGLES, first, static_cast<GLsizei>(count));
 }
 
 void GlBackendImpl::Clear(bool front, const D3DRECT& r, bool colour, DWORD argb, bool depth, float z) {
@@ -691,8 +699,8 @@ bool GlBackendImpl::PlainDraw(const D3DTLVERTEX* vertices, DWORD count, const st
   }
   glDisable(GL_CULL_FACE);
   glBindVertexArray(vao_);
-  Upload(vertices, static_cast<GLsizeiptr>(count * sizeof(D3DTLVERTEX)));
-  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+  const GLint first = Upload(vertices, static_cast<GLsizeiptr>(count * sizeof(D3DTLVERTEX)));
+  glDrawArrays(GL_TRIANGLES, first, static_cast<GLsizei>(count));
   stateValid_ = false;
   Flip();
   return true;

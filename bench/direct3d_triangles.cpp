@@ -55,6 +55,7 @@ struct Display {
     hwnd = CreateWindowExA(0, "KELVBENCHDX", "Kelvarro", WS_OVERLAPPED | WS_VISIBLE, 0, 0, WIDTH, HEIGHT, nullptr,
                            nullptr, nullptr, nullptr);
     if (hwnd == nullptr) return;
+    platform::UseDirectDrawFramePacing(false);
     IDirectDraw* first = nullptr;
     if (DirectDrawCreate(nullptr, &first, nullptr) != DD_OK) return;
     first->QueryInterface(IID_IDirectDraw4, reinterpret_cast<void**>(&dd));

@@ -8,6 +8,7 @@
 #include "tools/movie.h"
 #include "tools/cd_image.h"
 #include "tools/code_page.h"
+#include "tools/course_set.h"
 #include "tools/effect_files.h"
 #include "tools/flow_scenes.h"
 #include "tools/frontend_files.h"
@@ -128,6 +129,8 @@ bool WriteDataSet(const std::string& root) {
   ui.push_back({"_CUROBJ.TEX", CursorPointerTex()});
   ui.push_back({"_CURSHD.TEX", CursorShadowTex()});
   for (BbfMember& m : DataSetObjectMembers()) ui.push_back(std::move(m));
+  // The starting-grid screen's maps and height profiles of the rounds' courses.
+  for (BbfMember& m : CoursePreviewMembers()) ui.push_back(std::move(m));
   for (int skill = 0; skill < 3; ++skill)
     ui.push_back({"LIST" + std::to_string(skill + 1) + ".PLT", BuildPlt(SyntheticPlt(skill))});
 
@@ -178,7 +181,8 @@ bool WriteDataSet(const std::string& root) {
   std::vector<QdvEntry> scenes;
   for (int i = 0; i < SCENE_COUNT; ++i) scenes.push_back({0, "DATA\\UI\\SCENE" + std::to_string(i) + ".SCN"});
   static_assert(DATA_SET_RACE_SCENE == SCENE_COUNT, "the race follows the front end's scenes");
-  scenes.push_back({1, COURSE_RACE});
+  // The courses' races, one scene each from DATA_SET_RACE_SCENE on.
+  for (int course = 0; course < DATA_SET_COURSE_COUNT; ++course) scenes.push_back({1, DataSetCourseOf(course).race});
 
   const std::filesystem::path sounds = std::filesystem::path(root) / "SOUNDS";
   const Bytes click = BuildSfx(16, 1, 22050, SineTonePcm(16, 1, 22050, 880.0, 0.5, 2205));

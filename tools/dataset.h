@@ -32,7 +32,8 @@ constexpr const char* GAME_CD_BIN = "KELVARRO.BIN";
 std::vector<std::string> DataSetTexts(int language, std::string* error = nullptr);
 
 // Writes the data set under `root` (DATA\UI.BBF, DATA\MISC.BBF,
-// DATA\TRACK.BBF, DATA\QDV.BIN, the race description DATA\TRACK\COURSE.RAC,
+// DATA\TRACK.BBF, DATA\QDV.BIN, the courses' race descriptions
+// DATA\TRACK\COURSE.RAC, BRACKEN.RAC and MIRE.RAC,
 // SOUNDS\*.SFX, DATA\MOVIES\INTRO.MPG, the CD image). False when a file
 // cannot be written.
 bool WriteDataSet(const std::string& root);

@@ -1,6 +1,6 @@
 #include "tools/frontend_files.h"
 
-#include "tools/race_samples.h"
+#include "tools/course_set.h"
 
 namespace kelvdata {
 
@@ -94,14 +94,15 @@ Bytes BuildSvd(const SvdSpec& s) {
 }
 
 RltSpec SyntheticRlt(int skill) {
-  static const char* const kTracks[10] = {"ALDER", "BRACKEN", "CINDER", "DUNMORE", "ESKER",
+  static const char* const kTracks[DATA_SET_ROUNDS] = {"ALDER", "BRACKEN", "CINDER", "DUNMORE", "ESKER",
                                           "FELLGATE", "GRITSTONE", "HOLLOW", "IRONBANK", "BRAZIL"};
   RltSpec spec;
   spec.startMoney = static_cast<std::uint16_t>(3000 - 500 * skill);
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < DATA_SET_ROUNDS; ++i) {
     RltEntrySpec e;
     e.unused = static_cast<std::uint16_t>(i);
-    e.sceneNumber = DATA_SET_RACE_SCENE;
+    const int course = DataSetRoundCourse(i);
+    e.sceneNumber = static_cast<std::uint16_t>(DataSetCourseScene(course));
     e.trackName = kTracks[i];
     e.name2 = std::string(kTracks[i]) + " OPEN";
     e.name3 = "ROUND " + std::to_string(i + 1);
@@ -111,7 +112,7 @@ RltSpec SyntheticRlt(int skill) {
     e.prizes[1] = 600;
     e.prizes[2] = 300;
     e.trackInfo[0] = static_cast<std::uint16_t>(i % 3);
-    e.trackInfo[1] = static_cast<std::uint16_t>(1500 + 100 * i);
+    e.trackInfo[1] = DataSetCourseOf(course).length;
     e.trackInfo[2] = static_cast<std::uint16_t>((i + 1) % 3);
     e.lapMinutes = 1;
     e.lapSeconds = static_cast<std::uint16_t>(20 + i);
@@ -134,7 +135,7 @@ std::vector<PltRecordSpec> SyntheticPlt(int skill) {
     r.riderNumber = static_cast<std::uint16_t>(i);
     r.extraText = std::string(1, static_cast<char>('A' + i));
     r.name = kNames[i];
-    r.riderFile = "DATA\\TRACK\\RIDER" + std::to_string(i % 4) + ".RDR";
+    r.riderFile = "DATA\\TRACK\\RIDER" + std::to_string(i) + ".RDR";
     for (int k = 0; k < 6; ++k) r.ratings[k] = static_cast<std::uint8_t>(40 + (i * 7 + k * 11 + skill * 5) % 60);
   }
   return records;

@@ -76,10 +76,11 @@ struct SvdSpec {
 
 Bytes BuildSvd(const SvdSpec& spec);
 
-// The synthetic results tables ("CMP2.RLT" to "CMP4.RLT", every entry run on
-// the data set's race scene, the special-weather track "BRAZIL" at round
-// index 9) and players lists ("LIST1.PLT" to "LIST3.PLT") of skill classes
-// 0..2.
+// The synthetic results tables ("CMP2.RLT" to "CMP4.RLT": ten rounds on the
+// data set's courses, the special-weather track "BRAZIL" at round index 9 on
+// the wet course) and players lists ("LIST1.PLT" to "LIST3.PLT": record i
+// numbered i with the mark 'A' + i and its own rider file RIDERi.RDR) of
+// skill classes 0..2.
 RltSpec SyntheticRlt(int skill);
 std::vector<PltRecordSpec> SyntheticPlt(int skill);
 

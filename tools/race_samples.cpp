@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "tools/course_set.h"
 #include "tools/effect_files.h"
 #include "tools/object_files.h"
 #include "tools/object_samples.h"
@@ -282,21 +283,8 @@ void DataSetRaceMembers(std::vector<BbfMember>* misc, std::vector<BbfMember>* tr
   Put(track, "FOG.SKY", BuildSkyFile({COURSE_CLOUDS, COURSE_SKY_RADIUS - 100.0f, std::nullopt}));
   Put(track, "RAIN.SKY", BuildSkyFile({COURSE_CLOUDS, COURSE_SKY_RADIUS - 200.0f, std::nullopt}));
 
-  // The players lists' four rider files: the data set's rider on bikes of
-  // four colours.
-  const Rgb bikes[4] = {{40, 80, 200}, {200, 40, 40}, {40, 170, 60}, {230, 200, 40}};
-  for (int n = 0; n < 4; ++n) {
-    const std::string bike = "BIKE" + std::to_string(n) + ".TEX";
-    const Rgb c = bikes[n];
-    Put(track, bike, BuildTex(64, 64, [c](int x, int y) {
-          const int shade = (x + y) % 16 < 8 ? 0 : 30;
-          return Rgb{static_cast<std::uint8_t>(c.r > shade ? c.r - shade : 0),
-                     static_cast<std::uint8_t>(c.g > shade ? c.g - shade : 0),
-                     static_cast<std::uint8_t>(c.b > shade ? c.b - shade : 0)};
-        }));
-    Put(track, "RIDER" + std::to_string(n) + ".RDR",
-        BuildRiderFile(SyntheticRider("DATA\\TRACK\\RIDER.TEX", TrackPath(bike), "DATA\\TRACK\\RIDER.BNK")));
-  }
+  // The players lists' rider files.
+  for (BbfMember& m : DataSetRiderFiles()) Put(track, m.name, std::move(m.data));
 
   PlainObjectFile ground;
   ground.texture = "DATA\\TRACK\\LND0.TEX";

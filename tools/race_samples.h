@@ -46,7 +46,7 @@ constexpr int TEXT_RACE_VOLUME = 1080;
 RaceDescriptionSpec CourseRaceSpec();
 
 // The race's members of DATA\MISC.BBF (the loading pictures) and of
-// DATA\TRACK.BBF (the players lists' rider files RIDER0..3.RDR and
+// DATA\TRACK.BBF (the players lists' rider files RIDER0..19.RDR and
 // everything else the race loads that the course and the data set's rider
 // do not bring).
 void DataSetRaceMembers(std::vector<BbfMember>* misc, std::vector<BbfMember>* track);

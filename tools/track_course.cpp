@@ -1,5 +1,6 @@
 #include "tools/track_course.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -70,11 +71,12 @@ Bytes NoiseTex(int size, Rgb base, float spread, int seed, bool ruts) {
 // The cross line of the course at `s`: points from the first side (outer)
 // to the second at the given offsets from the centre, with heights from
 // `height(offset)`.
-CrossLine CourseLine(float s, const std::vector<float>& offsets, float (*height)(float s, float offset), float v) {
+template <class Height>
+CrossLine CourseLine(const CourseShape& shape, float s, const std::vector<float>& offsets, Height height, float v) {
   float x0 = 0.0f, z0 = 0.0f, x1 = 0.0f, z1 = 0.0f, cx = 0.0f, cz = 0.0f;
-  CoursePoint(s - 0.05f, &x0, &z0);
-  CoursePoint(s + 0.05f, &x1, &z1);
-  CoursePoint(s, &cx, &cz);
+  shape.point(s - 0.05f, &x0, &z0);
+  shape.point(s + 0.05f, &x1, &z1);
+  shape.point(s, &cx, &cz);
   const PointXZ t = Unit(x1 - x0, z1 - z0);
   // The first side lies to the right of the direction of travel.
   const PointXZ n{t.z, -t.x};
@@ -94,44 +96,51 @@ CrossLine CourseLine(float s, const std::vector<float>& offsets, float (*height)
   return line;
 }
 
-float GroundHeight(float s, float) { return CourseHeight(s); }
-
 // The bank rises from the track's edge and falls back towards the field.
-float BankHeight(float s, float offset) {
-  const float d = std::fabs(offset) - kHalfWidth;
-  const float h = CourseHeight(s);
+float BankHeight(const CourseShape& shape, float s, float offset) {
+  const float d = std::fabs(offset) - shape.halfWidth(s);
+  const float h = shape.height(s);
   if (d <= 0.0f) return h;
   if (d <= kBankWidth * 0.5f) return h + 0.6f * d / (kBankWidth * 0.5f);
   return h + 0.6f - (0.6f + 0.3f * h) * (d - kBankWidth * 0.5f) / (kBankWidth * 0.5f);
 }
 
-float GrassHeight(float s, float offset) {
-  const float d = std::fabs(offset) - kHalfWidth - kBankWidth;
-  const float start = BankHeight(s, kHalfWidth + kBankWidth);
+float GrassHeight(const CourseShape& shape, float s, float offset) {
+  const float d = std::fabs(offset) - shape.halfWidth(s) - kBankWidth;
+  const float start = BankHeight(shape, s, shape.halfWidth(s) + kBankWidth);
   return start * (1.0f - d / kGrassWidth) - 0.02f * d / kGrassWidth;
 }
 
-std::vector<CrossLine> SectionLines(int section, const std::vector<float>& offsets,
-                                    float (*height)(float, float)) {
+// The three cross lines of a section, each with the offsets `offsets(s)`.
+template <class Offsets, class Height>
+std::vector<CrossLine> SectionLines(const CourseShape& shape, int section, Offsets offsets, Height height) {
   std::vector<CrossLine> lines;
   for (int k = 0; k <= 2; ++k) {
     const float s = static_cast<float>(section) + 0.5f * static_cast<float>(k);
-    lines.push_back(CourseLine(s, offsets, height, 0.5f * static_cast<float>(k)));
+    lines.push_back(CourseLine(shape, s, offsets(s), height, 0.5f * static_cast<float>(k)));
   }
   return lines;
 }
 
-// The bank or grass strips of both sides of a section.
-LitMeshRecord SideMesh(int section, float inner, float outer, float (*height)(float, float), int columns) {
-  std::vector<float> right;
-  std::vector<float> left;
-  for (int c = 0; c <= columns; ++c) {
-    const float o = inner + (outer - inner) * static_cast<float>(c) / static_cast<float>(columns);
-    right.push_back(o);
-    left.insert(left.begin(), -o);
-  }
-  LitMeshRecord a = StripLitMesh(SectionLines(section, right, height));
-  const LitMeshRecord b = StripLitMesh(SectionLines(section, left, height));
+// The bank or grass strips of both sides of a section, `inner(s)` to
+// `inner(s) + width` from the centre.
+template <class Inner, class Height>
+LitMeshRecord SideMesh(const CourseShape& shape, int section, Inner inner, float width, Height height, int columns) {
+  auto right = [&](float s) {
+    std::vector<float> out;
+    const float in = inner(s);
+    const float outer = in + width;
+    for (int c = 0; c <= columns; ++c) out.push_back(in + (outer - in) * static_cast<float>(c) / static_cast<float>(columns));
+    return out;
+  };
+  auto left = [&](float s) {
+    std::vector<float> out = right(s);
+    std::reverse(out.begin(), out.end());
+    for (float& o : out) o = -o;
+    return out;
+  };
+  LitMeshRecord a = StripLitMesh(SectionLines(shape, section, right, height));
+  const LitMeshRecord b = StripLitMesh(SectionLines(shape, section, left, height));
   std::vector<LitMeshVertex> vertices = a.vertices;
   vertices.insert(vertices.end(), b.vertices.begin(), b.vertices.end());
   return MakeLitMesh(vertices, false);
@@ -260,28 +269,53 @@ float CourseHeight(float s) {
   return 0.0f;
 }
 
-std::vector<BbfMember> CourseMembers() {
-  TrackFile track;
-  track.landPieces = {"DATA\\TRACK\\GRASS.LND", "DATA\\TRACK\\BANKS.LND"};
-  track.groundTexture = "DATA\\TRACK\\DIRT.TEX";
-  track.trackObjects = "DATA\\TRACK\\COURSE.TOB";
-  track.alternativeTrackObjects = "DATA\\TRACK\\COURSE2.TOB";
-  LandPieceFile grass;
-  grass.texture = "DATA\\TRACK\\GRASS.TEX";
-  LandPieceFile banks;
-  banks.texture = "DATA\\TRACK\\BANK.TEX";
-  const std::vector<float> across = {kHalfWidth, kHalfWidth * 0.5f, 0.0f, -kHalfWidth * 0.5f, -kHalfWidth};
-  for (int s = 0; s < COURSE_SECTIONS; ++s) {
+CourseTrack BuildCourseTrack(const CourseShape& shape, const CourseFiles& files) {
+  CourseTrack out;
+  TrackFile& track = out.track;
+  track.landPieces = {"DATA\\TRACK\\" + files.grassPiece, "DATA\\TRACK\\" + files.bankPiece};
+  track.groundTexture = files.groundTexture;
+  track.trackObjects = "DATA\\TRACK\\" + files.stem + ".TOB";
+  track.alternativeTrackObjects = "DATA\\TRACK\\" + files.stem + "2.TOB";
+  out.grass.texture = files.grassTexture;
+  out.banks.texture = files.bankTexture;
+  auto across = [&](float s) {
+    const float w = shape.halfWidth(s);
+    return std::vector<float>{w, w * 0.5f, 0.0f, -w * 0.5f, -w};
+  };
+  auto ground = [&](float s, float) { return shape.height(s); };
+  auto bank = [&](float s, float o) { return BankHeight(shape, s, o); };
+  auto grass = [&](float s, float o) { return GrassHeight(shape, s, o); };
+  auto bankInner = [&](float s) { return shape.halfWidth(s); };
+  auto grassInner = [&](float s) { return shape.halfWidth(s) + kBankWidth; };
+  for (int s = 0; s < shape.sections; ++s) {
     TrackSectionEntry entry;
-    entry.mesh = StripSectionMesh(SectionLines(s, across, GroundHeight), 1);
+    entry.mesh = StripSectionMesh(SectionLines(shape, s, across, ground), 1);
     entry.pieces = {{1, static_cast<std::uint16_t>(s)}, {1, static_cast<std::uint16_t>(s)}};
     track.sections.push_back(std::move(entry));
-    grass.meshes.push_back(SideMesh(s, kHalfWidth + kBankWidth, kHalfWidth + kBankWidth + kGrassWidth, GrassHeight, 1));
-    banks.meshes.push_back(SideMesh(s, kHalfWidth, kHalfWidth + kBankWidth, BankHeight, 2));
+    out.grass.meshes.push_back(SideMesh(shape, s, grassInner, kGrassWidth, grass, 1));
+    out.banks.meshes.push_back(SideMesh(shape, s, bankInner, kBankWidth, bank, 2));
   }
+  return out;
+}
+
+std::vector<BbfMember> CourseTrackMembers(const CourseTrack& course, const CourseFiles& files) {
+  return {{files.stem + ".TRK", BuildTrackFile(course.track)},
+          {files.stem + ".HFD", BuildHeightFieldFile(course.field)},
+          {files.stem + ".TOB", BuildTrackObjectFile(course.sounds)},
+          {files.grassPiece, BuildLandPieceFile(course.grass)},
+          {files.bankPiece, BuildLandPieceFile(course.banks)}};
+}
+
+Bytes CourseNoiseTex(int size, Rgb base, float spread, int seed, bool ruts) { return NoiseTex(size, base, spread, seed, ruts); }
+
+std::vector<BbfMember> CourseMembers() {
+  const CourseShape shape{COURSE_SECTIONS, CoursePoint, CourseHeight, [](float) { return kHalfWidth; }};
+  const CourseFiles files{"COURSE", "GRASS.LND", "BANKS.LND", "DATA\\TRACK\\DIRT.TEX", "DATA\\TRACK\\GRASS.TEX",
+                          "DATA\\TRACK\\BANK.TEX"};
+  CourseTrack course = BuildCourseTrack(shape, files);
 
   // Flat ground a little below the fields, 4 m cells, over the whole area.
-  HeightFieldFile field;
+  HeightFieldFile& field = course.field;
   field.width = 61;
   field.height = 61;
   field.originX = -120.0f;
@@ -289,18 +323,14 @@ std::vector<BbfMember> CourseMembers() {
   field.cell = 4.0f;
   field.heights.assign(static_cast<std::size_t>(field.width) * field.height, -0.05f);
 
-  TrackObjectFile sounds;
-  sounds.emitters = {{0, "SOUNDS\\HUM.SFX", std::nullopt, {static_cast<std::uint16_t>(COURSE_HILL_TOP)}},
-                     {1, "SOUNDS\\CLICK.SFX", std::nullopt, {0x2000}}};
+  course.sounds.emitters = {{0, "SOUNDS\\HUM.SFX", std::nullopt, {static_cast<std::uint16_t>(COURSE_HILL_TOP)}},
+                            {1, "SOUNDS\\CLICK.SFX", std::nullopt, {0x2000}}};
 
-  return {{"COURSE.TRK", BuildTrackFile(track)},
-          {"COURSE.HFD", BuildHeightFieldFile(field)},
-          {"COURSE.TOB", BuildTrackObjectFile(sounds)},
-          {"GRASS.LND", BuildLandPieceFile(grass)},
-          {"BANKS.LND", BuildLandPieceFile(banks)},
-          {"DIRT.TEX", NoiseTex(128, {150, 112, 72}, 0.35f, 1, true)},
-          {"GRASS.TEX", NoiseTex(128, {70, 135, 50}, 0.4f, 2, false)},
-          {"BANK.TEX", NoiseTex(64, {115, 80, 50}, 0.45f, 3, false)}};
+  std::vector<BbfMember> out = CourseTrackMembers(course, files);
+  out.push_back({"DIRT.TEX", NoiseTex(128, {150, 112, 72}, 0.35f, 1, true)});
+  out.push_back({"GRASS.TEX", NoiseTex(128, {70, 135, 50}, 0.4f, 2, false)});
+  out.push_back({"BANK.TEX", NoiseTex(64, {115, 80, 50}, 0.45f, 3, false)});
+  return out;
 }
 
 }  // namespace kelvdata

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/bbf.h"
+#include "tools/tex.h"
 #include "tools/track_files.h"
 
 namespace kelvdata {
@@ -72,5 +73,42 @@ float CourseHeight(float s);
 
 // The members the course adds to DATA\TRACK.BBF.
 std::vector<BbfMember> CourseMembers();
+
+// Any course built the same way: a closed centre line, the ground height
+// along it and the half width of the ridden strip (banks of 3 m and fields
+// of 20 m beyond it), all at `s` sections along the course (0..sections).
+struct CourseShape {
+  int sections;
+  void (*point)(float s, float* x, float* z);
+  float (*height)(float s);
+  float (*halfWidth)(float s);
+};
+
+// The member names of a course: STEM.TRK, STEM.HFD and STEM.TOB, its two
+// land pieces, and the data paths of the textures they name.
+struct CourseFiles {
+  std::string stem;
+  std::string grassPiece;
+  std::string bankPiece;
+  std::string groundTexture;
+  std::string grassTexture;
+  std::string bankTexture;
+};
+
+// The track file and land pieces of a shape; the height field and the
+// emitters are the caller's to fill.
+struct CourseTrack {
+  TrackFile track;
+  LandPieceFile grass;
+  LandPieceFile banks;
+  HeightFieldFile field;
+  TrackObjectFile sounds;
+};
+CourseTrack BuildCourseTrack(const CourseShape& shape, const CourseFiles& files);
+std::vector<BbfMember> CourseTrackMembers(const CourseTrack& course, const CourseFiles& files);
+
+// The course textures' speckled look: `base` varied by `spread` (0..1),
+// with darker ruts along v when `ruts`.
+Bytes CourseNoiseTex(int size, Rgb base, float spread, int seed, bool ruts);
 
 }  // namespace kelvdata

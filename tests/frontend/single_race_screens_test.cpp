@@ -112,9 +112,9 @@ TEST_F(SingleRaceScreensTest, EventScreenShowsTheCurrentEventAndItsWeather) {
   ASSERT_NE(s, nullptr);
   ASSERT_GE(s->staticTexts.count, 10);
   ASSERT_GE(s->buttons.count, 9);
-  // The first entry of the data set's table: 1500 m, a record of 1'20"00,
-  // hard ground with some jumps; clear weather.
-  EXPECT_STREQ(StaticText(s, 1), "1500 M");
+  // The first entry of the data set's table, on its first course: 463 m,
+  // a record of 1'20"00, hard ground with some jumps; clear weather.
+  EXPECT_STREQ(StaticText(s, 1), "463 M");
   EXPECT_STREQ(StaticText(s, 3), "01'20\"00");
   EXPECT_STREQ(StaticText(s, 5), g_TextDatabase.Text(27));
   EXPECT_STREQ(StaticText(s, 7), g_TextDatabase.Text(30));
@@ -129,14 +129,15 @@ TEST_F(SingleRaceScreensTest, EventScreenShowsTheCurrentEventAndItsWeather) {
   EXPECT_EQ(s->buttons[7].state, 2);
   EXPECT_EQ(s->buttons[6].state, 0);
 
-  // The next course: the second event's facts once the page has turned.
+  // The next event, on the second course: its facts once the page has
+  // turned.
   s->buttons[5].Press();
   for (int frame = 0; frame < 40; ++frame) {
     s->RenderScene();
     platform::AdvanceTime(20);
   }
   EXPECT_EQ(g_SingleRace.current, 1);
-  EXPECT_STREQ(StaticText(s, 1), "1600 M");
+  EXPECT_STREQ(StaticText(s, 1), "578 M");
   EXPECT_STREQ(StaticText(s, 3), "01'21\"10");
 }
 

@@ -33,9 +33,11 @@ cat > "$work/registry.txt" <<'REG'
 "GameHeight"=dword:000001e0
 REG
 
-# The courses of the data set: the race scene of each of the results
-# table's first entries, one entry a course.
-COURSE_SCENES="33"
+# The courses of the data set, each as the event that is on it (the turns
+# of the event screen's chooser from the first event, forward or, below 0,
+# back) and its race scene: Alder (event 1), Bracken (event 2) and Mire
+# (the last event).
+COURSES="0:33 1:34"
 
 # The race loads behind its loading screen and plays its intro, which
 # Escape skips; the pause waits for the start's countdown (RACING frames
@@ -45,20 +47,22 @@ COURSE_SCENES="33"
 RACE_LOAD=120; RACING=900; TURN=40
 . "$steps"
 # The main menu's single race, options and quit; the player screen's OK;
-# the event screen's practice and next course; the yes of a question; the
+# the event screen's practice, next and previous course; the yes of a question; the
 # pause dialog's first button (end the session); the options' way back.
 SINGLE_RACE="320 130"; OPTIONS="320 298"; QUIT="320 410"; OK="510 420"
-PRACTICE="320 180"; NEXT_COURSE="157 220"; YES="250 280"; END_SESSION="320 135"; BACK="320 420"
+PRACTICE="320 180"; NEXT_COURSE="157 220"; PREVIOUS_COURSE="62 220"; YES="250 280"; END_SESSION="320 135"; BACK="320 420"
 
 begin "$work/flow.txt"
 say shot title.png
 course=0
-for race in $COURSE_SCENES; do
+for event in $COURSES; do
+  turns=${event%:*}
   click $SINGLE_RACE $NEW_SCENE
   say shot "player_$course.png"
   click $OK $NEW_SCENE
   turn=0
-  while [ "$turn" -lt "$course" ]; do click $NEXT_COURSE $TURN; turn=$((turn + 1)); done
+  while [ "$turn" -lt "$turns" ]; do click $NEXT_COURSE $TURN; turn=$((turn + 1)); done
+  while [ "$turn" -gt "$turns" ]; do click $PREVIOUS_COURSE $TURN; turn=$((turn - 1)); done
   say shot "event_$course.png"
   click $PRACTICE $RACE_LOAD
   key ESCAPE $RACING
@@ -86,7 +90,7 @@ status=0
 set +e
 (cd "$work" &&
   KELVARRO_CONFIG="$work/registry.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$script" \
-    KELVARRO_FRAME_CLOCK=1 KELVARRO_DEBUG_OUTPUT=1 timeout 400 "$game" > out.txt 2> debug.txt)
+    KELVARRO_FRAME_CLOCK=1 KELVARRO_DEBUG_OUTPUT=1 timeout 540 "$game" > out.txt 2> debug.txt)
 code=$?
 set -e
 if [ "$code" -ne 0 ]; then
@@ -100,7 +104,7 @@ fi
 # results (12) and the menu; then the options (6), the menu and the credits
 # (28).
 expected="27 0"
-for race in $COURSE_SCENES; do expected="$expected 1 4 $race 12 0"; done
+for event in $COURSES; do expected="$expected 1 4 ${event#*:} 12 0"; done
 expected="$expected 6 0 28"
 seen=$(sed -n 's/^scene \([0-9]*\)$/\1/p' "$work/debug.txt" | tr '\n' ' ' | sed 's/ $//')
 if [ "$seen" != "$expected" ]; then

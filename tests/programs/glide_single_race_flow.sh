@@ -37,7 +37,7 @@ REG
 # of the event screen's chooser from the first event, forward or, below 0,
 # back) and its race scene: Alder (event 1), Bracken (event 2) and Mire
 # (the last event).
-COURSES="0:33 1:34"
+COURSES="0:33 1:34 -1:35"
 
 # The race loads behind its loading screen and plays its intro, which
 # Escape skips; the pause waits for the start's countdown (RACING frames

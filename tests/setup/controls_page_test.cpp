@@ -226,6 +226,11 @@ TEST_F(JoystickPageTest, WithNoInputDeviceTheControlsAreAKeyboardsAndNothingStal
   Open(&fx, &controls);
   EXPECT_EQ(g_SetupSettings.KeyboardChosen, 1);
   EXPECT_EQ(fx.Combo(1002).GetLBText(0), "Input device not available");
+  // The controls page then has no keyboard to enumerate and ends the sheet.
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"Directinput device creation error! Program aborted.",
+                                                  "Keyboard device commands enumeration error!",
+                                                  "An error occurred while inizializing! Program aborted."}));
+  EXPECT_EQ(g_SetupSheet.Result(), -1);
 }
 
 }  // namespace

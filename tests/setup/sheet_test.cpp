@@ -42,7 +42,7 @@ TEST_F(SheetTest, CancelAndApplyInEachLanguageWithTheRussianFont) {
     Set("Language", language);
     C3DfxPage fx;
     ControlPage controls;
-    OpenGlide(&fx, &controls, {});
+    OpenGlide(&fx, &controls, {{SheetAction::OPEN_TAB, 0, 1}});
     EXPECT_EQ(g_SetupSheet.CancelButton().GetWindowText(), cancel[language]);
     EXPECT_EQ(g_SetupSheet.ApplyButton().GetWindowText(), Caption(CAPTIONS_BUTTONS, language, 1));
     EXPECT_EQ(g_SetupSheet.OkButton().GetWindowText(), "OK");
@@ -50,6 +50,9 @@ TEST_F(SheetTest, CancelAndApplyInEachLanguageWithTheRussianFont) {
     EXPECT_EQ(g_SetupSheet.CancelButton().GetFont().lfCharSet, charset);
     EXPECT_EQ(fx.Static(1038).GetFont().lfCharSet, charset);
     EXPECT_EQ(fx.Combo(1002).GetFont().lfCharSet, ANSI_CHARSET);  // lists keep the dialog font
+    EXPECT_EQ(controls.Static(1054).GetFont().lfCharSet, charset);
+    EXPECT_EQ(controls.Combo(1006).GetFont().lfCharSet, ANSI_CHARSET);
+    EXPECT_EQ(controls.Static(1048).GetWindowText(), Caption(CAPTIONS_CONTROLS, language, 0));
   }
 }
 

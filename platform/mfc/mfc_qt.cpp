@@ -15,7 +15,9 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
+#include <cstring>
 
+#include "platform/glide/glide.h"  // Picture, WritePng
 #include "platform/mfc/mfc.h"
 
 namespace platform::mfc {
@@ -197,8 +199,17 @@ bool RunSheetWithQt(CPropertySheet* sheet) {
 bool RenderSheetToPng(CPropertySheet* sheet, const std::string& path) {
   if (sheet->GetPageCount() == 0 || !EnsureApplication(true)) return false;
   SheetView view(sheet);
-  const QImage image = view.grab().toImage();
-  return image.save(QString::fromLocal8Bit(path.c_str()), "PNG");
+  const QImage image = view.grab().toImage().convertToFormat(QImage::Format_RGB888);
+  if (image.isNull()) return false;
+  // Written by our own PNG writer, which the picture tests read back.
+  Picture picture;
+  picture.width = image.width();
+  picture.height = image.height();
+  picture.rgb.resize(static_cast<std::size_t>(picture.width * picture.height * 3));
+  for (int y = 0; y < picture.height; ++y)
+    std::memcpy(&picture.rgb[static_cast<std::size_t>(y * picture.width * 3)], image.constScanLine(y),
+                static_cast<std::size_t>(picture.width * 3));
+  return WritePng(path, picture);
 }
 
 }  // namespace platform::mfc

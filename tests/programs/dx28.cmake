@@ -4,3 +4,12 @@ add_test(NAME kelvarro_dx_start
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/programs/dx_start.sh $<TARGET_FILE:kelvarro_dx> $<TARGET_FILE:kelvdata>
           ${CMAKE_CURRENT_BINARY_DIR}/kelvarro_dx_start)
 set_tests_properties(kelvarro_dx_start PROPERTIES ENVIRONMENT "${KELV_PROGRAM_TEST_ENV}")
+# The scenes of kelvarro_glide's race pictures drawn by kelvarro_dx, each
+# compared with its Glide twin.
+add_executable(picture_twin programs/picture_twin.cpp sanitizer_defaults.cpp)
+target_link_libraries(picture_twin PRIVATE kelv_test_support kelv_platform)
+add_test(NAME kelvarro_dx_race_pictures
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/programs/dx_race_pictures.sh $<TARGET_FILE:kelvarro_dx>
+          $<TARGET_FILE:kelvarro_glide> $<TARGET_FILE:kelvdata> $<TARGET_FILE:picture_twin>
+          ${CMAKE_CURRENT_BINARY_DIR}/kelvarro_dx_race_pictures)
+set_tests_properties(kelvarro_dx_race_pictures PROPERTIES ENVIRONMENT "${KELV_PROGRAM_TEST_ENV}" TIMEOUT 1500)

@@ -7,6 +7,7 @@
 
 #include "engine/services/net_game.h"
 #include "frontend/game_controller.h"
+#include "frontend/players_list.h"
 #include "frontend/ui_scene.h"
 
 namespace {
@@ -25,6 +26,16 @@ std::string Rest(std::istringstream& in) {
   if (first == std::string::npos) return {};
   const std::size_t last = rest.find_last_not_of(" \t\r");
   return rest.substr(first, last - first + 1);
+}
+
+// The players of the game whose riders are chosen (a client's when its
+// player information has arrived).
+std::int32_t RidersChosen() {
+  std::int32_t n = 0;
+  for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(PLAYER_SLOTS); ++i) {
+    if (g_PlayersList.IsPresent(i) && g_PlayersList.entries[i].chosenRider != -1) ++n;
+  }
+  return n;
 }
 
 }  // namespace
@@ -54,6 +65,8 @@ bool ParseCommandScript(const std::string& text, std::vector<CommandStep>* steps
         s.kind = CommandStep::AWAIT_PLAYERS;
       } else if (what == "sessions") {
         s.kind = CommandStep::AWAIT_SESSIONS;
+      } else if (what == "riders") {
+        s.kind = CommandStep::AWAIT_RIDERS;
       } else {
         ok = false;
       }
@@ -103,6 +116,9 @@ void CommandScript::RunFrame(UiScene* scene, std::int32_t sceneNumber) {
         break;
       case CommandStep::AWAIT_SESSIONS:
         if (g_NetSessionCount < s.values[0]) return;
+        break;
+      case CommandStep::AWAIT_RIDERS:
+        if (RidersChosen() < s.values[0]) return;
         break;
       case CommandStep::EDIT:
         if (scene && s.values[0] < scene->editTexts.count) {

@@ -9,6 +9,7 @@
 //   await scene N         until UI scene N is the running one
 //   await players N       until the network game counts N players or more
 //   await sessions N      until N sessions or more are listed
+//   await riders N        until N players or more have their riders chosen
 //   edit N TEXT           edit text N of the scene takes TEXT
 //   page N P              chooser N of the scene shows page P (a rider)
 //   command ID A1 A2 [TEXT]  GameController::Command (TEXT "NULL" when absent)
@@ -24,7 +25,7 @@
 class UiScene;
 
 struct CommandStep {
-  enum Kind { WAIT, AWAIT_SCENE, AWAIT_PLAYERS, AWAIT_SESSIONS, EDIT, PAGE, COMMAND } kind = WAIT;
+  enum Kind { WAIT, AWAIT_SCENE, AWAIT_PLAYERS, AWAIT_SESSIONS, AWAIT_RIDERS, EDIT, PAGE, COMMAND } kind = WAIT;
   std::int32_t values[3] = {0, 0, 0};
   std::string text;
 };

@@ -15,27 +15,29 @@ TEST(CommandScriptTest, ReadsEveryKindOfStep) {
                                  "await scene 15   # the session screen\n"
                                  "await players 3\n"
                                  "await sessions 1\n"
+                                 "await riders 2\n"
                                  "edit 0 DIRT CUP \n"
                                  "page 0 2\n"
                                  "command 65 4 0\n"
                                  "command 68 0 0 HELLO ALL\n",
                                  &steps, &error))
       << error;
-  ASSERT_EQ(steps.size(), 8u);
+  ASSERT_EQ(steps.size(), 9u);
   EXPECT_EQ(steps[0].kind, CommandStep::WAIT);
   EXPECT_EQ(steps[0].values[0], 20);
   EXPECT_EQ(steps[1].kind, CommandStep::AWAIT_SCENE);
   EXPECT_EQ(steps[1].values[0], 15);
   EXPECT_EQ(steps[2].kind, CommandStep::AWAIT_PLAYERS);
   EXPECT_EQ(steps[3].kind, CommandStep::AWAIT_SESSIONS);
-  EXPECT_EQ(steps[4].kind, CommandStep::EDIT);
-  EXPECT_EQ(steps[4].text, "DIRT CUP");
-  EXPECT_EQ(steps[5].kind, CommandStep::PAGE);
-  EXPECT_EQ(steps[5].values[1], 2);
-  EXPECT_EQ(steps[6].kind, CommandStep::COMMAND);
-  EXPECT_EQ(steps[6].values[1], 4);
-  EXPECT_EQ(steps[6].text, "NULL");  // as the scene files give it
-  EXPECT_EQ(steps[7].text, "HELLO ALL");
+  EXPECT_EQ(steps[4].kind, CommandStep::AWAIT_RIDERS);
+  EXPECT_EQ(steps[5].kind, CommandStep::EDIT);
+  EXPECT_EQ(steps[5].text, "DIRT CUP");
+  EXPECT_EQ(steps[6].kind, CommandStep::PAGE);
+  EXPECT_EQ(steps[6].values[1], 2);
+  EXPECT_EQ(steps[7].kind, CommandStep::COMMAND);
+  EXPECT_EQ(steps[7].values[1], 4);
+  EXPECT_EQ(steps[7].text, "NULL");  // as the scene files give it
+  EXPECT_EQ(steps[8].text, "HELLO ALL");
 }
 
 TEST(CommandScriptTest, RefusesALineThatIsNoStepAndNamesIt) {

@@ -75,7 +75,8 @@ REG
     echo "await scene 21"
     if [ "$2" = host ]; then
       echo "await players $PLAYERS"
-      echo "wait 120"
+      echo "await riders $PLAYERS"
+      echo "wait 60"
       echo "command 24 2 0"
       echo "command 71 0 0"
     else

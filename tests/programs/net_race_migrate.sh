@@ -12,7 +12,7 @@ machine m3 client 2
 start m1
 await m1 "count=1 host=1" 120
 start m2
-await m1 "count=2 host=1" 180
+await m2 "SEND PLAYER_INFO" 180
 start m3
 await m1 "SEND START_RACE" 400
 sleep 5

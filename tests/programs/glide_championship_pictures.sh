@@ -5,7 +5,9 @@
 # on the frame clock (KELVARRO_FRAME_CLOCK=1: frame n shows the same moment
 # on every run), compared with the references in REFERENCES by
 # PICTURE_CHECK (with KELVARRO_UPDATE_REFERENCES=1 they are rewritten
-# instead): the garage before the first round's practice. Each picture also
+# instead): the garage before the first round's practice, and the starting
+# grid of the first moto when the round screen leaves out practice and
+# qualifying (the grid drawn at random, the player last). Each picture also
 # has pixels worked out by hand.
 set -e
 game=$1; kelvdata=$2; check=$3; references=$4; work=$5
@@ -28,7 +30,9 @@ REG
 . "$steps"
 
 # The main menu's championship, the player screen's OK, the round screen's
-# garage; the cursor then rests in the garage's empty middle.
+# garage; the cursor then rests in the garage's empty middle. Back to the
+# round screen, straight to the motos, through the garage's way on to the
+# grid; the cursor rests below its title.
 begin "$work/pictures.txt"
 click 320 186 $NEW_SCENE
 click 510 420 $NEW_SCENE
@@ -36,6 +40,12 @@ click 530 280 $NEW_SCENE
 say mouse-move -4000 -4000; pause 2
 say mouse-move 150 60; pause 30
 say shot garage.png
+click 320 420 $NEW_SCENE
+click 530 230 $NEW_SCENE
+click 525 420 $NEW_SCENE
+say mouse-move -4000 -4000; pause 2
+say mouse-move 600 300; pause 30
+say shot grid.png
 say close
 
 set +e
@@ -74,4 +84,6 @@ picture() {
 # widened again as (c5 << 3) | (c5 >> 2)): 57, 90, 165; on the screen 73,
 # 107, 177, as the way back shows it left of its caption.
 picture garage 5,470=1989EB~1 97,291=CC7220~2 240,405=496BB1~1
+# The grid's start button has the same texture: left of its caption.
+picture grid 235,40=496BB1~1
 exit $status

@@ -88,7 +88,8 @@ void GeometryPipeline::SetupProjection() {
     if (r == 3) row[2] = row[2] + pz0;
     row[3] = vr[2];
   }
-  depthScale = 65535.0f / (g_Camera.farPlane - g_Camera.nearPlane);
+  // Glide: 0..65535, larger nearer; Direct3D: 0..1, smaller nearer.
+  depthScale = (g_RenderBuild == RENDER_BUILD_DIRECT3D ? 1.0f : 65535.0f) / (g_Camera.farPlane - g_Camera.nearPlane);
 }
 
 void GeometryPipeline::ReadViewBounds() {
@@ -120,6 +121,7 @@ struct PartTransform {
   float fullLight, maxLight;
   Vector3 lightColour;
   float centreX, centreY, depthScale, nearPlane, farPlane;
+  bool direct3D;
   float left, right, top, bottom;
 };
 
@@ -168,7 +170,8 @@ std::uint8_t TransformPart(const PartTransform& c, const Vector3* positions, int
     const Int4 beyond = w > Splat(c.farPlane);
     const Int4 nearer = w < Splat(c.nearPlane);
     w = Select(nearer & (w == Splat(0.0f)), Splat(0.0001f), w);
-    const Float4 z = (Splat(c.farPlane) - w) * Splat(c.depthScale);
+    const Float4 z = c.direct3D ? (w - Splat(c.nearPlane)) * Splat(c.depthScale)
+                                : (Splat(c.farPlane) - w) * Splat(c.depthScale);
     const Float4 q = Splat(1.0f) / w;
     const Float4 x = Splat(c.centreX) + q * (px * Splat(m0) + py * Splat(m4) + pz * Splat(m8) + Splat(m12));
     const Float4 y = Splat(c.centreY) - q * (px * Splat(m1) + py * Splat(m5) + pz * Splat(m9) + Splat(m13));
@@ -227,7 +230,7 @@ std::uint8_t TransformPart(const PartTransform& c, const Vector3* positions, int
         code = CLIP_NEAR;
         if (w == 0.0f) w = 0.0001f;
       }
-      o.z = (c.farPlane - w) * c.depthScale;
+      o.z = c.direct3D ? (w - c.nearPlane) * c.depthScale : (c.farPlane - w) * c.depthScale;
       const float q = 1.0f / w;
       o.q = q;
       const float x = c.centreX + q * (pos.x * m0 + pos.y * m4 + pos.z * m8 + m12);
@@ -298,6 +301,7 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
   c.centreX = centreX;
   c.centreY = centreY;
   c.depthScale = depthScale;
+  c.direct3D = g_RenderBuild == RENDER_BUILD_DIRECT3D;
   c.nearPlane = near_;
   c.farPlane = far_;
   c.left = left_;
@@ -355,14 +359,16 @@ void GeometryPipeline::EmitTriangles(const VertexAttribute* attributes, const st
   const LightFactors* const factors = lightFactors_;
   const std::uint8_t* const codes = codes_;
   ScreenVertex* const out = output;
+  const bool direct3D = g_RenderBuild == RENDER_BUILD_DIRECT3D;
   int count = outCount_;
   // The screen vertex of corner k (position i) with its colour and texture coordinates.
   const auto cornerVertex = [&](ScreenVertex* v, int k, std::uint16_t i) {
     const VertexAttribute& a = attributes[k];
     *v = t[i];
     v->colour = CornerColour<Lit>(a.colour, &factors[i]);
-    v->s = a.u * v->q;
-    v->t = a.v * v->q;
+    // Glide interpolates s and t divided by w; Direct3D takes u and v as they are.
+    v->s = direct3D ? a.u : a.u * v->q;
+    v->t = direct3D ? a.v : a.v * v->q;
   };
   for (int tri = 0; tri < triangles; ++tri) {
     const int k = tri * 3;
@@ -461,6 +467,7 @@ void GeometryPipeline::ClipTriangle(const Corner& a, const Corner& b, const Corn
 }
 
 GeometryPipeline::Corner GeometryPipeline::ClipEdge(const Corner& a, const Corner& b, std::uint8_t plane) const {
+  const bool direct3D = g_RenderBuild == RENDER_BUILD_DIRECT3D;
   const float wa = 1.0f / a.v.q;
   const float wb = 1.0f / b.v.q;
   const float xa = wa * (a.v.x - centreX) / halfWidth;
@@ -500,10 +507,10 @@ GeometryPipeline::Corner GeometryPipeline::ClipEdge(const Corner& a, const Corne
   if (plane == CLIP_NEAR) {
     w = near_;
     out.v.q = 1.0f / near_;
-    out.v.z = (far_ - near_) * depthScale;
+    out.v.z = direct3D ? 0.0f : (far_ - near_) * depthScale;
   } else {
     w = wa + t * (wb - wa);
-    out.v.z = (far_ - w) * depthScale;
+    out.v.z = direct3D ? (w - near_) * depthScale : (far_ - w) * depthScale;
     out.v.q = 1.0f / w;
   }
   const float q = out.v.q;
@@ -532,6 +539,11 @@ GeometryPipeline::Corner GeometryPipeline::ClipEdge(const Corner& a, const Corne
     colour |= ((f * Channel(b.v.colour, shift) + (256 - f) * Channel(a.v.colour, shift)) >> 8) << shift;
   }
   out.v.colour = colour;
+  if (direct3D) {
+    out.v.s = a.v.s + t * (b.v.s - a.v.s);
+    out.v.t = a.v.t + t * (b.v.t - a.v.t);
+    return out;
+  }
   const float sa = a.v.s * wa;
   const float ta = a.v.t * wa;
   out.v.s = (sa + t * (b.v.s * wb - sa)) * q;
@@ -563,10 +575,12 @@ bool GeometryPipeline::IsBoxVisible(const Vector3* box) {
 }
 
 void GeometryPipeline::ApplyDepthBias(int count, ScreenVertex* vertices, std::uint32_t steps) {
-  const float step = static_cast<float>(steps);
+  // Direct3D's depth runs the other way, in 1/65536 steps of its 0..1.
+  const bool direct3D = g_RenderBuild == RENDER_BUILD_DIRECT3D;
+  const float step = direct3D ? static_cast<float>(steps) / 65536.0f : static_cast<float>(steps);
   for (int i = 0; i < count; ++i) {
     ScreenVertex& v = vertices[i];
-    v.z = v.z + step;
+    v.z = direct3D ? v.z - step : v.z + step;
     const float w = 1.0f / v.q - step / depthScale;
     // A vertex already at the eye cannot come nearer.
     if (w > 0.0f) v.q = 1.0f / w;

@@ -93,6 +93,10 @@ bool CreatePrimarySoundBuffer(HWND window) {
   return true;
 }
 
+BOOL EnumSoundDeviceRecord(GUID* guid, const char* description, const char* module, void* context) {
+  return EnumSoundDeviceCallback(guid, description, module, context);
+}
+
 void InitSoundDevice(HWND window) {
   g_SoundDeviceCount = 0;
   DirectSoundEnumerateA(EnumSoundDeviceCallback, nullptr);

@@ -23,6 +23,11 @@ struct SoundDeviceInfo {
 extern SoundDeviceInfo g_SoundDevices[MAX_SOUND_DEVICES];
 extern DWORD g_SoundDeviceCount;
 
+// The DirectSoundEnumerateA callback that fills g_SoundDevices (the
+// primary driver left out, at most MAX_SOUND_DEVICES); the setup program
+// builds its table with it so that both count the drivers alike.
+BOOL EnumSoundDeviceRecord(GUID* guid, const char* description, const char* module, void* context);
+
 // The sound step of the application's device start-up: lists the drivers,
 // opens the first one (the system's default output, the user's choice) on
 // `window` and makes the primary buffer. Any failure leaves g_DirectSound

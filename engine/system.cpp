@@ -153,10 +153,16 @@ void RestoreAutoRun() {
   RegCloseKey(key);
 }
 
+void (*g_BeforeMessageBox)() = nullptr;
+
 int ShowMessageBox(const char* text, const char* caption, UINT style) {
+  ++g_ShownMessageBoxes;
+  if (g_BeforeMessageBox) {
+    g_BeforeMessageBox();
+    return MessageBoxA(g_MainWindow, text, caption, style);
+  }
   // A box owned by a minimised window is hidden with it and would wait unseen.
   if (IsIconic(g_MainWindow)) OpenIcon(g_MainWindow);
-  ++g_ShownMessageBoxes;
   const int pressed = MessageBoxA(g_MainWindow, text, caption, style);
   if (IsIconic(g_MainWindow)) OpenIcon(g_MainWindow);
   return pressed;

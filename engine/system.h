@@ -62,6 +62,9 @@ extern HWND g_MainWindow;
 // The button pressed (IDOK, IDCANCEL). A minimised main window is restored
 // first, so that the box it owns can be seen, and again afterwards.
 int ShowMessageBox(const char* text, const char* caption, UINT style);
+// A renderer that holds the display (the Direct3D one) shows the desktop's
+// surface here before each box; the window is then left as it is.
+extern void (*g_BeforeMessageBox)();
 // How many boxes ShowMessageBox has shown: start-up tells by it whether a
 // failure has already said why.
 unsigned ShownMessageBoxCount();

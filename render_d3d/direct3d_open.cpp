@@ -178,7 +178,16 @@ bool Direct3DRenderer::AlphaTestReplacesColourKey() {
   return f.redBits + f.greenBits + f.blueBits < 16;
 }
 
+namespace {
+
+void ShowDesktopSurface() {
+  if (Direct3DRenderer::directDraw) Direct3DRenderer::directDraw->FlipToGDISurface();
+}
+
+}  // namespace
+
 bool Renderer::Open() {
+  g_BeforeMessageBox = ShowDesktopSurface;
   // Whatever a failed Open left goes first.
   Close();
   ForgetStates();

@@ -179,12 +179,12 @@ void ChampionshipMembers(std::vector<BbfMember>* ui) {
 // The single race's event screen (scene 4, after the player screen): one
 // button for each session on the course, which sets the race type and
 // starts the race, and the way back. Buttons 1 to 3. The front end gives
-// the screen its focus list by game mode: 03.FLT is the single race's.
+// the screen its focus list by game mode: 03.FLT, the single race's, comes
+// with the single race's own event screen.
 SceneFile SessionScreen(std::vector<BbfMember>* ui) {
   static const std::uint32_t kTexts[3] = {TEXT_PRACTICE_SESSION, TEXT_QUALIFYING_SESSION, TEXT_FIRST_MOTO};
   SceneFile s = Screen("DATA\\UI\\03.FLT");
   s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
-  std::vector<FocusFileEntry> focus;
   for (std::uint16_t type = 0; type < 3; ++type) {
     const float y = SessionY(type);
     const std::string name = "SESSION" + std::to_string(type) + ".BTN";
@@ -192,10 +192,7 @@ SceneFile SessionScreen(std::vector<BbfMember>* ui) {
                                     {{CMD_SET_RACE_TYPE, type, 0, "NULL"},
                                      {CMD_GO_TO_SCENE, static_cast<std::uint16_t>(DATA_SET_RACE_SCENE), 0, "NULL"}})});
     s.lists[SCENE_BUTTONS].push_back(Widget("DATA\\UI\\" + name, 220.0f, y, 200.0f, 40.0f));
-    focus.push_back({4, static_cast<std::uint16_t>(type + 1)});
   }
-  focus.push_back({4, 0});
-  ui->push_back({"03.FLT", BuildFlt(focus)});
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
   return s;
 }

@@ -58,6 +58,8 @@
   X(PFNGLBINDBUFFERPROC, glBindBuffer)                            \
   X(PFNGLBUFFERDATAPROC, glBufferData)                            \
   X(PFNGLBUFFERSUBDATAPROC, glBufferSubData)                      \
+  X(PFNGLMAPBUFFERRANGEPROC, glMapBufferRange)                    \
+  X(PFNGLUNMAPBUFFERPROC, glUnmapBuffer)                          \
   X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays)                  \
   X(PFNGLDELETEVERTEXARRAYSPROC, glDeleteVertexArrays)            \
   X(PFNGLBINDVERTEXARRAYPROC, glBindVertexArray)                  \
@@ -262,6 +264,9 @@ GLenum CompareFunction(DWORD f) {
   }
 }
 
+constexpr GLsizeiptr kRingBytes = 4 << 20;
+constexpr GLsizeiptr kOwnStorageBytes = 64 << 10;
+
 struct Uniforms {
   GLint frame, flat, perspective, textured, textureAlpha, colourKey, modulateAlpha, specular, fog, fogColour,
       alphaFunc, alphaRef, texture;
@@ -283,7 +288,9 @@ class GlBackendImpl final : public Backend {
   void Flip() override;
   bool Read(bool front, platform::Picture* out) override;
   void Finish() override {
-    if (context_) glFinish();
+    if (!context_) return;
+    FlushBatch();
+    glFinish();
   }
   bool PlainDraw(const D3DTLVERTEX* vertices, DWORD count, const std::uint16_t* texels, int texWidth,
                  int texHeight) override;
@@ -291,7 +298,11 @@ class GlBackendImpl final : public Backend {
  private:
   void BindFrame(int buffer);
   void AttachDepth();
-  void Upload(const void* data, GLsizeiptr bytes);
+  // The vertices into the stream buffer; the index of the first (-1 when
+  // the buffer cannot be mapped).
+  GLint Upload(const void* data, GLsizeiptr bytes);
+  // Draws the vertices gathered under the state last applied.
+  void FlushBatch();
 
   SDL_Window* window_ = nullptr;
   SDL_GLContext context_ = nullptr;
@@ -311,10 +322,14 @@ class GlBackendImpl final : public Backend {
   GLuint vbo_ = 0;
   GLuint presentVao_ = 0;
   GLsizeiptr vboSize_ = 0;
+  GLsizeiptr vboUsed_ = 0;
   // The states last sent, to send only changes.
   DWORD sent_[D3D_RENDER_STATE_COUNT] = {};
   BoundTexture sentTexture_{};
   bool stateValid_ = false;
+  // Consecutive draws of one state and kind are drawn as one.
+  std::vector<D3DTLVERTEX> batch_;
+  GLenum batchMode_ = GL_TRIANGLES;
 };
 
 bool GlBackendImpl::OpenFrame(HWND window, int width, int height) {
@@ -386,7 +401,8 @@ bool GlBackendImpl::OpenFrame(HWND window, int width, int height) {
   glGenBuffers(1, &vbo_);
   glBindVertexArray(vao_);
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  vboSize_ = 1 << 20;
+  vboSize_ = kRingBytes;
+  vboUsed_ = 0;
   glBufferData(GL_ARRAY_BUFFER, vboSize_, nullptr, GL_STREAM_DRAW);
   const GLsizei stride = sizeof(D3DTLVERTEX);
   glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(D3DTLVERTEX, sx)));
@@ -405,6 +421,7 @@ bool GlBackendImpl::OpenFrame(HWND window, int width, int height) {
 void GlBackendImpl::CloseFrame() {
   if (context_ == nullptr) return;
   SDL_GL_MakeCurrent(window_, context_);
+  batch_.clear();
   if (program_) glDeleteProgram(program_);
   if (presentProgram_) glDeleteProgram(presentProgram_);
   if (plainProgram_) glDeleteProgram(plainProgram_);
@@ -433,6 +450,7 @@ void GlBackendImpl::AttachDepth() {
 
 void GlBackendImpl::SetDepthBits(int bits) {
   if (!context_) return;
+  FlushBatch();
   if (depth_) {
     const GLuint old = depth_;
     depth_ = 0;
@@ -466,6 +484,7 @@ std::uint32_t GlBackendImpl::CreateTexture() {
 
 void GlBackendImpl::UploadTexture(std::uint32_t id, int width, int height, const std::vector<std::uint8_t>& rgba) {
   if (!context_ || !id) return;
+  FlushBatch();
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, id);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -479,6 +498,7 @@ void GlBackendImpl::UploadTexture(std::uint32_t id, int width, int height, const
 
 void GlBackendImpl::DeleteTexture(std::uint32_t id) {
   if (!context_ || !id) return;
+  FlushBatch();
   GLuint t = id;
   glDeleteTextures(1, &t);
   if (sentTexture_.id == id) sentTexture_ = {};
@@ -489,22 +509,47 @@ void GlBackendImpl::BindFrame(int buffer) {
   glViewport(0, 0, width_, height_);
 }
 
-void GlBackendImpl::Upload(const void* data, GLsizeiptr bytes) {
+GLint GlBackendImpl::Upload(const void* data, GLsizeiptr bytes) {
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  if (bytes > vboSize_) {
-    vboSize_ = bytes;
+  // A large array gets storage of its own, which llvmpipe takes faster than
+  // a mapping of that size; small ones fill a ring one after another,
+  // mapped without waiting for the draws in flight, which read before it.
+  if (bytes > kOwnStorageBytes) {
+    glBufferData(GL_ARRAY_BUFFER, bytes, data, GL_STREAM_DRAW);
+    vboSize_ = vboUsed_ = 0;
+    return 0;
   }
-  // Orphaned every draw: the driver hands out fresh memory instead of waiting.
-  glBufferData(GL_ARRAY_BUFFER, vboSize_, nullptr, GL_STREAM_DRAW);
-  glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, data);
+  if (vboUsed_ + bytes > vboSize_) {
+    vboSize_ = kRingBytes;
+    glBufferData(GL_ARRAY_BUFFER, vboSize_, nullptr, GL_STREAM_DRAW);
+    vboUsed_ = 0;
+  }
+  void* target = glMapBufferRange(GL_ARRAY_BUFFER, vboUsed_, bytes,
+                                  GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+  if (target == nullptr) return -1;
+  std::memcpy(target, data, static_cast<std::size_t>(bytes));
+  glUnmapBuffer(GL_ARRAY_BUFFER);
+  const auto first = static_cast<GLint>(vboUsed_ / static_cast<GLsizeiptr>(sizeof(D3DTLVERTEX)));
+  vboUsed_ += bytes;
+  return first;
+}
+
+void GlBackendImpl::FlushBatch() {
+  if (batch_.empty()) return;
+  const GLint first = Upload(batch_.data(), static_cast<GLsizeiptr>(batch_.size() * sizeof(D3DTLVERTEX)));
+  if (first >= 0) glDrawArrays(batchMode_, first, static_cast<GLsizei>(batch_.size()));
+  batch_.clear();
 }
 
 void GlBackendImpl::Draw(const DWORD* s, const BoundTexture& texture, D3DPRIMITIVETYPE type,
                          const D3DTLVERTEX* vertices, DWORD count) {
   if (!context_ || count == 0) return;
+  const GLenum mode = type == D3DPT_POINTLIST ? GL_POINTS : GL_TRIANGLES;
   const bool changed = !stateValid_ || std::memcmp(sent_, s, sizeof sent_) != 0 ||
                        sentTexture_.id != texture.id || sentTexture_.hasAlpha != texture.hasAlpha ||
                        sentTexture_.keyed != texture.keyed;
+  if (changed || mode != batchMode_) FlushBatch();
+  batchMode_ = mode;
   if (changed) {
     BindFrame(back_);
     glBindVertexArray(vao_);
@@ -562,12 +607,12 @@ void GlBackendImpl::Draw(const DWORD* s, const BoundTexture& texture, D3DPRIMITI
     sentTexture_ = texture;
     stateValid_ = true;
   }
-  Upload(vertices, static_cast<GLsizeiptr>(count * sizeof(D3DTLVERTEX)));
-  glDrawArrays(type == D3DPT_POINTLIST ? GL_POINTS : GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+  batch_.insert(batch_.end(), vertices, vertices + count);
 }
 
 void GlBackendImpl::Clear(bool front, const D3DRECT& r, bool colour, DWORD argb, bool depth, float z) {
   if (!context_) return;
+  FlushBatch();
   BindFrame(front ? 1 - back_ : back_);
   glEnable(GL_SCISSOR_TEST);
   glScissor(r.x1, r.y1, r.x2 - r.x1, r.y2 - r.y1);
@@ -590,6 +635,7 @@ void GlBackendImpl::Clear(bool front, const D3DRECT& r, bool colour, DWORD argb,
 
 void GlBackendImpl::WriteBack(int x, int y, int width, int height, const std::vector<std::uint8_t>& rgba) {
   if (!context_) return;
+  FlushBatch();
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, colour_[back_]);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -599,6 +645,7 @@ void GlBackendImpl::WriteBack(int x, int y, int width, int height, const std::ve
 
 void GlBackendImpl::Flip() {
   if (!context_) return;
+  FlushBatch();
   // The frame scaled into the window with its aspect kept, black bars around it.
   int dw = 0, dh = 0;
   SDL_GL_GetDrawableSize(window_, &dw, &dh);
@@ -628,6 +675,7 @@ void GlBackendImpl::Flip() {
 
 bool GlBackendImpl::Read(bool front, platform::Picture* out) {
   if (!context_) return false;
+  FlushBatch();
   BindFrame(front ? 1 - back_ : back_);
   std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width_) * height_ * 4);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -656,6 +704,7 @@ void main() { oColour = vDiffuse * texture(uTexture, vUV); }
 bool GlBackendImpl::PlainDraw(const D3DTLVERTEX* vertices, DWORD count, const std::uint16_t* texels, int texWidth,
                               int texHeight) {
   if (!context_) return false;
+  FlushBatch();
   if (!plainProgram_) {
     plainProgram_ = Link(kVertexShader, kPlainFragment);
     if (!plainProgram_) return false;
@@ -691,8 +740,8 @@ bool GlBackendImpl::PlainDraw(const D3DTLVERTEX* vertices, DWORD count, const st
   }
   glDisable(GL_CULL_FACE);
   glBindVertexArray(vao_);
-  Upload(vertices, static_cast<GLsizeiptr>(count * sizeof(D3DTLVERTEX)));
-  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+  const GLint first = Upload(vertices, static_cast<GLsizeiptr>(count * sizeof(D3DTLVERTEX)));
+  glDrawArrays(GL_TRIANGLES, first, static_cast<GLsizei>(count));
   stateValid_ = false;
   Flip();
   return true;

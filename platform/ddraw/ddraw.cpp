@@ -7,6 +7,7 @@
 
 #include "platform/ddraw/backend.h"
 #include "platform/ddraw/ddraw_machine.h"
+#include "platform/win32/timer.h"
 
 const GUID IID_IDirectDraw4 = {0x9c59509a, 0x39bd, 0x11d1, {0x8c, 0x4a, 0x00, 0xc0, 0x4f, 0xd9, 0x30, 0xc5}};
 const GUID IID_IDirect3D3 = {0xbb223240, 0xe72b, 0x11d0, {0xa9, 0xb4, 0x00, 0xaa, 0x00, 0xc0, 0x99, 0x3e}};
@@ -18,6 +19,7 @@ enum SurfaceKind { SURFACE_PRIMARY = 1, SURFACE_BACK = 2, SURFACE_Z = 3, SURFACE
 
 bool g_testBackend = false;
 bool g_lostSwitch = false;
+bool g_framePacing = true;
 std::vector<platform::DirectDrawCall> g_calls;
 std::vector<platform::DirectDrawDraw> g_draws;
 
@@ -475,6 +477,9 @@ HRESULT IDirectDrawSurface4::Flip(IDirectDrawSurface4*, DWORD flags) {
   if (state->lost || (state->back && state->back->state->lost)) return DDERR_SURFACELOST;
   if (Machine().flipResult != DD_OK) return Machine().flipResult;
   Backend().Flip();
+  // A flip that waits is held to the display's 60 Hz, as a monitor holds it.
+  static platform::FramePacer pacer{1000.0 / 60.0};
+  if ((flags & DDFLIP_WAIT) && g_framePacing && !g_testBackend) pacer.Wait();
   return DD_OK;
 }
 
@@ -741,6 +746,8 @@ void SetDirectDrawSurfacesLost(bool lost) {
     if (s->state->kind != SURFACE_PLAIN) s->state->lost = true;
   }
 }
+
+void UseDirectDrawFramePacing(bool on) { g_framePacing = on; }
 
 void UseDirectDrawTestBackend(bool on) {
   Backend().CloseFrame();

@@ -105,6 +105,11 @@ bool DirectDrawReadFrame(bool front, Picture* out);
 // The presented frame to a PNG file.
 bool DirectDrawScreenshot(const std::string& path);
 
+// A flip with DDFLIP_WAIT is held to about 60 frames a second by the OpenGL
+// backend, as a display would; the benchmarks switch this off to measure the
+// drawing alone.
+void UseDirectDrawFramePacing(bool on);
+
 // Benchmark helpers: a frame opened directly (no window enumeration), the
 // same triangles drawn by a plain OpenGL program of the same effect
 // (textured, modulated, perspective-correct, depth-tested, blended by source

@@ -205,7 +205,11 @@ bool RaceScene::RenderScene() {
       state_ = RACE_STATE_RACING;
       g_RaceClock = 0.0f;
     } else if (g_RaceClock > INTRO_SKIP_UNTIL) {
-      if (network) g_NetGame->ReportToServer(NET_MSG_INTRO_DONE, cameraMode == CAMERA_FIXED);
+      // Due in the first frame past 10 s whatever the camera: a practice or
+      // qualifying intro has no fixed camera to leave, and the host waits
+      // for every client's report before it starts the race.
+      if (network) g_NetGame->ReportToServer(NET_MSG_INTRO_DONE, !introDoneReported);
+      introDoneReported = true;
       if (cameraMode == CAMERA_FIXED) {
         if (followedRider < 20 && riders[followedRider]) PutCameraBehind(riders[followedRider]);
         cameraMode = g_CameraType;

@@ -157,6 +157,8 @@ class RaceScene : public Scene {
   std::uint16_t weather = 0;
   std::uint32_t stateBeforePause = RACE_STATE_RACING;
   bool introSkipRequested = false;
+  // A network client has reported the end of its intro to the host.
+  bool introDoneReported = false;
   bool sunFlag = false;
   bool inputEnabled = false;
   float waitTime = 0.0f;

@@ -368,6 +368,34 @@ TEST_F(PipelineTest, DepthBiasMovesTowardTheEye) {
   }
 }
 
+TEST_F(PipelineTest, Direct3DBuildWritesItsOwnDepthAndPlainTextureCoordinates) {
+  g_RenderBuild = RENDER_BUILD_DIRECT3D;
+  pipe().SetupProjection();
+  // Depth (w - near) / (far - near), smaller nearer; u and v as they stand.
+  std::vector<ScreenVertex> out =
+      Draw({Screen(10.0f, 10.0f, 8.0f), Screen(60.0f, 10.0f, 8.0f), Screen(10.0f, 60.0f, 8.0f)}, {},
+           {{0xFFFFFFFFu, 0.5f, 0.25f}, {0xFFFFFFFFu, 1.0f, 0.0f}, {0xFFFFFFFFu, 0.0f, 1.0f}});
+  ASSERT_EQ(3u, out.size());
+  EXPECT_FLOAT_EQ(7.0f / 256.0f, out[0].z);
+  EXPECT_FLOAT_EQ(0.125f, out[0].q);
+  EXPECT_FLOAT_EQ(0.5f, out[0].s);
+  EXPECT_FLOAT_EQ(0.25f, out[0].t);
+  // A clipped corner interpolates u linearly along the edge (A-B at t = 1/3).
+  out = Draw({Screen(-25.0f, 40.0f, 8.0f), Screen(50.0f, 20.0f, 8.0f), Screen(25.0f, 90.0f, 8.0f)}, {},
+             {{0xFFFF0000u, 0.0f, 0.0f}, {0xFF00FF00u, 1.0f, 0.0f}, {0xFF0000FFu, 0.0f, 1.0f}});
+  ASSERT_EQ(6u, out.size());
+  EXPECT_NEAR(1.0f / 3.0f, out[0].s, 1e-6f);
+  EXPECT_NEAR(7.0f / 256.0f, out[0].z, 1e-6f);
+  // The bias moves towards the eye: depth down by steps / 65536.
+  out = Draw({Screen(10.0f, 10.0f, 8.0f), Screen(60.0f, 10.0f, 8.0f), Screen(10.0f, 60.0f, 8.0f)});
+  pipe().ApplyDepthBias(3, out.data(), 10);
+  EXPECT_FLOAT_EQ(7.0f / 256.0f - 10.0f / 65536.0f, out[0].z);
+  EXPECT_LT(8.0f - 1.0f / out[0].q, 1.0f);
+  EXPECT_GT(out[0].q, 0.125f);
+  g_RenderBuild = RENDER_BUILD_GLIDE;
+  pipe().SetupProjection();
+}
+
 TEST_F(PipelineTest, StatisticsCountWork) {
   pipe().positionsTransformed = pipe().trianglesReceived = pipe().verticesEmitted = pipe().trianglesEmitted = 0;
   Draw({Screen(10.0f, 10.0f, 8.0f), Screen(60.0f, 10.0f, 8.0f), Screen(10.0f, 60.0f, 8.0f)}, {0, 1, 2, 0, 2, 1});

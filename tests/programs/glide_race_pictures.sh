@@ -5,13 +5,18 @@
 # frame clock (KELVARRO_FRAME_CLOCK=1: frame n shows the same moment on every
 # run), compared with the references in REFERENCES by PICTURE_CHECK (with
 # KELVARRO_UPDATE_REFERENCES=1 they are rewritten instead): the loading
-# screen, the starting grid of the intro, the race in the far, chase and TV
-# cameras, the pause dialog. Each picture also has pixels worked out by hand.
+# screen, the starting grid of the intro, the race twenty seconds in with the
+# far, chase and TV cameras, the pause dialog, and a first moto in rain with
+# its fog. Each picture also has pixels worked out by hand.
 set -e
 game=$1; kelvdata=$2; check=$3; references=$4; work=$5
 rm -rf "$work"
-mkdir -p "$work"
-"$kelvdata" dataset "$work"
+mkdir -p "$work/clear" "$work/rain"
+"$kelvdata" dataset "$work/clear"
+"$kelvdata" dataset "$work/rain"
+# The rain: the event screen chooses it as it opens, as its weather buttons
+# would (command 34, weather 1).
+"$kelvdata" scene-action "$work/rain/DATA/UI/SCENE4.SCN" 34 1 0 NULL
 # The race's resolution (640 x 480), the fewest riders and the near camera.
 cat > "$work/registry.txt" <<'REG'
 [HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
@@ -45,23 +50,24 @@ key() {
 # The camera icon of a new mode is fully shown from half a second after the
 # key to 1.5 seconds (60 frames after it).
 ICON=60
-script=$work/race.txt
-frame=80
-click 320 130 50
-click 510 420 50
-click 320 300 0
+to_the_race() {
+  frame=80
+  click 320 130 50
+  click 510 420 50
+  click 320 300 0
+}
 
-# The moto: its intro in full (the grid shows from 5 to 10 s of it), then
-# the racing from frame 1166 on, the camera behind the player's rider, which
-# stands on the grid: F8 takes the far camera, F7 twice the chase camera
-# (through the near one), F7 the TV; Escape pauses. The pictures are taken
-# within the race's first seconds: later on, whether a rider's sound still
-# plays depends on the sound card's own clock, and the riders' sounds then
-# draw random numbers from the sequence that the riders and their dust draw
-# from as well.
+# The moto in clear weather: its intro in full (the grid shows from 5 to
+# 10 s of it), then the racing from frame 1166 on, the player on the
+# throttle (A) from the start, riding straight on off the course into the
+# grass, the camera behind the player's rider. Twenty seconds in, F8 takes the far camera, F7 twice the chase camera
+# (through the near one), F7 the TV; Escape pauses.
+script=$work/clear.txt
+to_the_race
 pause 24; say shot loading.png
 pause 426; say shot grid.png
-pause 520
+pause 512; say key-down A
+pause 1200
 key F8 $ICON; say shot far.png
 key F7 1
 key F7 $ICON; say shot chase.png
@@ -69,26 +75,42 @@ key F7 $ICON; say shot tv.png
 key ESCAPE 30; say shot paused.png
 say close
 
-set +e
-(cd "$work" &&
-  KELVARRO_CONFIG="$work/registry.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$script" \
-    KELVARRO_FRAME_CLOCK=1 timeout 600 "$game" > out.txt 2>&1)
-code=$?
-set -e
+# The moto in rain: Escape ends the intro at once (within its first 10 s);
+# twenty seconds later the field has left the player on the grid, and the
+# camera behind the rider looks down the course into the fog.
+script=$work/rain.txt
+to_the_race
+pause 200; key ESCAPE 1300; say shot rain.png
+say close
+
 status=0
-if [ "$code" -ne 0 ]; then
-  cat "$work/out.txt"
-  echo "exit status $code"
-  status=1
-fi
+# race NAME: plays NAME.txt in the folder NAME with a registry of its own.
+race() {
+  cp "$work/registry.txt" "$work/$1/registry.txt"
+  set +e
+  (cd "$work/$1" &&
+    KELVARRO_CONFIG="$work/$1/registry.txt" KELVARRO_CD="$work/$1/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$work/$1.txt" \
+      KELVARRO_FRAME_CLOCK=1 timeout 600 "$game" > out.txt 2>&1)
+  code=$?
+  set -e
+  if [ "$code" -ne 0 ]; then
+    cat "$work/$1/out.txt"
+    echo "$1: exit status $code"
+    status=1
+  fi
+}
+race clear
+race rain
 
 # picture NAME PIXEL...: the shot against REFERENCES/race_NAME.png.
 picture() {
   name=$1; shift
-  if [ ! -s "$work/$name.png" ]; then
+  shot=$work/clear/$name.png
+  [ "$name" = rain ] && shot=$work/rain/$name.png
+  if [ ! -s "$shot" ]; then
     echo "$name: no picture"; status=1; return
   fi
-  (cd "$work" && "$check" "$work/$name.png" "$references/race_$name.png" "$@") || status=1
+  "$check" "$shot" "$references/race_$name.png" "$@" || status=1
 }
 
 # Where the board shows a colour c, the screen has the board's gamma of 1.2
@@ -114,4 +136,8 @@ picture tv 6,29=F7F7F7~8
 # The pause dialog's music slider: its thumb, opaque (230 in its texture,
 # 231 in 5 bits), 235 on the screen.
 picture paused 340,330=EBEBEB~1
+# In rain the fog ends at 150: the course at the horizon, farther than that,
+# shows the rain scenery's fog colour (0.45, 0.5, 0.55), on the board
+# (114, 127, 140), on the screen 130, 143, 155.
+picture rain 100,243=828F9B~1
 exit $status

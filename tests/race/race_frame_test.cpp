@@ -18,6 +18,7 @@
 #include "engine/renderer.h"
 #include "engine/scene/scene.h"
 #include "engine/system.h"
+#include "engine/services/net_game.h"
 #include "platform/win32/timer.h"
 #include "race/race/race_scene.h"
 #include "riders/rider.h"
@@ -213,6 +214,39 @@ TEST_F(RaceFrameTest, IntroShortcutsJumpToTenPointOneSeconds) {
   ASSERT_TRUE(Frame());
   EXPECT_EQ(scene_->GetState(), RACE_STATE_RACING);
   EXPECT_EQ(g_RaceClock, 0.0f);
+}
+
+// A client reports the end of its intro once, in its first frame past 10 s,
+// in a session as in a moto: the host starts the race only when every
+// client has.
+TEST_F(RaceFrameTest, ANetworkClientReportsItsIntroDoneOnceInEveryKindOfRace) {
+  class Recorder : public NetGame {
+   public:
+    void SendSignalTo(std::uint32_t type, std::uint32_t) override { sent.push_back(type); }
+    std::vector<std::uint32_t> sent;
+  };
+  NetGame* const saved = g_NetGame;
+  const struct {
+    std::uint8_t raceType;
+    std::uint32_t camera;
+  } cases[] = {{1, CAMERA_HELMET}, {2, CAMERA_NEAR}, {3, CAMERA_FIXED}};
+  for (const auto& c : cases) {
+    Recorder net;
+    g_NetGame = &net;
+    g_GameMode = GAME_MODE_MULTIPLAYER;
+    g_RaceType = c.raceType;
+    MakeScene(RACE_STATE_INTRO);
+    scene_->cameraMode = c.camera;
+    // Earlier scenes of the suite leave the camera on their freed tracks.
+    g_Camera.track = nullptr;
+    g_RaceClock = 9.995f;
+    ASSERT_TRUE(Frame());
+    ASSERT_TRUE(Frame());
+    ASSERT_TRUE(Frame());
+    EXPECT_EQ(net.sent, std::vector<std::uint32_t>{NET_MSG_INTRO_DONE}) << int{c.raceType};
+    scene_.reset();
+  }
+  g_NetGame = saved;
 }
 
 TEST_F(RaceFrameTest, TenSecondsTheWrongWayCallsAPitStopInASessionAndRetiresInAMoto) {

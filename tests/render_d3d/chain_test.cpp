@@ -87,6 +87,7 @@ TEST_F(ChainTest, EachFailingStepShowsItsOwnTextAndFailsOpen) {
     c.fault(m);
     platform::SetDirectDrawMachine(m);
     platform::ClearRecordedMessageBoxes();
+    platform::ClearDirectDrawRecords();
     g_ScreenWidth = 640;
     g_ScreenHeight = 480;
     EXPECT_FALSE(g_Renderer.Open());
@@ -94,6 +95,8 @@ TEST_F(ChainTest, EachFailingStepShowsItsOwnTextAndFailsOpen) {
     if (c.text) {
       ASSERT_FALSE(boxes.empty());
       EXPECT_EQ(c.text, boxes.back());
+      // The desktop's surface is shown first.
+      EXPECT_EQ(boxes.size(), Calls("IDirectDraw4::FlipToGDISurface").size());
     } else {
       EXPECT_TRUE(boxes.empty());
     }

@@ -35,6 +35,7 @@ void Direct3DTest::TearDown() {
   platform::UseScriptedDialogs(false);
   platform::SetDirectDrawMachine(platform::DefaultDirectDrawMachine());
   g_RenderBuild = RENDER_BUILD_GLIDE;
+  g_BeforeMessageBox = nullptr;
   g_MainWindow = nullptr;
   g_RiderCount = 20;
   GameRootTest::TearDown();

@@ -1,0 +1,7 @@
+# The championship's program tests.
+# Pictures of its screens against their references.
+add_test(NAME kelvarro_glide_championship_pictures
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/programs/glide_championship_pictures.sh $<TARGET_FILE:kelvarro_glide>
+          $<TARGET_FILE:kelvdata> $<TARGET_FILE:picture_check> ${CMAKE_CURRENT_SOURCE_DIR}/references
+          ${CMAKE_CURRENT_BINARY_DIR}/kelvarro_glide_championship_pictures)
+set_tests_properties(kelvarro_glide_championship_pictures PROPERTIES ENVIRONMENT "${KELV_PROGRAM_TEST_ENV}" TIMEOUT 600)

@@ -47,6 +47,7 @@ BOOL SetupApp::InitInstance() {
   ControlPage controlPage;
   g_SetupSheet.SetTitle("Kelvarro setup v 1.0");
   FillCaptionTables();
+  aborted = true;
 
   SetupSettings& s = g_SetupSettings;
   DWORD version = 0;
@@ -85,6 +86,7 @@ BOOL SetupApp::InitInstance() {
     AfxMessageBox(kAbortMessage);
     return FALSE;
   }
+  aborted = false;
   g_SetupSheet.DoModal();
   // The pages go with this frame: the sheet must not keep pointing at them.
   g_SetupSheet = SetupSheet{};

@@ -9,6 +9,10 @@ class SetupApp {
  public:
   // The whole run; always FALSE (the program then ends).
   BOOL InitInstance();
+
+  // The run stopped on a missing prerequisite or a bad configuration,
+  // without showing the sheet (the program then ends with a failure).
+  bool aborted = false;
 };
 
 extern SetupApp g_SetupApp;

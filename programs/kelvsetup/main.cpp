@@ -31,5 +31,5 @@ int main(int argc, char** argv) {
     platform::mfc::ScriptSheet(steps);
   }
   g_SetupApp.InitInstance();
-  return 0;
+  return g_SetupApp.aborted ? 1 : 0;
 }

@@ -6,6 +6,7 @@
 #include "platform/ddraw/directx_version.h"
 #include "platform/dinput/input_test.h"
 #include "platform/win32/msgbox.h"
+#include "setup/app.h"
 #include "setup/settings.h"
 #include "tests/setup/setup_fixture.h"
 
@@ -92,6 +93,7 @@ TEST_F(SetupAppTest, FailuresBeforeTheSheetShowTheirMessagesAndWriteNothing) {
     platform::ClearRecordedMessageBoxes();
     RunProgram({});
     EXPECT_EQ(Messages(), c.messages);
+    EXPECT_TRUE(g_SetupApp.aborted);  // the program ends with a failure status
     std::ifstream after(Host("registry.txt"));
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), original);
     for (const auto& box : platform::RecordedMessageBoxes()) {
@@ -105,6 +107,7 @@ TEST_F(SetupAppTest, GlideBuildWritesItsThirteenValuesOnOpeningEvenWhenCancelled
   Fresh({{"Version", 1}});
   RunProgram({{SheetAction::CANCEL}});
   EXPECT_TRUE(Messages().empty());
+  EXPECT_FALSE(g_SetupApp.aborted);
   const std::vector<std::string> expected = {"Version",  "3DDevice",    "GameWidth",   "GameHeight", "ViewWidth",
                                              "GlideVer", "DIDevice",    "InputDevice", "SoundDevice",
                                              "FFGainLevel", "Shadows",  "Lensflare",   "Particle", "SetupState"};

@@ -139,5 +139,5 @@ picture paused 340,330=EBEBEB~1
 # In rain the fog ends at 150: the course at the horizon, farther than that,
 # shows the rain scenery's fog colour (0.45, 0.5, 0.55), on the board
 # (114, 127, 140), on the screen 130, 143, 155.
-picture rain 100,243=828F9B~1
+picture rain 100,244=828F9B~1
 exit $status

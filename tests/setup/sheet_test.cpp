@@ -105,30 +105,40 @@ TEST_F(SheetTest, MissingDriverValueStartsOnTheLastDriverAndItsLastDevice) {
 // brown (96, 64, 32). Below the 24-pixel tab bar, a point near the page's
 // top-left corner and one near its bottom-left corner lie under no control.
 TEST_F(SheetTest, EachPageShowsOverItsStretchedPictureInEnglishAndRussian) {
+  const auto check = [&](const CPropertyPage& page, const char* which) {
+    const std::string path = Host("page.png");
+    ASSERT_TRUE(platform::mfc::RenderSheetToPng(&g_SetupSheet, path)) << which;
+    platform::Picture picture;
+    std::string error;
+    ASSERT_TRUE(kelvtest::ReadPng(path, &picture, &error)) << error;
+    const RECT client = page.GetClientRect();
+    ASSERT_EQ(picture.width, client.right) << which;
+    const auto at = [&](int x, int y) { return &picture.rgb[static_cast<std::size_t>((y * picture.width + x) * 3)]; };
+    const std::uint8_t* sky = at(8, 24 + 8);
+    const std::uint8_t* ground = at(8, 24 + client.bottom - 8);
+    EXPECT_NEAR(sky[0], 40, 2) << which;
+    EXPECT_NEAR(sky[1], 64, 2) << which;
+    EXPECT_NEAR(sky[2], 128, 2) << which;
+    EXPECT_NEAR(ground[0], 96, 2) << which;
+    EXPECT_NEAR(ground[1], 64, 2) << which;
+    EXPECT_NEAR(ground[2], 32, 2) << which;
+  };
   for (DWORD language : {0u, 7u}) {
     for (int tab = 0; tab < 2; ++tab) {
+      const std::string which = "language " + std::to_string(language) + ", tab " + std::to_string(tab);
       Set("Version", 1);
       Set("Language", language);
       C3DfxPage fx;
       ControlPage controls;
       OpenGlide(&fx, &controls, {{SheetAction::OPEN_TAB, 0, tab}});
-      const std::string path = Host("page.png");
-      ASSERT_TRUE(platform::mfc::RenderSheetToPng(&g_SetupSheet, path));
-      platform::Picture picture;
-      std::string error;
-      ASSERT_TRUE(kelvtest::ReadPng(path, &picture, &error)) << error;
-      const RECT client = fx.GetClientRect();
-      ASSERT_EQ(picture.width, client.right);
-      const auto at = [&](int x, int y) { return &picture.rgb[static_cast<std::size_t>((y * picture.width + x) * 3)]; };
-      const std::uint8_t* sky = at(8, 24 + 8);
-      const std::uint8_t* ground = at(8, 24 + client.bottom - 8);
-      EXPECT_NEAR(sky[0], 40, 2);
-      EXPECT_NEAR(sky[1], 64, 2);
-      EXPECT_NEAR(sky[2], 128, 2);
-      EXPECT_NEAR(ground[0], 96, 2);
-      EXPECT_NEAR(ground[1], 64, 2);
-      EXPECT_NEAR(ground[2], 32, 2);
+      check(fx, ("3D board sheet, " + which).c_str());
     }
+    Set("Version", 0);
+    Set("Language", language);
+    CD3DPage d3d;
+    ControlPage controls;
+    OpenD3d(&d3d, &controls, {});
+    check(d3d, ("Direct3D page, language " + std::to_string(language)).c_str());
   }
 }
 

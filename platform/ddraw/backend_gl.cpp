@@ -1,7 +1,8 @@
 // The OpenGL backend of the DirectDraw layer: an OpenGL 3.3 core context on
 // the window's SDL window (EGL under SDL's offscreen driver), the display
-// mode as two colour textures and a depth buffer of its size, one shader
-// program for every Direct3D state the game uses, and the presentation of the
+// mode as two colour textures and a depth buffer of its size, a shader
+// program per combination of the Direct3D states that change the pixel's
+// arithmetic (built when first drawn with), and the presentation of the
 // front buffer scaled into the window with its aspect kept.
 //
 // The frame is stored with the screen's y as OpenGL's row index, so rectangles
@@ -14,101 +15,19 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/ddraw/backend.h"
+#include "platform/gl/gl_functions.h"
 #include "platform/win32/window.h"
-
-#define KELV_DDGL_FUNCTIONS(X)                                    \
-  X(PFNGLENABLEPROC, glEnable)                                    \
-  X(PFNGLDISABLEPROC, glDisable)                                  \
-  X(PFNGLVIEWPORTPROC, glViewport)                                \
-  X(PFNGLSCISSORPROC, glScissor)                                  \
-  X(PFNGLCLEARCOLORPROC, glClearColor)                            \
-  X(PFNGLCLEARDEPTHPROC, glClearDepth)                            \
-  X(PFNGLCLEARPROC, glClear)                                      \
-  X(PFNGLCOLORMASKPROC, glColorMask)                              \
-  X(PFNGLDEPTHMASKPROC, glDepthMask)                              \
-  X(PFNGLDEPTHFUNCPROC, glDepthFunc)                              \
-  X(PFNGLBLENDFUNCPROC, glBlendFunc)                              \
-  X(PFNGLCULLFACEPROC, glCullFace)                                \
-  X(PFNGLFRONTFACEPROC, glFrontFace)                              \
-  X(PFNGLPROVOKINGVERTEXPROC, glProvokingVertex)                  \
-  X(PFNGLGENTEXTURESPROC, glGenTextures)                          \
-  X(PFNGLDELETETEXTURESPROC, glDeleteTextures)                    \
-  X(PFNGLBINDTEXTUREPROC, glBindTexture)                          \
-  X(PFNGLTEXIMAGE2DPROC, glTexImage2D)                            \
-  X(PFNGLTEXSUBIMAGE2DPROC, glTexSubImage2D)                      \
-  X(PFNGLTEXPARAMETERIPROC, glTexParameteri)                      \
-  X(PFNGLACTIVETEXTUREPROC, glActiveTexture)                      \
-  X(PFNGLPIXELSTOREIPROC, glPixelStorei)                          \
-  X(PFNGLREADPIXELSPROC, glReadPixels)                            \
-  X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers)                  \
-  X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers)            \
-  X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer)                  \
-  X(PFNGLFRAMEBUFFERTEXTURE2DPROC, glFramebufferTexture2D)        \
-  X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer)  \
-  X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus)    \
-  X(PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers)                \
-  X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers)          \
-  X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer)                \
-  X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)          \
-  X(PFNGLGENBUFFERSPROC, glGenBuffers)                            \
-  X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers)                      \
-  X(PFNGLBINDBUFFERPROC, glBindBuffer)                            \
-  X(PFNGLBUFFERDATAPROC, glBufferData)                            \
-  X(PFNGLBUFFERSUBDATAPROC, glBufferSubData)                      \
-  X(PFNGLMAPBUFFERRANGEPROC, glMapBufferRange)                    \
-  X(PFNGLUNMAPBUFFERPROC, glUnmapBuffer)                          \
-  X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays)                  \
-  X(PFNGLDELETEVERTEXARRAYSPROC, glDeleteVertexArrays)            \
-  X(PFNGLBINDVERTEXARRAYPROC, glBindVertexArray)                  \
-  X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer)          \
-  X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray)  \
-  X(PFNGLDRAWARRAYSPROC, glDrawArrays)                            \
-  X(PFNGLCREATESHADERPROC, glCreateShader)                        \
-  X(PFNGLSHADERSOURCEPROC, glShaderSource)                        \
-  X(PFNGLCOMPILESHADERPROC, glCompileShader)                      \
-  X(PFNGLGETSHADERIVPROC, glGetShaderiv)                          \
-  X(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)                \
-  X(PFNGLDELETESHADERPROC, glDeleteShader)                        \
-  X(PFNGLCREATEPROGRAMPROC, glCreateProgram)                      \
-  X(PFNGLATTACHSHADERPROC, glAttachShader)                        \
-  X(PFNGLLINKPROGRAMPROC, glLinkProgram)                          \
-  X(PFNGLGETPROGRAMIVPROC, glGetProgramiv)                        \
-  X(PFNGLDELETEPROGRAMPROC, glDeleteProgram)                      \
-  X(PFNGLUSEPROGRAMPROC, glUseProgram)                            \
-  X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)            \
-  X(PFNGLUNIFORM1IPROC, glUniform1i)                              \
-  X(PFNGLUNIFORM1FPROC, glUniform1f)                              \
-  X(PFNGLUNIFORM2FPROC, glUniform2f)                              \
-  X(PFNGLUNIFORM3FPROC, glUniform3f)                              \
-  X(PFNGLFINISHPROC, glFinish)
-
-namespace ddgl {
-#define KELV_DDGL_DECLARE(type, name) type name = nullptr;
-KELV_DDGL_FUNCTIONS(KELV_DDGL_DECLARE)
-#undef KELV_DDGL_DECLARE
-}  // namespace ddgl
 
 namespace ddraw {
 
 namespace {
 
-using namespace ddgl;
-
-bool LoadFunctions() {
-  bool ok = true;
-#define KELV_DDGL_LOAD(type, name)                                         \
-  name = reinterpret_cast<type>(SDL_GL_GetProcAddress(#name));             \
-  if (name == nullptr) {                                                   \
-    std::fprintf(stderr, "Kelvarro: OpenGL function %s missing\n", #name); \
-    ok = false;                                                            \
-  }
-  KELV_DDGL_FUNCTIONS(KELV_DDGL_LOAD)
-#undef KELV_DDGL_LOAD
-  return ok;
-}
+using namespace kgl;
 
 // Vertices in D3D's pixel space (pixel centres on whole numbers) to clip
 // space; rhw gives w, so varyings interpolate in perspective unless the
@@ -138,7 +57,10 @@ void main() {
 }
 )";
 
-const char* const kFragmentShader = R"(#version 330 core
+// The fragment stage of the Direct3D states, after a prologue of #defines
+// (FragmentPrologue): each program holds only the steps its states ask for,
+// as a software rasteriser pays for every step a shader holds.
+const char* const kFragmentShader = R"(
 in vec4 vDiffuse;
 flat in vec4 vDiffuseFlat;
 in vec4 vSpecular;
@@ -146,43 +68,88 @@ flat in vec4 vSpecularFlat;
 in vec2 vUV;
 noperspective in vec2 vUVAffine;
 uniform sampler2D uTexture;
-uniform int uFlat;
-uniform int uPerspective;
-uniform int uTextured;
-uniform int uTextureAlpha;
-uniform int uColourKey;
-uniform int uModulateAlpha;
-uniform int uSpecular;
-uniform int uFog;
 uniform vec3 uFogColour;
-uniform int uAlphaFunc;
 uniform float uAlphaRef;
 layout(location = 0) out vec4 oColour;
-bool Passes(int f, float a, float r) {
-  if (f == 1) return false;
-  if (f == 2) return a < r;
-  if (f == 3) return a == r;
-  if (f == 4) return a <= r;
-  if (f == 5) return a > r;
-  if (f == 6) return a != r;
-  if (f == 7) return a >= r;
-  return true;
-}
 void main() {
-  vec4 c = uFlat != 0 ? vDiffuseFlat : vDiffuse;
-  vec4 s = uFlat != 0 ? vSpecularFlat : vSpecular;
-  if (uTextured != 0) {
-    vec4 t = texture(uTexture, uPerspective != 0 ? vUV : vUVAffine);
-    if (uColourKey != 0 && t.a < 0.5) discard;
-    float ta = uTextureAlpha != 0 ? t.a : 1.0;
-    c = vec4(c.rgb * t.rgb, uModulateAlpha != 0 || uTextureAlpha != 0 ? c.a * ta : c.a);
-  }
-  if (uSpecular != 0) c.rgb = min(c.rgb + s.rgb, vec3(1.0));
-  if (uFog != 0) c.rgb = mix(uFogColour, c.rgb, s.a);
-  if (!Passes(uAlphaFunc, floor(c.a * 255.0 + 0.5), uAlphaRef)) discard;
+#if FLAT
+  vec4 c = vDiffuseFlat;
+  vec4 s = vSpecularFlat;
+#else
+  vec4 c = vDiffuse;
+  vec4 s = vSpecular;
+#endif
+#if TEXTURED
+#if PERSPECTIVE
+  vec4 t = texture(uTexture, vUV);
+#else
+  vec4 t = texture(uTexture, vUVAffine);
+#endif
+#if COLOUR_KEY
+  if (t.a < 0.5) discard;
+#endif
+#if TEXTURE_ALPHA
+  c = c * t;
+#else
+  c.rgb = c.rgb * t.rgb;
+#endif
+#endif
+#if SPECULAR
+  c.rgb = min(c.rgb + s.rgb, vec3(1.0));
+#endif
+#if FOG
+  c.rgb = mix(uFogColour, c.rgb, s.a);
+#endif
+#ifdef ALPHA_PASSES
+  float a = floor(c.a * 255.0 + 0.5);
+  if (!(ALPHA_PASSES)) discard;
+#endif
   oColour = c;
 }
 )";
+
+// What a fragment program's steps depend on, as bits.
+enum FragmentKey : std::uint32_t {
+  KEY_FLAT = 1u << 0,
+  KEY_PERSPECTIVE = 1u << 1,
+  KEY_TEXTURED = 1u << 2,
+  KEY_TEXTURE_ALPHA = 1u << 3,
+  KEY_COLOUR_KEY = 1u << 4,
+  KEY_SPECULAR = 1u << 5,
+  KEY_FOG = 1u << 6,
+  KEY_ALPHA_SHIFT = 8,  // four bits: the compare function, 0 when no test
+};
+
+std::uint32_t KeyOf(const DWORD* s, const BoundTexture& texture) {
+  std::uint32_t key = 0;
+  if (s[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT) key |= KEY_FLAT;
+  if (texture.id != 0) {
+    key |= KEY_TEXTURED;
+    if (s[D3DRENDERSTATE_TEXTUREPERSPECTIVE] != 0) key |= KEY_PERSPECTIVE;
+    if (texture.hasAlpha) key |= KEY_TEXTURE_ALPHA;
+    if (texture.keyed && s[D3DRENDERSTATE_COLORKEYENABLE] != 0) key |= KEY_COLOUR_KEY;
+  }
+  if (s[D3DRENDERSTATE_SPECULARENABLE] != 0) key |= KEY_SPECULAR;
+  if (s[D3DRENDERSTATE_FOGENABLE] != 0) key |= KEY_FOG;
+  const DWORD func = s[D3DRENDERSTATE_ALPHATESTENABLE] != 0 ? s[D3DRENDERSTATE_ALPHAFUNC] : D3DCMP_ALWAYS;
+  if (func >= D3DCMP_NEVER && func < D3DCMP_ALWAYS) key |= static_cast<std::uint32_t>(func) << KEY_ALPHA_SHIFT;
+  return key;
+}
+
+std::string FragmentPrologue(std::uint32_t key) {
+  std::string p = "#version 330 core\n";
+  const std::pair<const char*, std::uint32_t> flags[] = {
+      {"FLAT", KEY_FLAT},         {"PERSPECTIVE", KEY_PERSPECTIVE},     {"TEXTURED", KEY_TEXTURED},
+      {"SPECULAR", KEY_SPECULAR}, {"TEXTURE_ALPHA", KEY_TEXTURE_ALPHA}, {"COLOUR_KEY", KEY_COLOUR_KEY},
+      {"FOG", KEY_FOG}};
+  for (const auto& [name, bit] : flags) p += std::string("#define ") + name + ((key & bit) ? " 1\n" : " 0\n");
+  // The alpha against the reference, both in 0..255.
+  static const char* const kPasses[] = {nullptr, "false", "a < uAlphaRef", "a == uAlphaRef", "a <= uAlphaRef",
+                                        "a > uAlphaRef", "a != uAlphaRef", "a >= uAlphaRef"};
+  const std::uint32_t func = (key >> KEY_ALPHA_SHIFT) & 15u;
+  if (func != 0 && func < 8) p += std::string("#define ALPHA_PASSES ") + kPasses[func] + "\n";
+  return p;
+}
 
 const char* const kPresentVertex = R"(#version 330 core
 out vec2 vUV;
@@ -200,9 +167,10 @@ layout(location = 0) out vec4 oColour;
 void main() { oColour = vec4(texture(uFrame, vUV).rgb, 1.0); }
 )";
 
-GLuint Compile(GLenum kind, const char* source) {
+GLuint Compile(GLenum kind, const char* source, const char* prologue = "") {
   const GLuint s = glCreateShader(kind);
-  glShaderSource(s, 1, &source, nullptr);
+  const char* const sources[] = {prologue, source};
+  glShaderSource(s, 2, sources, nullptr);
   glCompileShader(s);
   GLint ok = 0;
   glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
@@ -216,10 +184,14 @@ GLuint Compile(GLenum kind, const char* source) {
   return s;
 }
 
-GLuint Link(const char* vertex, const char* fragment) {
+GLuint Link(const char* vertex, const char* fragment, const char* fragmentPrologue = "") {
   const GLuint v = Compile(GL_VERTEX_SHADER, vertex);
-  const GLuint f = Compile(GL_FRAGMENT_SHADER, fragment);
-  if (!v || !f) return 0;
+  const GLuint f = Compile(GL_FRAGMENT_SHADER, fragment, fragmentPrologue);
+  if (!v || !f) {
+    if (v) glDeleteShader(v);
+    if (f) glDeleteShader(f);
+    return 0;
+  }
   const GLuint p = glCreateProgram();
   glAttachShader(p, v);
   glAttachShader(p, f);
@@ -267,9 +239,10 @@ GLenum CompareFunction(DWORD f) {
 constexpr GLsizeiptr kRingBytes = 4 << 20;
 constexpr GLsizeiptr kOwnStorageBytes = 64 << 10;
 
-struct Uniforms {
-  GLint frame, flat, perspective, textured, textureAlpha, colourKey, modulateAlpha, specular, fog, fogColour,
-      alphaFunc, alphaRef, texture;
+// A fragment program of one key and where its uniforms are.
+struct Program {
+  GLuint id = 0;
+  GLint frame = -1, texture = -1, fogColour = -1, alphaRef = -1;
 };
 
 class GlBackendImpl final : public Backend {
@@ -303,6 +276,8 @@ class GlBackendImpl final : public Backend {
   GLint Upload(const void* data, GLsizeiptr bytes);
   // Draws the vertices gathered under the state last applied.
   void FlushBatch();
+  // The program of a key, built when first asked for (0 when it fails).
+  const Program& ProgramFor(std::uint32_t key);
 
   SDL_Window* window_ = nullptr;
   SDL_GLContext context_ = nullptr;
@@ -313,11 +288,10 @@ class GlBackendImpl final : public Backend {
   GLuint fbo_[2] = {};
   GLuint depth_ = 0;
   int back_ = 0;
-  GLuint program_ = 0;
+  std::unordered_map<std::uint32_t, Program> programs_;
   GLuint presentProgram_ = 0;
   GLuint plainProgram_ = 0;
   GLuint plainTexture_ = 0;
-  Uniforms u_{};
   GLuint vao_ = 0;
   GLuint vbo_ = 0;
   GLuint presentVao_ = 0;
@@ -374,26 +348,14 @@ bool GlBackendImpl::OpenFrame(HWND window, int width, int height) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
   }
-  program_ = Link(kVertexShader, kFragmentShader);
   presentProgram_ = Link(kPresentVertex, kPresentFragment);
-  if (!complete || !program_ || !presentProgram_) {
+  // The untextured program, built now so that a context without the
+  // shading language fails here.
+  if (!complete || !presentProgram_ || ProgramFor(0).id == 0) {
     std::fprintf(stderr, "Kelvarro: the OpenGL frame could not be set up\n");
     CloseFrame();
     return false;
   }
-  u_.frame = glGetUniformLocation(program_, "uFrame");
-  u_.flat = glGetUniformLocation(program_, "uFlat");
-  u_.perspective = glGetUniformLocation(program_, "uPerspective");
-  u_.textured = glGetUniformLocation(program_, "uTextured");
-  u_.textureAlpha = glGetUniformLocation(program_, "uTextureAlpha");
-  u_.colourKey = glGetUniformLocation(program_, "uColourKey");
-  u_.modulateAlpha = glGetUniformLocation(program_, "uModulateAlpha");
-  u_.specular = glGetUniformLocation(program_, "uSpecular");
-  u_.fog = glGetUniformLocation(program_, "uFog");
-  u_.fogColour = glGetUniformLocation(program_, "uFogColour");
-  u_.alphaFunc = glGetUniformLocation(program_, "uAlphaFunc");
-  u_.alphaRef = glGetUniformLocation(program_, "uAlphaRef");
-  u_.texture = glGetUniformLocation(program_, "uTexture");
   glUseProgram(presentProgram_);
   glUniform1i(glGetUniformLocation(presentProgram_, "uFrame"), 0);
   glGenVertexArrays(1, &presentVao_);
@@ -422,7 +384,10 @@ void GlBackendImpl::CloseFrame() {
   if (context_ == nullptr) return;
   SDL_GL_MakeCurrent(window_, context_);
   batch_.clear();
-  if (program_) glDeleteProgram(program_);
+  for (const auto& [key, p] : programs_) {
+    if (p.id) glDeleteProgram(p.id);
+  }
+  programs_.clear();
   if (presentProgram_) glDeleteProgram(presentProgram_);
   if (plainProgram_) glDeleteProgram(plainProgram_);
   if (plainTexture_) glDeleteTextures(1, &plainTexture_);
@@ -436,7 +401,7 @@ void GlBackendImpl::CloseFrame() {
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
   window_ = nullptr;
-  program_ = presentProgram_ = plainProgram_ = plainTexture_ = 0;
+  presentProgram_ = plainProgram_ = plainTexture_ = 0;
   depth_ = 0;
   depthBits_ = 0;
 }
@@ -504,6 +469,20 @@ void GlBackendImpl::DeleteTexture(std::uint32_t id) {
   if (sentTexture_.id == id) sentTexture_ = {};
 }
 
+const Program& GlBackendImpl::ProgramFor(std::uint32_t key) {
+  auto found = programs_.find(key);
+  if (found != programs_.end()) return found->second;
+  Program p;
+  p.id = Link(kVertexShader, kFragmentShader, FragmentPrologue(key).c_str());
+  if (p.id) {
+    p.frame = glGetUniformLocation(p.id, "uFrame");
+    p.texture = glGetUniformLocation(p.id, "uTexture");
+    p.fogColour = glGetUniformLocation(p.id, "uFogColour");
+    p.alphaRef = glGetUniformLocation(p.id, "uAlphaRef");
+  }
+  return programs_.emplace(key, p).first->second;
+}
+
 void GlBackendImpl::BindFrame(int buffer) {
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_[buffer]);
   glViewport(0, 0, width_, height_);
@@ -553,23 +532,14 @@ void GlBackendImpl::Draw(const DWORD* s, const BoundTexture& texture, D3DPRIMITI
   if (changed) {
     BindFrame(back_);
     glBindVertexArray(vao_);
-    glUseProgram(program_);
-    glUniform2f(u_.frame, static_cast<float>(width_), static_cast<float>(height_));
-    glUniform1i(u_.texture, 0);
-    glUniform1i(u_.flat, s[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT);
-    glUniform1i(u_.perspective, s[D3DRENDERSTATE_TEXTUREPERSPECTIVE] != 0);
-    glUniform1i(u_.textured, texture.id != 0);
-    glUniform1i(u_.textureAlpha, texture.hasAlpha);
-    glUniform1i(u_.colourKey, texture.keyed && s[D3DRENDERSTATE_COLORKEYENABLE] != 0);
-    glUniform1i(u_.modulateAlpha, s[D3DRENDERSTATE_TEXTUREMAPBLEND] != D3DTBLEND_MODULATE);
-    glUniform1i(u_.specular, s[D3DRENDERSTATE_SPECULARENABLE] != 0);
-    glUniform1i(u_.fog, s[D3DRENDERSTATE_FOGENABLE] != 0);
+    const Program& p = ProgramFor(KeyOf(s, texture));
+    glUseProgram(p.id);
+    glUniform2f(p.frame, static_cast<float>(width_), static_cast<float>(height_));
+    glUniform1i(p.texture, 0);
     const DWORD fog = s[D3DRENDERSTATE_FOGCOLOR];
-    glUniform3f(u_.fogColour, static_cast<float>((fog >> 16) & 0xFF) / 255.0f,
+    glUniform3f(p.fogColour, static_cast<float>((fog >> 16) & 0xFF) / 255.0f,
                 static_cast<float>((fog >> 8) & 0xFF) / 255.0f, static_cast<float>(fog & 0xFF) / 255.0f);
-    glUniform1i(u_.alphaFunc, s[D3DRENDERSTATE_ALPHATESTENABLE] != 0 ? static_cast<int>(s[D3DRENDERSTATE_ALPHAFUNC])
-                                                                      : static_cast<int>(D3DCMP_ALWAYS));
-    glUniform1f(u_.alphaRef, static_cast<float>(s[D3DRENDERSTATE_ALPHAREF] & 0xFF));
+    glUniform1f(p.alphaRef, static_cast<float>(s[D3DRENDERSTATE_ALPHAREF] & 0xFF));
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture.id);
     if (texture.id) {

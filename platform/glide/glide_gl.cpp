@@ -19,114 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/gl/gl_functions.h"
 #include "platform/glide/glide.h"
 #include "platform/glide/glide_internal.h"
 #include "platform/win32/timer.h"
 
-// OpenGL entry points, loaded through SDL once a context exists.
-#define KELV_GL_FUNCTIONS(X)                                   \
-  X(PFNGLGETSTRINGPROC, glGetString)                           \
-  X(PFNGLENABLEPROC, glEnable)                                 \
-  X(PFNGLDISABLEPROC, glDisable)                               \
-  X(PFNGLVIEWPORTPROC, glViewport)                             \
-  X(PFNGLSCISSORPROC, glScissor)                               \
-  X(PFNGLCLEARCOLORPROC, glClearColor)                         \
-  X(PFNGLCLEARDEPTHPROC, glClearDepth)                         \
-  X(PFNGLCLEARPROC, glClear)                                   \
-  X(PFNGLDEPTHMASKPROC, glDepthMask)                           \
-  X(PFNGLDEPTHFUNCPROC, glDepthFunc)                           \
-  X(PFNGLBLENDFUNCSEPARATEPROC, glBlendFuncSeparate)           \
-  X(PFNGLCULLFACEPROC, glCullFace)                             \
-  X(PFNGLFRONTFACEPROC, glFrontFace)                           \
-  X(PFNGLGENTEXTURESPROC, glGenTextures)                       \
-  X(PFNGLDELETETEXTURESPROC, glDeleteTextures)                 \
-  X(PFNGLBINDTEXTUREPROC, glBindTexture)                       \
-  X(PFNGLTEXIMAGE2DPROC, glTexImage2D)                         \
-  X(PFNGLTEXSUBIMAGE2DPROC, glTexSubImage2D)                   \
-  X(PFNGLTEXPARAMETERIPROC, glTexParameteri)                   \
-  X(PFNGLACTIVETEXTUREPROC, glActiveTexture)                   \
-  X(PFNGLPIXELSTOREIPROC, glPixelStorei)                       \
-  X(PFNGLREADPIXELSPROC, glReadPixels)                         \
-  X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers)               \
-  X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers)         \
-  X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer)               \
-  X(PFNGLFRAMEBUFFERTEXTURE2DPROC, glFramebufferTexture2D)     \
-  X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer) \
-  X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus) \
-  X(PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers)             \
-  X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers)       \
-  X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer)             \
-  X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)       \
-  X(PFNGLGENBUFFERSPROC, glGenBuffers)                         \
-  X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers)                   \
-  X(PFNGLBINDBUFFERPROC, glBindBuffer)                         \
-  X(PFNGLBUFFERDATAPROC, glBufferData)                         \
-  X(PFNGLMAPBUFFERRANGEPROC, glMapBufferRange)                 \
-  X(PFNGLUNMAPBUFFERPROC, glUnmapBuffer)                       \
-  X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays)               \
-  X(PFNGLDELETEVERTEXARRAYSPROC, glDeleteVertexArrays)         \
-  X(PFNGLBINDVERTEXARRAYPROC, glBindVertexArray)               \
-  X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer)       \
-  X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray) \
-  X(PFNGLDISABLEVERTEXATTRIBARRAYPROC, glDisableVertexAttribArray) \
-  X(PFNGLVERTEXATTRIB4FPROC, glVertexAttrib4f)                 \
-  X(PFNGLDRAWARRAYSPROC, glDrawArrays)                         \
-  X(PFNGLCREATESHADERPROC, glCreateShader)                     \
-  X(PFNGLSHADERSOURCEPROC, glShaderSource)                     \
-  X(PFNGLCOMPILESHADERPROC, glCompileShader)                   \
-  X(PFNGLGETSHADERIVPROC, glGetShaderiv)                       \
-  X(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)             \
-  X(PFNGLDELETESHADERPROC, glDeleteShader)                     \
-  X(PFNGLCREATEPROGRAMPROC, glCreateProgram)                   \
-  X(PFNGLATTACHSHADERPROC, glAttachShader)                     \
-  X(PFNGLLINKPROGRAMPROC, glLinkProgram)                       \
-  X(PFNGLGETPROGRAMIVPROC, glGetProgramiv)                     \
-  X(PFNGLGETPROGRAMINFOLOGPROC, glGetProgramInfoLog)           \
-  X(PFNGLDELETEPROGRAMPROC, glDeleteProgram)                   \
-  X(PFNGLUSEPROGRAMPROC, glUseProgram)                         \
-  X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)         \
-  X(PFNGLUNIFORM1IPROC, glUniform1i)                           \
-  X(PFNGLUNIFORM1FPROC, glUniform1f)                           \
-  X(PFNGLUNIFORM2FPROC, glUniform2f)                           \
-  X(PFNGLUNIFORM3FPROC, glUniform3f)                           \
-  X(PFNGLUNIFORM4FPROC, glUniform4f)                           \
-  X(PFNGLUNIFORM3IPROC, glUniform3i)                           \
-  X(PFNGLUNIFORM1FVPROC, glUniform1fv)                         \
-  X(PFNGLGENSAMPLERSPROC, glGenSamplers)                       \
-  X(PFNGLDELETESAMPLERSPROC, glDeleteSamplers)                 \
-  X(PFNGLBINDSAMPLERPROC, glBindSampler)                       \
-  X(PFNGLSAMPLERPARAMETERIPROC, glSamplerParameteri)           \
-  X(PFNGLGENQUERIESPROC, glGenQueries)                         \
-  X(PFNGLDELETEQUERIESPROC, glDeleteQueries)                   \
-  X(PFNGLBEGINQUERYPROC, glBeginQuery)                         \
-  X(PFNGLENDQUERYPROC, glEndQuery)                             \
-  X(PFNGLGETQUERYOBJECTUIVPROC, glGetQueryObjectuiv)           \
-  X(PFNGLFINISHPROC, glFinish)                                 \
-  X(PFNGLFLUSHPROC, glFlush)
-
-namespace glf {
-#define KELV_GL_DECLARE(type, name) type name = nullptr;
-KELV_GL_FUNCTIONS(KELV_GL_DECLARE)
-#undef KELV_GL_DECLARE
-}  // namespace glf
-
 namespace {
 
-using namespace glf;
+using namespace kgl;
 using namespace glide_internal;
-
-bool LoadFunctions() {
-  bool ok = true;
-#define KELV_GL_LOAD(type, name)                                         \
-  name = reinterpret_cast<type>(SDL_GL_GetProcAddress(#name));           \
-  if (name == nullptr) {                                                 \
-    std::fprintf(stderr, "Kelvarro: OpenGL function %s missing\n", #name); \
-    ok = false;                                                          \
-  }
-  KELV_GL_FUNCTIONS(KELV_GL_LOAD)
-#undef KELV_GL_LOAD
-  return ok;
-}
 
 // Vertex attribute slots.
 enum Attribute : GLuint { kXY, kColor, kAlpha, kZ, kQ, kST0, kST1, kQ0, kQ1, kAttributeCount };

@@ -169,6 +169,11 @@ struct Runner {
   bool shiftHeld = false;
   bool pacing = false;
   DWORD lastFrame = 0;
+  // On the run's own clock the script is the display: its 60 Hz beat counts
+  // the presented frames only, so that a renderer's own flips (a restore's)
+  // move no frame of the game.
+  bool ownClock = false;
+  FramePacer display{1000.0 / 60.0};
 };
 
 Runner& R() {
@@ -226,8 +231,11 @@ bool StartInputScript() {
   // The run's time, when asked for, moves only as its frames are paced and
   // by the program's own waits, never with the machine's speed: frame n
   // shows the same moment on every run.
-  if (const char* clock = std::getenv("KELVARRO_FRAME_CLOCK"); clock != nullptr && std::string(clock) == "1")
+  if (const char* clock = std::getenv("KELVARRO_FRAME_CLOCK"); clock != nullptr && std::string(clock) == "1") {
     UseScriptTime(kScriptClockStartMs);
+    R().ownClock = true;
+    R().display.Wait();  // the beat starts with the script: frame 1 takes a frame's time too
+  }
   R().pacing = true;
   R().lastFrame = timeGetTime();
   return true;
@@ -235,7 +243,10 @@ bool StartInputScript() {
 
 void RunInputScript(long presentedFrame, ScriptShot shot) {
   Runner& r = R();
-  if (r.pacing) {
+  if (r.ownClock) {
+    r.display.Wait();
+    AdvanceTime(0);  // a frame presented: nobody was waiting on the clock
+  } else if (r.pacing) {
     const DWORD spent = timeGetTime() - r.lastFrame;
     if (spent < kFrameMs) Sleep(kFrameMs - spent);
     else AdvanceTime(0);  // a frame presented: nobody was waiting on the clock
@@ -269,5 +280,11 @@ void RunInputScript(long presentedFrame, ScriptShot shot) {
     InjectKey(GetFocus(), key);
   }
 }
+
+}  // namespace platform
+
+namespace platform {
+
+bool ScriptKeepsTheBeat() { return R().ownClock; }
 
 }  // namespace platform

@@ -66,4 +66,9 @@ using ScriptShot = bool (*)(const std::string& path);
 // focus. A shot that cannot be written is reported on standard error.
 void RunInputScript(long presentedFrame, ScriptShot shot);
 
+// True when the script's own clock runs (KELVARRO_FRAME_CLOCK=1): it then
+// holds the presented frames to 60 Hz itself, and the program turns its
+// display's own pacing off, which would also count flips that show no frame.
+bool ScriptKeepsTheBeat();
+
 }  // namespace platform

@@ -86,6 +86,7 @@ int main() {
     }
   }
   if (!platform::StartInputScript() || !StartDialogScript()) return 2;
+  if (platform::ScriptKeepsTheBeat()) platform::UseDirectDrawFramePacing(false);
   g_RenderBuild = RENDER_BUILD_DIRECT3D;
   Direct3DRenderer::presentObserver = OnPresent;
   Direct3DRenderer::openObserver = OnOpen;

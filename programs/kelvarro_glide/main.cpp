@@ -47,6 +47,7 @@ int main() {
     }
   }
   if (!platform::StartInputScript()) return 2;
+  if (platform::ScriptKeepsTheBeat()) platform::UseGlideFramePacing(false);
   GlideRenderer::presentObserver = OnPresent;
   InstallFrontEnd();
   InstallRace();

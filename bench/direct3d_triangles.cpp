@@ -12,11 +12,11 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "bench/interleaved.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/ddraw_machine.h"
 #include "platform/win32/crt.h"
@@ -183,16 +183,11 @@ Display& TheDisplay() {
   return display;
 }
 
-double Median(std::vector<double> v) {
-  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-  return v[v.size() / 2];
-}
-
-// Frames alternate between the two sides, each going first in every other
-// pair; the counters give each side's median frame rate and their ratio.
-// The argument is the number of triangles per DrawPrimitive (the plain
-// program draws all in one call): 5000 in one call, batches of 100 and 20 as
-// the game's objects come, and 2 for the quads of the 2D widgets.
+// Frames alternate between the two sides (bench/interleaved.h); the
+// counters give each side's median frame rate and their ratio. The argument
+// is the number of triangles per DrawPrimitive (the plain program draws all
+// in one call): 5000 in one call, batches of 100 and 20 as the game's
+// objects come, and 2 for the quads of the 2D widgets.
 void BM_Direct3DVsPlainGL(benchmark::State& state) {
   Display& d = TheDisplay();
   if (!d.ready) {
@@ -207,40 +202,14 @@ void BM_Direct3DVsPlainGL(benchmark::State& state) {
       return;
     }
   }
-  using Clock = std::chrono::steady_clock;
-  auto timed = [](auto&& frame) {
-    const auto t0 = Clock::now();
-    frame();
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-  };
   std::vector<double> direct3D, plain;
-  bool direct3DFirst = true;
-  for (auto _ : state) {
-    if (direct3DFirst) {
-      direct3D.push_back(timed([&] { d.Direct3DFrame(batch); }));
-      plain.push_back(timed([&] { d.PlainFrame(); }));
-    } else {
-      plain.push_back(timed([&] { d.PlainFrame(); }));
-      direct3D.push_back(timed([&] { d.Direct3DFrame(batch); }));
-    }
-    direct3DFirst = !direct3DFirst;
-  }
-  // Medians: the machine may be shared.
-  const double g = Median(direct3D), p = Median(plain);
+  kelvbench::Interleave(
+      state, [&] { d.Direct3DFrame(batch); }, [&] { d.PlainFrame(); }, &direct3D, &plain);
+  const double g = kelvbench::Median(direct3D), p = kelvbench::Median(plain);
   state.counters["direct3d_fps"] = 1.0 / g;
   state.counters["plain_fps"] = 1.0 / p;
   state.counters["ratio"] = p / g;
 }
-BENCHMARK(BM_Direct3DVsPlainGL)
-    ->Arg(TRIANGLES)
-    ->Arg(100)
-    ->Arg(20)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinTime(3.0)
-    ->Repetitions(5)
-    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-    ->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
+BENCHMARK(BM_Direct3DVsPlainGL)->Arg(TRIANGLES)->Arg(100)->Arg(20)->Arg(2)->Apply([](auto* b) { kelvbench::WithSpread(b); });
 
 }  // namespace

@@ -49,6 +49,13 @@ inline std::uint32_t BlendFactor256(float t) {
 
 }  // namespace
 
+std::uint32_t GeometryPipeline::FogAmount(float w, float end, float scale) {
+  float f = (end - w) * scale;
+  f = f < 255.0f ? f : 255.0f;
+  f = f > 0.0f ? f : 0.0f;  // a NaN counts as full fog
+  return 255u - static_cast<std::uint32_t>(f);
+}
+
 std::uint32_t PackColour(float alpha, float red, float green, float blue) {
   return ChannelByte(alpha) << 24 | ChannelByte(red) << 16 | ChannelByte(green) << 8 | ChannelByte(blue);
 }
@@ -123,6 +130,9 @@ struct PartTransform {
   float centreX, centreY, depthScale, nearPlane, farPlane;
   bool direct3D;
   float left, right, top, bottom;
+  // Direct3D's vertex fog (fogAmount written only when set).
+  bool vertexFog;
+  float fogEnd, fogScale;
 };
 
 // Four lanes of floats and of 32-bit lane masks (GCC and clang vector
@@ -205,6 +215,7 @@ std::uint8_t TransformPart(const PartTransform& c, const Vector3* positions, int
         o.q = q[j];
         o.x = x[j];
         o.y = y[j];
+        if (c.vertexFog) o.fogAmount = GeometryPipeline::FogAmount(w[j], c.fogEnd, c.fogScale);
         if constexpr (Lit) {
           lights[index + j].intensity = intensity[j];
           factors[index + j] = {static_cast<std::uint16_t>(red[j]), static_cast<std::uint16_t>(green[j]),
@@ -231,6 +242,7 @@ std::uint8_t TransformPart(const PartTransform& c, const Vector3* positions, int
         if (w == 0.0f) w = 0.0001f;
       }
       o.z = c.direct3D ? (w - c.nearPlane) * c.depthScale : (c.farPlane - w) * c.depthScale;
+      if (c.vertexFog) o.fogAmount = GeometryPipeline::FogAmount(w, c.fogEnd, c.fogScale);
       const float q = 1.0f / w;
       o.q = q;
       const float x = c.centreX + q * (pos.x * m0 + pos.y * m4 + pos.z * m8 + m12);
@@ -302,6 +314,9 @@ int GeometryPipeline::TransformMesh(int parts, const Vector3* positions, const s
   c.centreY = centreY;
   c.depthScale = depthScale;
   c.direct3D = g_RenderBuild == RENDER_BUILD_DIRECT3D;
+  c.vertexFog = c.direct3D && fogOn;
+  c.fogEnd = fogEnd;
+  c.fogScale = fogScale;
   c.nearPlane = near_;
   c.farPlane = far_;
   c.left = left_;
@@ -513,6 +528,7 @@ GeometryPipeline::Corner GeometryPipeline::ClipEdge(const Corner& a, const Corne
     out.v.z = direct3D ? (w - near_) * depthScale : (far_ - w) * depthScale;
     out.v.q = 1.0f / w;
   }
+  if (direct3D && fogOn) out.v.fogAmount = FogAmount(w, fogEnd, fogScale);
   const float q = out.v.q;
   if (plane == CLIP_LEFT) {
     out.v.x = left_;

@@ -90,6 +90,10 @@ class GeometryPipeline {
     fogScale = end != start ? 255.0f / (end - start) : 0.0f;
   }
 
+  // Direct3D's vertex fog at distance w as the vertex's fogAmount: 255
+  // minus the factor clamp((end - w) x scale, 0..255).
+  static std::uint32_t FogAmount(float w, float end, float scale);
+
   std::uint8_t fogOn = 0;
   float fogStart = 0.0f;
   float fogEnd = 0.0f;

@@ -23,7 +23,12 @@ struct ScreenVertex {
   float q;               // 1/w, 1.0 for 2D
   float s;               // texture coordinates in the texture's own scale,
   float t;               // multiplied by q
-  std::uint32_t unused1[4];
+  // Direct3D build: how much of the fog colour the vertex takes, 0 none ..
+  // 255 all, written by the geometry pipeline while its fog is on. Kept as
+  // the complement of Direct3D's fog factor so that the vertices nobody
+  // fogs (2D, zero-filled) carry none.
+  std::uint32_t fogAmount;
+  std::uint32_t unused1[3];
 };
 static_assert(sizeof(ScreenVertex) == 48, "the Glide vertex layout expects 48-byte vertices");
 
@@ -36,7 +41,8 @@ enum RenderBuild : std::uint8_t {
 extern RenderBuild g_RenderBuild;
 
 // A pre-transformed Direct3D vertex's depth and rhw, carried in ScreenVertex
-// until that build has its own vertex; its specular colour has no field here.
+// until that build has its own vertex; of its specular colour only the fog
+// factor has a field here (fogAmount).
 inline void SetDirect3DDepth(ScreenVertex* v, float depth, float rhw) {
   v->z = depth;
   v->q = rhw;

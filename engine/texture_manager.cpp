@@ -62,51 +62,62 @@ std::uint8_t TextureLimitForName(const char* name, std::uint8_t callerLimit) {
   return callerLimit;
 }
 
-bool TextureManager::ReadTexFile(const char* name, bool keyed, std::uint8_t limit, std::uint8_t keyRed,
-                                 std::uint8_t keyGreen, std::uint8_t keyBlue, TexPixels* out) {
+TexRead ReadTexImage(const char* name, std::uint8_t limit, TexImage* out) {
   ArchiveFile file;
-  if (!OpenDataFile(name, &file)) {
-    Report(LOAD_ERROR);
-    return false;
-  }
+  if (!OpenDataFile(name, &file)) return TexRead::NOT_FOUND;
   std::uint8_t header[4];
-  if (!file.Read(header, 4)) {
-    Report(LOAD_ERROR);
-    return false;
-  }
+  if (!file.Read(header, 4)) return TexRead::DAMAGED;
   const std::uint32_t width = header[0] | (header[1] << 8);
   const std::uint32_t height = header[2] | (header[3] << 8);
   // A size the file's bytes do not hold is a damaged file, found before any
-  // buffer of that size is asked for.
-  const unsigned long long bytes = 3ull * width * height;
-  if (width == 0 || height == 0 || file.Size() < 4 || bytes > static_cast<unsigned long long>(file.Size()) - 4) {
-    Report(LOAD_ERROR);
+  // buffer of that size is asked for; sized in 64 bits.
+  const std::uint64_t bytes = 3ull * width * height;
+  if (width == 0 || height == 0 || file.Size() < 4 || bytes > static_cast<std::uint64_t>(file.Size()) - 4)
+    return TexRead::DAMAGED;
+  out->rgb.reset(new (std::nothrow) std::uint8_t[bytes]);
+  if (!out->rgb) return TexRead::NO_MEMORY;
+  if (!file.Read(out->rgb.get(), static_cast<int>(bytes))) return TexRead::DAMAGED;
+  const std::uint32_t side = (limit == 0 ? 1u : limit) * 32u;
+  out->width = width;
+  out->height = height;
+  out->outWidth = width < side ? width : side;
+  out->outHeight = height < side ? height : side;
+  out->stepX = width / out->outWidth;
+  out->stepY = height / out->outHeight;
+  return TexRead::OK;
+}
+
+bool ReadTexTexel(const char* name, float u, float v, std::uint8_t rgb[3]) {
+  ArchiveFile file;
+  if (!OpenDataFile(name, &file)) return false;
+  std::uint8_t header[4];
+  if (!file.Read(header, 4)) return false;
+  const long long w = header[0] | (header[1] << 8);
+  const long long h = header[2] | (header[3] << 8);
+  const float row = static_cast<float>(h) * v;
+  const float column = static_cast<float>(w) * u;
+  if (!(row >= 0.0f && row <= static_cast<float>(h)) || !(column >= 0.0f && column <= static_cast<float>(w))) return false;
+  const long long offset = (static_cast<long long>(row) * w + static_cast<long long>(column)) * 3 + 4;
+  return offset + 3 <= file.Size() && file.Seek(static_cast<int>(offset)) && file.Read(rgb, 3);
+}
+
+bool TextureManager::ReadTexFile(const char* name, bool keyed, std::uint8_t limit, std::uint8_t keyRed,
+                                 std::uint8_t keyGreen, std::uint8_t keyBlue, TexPixels* out) {
+  TexImage image;
+  const TexRead read = ReadTexImage(name, limit, &image);
+  if (read != TexRead::OK) {
+    Report(read == TexRead::NO_MEMORY ? ALLOCATION_ERROR : LOAD_ERROR);
     return false;
   }
-
-  // A size class of 0 would leave nothing to keep.
-  const std::uint32_t side = (limit == 0 ? 1u : limit) * 32u;
-  const std::uint32_t outWidth = width < side ? width : side;
-  const std::uint32_t outHeight = height < side ? height : side;
-  const std::uint32_t stepX = width / outWidth;
-  const std::uint32_t stepY = height / outHeight;
-
-  std::unique_ptr<std::uint8_t[]> rgb(new (std::nothrow) std::uint8_t[bytes]);
-  std::unique_ptr<std::uint16_t[]> texels(new (std::nothrow) std::uint16_t[outWidth * outHeight]);
-  if (!rgb || !texels) {
+  std::unique_ptr<std::uint16_t[]> texels(new (std::nothrow) std::uint16_t[image.outWidth * image.outHeight]);
+  if (!texels) {
     Report(ALLOCATION_ERROR);
     return false;
   }
-  if (!file.Read(rgb.get(), static_cast<int>(bytes))) {
-    Report(LOAD_ERROR);
-    return false;
-  }
-
   std::uint16_t* to = texels.get();
-  for (std::uint32_t y = 0; y < outHeight; ++y) {
-    const std::uint8_t* row = rgb.get() + 3ull * width * (y * stepY);
-    for (std::uint32_t x = 0; x < outWidth; ++x) {
-      const std::uint8_t* t = row + 3ull * (x * stepX);
+  for (std::uint32_t y = 0; y < image.outHeight; ++y) {
+    for (std::uint32_t x = 0; x < image.outWidth; ++x) {
+      const std::uint8_t* t = image.Kept(x, y);
       std::uint16_t texel = static_cast<std::uint16_t>(((t[0] >> 3) << 10) | ((t[1] >> 3) << 5) | (t[2] >> 3));
       // Key-coloured texels keep their colour bits but lose the alpha bit.
       if (!(keyed && t[0] == keyRed && t[1] == keyGreen && t[2] == keyBlue)) texel |= 0x8000;
@@ -114,7 +125,7 @@ bool TextureManager::ReadTexFile(const char* name, bool keyed, std::uint8_t limi
     }
   }
   out->texels = std::move(texels);
-  out->width = static_cast<std::uint16_t>(outWidth);
-  out->height = static_cast<std::uint16_t>(outHeight);
+  out->width = static_cast<std::uint16_t>(image.outWidth);
+  out->height = static_cast<std::uint16_t>(image.outHeight);
   return true;
 }

@@ -73,6 +73,29 @@ struct TexPixels {
   std::uint16_t height = 0;
 };
 
+// A .TEX file read whole and checked against its own size, and the part
+// kept under a size limit: every stepX-th texel of every stepY-th row, at
+// most `limit` x 32 on each side (a limit of 0 counts as 1).
+struct TexImage {
+  std::unique_ptr<std::uint8_t[]> rgb;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint32_t outWidth = 0;
+  std::uint32_t outHeight = 0;
+  std::uint32_t stepX = 1;
+  std::uint32_t stepY = 1;
+  // Kept texel (x, y): its R, G and B.
+  const std::uint8_t* Kept(std::uint32_t x, std::uint32_t y) const {
+    return rgb.get() + 3ull * (static_cast<std::uint64_t>(width) * (static_cast<std::uint64_t>(y) * stepY) +
+                               static_cast<std::uint64_t>(x) * stepX);
+  }
+};
+enum class TexRead { OK, NOT_FOUND, DAMAGED, NO_MEMORY };
+TexRead ReadTexImage(const char* name, std::uint8_t limit, TexImage* out);
+// The texel of a .TEX file at (u, v), 0..1 across each side, as R, G, B;
+// false beyond its edges or its bytes, or when it cannot be read.
+bool ReadTexTexel(const char* name, float u, float v, std::uint8_t rgb[3]);
+
 class TextureManager {
  public:
   TextureManager();

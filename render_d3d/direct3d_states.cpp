@@ -80,9 +80,8 @@ D3DTLVERTEX Direct3DRenderer::ToDirect3DVertex(const ScreenVertex& v) {
   out.sz = v.z;
   out.rhw = v.q;
   out.color = v.colour;
-  // The shared vertex has no specular colour: none added, and a fog factor
-  // of 255 (no fog).
-  out.specular = 0xFF000000u;
+  // No specular colour is added; its alpha is the fog factor.
+  out.specular = (255u - (v.fogAmount & 0xFFu)) << 24;
   out.tu = v.s;
   out.tv = v.t;
   return out;

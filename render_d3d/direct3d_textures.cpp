@@ -146,37 +146,15 @@ bool ChooseTextureFormat() {
 bool ReadTexSurface(const char* name, IDirectDrawSurface4** out, std::uint8_t limit, bool keyed, std::uint8_t keyRed,
                     std::uint8_t keyGreen, std::uint8_t keyBlue) {
   *out = nullptr;
-  ArchiveFile file;
-  if (!OpenDataFile(name, &file)) {
-    Report("File error opening texture data.\nPlease reinstall Kelvarro.");
-    return false;
+  TexImage image;
+  switch (ReadTexImage(name, limit, &image)) {
+    case TexRead::OK: break;
+    case TexRead::NOT_FOUND: Report("File error opening texture data.\nPlease reinstall Kelvarro."); return false;
+    default: Report("Error loading texture.\nPlease reinstall Kelvarro."); return false;
   }
   constexpr const char* LOAD_ERROR = "Error loading texture.\nPlease reinstall Kelvarro.";
-  std::uint8_t header[4];
-  if (!file.Read(header, 4)) {
-    Report(LOAD_ERROR);
-    return false;
-  }
-  const std::uint32_t width = header[0] | (header[1] << 8);
-  const std::uint32_t height = header[2] | (header[3] << 8);
-  // Sized in 64 bits and checked against the member before anything is
-  // allocated for it.
-  const std::uint64_t bytes = 3ull * width * height;
-  if (width == 0 || height == 0 || file.Size() < 4 || bytes > static_cast<std::uint64_t>(file.Size()) - 4) {
-    Report(LOAD_ERROR);
-    return false;
-  }
-  std::unique_ptr<std::uint8_t[]> rgb(new (std::nothrow) std::uint8_t[bytes]);
-  if (!rgb || !file.Read(rgb.get(), static_cast<int>(bytes))) {
-    Report(LOAD_ERROR);
-    return false;
-  }
-  // A limit of 0 counts as 1.
-  const std::uint32_t side = (limit == 0 ? 1u : limit) * 32u;
-  const std::uint32_t outWidth = width < side ? width : side;
-  const std::uint32_t outHeight = height < side ? height : side;
-  const std::uint32_t stepX = width / outWidth;
-  const std::uint32_t stepY = height / outHeight;
+  const std::uint32_t outWidth = image.outWidth;
+  const std::uint32_t outHeight = image.outHeight;
 
   DDSURFACEDESC2 desc = TextureDesc(outWidth, outHeight, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY);
   IDirectDrawSurface4* surface = nullptr;
@@ -196,10 +174,9 @@ bool ReadTexSurface(const char* name, IDirectDrawSurface4** out, std::uint8_t li
   const bool alphaBit = info.redBits + info.greenBits + info.blueBits != 16;
   const DWORD key = ConvertTexel(keyRed, keyGreen, keyBlue, f);
   for (std::uint32_t y = 0; y < outHeight; ++y) {
-    const std::uint8_t* row = rgb.get() + 3ull * width * (static_cast<std::uint64_t>(y) * stepY);
     auto* to = reinterpret_cast<std::uint8_t*>(locked.lpSurface) + static_cast<std::size_t>(y) * locked.lPitch;
     for (std::uint32_t x = 0; x < outWidth; ++x) {
-      const std::uint8_t* t = row + 3ull * (static_cast<std::uint64_t>(x) * stepX);
+      const std::uint8_t* t = image.Kept(x, y);
       DWORD texel = ConvertTexel(t[0], t[1], t[2], f);
       if (alphaBit && !(keyed && texel == key)) texel |= 0x8000u;
       const auto v = static_cast<std::uint16_t>(texel);
@@ -351,18 +328,8 @@ void TextureManager::Repack() {}
 void TextureManager::SampleTexel(TextureSlot slot, float u, float v, float* red, float* green, float* blue) {
   *red = *green = *blue = 0.0f;
   if (!ValidSlot(slot) || g_TextureFormatCount == 0) return;
-  ArchiveFile file;
-  if (!OpenDataFile(name[slot], &file)) return;
-  std::uint8_t header[4];
-  if (!file.Read(header, 4)) return;
-  const long long w = header[0] | (header[1] << 8);
-  const long long h = header[2] | (header[3] << 8);
-  const float row = static_cast<float>(h) * v;
-  const float column = static_cast<float>(w) * u;
-  if (!(row >= 0.0f && row <= static_cast<float>(h)) || !(column >= 0.0f && column <= static_cast<float>(w))) return;
-  const long long offset = (static_cast<long long>(row) * w + static_cast<long long>(column)) * 3 + 4;
   std::uint8_t rgb[3];
-  if (offset + 3 > file.Size() || !file.Seek(static_cast<int>(offset)) || !file.Read(rgb, 3)) return;
+  if (!ReadTexTexel(name[slot], u, v, rgb)) return;
   // As many high bits of each channel as the chosen format keeps.
   const TextureFormatInfo& f = g_TextureFormats[g_ChosenTextureFormat];
   auto keep = [](std::uint8_t value, std::uint32_t bits) {

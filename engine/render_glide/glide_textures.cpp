@@ -276,19 +276,9 @@ void TextureManager::Repack() { ReloadPacked(*this, false); }
 void TextureManager::SampleTexel(TextureSlot slot, float u, float v, float* red, float* green, float* blue) {
   *red = *green = *blue = 0.0f;
   if (!ValidSlot(slot)) return;
-  ArchiveFile file;
-  if (!OpenDataFile(name[slot], &file)) return;
-  std::uint8_t header[4];
-  if (!file.Read(header, 4)) return;
-  const long long w = header[0] | (header[1] << 8);
-  const long long h = header[2] | (header[3] << 8);
-  const float row = static_cast<float>(h) * v;
-  const float column = static_cast<float>(w) * u;
-  // Coordinates beyond the texture's edges, and reads past the file, give black.
-  if (!(row >= 0.0f && row <= static_cast<float>(h)) || !(column >= 0.0f && column <= static_cast<float>(w))) return;
-  const long long offset = (static_cast<long long>(row) * w + static_cast<long long>(column)) * 3 + 4;
   std::uint8_t rgb[3];
-  if (offset + 3 > file.Size() || !file.Seek(static_cast<int>(offset)) || !file.Read(rgb, 3)) return;
+  // Coordinates beyond the texture's edges, and reads past the file, give black.
+  if (!ReadTexTexel(name[slot], u, v, rgb)) return;
   *red = static_cast<float>(rgb[0] & 0xF8) / 255.0f;
   *green = static_cast<float>(rgb[1] & 0xF8) / 255.0f;
   *blue = static_cast<float>(rgb[2] & 0xF8) / 255.0f;

@@ -396,6 +396,34 @@ TEST_F(PipelineTest, Direct3DBuildWritesItsOwnDepthAndPlainTextureCoordinates) {
   pipe().SetupProjection();
 }
 
+TEST_F(PipelineTest, Direct3DBuildWritesTheVertexFogAmount) {
+  g_RenderBuild = RENDER_BUILD_DIRECT3D;
+  pipe().SetupProjection();
+  pipe().SetLinearFog(0.0f, 255.0f);
+  // Fog over 0..255 (scale 1): amount 255 - trunc(255 - w) within 0..255.
+  // Six positions: four through the four-lane transform, two after it.
+  const struct {
+    float w;
+    std::uint32_t amount;
+  } cases[] = {{8.0f, 8}, {50.5f, 51}, {200.0f, 200}, {250.0f, 250}, {16.0f, 16}, {256.0f, 255}};
+  std::vector<Vector3> positions;
+  for (const auto& c : cases) positions.push_back(Screen(10.0f + c.w * 0.1f, 10.0f, c.w));
+  Draw(positions);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(cases[i].amount, pipe().transformed[i].fogAmount) << cases[i].w;
+  }
+  // A corner clipped at the near plane (w = 1) gets the fog of its own
+  // distance: fog over 0..100, 255 - trunc(99 x 2.55) = 3.
+  pipe().SetLinearFog(0.0f, 100.0f);
+  const Vector3 a(0.0f, 0.5f, 0.5f), b(-1.0f, -0.5f, 100.0f), c(1.0f, -0.5f, 100.0f);
+  const std::vector<ScreenVertex> out = Draw({a, c, b});
+  ASSERT_EQ(6u, out.size());
+  EXPECT_EQ(3u, out[0].fogAmount);
+  EXPECT_EQ(255u, out[1].fogAmount);
+  g_RenderBuild = RENDER_BUILD_GLIDE;
+  pipe().SetupProjection();
+}
+
 TEST_F(PipelineTest, StatisticsCountWork) {
   pipe().positionsTransformed = pipe().trianglesReceived = pipe().verticesEmitted = pipe().trianglesEmitted = 0;
   Draw({Screen(10.0f, 10.0f, 8.0f), Screen(60.0f, 10.0f, 8.0f), Screen(10.0f, 60.0f, 8.0f)}, {0, 1, 2, 0, 2, 1});

@@ -59,8 +59,10 @@ class PicturesTest : public kelvtest::Direct3DTest {
     EXPECT_NEAR(b, c[2], 2) << x << "," << y;
   }
 
-  static ScreenVertex V(float x, float y, float z, std::uint32_t colour, float u = 0.0f, float v = 0.0f) {
+  static ScreenVertex V(float x, float y, float z, std::uint32_t colour, float u = 0.0f, float v = 0.0f,
+                        std::uint32_t fogAmount = 0) {
     ScreenVertex s{};
+    s.fogAmount = fogAmount;
     s.x = x;
     s.y = y;
     s.z = z;
@@ -126,6 +128,57 @@ TEST_F(PicturesTest, NearerTrianglesHideFartherOnesAndKeyedTexelsAreNotDrawn) {
   // Left half keyed away: the clear colour shows; right half: white x 128/255.
   ExpectPixel(p, 460, 330, 0, 0, 0);
   ExpectPixel(p, 500, 330, 128, 128, 128);
+}
+
+TEST_F(PicturesTest, FogMixesTheFogColourInByTheVertexFogFactor) {
+  ASSERT_TRUE(g_Renderer.ClearRect(0, 0, 640, 480, true));
+  g_Renderer.SetZEnable(false);
+  g_Renderer.SetFogColour(0.0f, 0.0f, 1.0f);
+  const std::uint32_t red = 0xFFFF0000u;
+  // Quads of red: fog amount 191 (fog factor 64), none, and 191 with fog off.
+  auto quad = [&](float x, std::uint32_t amount) {
+    const ScreenVertex q[6] = {V(x, 100, 0, red, 0, 0, amount),      V(x + 100, 100, 0, red, 0, 0, amount),
+                               V(x + 100, 200, 0, red, 0, 0, amount), V(x, 100, 0, red, 0, 0, amount),
+                               V(x + 100, 200, 0, red, 0, 0, amount), V(x, 200, 0, red, 0, 0, amount)};
+    return g_Renderer.DrawTriangles(6, q);
+  };
+  g_Renderer.SetFogEnable(true);
+  ASSERT_TRUE(quad(0, 191));
+  ASSERT_TRUE(quad(200, 0));
+  g_Renderer.SetFogEnable(false);
+  ASSERT_TRUE(quad(400, 191));
+  g_Renderer.StartFade(1.0f, FADE_IN, nullptr);
+  g_FrameTime = 2.0f;
+  ASSERT_TRUE(g_Renderer.DrawFade());
+  const platform::Picture p = Shown();
+  // 255 x 64/255 of the red, 255 x 191/255 of the fog's blue.
+  ExpectPixel(p, 50, 150, 64, 0, 191);
+  ExpectPixel(p, 250, 150, 255, 0, 0);
+  ExpectPixel(p, 450, 150, 255, 0, 0);
+}
+
+TEST_F(PicturesTest, AlphaTestKeepsOnlyAlphasAboveItsReference) {
+  ASSERT_TRUE(g_Renderer.ClearRect(0, 0, 640, 480, true));
+  g_Renderer.SetZEnable(false);
+  g_Renderer.SetAlphaBlendEnable(false);
+  // Keyed drawing compares GREATER against 192: alpha 193 is drawn, 192 is not.
+  ASSERT_TRUE(g_Renderer.SetAlphaTest(true));
+  auto quad = [&](float x, std::uint32_t colour) {
+    const ScreenVertex q[6] = {V(x, 100, 0, colour), V(x + 100, 100, 0, colour), V(x + 100, 200, 0, colour),
+                               V(x, 100, 0, colour), V(x + 100, 200, 0, colour), V(x, 200, 0, colour)};
+    return g_Renderer.DrawTriangles(6, q);
+  };
+  ASSERT_TRUE(quad(0, 0xC1FF0000u));
+  ASSERT_TRUE(quad(200, 0xC0FF0000u));
+  ASSERT_TRUE(g_Renderer.SetAlphaTest(false));
+  ASSERT_TRUE(quad(400, 0xC0FF0000u));
+  g_Renderer.StartFade(1.0f, FADE_IN, nullptr);
+  g_FrameTime = 2.0f;
+  ASSERT_TRUE(g_Renderer.DrawFade());
+  const platform::Picture p = Shown();
+  ExpectPixel(p, 50, 150, 255, 0, 0);
+  ExpectPixel(p, 250, 150, 0, 0, 0);
+  ExpectPixel(p, 450, 150, 255, 0, 0);
 }
 
 }  // namespace

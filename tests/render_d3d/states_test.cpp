@@ -182,6 +182,7 @@ TEST_F(StatesTest, TrianglesGoAsOnePreTransformedListInsideTheScene) {
     v[i].s = 0.5f;
     v[i].t = 1.0f;
   }
+  v[1].fogAmount = 191;
   EXPECT_FALSE(g_Renderer.DrawTriangles(2, v));
   ASSERT_TRUE(g_Renderer.DrawTriangles(3, v));
   const auto draws = Calls("IDirect3DDevice3::DrawPrimitive");
@@ -193,7 +194,9 @@ TEST_F(StatesTest, TrianglesGoAsOnePreTransformedListInsideTheScene) {
   EXPECT_EQ(0.25f, out.sz);
   EXPECT_EQ(0.5f, out.rhw);
   EXPECT_EQ(0x80FF0000u, out.color);
+  // No specular colour; the fog factor in its alpha, 255 where no fog was written.
   EXPECT_EQ(0xFF000000u, out.specular);
+  EXPECT_EQ(0x40000000u, platform::RecordedDirectDrawDraws()[0].vertices[1].specular);
   EXPECT_EQ(0.5f, out.tu);
   EXPECT_EQ(1u, g_Renderer.statistics.trianglesDrawn);
   EXPECT_EQ("IDirect3DDevice3::BeginScene", CallNames()[0]);

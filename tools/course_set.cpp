@@ -11,9 +11,8 @@ namespace kelvdata {
 
 namespace {
 
-float AlderHalfWidth(float) { return 4.0f; }
-float BrackenHalfWidth(float s) { return StartWideHalfWidth(s, BRACKEN_SECTIONS); }
-float MireHalfWidth(float s) { return StartWideHalfWidth(s, MIRE_SECTIONS); }
+float BrackenHalfWidth(float s) { return StartWideHalfWidth(s, BRACKEN_SECTIONS, 6.5f); }
+float MireHalfWidth(float s) { return StartWideHalfWidth(s, MIRE_SECTIONS, 6.5f); }
 
 std::uint16_t CentreLineLength(const CourseShape& shape) {
   float length = 0.0f;
@@ -30,8 +29,9 @@ std::uint16_t CentreLineLength(const CourseShape& shape) {
   return static_cast<std::uint16_t>(std::lround(length));
 }
 
-DataSetCourse MakeCourse(const char* name, const char* race, const char* track, CourseShape shape) {
-  return {name, race, track, shape, CentreLineLength(shape)};
+DataSetCourse MakeCourse(const char* name, const char* race, const char* track, CourseShape shape,
+                         std::uint16_t ground, std::uint16_t jumps) {
+  return {name, race, track, shape, CentreLineLength(shape), ground, jumps};
 }
 
 const CourseFiles kBrackenFiles{"BRACKEN", "BRGRASS.LND", "BRBANKS.LND", "DATA\\TRACK\\CLAY.TEX", "DATA\\TRACK\\GRASS.TEX",
@@ -93,11 +93,13 @@ void AddStartPosts(const CourseShape& shape, float side, RaceDescriptionSpec* sp
 
 const DataSetCourse& DataSetCourseOf(int course) {
   static const DataSetCourse kCourses[DATA_SET_COURSE_COUNT] = {
-      MakeCourse("ALDER", COURSE_RACE, COURSE_TRACK, {COURSE_SECTIONS, CoursePoint, CourseHeight, AlderHalfWidth}),
+      // Alder: a short sandy lap with a hill and a kicker; Bracken: hard
+      // clay, a tabletop and a climb; Mire: soft mud and nearly flat.
+      MakeCourse("ALDER", COURSE_RACE, COURSE_TRACK, {COURSE_SECTIONS, CoursePoint, CourseHeight, CourseHalfWidth}, 2, 2),
       MakeCourse("BRACKEN", "DATA\\TRACK\\BRACKEN.RAC", "DATA\\TRACK\\BRACKEN.TRK",
-                 {BRACKEN_SECTIONS, BrackenPoint, BrackenHeight, BrackenHalfWidth}),
+                 {BRACKEN_SECTIONS, BrackenPoint, BrackenHeight, BrackenHalfWidth}, 0, 1),
       MakeCourse("MIRE", "DATA\\TRACK\\MIRE.RAC", "DATA\\TRACK\\MIRE.TRK",
-                 {MIRE_SECTIONS, MirePoint, MireHeight, MireHalfWidth}),
+                 {MIRE_SECTIONS, MirePoint, MireHeight, MireHalfWidth}, 1, 0),
   };
   return kCourses[course >= 0 && course < DATA_SET_COURSE_COUNT ? course : 0];
 }

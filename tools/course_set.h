@@ -1,8 +1,8 @@
 // The synthetic data set's courses: the first course (tools/track_course.h)
 // and two more, each a race scene of its own. Bracken is a longer lap with a
 // tabletop jump and a long climb; Mire is the wet course of the special-
-// weather round, dark mud under an overcast sky in every weather. Both are
-// wide enough at the start line for a grid of 20 riders.
+// weather round, dark mud under an overcast sky in every weather. All three
+// are wide enough at the start line for a grid of 20 riders.
 #pragma once
 
 #include <string>
@@ -24,6 +24,11 @@ struct DataSetCourse {
   const char* track;     // the track file it names
   CourseShape shape;
   std::uint16_t length;  // metres along the centre line, rounded
+  // The event screen's two descriptions (the results tables' first and
+  // third track facts): the ground, 0 hard, 1 soft, 2 sandy; the jumps, 0
+  // few, 1 some, 2 many.
+  std::uint16_t ground;
+  std::uint16_t jumps;
 };
 const DataSetCourse& DataSetCourseOf(int course);
 inline int DataSetCourseScene(int course) { return DATA_SET_RACE_SCENE + course; }
@@ -41,9 +46,11 @@ void BrackenPoint(float s, float* x, float* z);
 float BrackenHeight(float s);
 void MirePoint(float s, float* x, float* z);
 float MireHeight(float s);
-// Both open to 12.5 m either side at the start line and narrow to 6.5 m
-// over the next sections (and the last ones before it).
-float StartWideHalfWidth(float s, int sections);
+// Every course opens to 12.5 m either side at the start line, room for the
+// grid's 20 m and the bikes at its ends, and narrows to `narrow` (Bracken and
+// Mire 6.5 m, Alder 4 m) over the next sections (and the last ones before
+// it).
+float StartWideHalfWidth(float s, int sections, float narrow);
 
 // The race of course `course` (COURSE_ALDER is CourseRaceSpec()).
 RaceDescriptionSpec DataSetCourseRaceSpec(int course);

@@ -22,12 +22,12 @@ float Bump(float s, float from, float length) {
 
 }  // namespace
 
-float StartWideHalfWidth(float s, int sections) {
+float StartWideHalfWidth(float s, int sections, float narrow) {
   const float n = static_cast<float>(sections);
   float d = s < 0.0f ? -s : s;
   if (d > n * 0.5f) d = n - d;
-  // Full width to three sections from the line, 6.5 m from nine on.
-  return 6.5f + 6.0f * Clamp01((9.0f - d) / 6.0f);
+  // Full width to three sections from the line, `narrow` from nine on.
+  return narrow + (12.5f - narrow) * Clamp01((9.0f - d) / 6.0f);
 }
 
 void BrackenPoint(float s, float* x, float* z) {

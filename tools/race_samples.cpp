@@ -7,6 +7,7 @@
 #include "tools/object_files.h"
 #include "tools/object_samples.h"
 #include "tools/rider_files.h"
+#include "tools/scene_build.h"
 #include "tools/tex.h"
 #include "tools/track_course.h"
 #include "tools/ui_files.h"
@@ -80,38 +81,13 @@ Rgb IconTexel(int x, int y) {
   return {0, 0, 0};
 }
 
-DialogEntry Entry(const std::string& path, float x, float y, float w = 1.0f, float h = 1.0f) {
-  DialogEntry e;
-  e.path = path;
-  e.position[0] = x;
-  e.position[1] = y;
-  e.size[0] = w;
-  e.size[1] = h;
-  return e;
-}
-
 StaticTextBody Label(std::uint32_t textId, float x, float y, std::uint16_t font = 0) {
-  StaticTextBody b;
-  b.hasText = 1;
-  b.textId = textId;
-  b.font = font;
-  b.position[0] = x;
-  b.position[1] = y;
-  return b;
+  return TextAt(textId, x, y, font);
 }
 
+// A button as wide as the pause dialog leaves it.
 ButtonFile RaceButton(float x, float y, std::vector<ButtonActionEntry> actions) {
-  ButtonFile b;
-  b.textures[0] = "DATA\\UI\\_BTNN.TEX";
-  b.textures[1] = "DATA\\UI\\_BTNH.TEX";
-  b.textures[2] = "DATA\\UI\\_BTNP.TEX";
-  b.position[0] = x;
-  b.position[1] = y;
-  b.size[0] = PAUSE_W - 2.0f * x;
-  b.size[1] = 30.0f;
-  b.sounds = {{0, "SOUNDS\\CLICK.SFX"}, {1, "SOUNDS\\CLICK.SFX"}};
-  b.actions = std::move(actions);
-  return b;
+  return ButtonLook(x, y, PAUSE_W - 2.0f * x, 30.0f, std::move(actions));
 }
 
 ButtonFile CaptionButton(std::uint32_t text, float x, float y, std::vector<ButtonActionEntry> actions) {
@@ -173,14 +149,14 @@ Bytes BuildRaceDialog(std::vector<BbfMember>* track, const std::string& title, f
   d.box[3] = h;
   for (const auto& [name, b] : buttons) {
     Put(track, name, BuildButton(b));
-    d.lists[DIALOG_BUTTONS].push_back(Entry(TrackPath(name), b.position[0], b.position[1], b.size[0], b.size[1]));
+    d.lists[DIALOG_BUTTONS].push_back(DialogEntryAt(TrackPath(name), b.position[0], b.position[1], b.size[0], b.size[1]));
   }
   for (const auto& [name, s] : sliders) {
     Put(track, name, BuildSlider(s));
-    d.lists[DIALOG_SLIDERS].push_back(Entry(TrackPath(name), s.box[0], s.box[1]));
+    d.lists[DIALOG_SLIDERS].push_back(DialogEntryAt(TrackPath(name), s.box[0], s.box[1]));
   }
-  d.lists[DIALOG_STATIC_TEXTS] = {Entry(TrackPath(title), w * 0.5f, 15.0f)};
-  d.lists[DIALOG_PANELS] = {Entry("DATA\\TRACK\\RDLGBACK.OSP", 0.0f, 0.0f, w, h)};
+  d.lists[DIALOG_STATIC_TEXTS] = {DialogEntryAt(TrackPath(title), w * 0.5f, 15.0f)};
+  d.lists[DIALOG_PANELS] = {DialogEntryAt("DATA\\TRACK\\RDLGBACK.OSP", 0.0f, 0.0f, w, h)};
   return BuildDialog(d);
 }
 
@@ -218,7 +194,8 @@ RaceDescriptionSpec CourseRaceSpec() {
   s.effectsTexture = COURSE_EFFECTS;
   s.eventName = "SYNTHETIC COURSE";
   s.ground = "DATA\\TRACK\\GROUND.ACT";
-  // Two posts 7 m either side of the start line's centre.
+  // Two posts 14.5 m either side of the start line's centre, beside the
+  // ridden ground where it opens for the grid.
   float x0 = 0.0f, z0 = 0.0f, x1 = 0.0f, z1 = 0.0f;
   CoursePoint(0.0f, &x0, &z0);
   CoursePoint(0.05f, &x1, &z1);
@@ -228,7 +205,7 @@ RaceDescriptionSpec CourseRaceSpec() {
   const float ax = length > 0.0f ? dz / length : 1.0f;
   const float az = length > 0.0f ? -dx / length : 0.0f;
   const float y = CourseHeight(0.0f);
-  for (float side : {-7.0f, 7.0f}) {
+  for (float side : {-14.5f, 14.5f}) {
     RacePlacedSpec post;
     post.type = 3;
     post.file = "DATA\\TRACK\\POST.ACT";

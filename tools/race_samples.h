@@ -20,24 +20,24 @@ inline constexpr const char* COURSE_RACE = "DATA\\TRACK\\COURSE.RAC";
 
 // Game texts of the race's dialogs (ids of the text database); a volume
 // slider's value n (0..10) is text TEXT_RACE_VOLUME + n.
-constexpr int TEXT_RACE_RETIRE = 1060;
-constexpr int TEXT_RACE_END_SESSION = 1061;
-constexpr int TEXT_RACE_RESTART = 1062;
-constexpr int TEXT_RACE_GARAGE = 1063;
-constexpr int TEXT_RACE_REPLAY_OFF = 1064;
-constexpr int TEXT_RACE_REPLAY_ON = 1065;
-constexpr int TEXT_RACE_FEEDBACK_OFF = 1066;
-constexpr int TEXT_RACE_FEEDBACK_ON = 1067;
-constexpr int TEXT_RACE_MUSIC = 1068;
-constexpr int TEXT_RACE_EFFECTS = 1069;
-constexpr int TEXT_RACE_PAUSED = 1070;
-constexpr int TEXT_RACE_CONTINUE_REPLAY = 1071;
-constexpr int TEXT_RACE_END_REPLAY = 1072;
-constexpr int TEXT_RACE_WAITING = 1073;
-constexpr int TEXT_RACE_RESULT = 1074;
-constexpr int TEXT_RACE_TO_GARAGE = 1075;
-constexpr int TEXT_RACE_RESTARTING = 1076;
-constexpr int TEXT_RACE_VOLUME = 1080;
+constexpr int TEXT_RACE_RETIRE = 1460;
+constexpr int TEXT_RACE_END_SESSION = 1461;
+constexpr int TEXT_RACE_RESTART = 1462;
+constexpr int TEXT_RACE_GARAGE = 1463;
+constexpr int TEXT_RACE_REPLAY_OFF = 1464;
+constexpr int TEXT_RACE_REPLAY_ON = 1465;
+constexpr int TEXT_RACE_FEEDBACK_OFF = 1466;
+constexpr int TEXT_RACE_FEEDBACK_ON = 1467;
+constexpr int TEXT_RACE_MUSIC = 1468;
+constexpr int TEXT_RACE_EFFECTS = 1469;
+constexpr int TEXT_RACE_PAUSED = 1470;
+constexpr int TEXT_RACE_CONTINUE_REPLAY = 1471;
+constexpr int TEXT_RACE_END_REPLAY = 1472;
+constexpr int TEXT_RACE_WAITING = 1473;
+constexpr int TEXT_RACE_RESULT = 1474;
+constexpr int TEXT_RACE_TO_GARAGE = 1475;
+constexpr int TEXT_RACE_RESTARTING = 1476;
+constexpr int TEXT_RACE_VOLUME = 1480;
 
 // The course's race: four fonts of the UI archive (the race draws with 0, 2
 // and 3), a sun, the three weathers' backdrops and skies, the effects

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "tools/course_set.h"
 #include "tools/tex.h"
 
 namespace kelvdata {
@@ -11,9 +12,15 @@ namespace kelvdata {
 namespace {
 
 constexpr float kPi = 3.14159265f;
-constexpr float kHalfWidth = 4.0f;
 constexpr float kBankWidth = 3.0f;
 constexpr float kGrassWidth = 20.0f;
+// How far the courses' borders lie inside the ridden ground's edge: a
+// contact point is tested against the border of the section it was last
+// found in, which may lag a step behind on a bend.
+constexpr float kBorderInset = 0.1f;
+// How far the courses' edges, from which the race measures half widths, lie
+// inside the ridden ground's.
+constexpr float kEdgeInset = 0.5f;
 
 struct V3 {
   float x, y, z;
@@ -116,7 +123,11 @@ template <class Offsets, class Height>
 std::vector<CrossLine> SectionLines(const CourseShape& shape, int section, Offsets offsets, Height height) {
   std::vector<CrossLine> lines;
   for (int k = 0; k <= 2; ++k) {
-    const float s = static_cast<float>(section) + 0.5f * static_cast<float>(k);
+    float s = static_cast<float>(section) + 0.5f * static_cast<float>(k);
+    // The last section ends on the first one's opening line, point for
+    // point: the same place worked out a lap later comes out a few
+    // millionths away and leaves a sliver of no ground at the seam.
+    if (s >= static_cast<float>(shape.sections)) s -= static_cast<float>(shape.sections);
     lines.push_back(CourseLine(shape, s, offsets(s), height, 0.5f * static_cast<float>(k)));
   }
   return lines;
@@ -148,7 +159,8 @@ LitMeshRecord SideMesh(const CourseShape& shape, int section, Inner inner, float
 
 }  // namespace
 
-SectionMesh StripSectionMesh(const std::vector<CrossLine>& lines, std::uint8_t kind) {
+SectionMesh StripSectionMesh(const std::vector<CrossLine>& lines, std::uint8_t kind, float borderInset,
+                             float edgeInset) {
   SectionMesh m;
   const auto triangles = Triangles(lines);
   for (std::size_t t = 0; t < triangles.size(); ++t) {
@@ -181,12 +193,37 @@ SectionMesh StripSectionMesh(const std::vector<CrossLine>& lines, std::uint8_t k
   }
   const CrossLine& first = lines.front();
   const CrossLine& last = lines.back();
-  m.edgePoint1 = {first.front().x, first.front().z};
-  m.edgePoint2 = {first.back().x, first.back().z};
-  m.sidePoint1 = m.edgePoint1;
-  m.sidePoint2 = m.edgePoint2;
-  m.sideNormal1 = Unit(first.back().x - first.front().x, first.back().z - first.front().z);
-  m.sideNormal2 = {-m.sideNormal1.x, -m.sideNormal1.z};
+  const PointXZ acrossFirst = Unit(first.back().x - first.front().x, first.back().z - first.front().z);
+  // The edges lie `edgeInset` inside the first line's ends: the race puts
+  // its trackside cameras a half width from a node's centre, square to the
+  // section's direction rather than along the line, and on a bend or where
+  // the course narrows that point must still stand on the strip.
+  m.edgePoint1 = {first.front().x + acrossFirst.x * edgeInset, first.front().z + acrossFirst.z * edgeInset};
+  m.edgePoint2 = {first.back().x - acrossFirst.x * edgeInset, first.back().z - acrossFirst.z * edgeInset};
+  // Each border is a straight line, from the first line's end along the
+  // chord to the last line's end, with its normal across it towards the
+  // other side. Where the edge bows outwards between them the line moves in
+  // until every end point of the section on that side lies on or outside
+  // it, and `borderInset` further: whatever the borders hold in stands over
+  // the strip.
+  auto border = [&](bool front, PointXZ* point, PointXZ* normal) {
+    const StripPoint& a = front ? first.front() : first.back();
+    const StripPoint& b = front ? last.front() : last.back();
+    const PointXZ chord = Unit(b.x - a.x, b.z - a.z);
+    PointXZ n{chord.z, -chord.x};
+    const float towards = (n.x * acrossFirst.x + n.z * acrossFirst.z) * (front ? 1.0f : -1.0f);
+    if (towards < 0.0f) n = {-n.x, -n.z};
+    float in = 0.0f;
+    for (const CrossLine& line : lines) {
+      const StripPoint& p = front ? line.front() : line.back();
+      in = std::max(in, (p.x - a.x) * n.x + (p.z - a.z) * n.z);
+    }
+    in += borderInset;
+    *point = {a.x + n.x * in, a.z + n.z * in};
+    *normal = n;
+  };
+  border(true, &m.sidePoint1, &m.sideNormal1);
+  border(false, &m.sidePoint2, &m.sideNormal2);
   const StripPoint& a = first[first.size() / 2];
   const StripPoint& b = last[last.size() / 2];
   m.direction = Unit(b.x - a.x, b.z - a.z);
@@ -255,6 +292,8 @@ void CoursePoint(float s, float* x, float* z) {
   *z = r * std::sin(theta);
 }
 
+float CourseHalfWidth(float s) { return StartWideHalfWidth(s, COURSE_SECTIONS, 4.0f); }
+
 float CourseHeight(float s) {
   // A hill over eight sections, highest at COURSE_HILL_TOP.
   const float hill = s - static_cast<float>(COURSE_HILL_TOP - 4);
@@ -289,7 +328,7 @@ CourseTrack BuildCourseTrack(const CourseShape& shape, const CourseFiles& files)
   auto grassInner = [&](float s) { return shape.halfWidth(s) + kBankWidth; };
   for (int s = 0; s < shape.sections; ++s) {
     TrackSectionEntry entry;
-    entry.mesh = StripSectionMesh(SectionLines(shape, s, across, ground), 1);
+    entry.mesh = StripSectionMesh(SectionLines(shape, s, across, ground), 1, kBorderInset, kEdgeInset);
     entry.pieces = {{1, static_cast<std::uint16_t>(s)}, {1, static_cast<std::uint16_t>(s)}};
     track.sections.push_back(std::move(entry));
     out.grass.meshes.push_back(SideMesh(shape, s, grassInner, kGrassWidth, grass, 1));
@@ -309,7 +348,7 @@ std::vector<BbfMember> CourseTrackMembers(const CourseTrack& course, const Cours
 Bytes CourseNoiseTex(int size, Rgb base, float spread, int seed, bool ruts) { return NoiseTex(size, base, spread, seed, ruts); }
 
 std::vector<BbfMember> CourseMembers() {
-  const CourseShape shape{COURSE_SECTIONS, CoursePoint, CourseHeight, [](float) { return kHalfWidth; }};
+  const CourseShape shape{COURSE_SECTIONS, CoursePoint, CourseHeight, CourseHalfWidth};
   const CourseFiles files{"COURSE", "GRASS.LND", "BANKS.LND", "DATA\\TRACK\\DIRT.TEX", "DATA\\TRACK\\GRASS.TEX",
                           "DATA\\TRACK\\BANK.TEX"};
   CourseTrack course = BuildCourseTrack(shape, files);

@@ -26,10 +26,14 @@ using CrossLine = std::vector<StripPoint>;
 // points), column by column: two per quad, each wound clockwise seen from above (x right, z
 // up), written with its indices in falling order so that every corner keeps
 // its colour and coordinates. The plane of each triangle is its own, the
-// normal points up, the kind is `kind`. Side and edge points are the first
-// line's ends, the side normals point across towards the other end, and the
-// direction runs from the first line's middle to the last line's.
-SectionMesh StripSectionMesh(const std::vector<CrossLine>& lines, std::uint8_t kind);
+// normal points up, the kind is `kind`. The edge points lie `edgeInset`
+// inside the first line's ends and the direction runs from the first line's
+// middle to the last line's. Each border runs along the chord between its
+// side's first and last end points, its normal across it towards the other
+// side, moved in far enough that no end point on that side is inside it, and
+// `borderInset` further: a point that the borders keep in is over the strip.
+SectionMesh StripSectionMesh(const std::vector<CrossLine>& lines, std::uint8_t kind, float borderInset = 0.0f,
+                             float edgeInset = 0.0f);
 
 // The same triangles as an unindexed lit-mesh record (no box), for land
 // pieces.
@@ -56,10 +60,11 @@ TrackSet StraightTrackSet(int sections);
 std::vector<BbfMember> TrackSetMembers(const TrackSet& set);
 
 // The synthetic course: a closed loop of COURSE_SECTIONS sections (sixteen
-// triangles each, 8 m wide) around a rounded triangle whose sides bend
-// inwards, so it turns both ways; a hill, and a kicker whose lip drops
-// sharply; banks of dirt and fields of grass at both sides; a height field
-// under the whole area; a looping sound tied to a section and a random one.
+// triangles each, 8 m wide, 25 m at the start for the grid) around a
+// rounded triangle whose sides bend inwards, so it turns both ways; a hill,
+// and a kicker whose lip drops sharply; banks of dirt and fields of grass at
+// both sides; a height field under the whole area; a looping sound tied to a
+// section and a random one.
 constexpr int COURSE_SECTIONS = 100;
 inline constexpr const char* COURSE_TRACK = "DATA\\TRACK\\COURSE.TRK";
 // Sections of the hill's top and of the kicker's lip.
@@ -67,9 +72,10 @@ constexpr int COURSE_HILL_TOP = 20;
 constexpr int COURSE_KICKER_LIP = 62;
 
 // The centre of the course at `s` sections along it (0..COURSE_SECTIONS),
-// and the height of the ground there.
+// the height of the ground there and the half width of the ridden strip.
 void CoursePoint(float s, float* x, float* z);
 float CourseHeight(float s);
+float CourseHalfWidth(float s);
 
 // The members the course adds to DATA\TRACK.BBF.
 std::vector<BbfMember> CourseMembers();

@@ -78,9 +78,19 @@ class TrackSection {
     const Vector3& q0 = positions[indices[3 * c]];
     const Vector3& q1 = positions[indices[3 * c + 1]];
     const Vector3& q2 = positions[indices[3 * c + 2]];
-    return (pz - q2.z) * (q1.x - q2.x) - (q1.z - q2.z) * (px - q2.x) >= 0.0f &&
-           (pz - q1.z) * (q0.x - q1.x) - (px - q1.x) * (q0.z - q1.z) >= 0.0f &&
-           (pz - q0.z) * (q2.x - q0.x) - (px - q0.x) * (q2.z - q0.z) >= 0.0f;
+    return EdgeValue(q2, q1, px, pz) >= 0.0f && EdgeValue(q1, q0, px, pz) >= 0.0f &&
+           EdgeValue(q0, q2, px, pz) >= 0.0f;
+  }
+  // (P - a) x (b - a) in x and z. Worked out from the same end of the edge
+  // whichever way the triangle runs along it, so that the two triangles
+  // sharing an edge get exactly opposite values: rounded from different
+  // ends, a point on the edge could come out a hair outside both.
+  static float EdgeValue(const Vector3& a, const Vector3& b, float px, float pz) {
+    if (b.x < a.x || (b.x == a.x && b.z < a.z)) return -EdgeCross(b, a, px, pz);
+    return EdgeCross(a, b, px, pz);
+  }
+  static float EdgeCross(const Vector3& a, const Vector3& b, float px, float pz) {
+    return (pz - a.z) * (b.x - a.x) - (b.z - a.z) * (px - a.x);
   }
 
   std::vector<TrackSurface> surfaces;  // one per triangle

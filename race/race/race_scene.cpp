@@ -200,6 +200,9 @@ RaceScene::~RaceScene() {
   }
   tvCameras.reset();
   trackObject.reset();
+  // The camera outlives the race: it must not keep reaching into this
+  // race's track once it is gone.
+  if (g_Camera.track == &track) g_Camera.track = nullptr;
   if (g_ScreenWidth > 0) {
     g_Renderer.clearRed = g_Renderer.clearGreen = g_Renderer.clearBlue = 0.0f;
     g_Renderer.ClearRect(0, 0, static_cast<int>(g_ScreenWidth) - 1, static_cast<int>(g_ScreenHeight) - 1, true);

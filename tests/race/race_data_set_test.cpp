@@ -16,8 +16,7 @@
 #include "engine/text_database.h"
 #include "race/race/loading_picture.h"
 #include "race/race/race_scene.h"
-#include "tests/support/null_front_end.h"
-#include "tests/world/track_fixture.h"
+#include "tests/race/data_set_fixture.h"
 #include "tools/dataset.h"
 #include "tools/effect_files.h"
 #include "tools/frontend_files.h"
@@ -27,71 +26,17 @@
 
 namespace {
 
-// The front end as the data set's single race leaves it: the players list
-// of skill class 0, the grid in slot order, one weather for the event.
-class DataSetFrontEnd : public kelvtest::NullFrontEnd {
- public:
-  DataSetFrontEnd() {
-    const auto list = kelvdata::SyntheticPlt(0);
-    for (std::size_t i = 0; i < list.size() && i < 20; ++i) files[i] = list[i].riderFile;
-    for (std::uint8_t i = 0; i < 20; ++i) order[i] = i;
-  }
-  std::uint16_t SeriesWeather(bool) override { return weather; }
-  const char* RiderFile(std::uint8_t slot) override { return slot < 20 ? files[slot].c_str() : ""; }
-  const std::uint8_t* GridOrder() override { return order; }
-
-  std::uint16_t weather = 0;
-  std::string files[20];
-  std::uint8_t order[20] = {};
-};
-
-class RaceDataSetTest : public kelvtest::TrackTest {
+class RaceDataSetTest : public kelvtest::DataSetRaceTest {
  protected:
   void SetUp() override {
-    TrackTest::SetUp();
-    saved_ = {g_RaceType, g_GameMode, g_RiderCount, g_OptionReplay, g_OptionFFEnable};
-    ASSERT_TRUE(kelvdata::WriteDataSet(root_.string()));
-    for (BbfArchive* a : {&g_UiArchive, &g_MiscArchive, &g_TrackArchive}) a->Close();
-    ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
-    ASSERT_TRUE(g_MiscArchive.Open("DATA\\MISC.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
-    ASSERT_TRUE(g_TrackArchive.Open("DATA\\TRACK.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
-    ASSERT_TRUE(g_TextDatabase.Load("DATA\\UI\\GAMETXT0.TDB"));
-    InstallFrontEndServices(&frontEnd_);
-    g_GameMode = GAME_MODE_SINGLE_RACE;
+    DataSetRaceTest::SetUp();
     g_RiderCount = 8;
   }
-  void TearDown() override {
-    InstallFrontEndServices(nullptr);
-    for (BbfArchive* a : {&g_UiArchive, &g_MiscArchive}) a->Close();
-    g_RaceType = saved_.type;
-    g_GameMode = saved_.mode;
-    g_RiderCount = saved_.riders;
-    g_OptionReplay = saved_.replay;
-    g_OptionFFEnable = saved_.feedback;
-    TrackTest::TearDown();
-  }
-
   // The file the scene table names for the race scene.
-  std::string RaceFile() {
-    DiskFile qdv;
-    if (!qdv.Open("DATA\\QDV.BIN", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ)) return "";
-    SceneTableEntry* table = nullptr;
-    std::uint32_t count = 0;
-    if (!ReadSceneTable(qdv, &table, &count)) return "";
-    std::string name;
-    if (count > kelvdata::DATA_SET_RACE_SCENE && table[kelvdata::DATA_SET_RACE_SCENE].kind == SCENE_KIND_RACE) {
-      name = table[kelvdata::DATA_SET_RACE_SCENE].name;
-    }
-    delete[] table;
-    return name;
+  static std::string RaceFile() {
+    const std::vector<std::string> names = RaceSceneNames(kelvdata::DATA_SET_RACE_SCENE);
+    return names.empty() || names[0] == "(not a race)" ? "" : names[0];
   }
-
-  DataSetFrontEnd frontEnd_;
-  struct {
-    std::uint8_t type, mode;
-    std::uint32_t riders;
-    std::uint8_t replay, feedback;
-  } saved_{};
 };
 
 TEST_F(RaceDataSetTest, TheRaceLoadsInEveryRaceTypeAndWeather) {

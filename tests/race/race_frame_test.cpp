@@ -132,6 +132,16 @@ TEST_F(RaceFrameTest, StartingFrameDrawsNothingAndSetsUpTheIntro) {
   EXPECT_EQ(g_RiderSnapshots[2].racePosition, 3);
 }
 
+// The camera lives on after its race: the next race's first frames, or a
+// scene made without a track, must not find it on the freed one.
+TEST_F(RaceFrameTest, TheCameraLetsGoOfTheTrackOfARaceThatEnded) {
+  MakeScene(RACE_STATE_STARTING);
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(g_Camera.track, &scene_->track);
+  scene_.reset();
+  EXPECT_EQ(g_Camera.track, nullptr);
+}
+
 TEST_F(RaceFrameTest, StartingFrameTakesTheViewWidthWithinTheScreen) {
   struct Case {
     const char* name;
@@ -237,8 +247,6 @@ TEST_F(RaceFrameTest, ANetworkClientReportsItsIntroDoneOnceInEveryKindOfRace) {
     g_RaceType = c.raceType;
     MakeScene(RACE_STATE_INTRO);
     scene_->cameraMode = c.camera;
-    // Earlier scenes of the suite leave the camera on their freed tracks.
-    g_Camera.track = nullptr;
     g_RaceClock = 9.995f;
     ASSERT_TRUE(Frame());
     ASSERT_TRUE(Frame());

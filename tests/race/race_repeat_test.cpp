@@ -18,8 +18,7 @@
 #include "platform/win32/timer.h"
 #include "race/race/race_scene.h"
 #include "riders/rider.h"
-#include "tests/support/null_front_end.h"
-#include "tests/world/track_fixture.h"
+#include "tests/race/data_set_fixture.h"
 #include "tools/dataset.h"
 #include "tools/frontend_files.h"
 #include "tools/race_samples.h"
@@ -27,22 +26,6 @@
 namespace {
 
 constexpr std::uint32_t kStart = 100000;
-
-class RainyFrontEnd : public kelvtest::NullFrontEnd {
- public:
-  RainyFrontEnd() {
-    const auto list = kelvdata::SyntheticPlt(0);
-    for (std::size_t i = 0; i < list.size() && i < 20; ++i) files[i] = list[i].riderFile;
-    for (std::uint8_t i = 0; i < 20; ++i) order[i] = i;
-  }
-  // Rain: the thunder claps at random besides the track's one-shots.
-  std::uint16_t SeriesWeather(bool) override { return 1; }
-  const char* RiderFile(std::uint8_t slot) override { return slot < 20 ? files[slot].c_str() : ""; }
-  const std::uint8_t* GridOrder() override { return order; }
-
-  std::string files[20];
-  std::uint8_t order[20] = {};
-};
 
 struct RiderSnapshot {
   Vector3 position, velocity;
@@ -62,19 +45,12 @@ struct RaceOutcome {
   int trackOneShots = 0;  // one-shots the track started
 };
 
-class RaceRepeatTest : public kelvtest::TrackTest {
+class RaceRepeatTest : public kelvtest::DataSetRaceTest {
  protected:
   void SetUp() override {
-    TrackTest::SetUp();
-    saved_ = {g_RaceType, g_GameMode, g_RiderCount};
-    ASSERT_TRUE(kelvdata::WriteDataSet(root_.string()));
-    for (BbfArchive* a : {&g_UiArchive, &g_MiscArchive, &g_TrackArchive}) a->Close();
-    ASSERT_TRUE(g_UiArchive.Open("DATA\\UI.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
-    ASSERT_TRUE(g_MiscArchive.Open("DATA\\MISC.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
-    ASSERT_TRUE(g_TrackArchive.Open("DATA\\TRACK.BBF", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ));
-    ASSERT_TRUE(g_TextDatabase.Load("DATA\\UI\\GAMETXT0.TDB"));
-    InstallFrontEndServices(&frontEnd_);
-    g_GameMode = GAME_MODE_SINGLE_RACE;
+    DataSetRaceTest::SetUp();
+    // Rain: the thunder claps at random besides the track's one-shots.
+    frontEnd_.weather = 1;
     g_RiderCount = 8;
     platform::UseTestSound(true);
     platform::RecordSoundCalls(false);
@@ -85,14 +61,8 @@ class RaceRepeatTest : public kelvtest::TrackTest {
   void TearDown() override {
     ReleaseSoundDevice();
     platform::UseTestSound(false);
-    platform::UseRealTime();
-    InstallFrontEndServices(nullptr);
-    for (BbfArchive* a : {&g_UiArchive, &g_MiscArchive}) a->Close();
-    g_RaceType = saved_.type;
-    g_GameMode = saved_.mode;
-    g_RiderCount = saved_.riders;
     g_SoundFadeOut = 0;
-    TrackTest::TearDown();
+    DataSetRaceTest::TearDown();
   }
 
   // A first moto of `frames` frames of 50 ms each from the same generator
@@ -133,11 +103,6 @@ class RaceRepeatTest : public kelvtest::TrackTest {
     return out;
   }
 
-  RainyFrontEnd frontEnd_;
-  struct {
-    std::uint8_t type, mode;
-    std::uint32_t riders;
-  } saved_{};
 };
 
 TEST_F(RaceRepeatTest, TheSameRaceRepeatsWhateverTheMixerHasPlayed) {

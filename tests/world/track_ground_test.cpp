@@ -88,6 +88,32 @@ TEST(FindTriangle, CountsEdgesAsInside) {
   EXPECT_FALSE(s.FindTriangle(&outside, 4, &t));
 }
 
+// Two triangles of a course's ground that share an edge from (65.84, 1.53)
+// to (71.26, 4.65), clockwise from above: every point on that edge lies in
+// one of them, however the rounding of its edge values falls.
+TEST(FindTriangle, NoPointOnASharedEdgeFallsBetweenItsTriangles) {
+  TrackSection s;
+  const Vector3 a(65.8425674f, 0.0f, 1.52939868f);
+  const Vector3 b(71.2600327f, 0.0f, 4.64606476f);
+  s.positions = {Vector3(66.7109833f, 0.0f, 0.0f), a, b, Vector3(70.3651276f, 0.0f, 6.18529034f)};
+  s.indices = {0, 1, 2, 2, 1, 3};
+  s.surfaces.assign(2, TrackSurface{});
+  s.vertexCount = 4;
+  s.indexCount = 6;
+  // The point a rider's wheel stood on, then a walk along the edge.
+  std::vector<Vector3> points = {Vector3(66.1459732f, 0.0f, 1.7039479f)};
+  for (int k = 0; k <= 2000; ++k) {
+    const float f = static_cast<float>(k) / 2000.0f;
+    points.push_back(Vector3(a.x + f * (b.x - a.x), 0.0f, a.z + f * (b.z - a.z)));
+  }
+  int missed = 0;
+  for (const Vector3& p : points) {
+    std::uint16_t t = 0;
+    if (!s.FindTriangle(&p, 4, &t)) ++missed;
+  }
+  EXPECT_EQ(missed, 0);
+}
+
 TEST(GroundQueries, NearPassFromTheLastSectionWrapsBothWays) {
   // From section hint S - 1 = 9 the near pass tries 9, 0, 8, 1, 7: each case
   // leaves out the sections tried before the one that must answer.

@@ -37,14 +37,17 @@ void DirectPlayNetGame::CaptureHandled(std::span<const std::uint8_t> message, DP
   if (*type == NET_MSG_RESULTS_DONE) CaptureResults();
 }
 
-void DirectPlayNetGame::CaptureRiders() {
+void DirectPlayNetGame::CaptureRiders(std::uint32_t frameMs) {
   if (!NetCaptureOn()) return;
+  // The tick's own frame, which the state clock does not count: from these
+  // a checker tells the clock's pace from the frame rate's.
+  NetCaptureNote("TICK", "frame=%u", frameMs);
   for (int k = 0; k < NET_PLAYER_SLOTS; ++k) {
     const Rider* r = riders[k];
     if (!r || SlotId(k) == 0) continue;
     const Vector3& p = r->physics.position;
-    NetCaptureNote("POS", "slot=%d id=%u %.3f %.3f %.3f", k, SlotId(k), static_cast<double>(p.x),
-                   static_cast<double>(p.y), static_cast<double>(p.z));
+    NetCaptureNote("POS", "slot=%d id=%u %.3f %.3f %.3f crashed=%u", k, SlotId(k), static_cast<double>(p.x),
+                   static_cast<double>(p.y), static_cast<double>(p.z), static_cast<unsigned>(r->physics.crashed));
   }
 }
 

@@ -222,48 +222,39 @@ void DirectPlayNetGame::SelectConnectionKind(std::uint8_t kind) {
                                 std::span<const GUID, 4>(kKindProviders));
 }
 
+namespace {
+
+// Each lobby setting's index, its step up and its shown text, in the order
+// of the NET_SETTING_ numbers.
+struct LobbySetting {
+  std::uint8_t NetLobbySettings::*index;
+  void (NetLobbySettings::*increment)();
+  const char* (NetLobbySettings::*text)() const;
+};
+constexpr LobbySetting kLobbySettings[NET_SETTING_COUNT] = {
+    {&NetLobbySettings::modemIndex, &NetLobbySettings::IncrementModem, &NetLobbySettings::GetModemText},
+    {&NetLobbySettings::comPortIndex, &NetLobbySettings::IncrementComPort, &NetLobbySettings::GetComPortText},
+    {&NetLobbySettings::baudRateIndex, &NetLobbySettings::IncrementBaudRate, &NetLobbySettings::GetBaudRateText},
+    {&NetLobbySettings::parityIndex, &NetLobbySettings::IncrementParity, &NetLobbySettings::GetParityText},
+    {&NetLobbySettings::stopBitsIndex, &NetLobbySettings::IncrementStopBits, &NetLobbySettings::GetStopBitsText},
+    {&NetLobbySettings::flowControlIndex, &NetLobbySettings::IncrementFlowControl,
+     &NetLobbySettings::GetFlowControlText},
+};
+
+}  // namespace
+
 void DirectPlayNetGame::StepSetting(std::uint8_t setting, bool up) {
-  std::uint8_t* index = nullptr;
-  switch (setting) {
-    case NET_SETTING_MODEM:
-      if (up) settings.IncrementModem();
-      index = &settings.modemIndex;
-      break;
-    case NET_SETTING_COM_PORT:
-      if (up) settings.IncrementComPort();
-      index = &settings.comPortIndex;
-      break;
-    case NET_SETTING_BAUD_RATE:
-      if (up) settings.IncrementBaudRate();
-      index = &settings.baudRateIndex;
-      break;
-    case NET_SETTING_PARITY:
-      if (up) settings.IncrementParity();
-      index = &settings.parityIndex;
-      break;
-    case NET_SETTING_STOP_BITS:
-      if (up) settings.IncrementStopBits();
-      index = &settings.stopBitsIndex;
-      break;
-    case NET_SETTING_FLOW_CONTROL:
-      if (up) settings.IncrementFlowControl();
-      index = &settings.flowControlIndex;
-      break;
-    default: return;
+  if (setting >= NET_SETTING_COUNT) return;
+  const LobbySetting& s = kLobbySettings[setting];
+  if (up) {
+    (settings.*s.increment)();
+  } else if (settings.*s.index > 0) {
+    --(settings.*s.index);
   }
-  if (!up && *index > 0) --*index;
 }
 
 const char* DirectPlayNetGame::GetSettingText(std::uint8_t setting) {
-  switch (setting) {
-    case NET_SETTING_MODEM: return settings.GetModemText();
-    case NET_SETTING_COM_PORT: return settings.GetComPortText();
-    case NET_SETTING_BAUD_RATE: return settings.GetBaudRateText();
-    case NET_SETTING_PARITY: return settings.GetParityText();
-    case NET_SETTING_STOP_BITS: return settings.GetStopBitsText();
-    case NET_SETTING_FLOW_CONTROL: return settings.GetFlowControlText();
-    default: return "";
-  }
+  return setting < NET_SETTING_COUNT ? (settings.*kLobbySettings[setting].text)() : "";
 }
 
 void DirectPlayNetGame::ScrollSessionList(bool forward) {

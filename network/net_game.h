@@ -114,6 +114,8 @@ class DirectPlayNetGame final : public NetGame {
   void BroadcastSnapshot();
   void SendFactors() override;
   bool UpdateRaceEnd(unsigned ms) override;
+  // The local rider is out but the race has not yet written its own record.
+  bool OwnReportPending() const;
   void ComputeFinalOrder();
   void SendResults() override;
 
@@ -206,7 +208,7 @@ class DirectPlayNetGame final : public NetGame {
   // handled with what it changed, the riders at a state tick, the results
   // table, and the counts and notices whenever they change.
   void CaptureHandled(std::span<const std::uint8_t> message, DPID sender, DPID receiver);
-  void CaptureRiders();
+  void CaptureRiders(std::uint32_t frameMs);
   void CaptureResults();
   void CaptureFlags();
   std::int32_t capturedFlags = -1;

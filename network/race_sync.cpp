@@ -100,7 +100,7 @@ void DirectPlayNetGame::UpdateTimers(float frameTime) {
   if (snapshotClock >= period) {
     periodTick = 1;
     snapshotClock -= period;
-    CaptureRiders();
+    CaptureRiders(elapsedMs);
   } else {
     periodTick = 0;
     snapshotClock += static_cast<float>(elapsedMs) * 0.001f;
@@ -151,7 +151,7 @@ bool DirectPlayNetGame::UpdateRaceEnd(unsigned) {
   if (isHost && !resultsDone) {
     if (outCount + 1 < g_NetPlayerCount) {
       endWait = 0.0f;
-    } else {
+    } else if (!OwnReportPending()) {
       endWait += g_FrameTime;
       if (endWait >= 5.0f) {
         ComputeFinalOrder();
@@ -162,6 +162,15 @@ bool DirectPlayNetGame::UpdateRaceEnd(unsigned) {
   if (!resultsDone) return false;
   SetRaceManager(nullptr);
   return true;
+}
+
+bool DirectPlayNetGame::OwnReportPending() const {
+  // The race puts the local rider out in the frame's end check, after the
+  // race manager's step that writes the rider's own record; that record
+  // carries the out flag only from the next frame on. Ordered before then,
+  // the rider would find no record of its own to be placed by.
+  const Rider* own = riders[0];
+  return own && own->out && !ReadNetEventRecord(0, isChampionship != 0).out;
 }
 
 void DirectPlayNetGame::ComputeFinalOrder() {

@@ -369,6 +369,32 @@ TEST_F(RaceSyncTest, HostEndsFiveSecondsAfterTheLastReportAndAtOnceWhenAllAreOut
   EXPECT_TRUE(game_->UpdateRaceEnd(1000));
 }
 
+// The host's rider is the last one out: the race marks it out in the frame's
+// end check and writes its record in the next frame's race step. The order
+// waits for that record; made before it, the host's rider had no place and
+// its late record took the place of another.
+TEST_F(RaceSyncTest, HostOutLastIsPlacedOnceItsOwnRecordIsWritten) {
+  ThreePlayers();
+  game_->isHost = 1;
+  RiderIn(0, 1, true);
+  RiderIn(1, 2, true);
+  RiderIn(2, 3, true);
+  Record(0, 0, 0.0f);
+  g_FrameTime = 0.02f;
+  game_->UpdateStartSync();
+  Handle(200, Bytes(EncodeNetValue(NET_MSG_RIDER_FINISHED, 1)));
+  Handle(300, Bytes(EncodeNetValue(NET_MSG_RIDER_FINISHED, 1)));
+
+  EXPECT_FALSE(game_->UpdateRaceEnd(20)) << "the host's own record is not written yet";
+  Record(0, 0, 0.0f, true);
+  Position(0) = 1;
+  EXPECT_TRUE(game_->UpdateRaceEnd(20));
+  for (int slot = 0; slot < 3; ++slot) {
+    EXPECT_EQ(Position(slot), slot + 1) << "slot " << slot;
+    EXPECT_EQ(g_SingleRace.outOfRace[slot], 1) << "slot " << slot;
+  }
+}
+
 TEST_F(RaceSyncTest, ClientEndsWhenTheResultsAreDone) {
   ThreePlayers();
   game_->hostPlayerId = 200;

@@ -6,12 +6,25 @@
 # The lobby is driven by command scripts (the host opens "DIRT CUP"; a client
 # lists it, joins, picks the rider page after the ones taken and waits on
 # the players screen for the race start). The riders, in frames of the
-# input script: from RIDE, throttle and a left turn, then a straight run.
-# RIDE is past the lobby on a busy machine (the race starts near frame 1300
-# there); keys that come while a machine is still in the lobby move its
-# focus. A race is watched for a fixed span of its clock and then stopped:
-# with open-loop input no rider reliably completes its laps, so the end
-# handshake is left to the network game's own tests.
+# input script: from RIDE, the throttle and a left turn held, riding in
+# circles (a rider that faces backwards for 10 s is out of the race and its
+# machine sends no more states; one that circles stays in). RIDE is past the
+# lobby on a busy machine (the race starts near frame 1300 there); keys that
+# come while a machine is still in the lobby move its focus.
+#
+# With open-loop input no rider reliably completes its laps, so a race that
+# is to reach its results has every rider put out by the race's own rule:
+# from frame RETIRE (when set; past a minute of racing at the game's full
+# frame rate, later in race time on a slower machine) the rider brakes to a
+# stop and waits, then circles for a moment and stops again, and so on.
+# Circling turns the bike some 65 to 115 degrees between two stops, less
+# than the third of a turn in which it faces backwards, so within five
+# stops one of them faces backwards for the 10 s that put the rider out.
+# Other races are watched for a fixed span of their clock and stopped.
+#
+# The games keep the machine's real clock (no KELVARRO_FRAME_CLOCK): the
+# capture files of the machines are compared on it, and a frame clock of
+# each process's own would run at each one's frame rate.
 game=$1; kelvdata=$2; check=$3; work=$4
 RIDE=1500
 port=$((21000 + $$ % 20000))
@@ -86,8 +99,18 @@ REG
   {
     echo "$RIDE key-down A"
     echo "$RIDE key-down LEFT"
-    echo "$((RIDE + 120)) key-up LEFT"
-    echo "$((RIDE + 160)) key-up A"
+    if [ -n "$RETIRE" ]; then
+      # Stops of 700 frames (11 s at the full frame rate), 120 frames of
+      # circling between them.
+      f=$RETIRE
+      for attempt in 1 2 3 4 5 6 7 8 9 10; do
+        echo "$f key-up A"
+        echo "$f key-down Z"
+        echo "$((f + 700)) key-up Z"
+        echo "$((f + 700)) key-down A"
+        f=$((f + 820))
+      done
+    fi
   } > "$m/input.txt"
 }
 

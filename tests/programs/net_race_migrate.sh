@@ -2,10 +2,12 @@
 # net_race_migrate.sh KELVARRO_GLIDE KELVDATA RACE_CHECK WORKDIR
 # Three machines race and the host's process is killed mid-race: one of the
 # others becomes the host, announces itself exactly once, and the race goes
-# on with the new host relaying the states.
+# on with the new host relaying the states, through to its results once both
+# riders left are put out.
 set -e
 . "$(dirname "$0")/net_race_lib.sh"
 PLAYERS=3
+RETIRE=5200
 machine m1 host 0
 machine m2 client 1
 machine m3 client 2
@@ -26,7 +28,9 @@ while :; do
   sleep 0.2
 done
 await $other "RECV NEW_SERVER" 120
-sleep 15
+await $new "SEND RESULTS_DONE" 1300
+await $other "RECORD" 60
+sleep 2
 stop_all
 "$check" migrate "$work/$new/net.log" "$work/$other/net.log" || fail "the capture files disagree"
 echo "ok"

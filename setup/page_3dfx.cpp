@@ -10,7 +10,8 @@
 namespace {
 
 constexpr int kLabels[8] = {1038, 1041, 1055, 1040, 1045, 1046, 1042, 1047};
-constexpr int kLabelEntries[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+// The resolutions list's entries, as many as the board's memory allows.
+constexpr std::uint32_t kSizes[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
 
 DialogTemplate Template131() {
   DialogTemplate t;
@@ -41,85 +42,35 @@ DialogTemplate Template131() {
   return t;
 }
 
-// The first of the six values of a kind that is missing sets its flag.
-void CheckBindingValues(const char* const names[6], std::uint8_t* missing) {
-  for (int i = 0; i < 6; ++i) {
-    if (!RegistryValueExists(names[i])) {
-      *missing = 1;
-      return;
-    }
-  }
-}
-
 }  // namespace
 
-C3DfxPage::C3DfxPage() : CPropertyPage(Template131()) {
+C3DfxPage::C3DfxPage() : CDisplayPage(Template131()) {
   std::strcpy(g_GlideHardwareName, "NOHW");
   g_GlideVersionText[0] = '\0';
-}
-
-C3DfxPage::~C3DfxPage() { ReleaseSetupInput(); }
-
-void C3DfxPage::Abort() {
-  AfxMessageBox("An error occurred while inizializing! Program aborted.");
-  PostQuitMessage();
 }
 
 BOOL C3DfxPage::OnInitDialog() {
   CPropertyPage::OnInitDialog();
   picture_.Create(SETUP_BACKGROUND_BITMAP, GetClientRect(), this);
   picture_.Control()->ShowWindow(true);
-  const std::uint32_t language = g_SetupSettings.Language;
-  if (language == LANGUAGE_RUSSIAN && Static(1038).GetFont().lfCharSet != RUSSIAN_CHARSET) {
-    const CFont* font = RussianFontFrom(Static(1038).GetFont());
-    for (int id : kLabels) Static(id).SetFont(font);
-    Button(1021).SetFont(font);
-    Button(1022).SetFont(font);
-  }
-  for (int i = 0; i < 8; ++i) Static(kLabels[i]).SetWindowText(Caption(CAPTIONS_3DFX, language, kLabelEntries[i]));
-  Button(1021).SetWindowText(Caption(CAPTIONS_3DFX, language, 8));
-  Button(1022).SetWindowText(Caption(CAPTIONS_3DFX, language, 9));
-  for (int id : kLabels) FitLabelToCaption(&Static(id));
-  Combo(1029).ResetContent();
-  for (int e = 10; e <= 13; ++e) Combo(1029).AddString(Caption(CAPTIONS_3DFX, language, e));
-  Combo(1023).ResetContent();
-  for (int e = 14; e <= 16; ++e) Combo(1023).AddString(Caption(CAPTIONS_3DFX, language, e));
+  SetCaptions(CAPTIONS_3DFX, kLabels, 8);
   if (!CheckGlide(true)) {
     Abort();
     return TRUE;
   }
-  if (!EnumInputDevices()) {
-    AfxMessageBox("Directinput device enumeration error!");
-    Abort();
-    return TRUE;
-  }
-  if (!EnumSoundDevices()) {
-    AfxMessageBox("Directsound device enumeration error!");
-    Abort();
-    return TRUE;
-  }
+  if (!EnumerateInputAndSound()) return TRUE;
   FillDeviceLists();
   if (Sheet()->Ended()) return TRUE;
   SaveSettings();
   return TRUE;
 }
 
-void C3DfxPage::UpdateForceFeedback() { Combo(1023).EnableWindow(HasForceFeedback() ? TRUE : FALSE); }
-
 void C3DfxPage::FillDeviceLists() {
   SetupSettings& s = g_SetupSettings;
-  CComboBox& input = Combo(1002);
-  CComboBox& sound = Combo(1001);
   CComboBox& glide = Combo(1024);
-  input.ResetContent();
-  sound.ResetContent();
   glide.ResetContent();
   if (g_GlideVersionText[0] != '\0') glide.AddString(g_GlideVersionText);
-  glide.SetCurSel(static_cast<int>(s.GlideVer));
-  for (std::uint32_t i = 0; i < g_SetupInputDeviceCount; ++i) input.AddString(g_SetupInputDevices[i].productName);
-  if (g_SetupInputDeviceCount == 0) input.AddString("Input device not available");
-  for (std::uint32_t i = 0; i < g_SetupSoundDeviceCount; ++i) sound.AddString(g_SetupSoundDevices[i].description);
-  if (g_SetupSoundDeviceCount == 0) sound.AddString("Sound device not available");
+  FillSharedLists();
 
   CComboBox& resolution = Combo(1025);
   resolution.ResetContent();
@@ -128,36 +79,16 @@ void C3DfxPage::FillDeviceLists() {
   if (g_GlideMemory > 4) resolution.AddString("1024 x 768 x 16");
 
   Combo(1013).SetCurSel(0);
-  if (s.DIDevice >= g_SetupInputDeviceCount) s.DIDevice = 0;
-  input.SetCurSel(static_cast<int>(s.DIDevice));
-  if (s.SoundDevice >= g_SetupSoundDeviceCount) s.SoundDevice = 0;
-  sound.SetCurSel(static_cast<int>(s.SoundDevice));
-  Combo(1023).SetCurSel(static_cast<int>(s.FFGainLevel));
   glide.SetCurSel(static_cast<int>(s.GlideVer));
-  Combo(1029).SetCurSel(static_cast<int>(s.Shadows));
-  Button(1030).SetCheck(s.Lensflare ? BST_CHECKED : BST_UNCHECKED);
-  Button(1034).SetCheck(s.Particle ? BST_CHECKED : BST_UNCHECKED);
 
   int selected = 0;
   if (s.GameWidth == 800 && resolution.GetCount() >= 2) selected = 1;
   if (s.GameWidth == 1024 && resolution.GetCount() >= 3) selected = 2;
-  static const std::uint32_t kSizes[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
   resolution.SetCurSel(selected);
   s.GameWidth = kSizes[selected][0];
   s.GameHeight = kSizes[selected][1];
 
-  if (!ChosenDeviceIsJoystick()) {
-    s.KeyboardChosen = 1;
-    Combo(1023).EnableWindow(FALSE);
-  } else {
-    s.KeyboardChosen = 0;
-    if (!CreateInputDevice()) {
-      AfxMessageBox("Directinput device creation error! Program aborted.");
-      PostQuitMessage();
-      return;
-    }
-    UpdateForceFeedback();
-  }
+  TakeInputKind();
 }
 
 bool C3DfxPage::SaveSettings() {
@@ -184,79 +115,21 @@ BOOL C3DfxPage::OnApply() {
   return TRUE;
 }
 
-void C3DfxPage::OnSelchangeInputDevice() {
-  SetupSettings& s = g_SetupSettings;
-  const int selection = Combo(1002).GetCurSel();
-  if (selection < 0 || static_cast<std::uint32_t>(selection) == s.DIDevice) return;
-  SetModified(TRUE);
-  s.DIDevice = static_cast<std::uint32_t>(selection);
-  if (!CreateInputDevice()) {
-    AfxMessageBox("Directinput device creation error! Program aborted.");
-    PostQuitMessage();
-    return;
-  }
-  if (!ChosenDeviceIsJoystick()) {
-    s.KeyboardChosen = 1;
-    Combo(1023).EnableWindow(FALSE);
-    CheckBindingValues(g_KeyBindingValueNames, &s.KeyBindingsMissing);
-  } else {
-    s.KeyboardChosen = 0;
-    UpdateForceFeedback();
-    CheckBindingValues(g_JoyBindingValueNames, &s.JoyBindingsMissing);
-  }
-  s.InputDeviceChanged = 1;
-}
-
-void C3DfxPage::OnRefreshDeviceList() {
-  if (!EnumInputDevices()) {
-    AfxMessageBox("An error occurred getting input devices!");
-    return;
-  }
-  FillDeviceLists();
-}
-
 void C3DfxPage::OnCommand(int id, WORD code) {
+  if (OnSharedCommand(id, code) || code != CBN_SELCHANGE) return;
   SetupSettings& s = g_SetupSettings;
-  // A list's new selection into its field; an unchanged one does nothing.
-  const auto take = [&](std::uint32_t* field) {
-    const int selection = Combo(id).GetCurSel();
-    if (selection < 0 || static_cast<std::uint32_t>(selection) == *field) return;
-    SetModified(TRUE);
-    *field = static_cast<std::uint32_t>(selection);
-  };
-  const auto tick = [&](std::uint8_t* field) {
-    *field = Button(id).GetCheck() == BST_CHECKED ? 1 : 0;
-    SetModified(TRUE);
-  };
-  if (code == CBN_SELCHANGE) {
-    switch (id) {
-      case 1013: take(&s.Device3D); break;
-      case 1001: take(&s.SoundDevice); break;
-      case 1023: take(&s.FFGainLevel); break;
-      case 1024: take(&s.GlideVer); break;
-      case 1029: take(&s.Shadows); break;
-      case 1002: OnSelchangeInputDevice(); break;
-      case 1025: {
-        static const std::uint32_t kSizes[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
-        const int selection = Combo(1025).GetCurSel();
-        if (selection < 0 || selection > 2 || kSizes[selection][0] == s.GameWidth) break;
-        SetModified(TRUE);
-        s.GameWidth = kSizes[selection][0];
-        s.GameHeight = kSizes[selection][1];
-        s.ViewWidth = s.GameWidth - 1;
-        break;
-      }
-      default: break;
+  switch (id) {
+    case 1013: TakeSelection(id, &s.Device3D); break;
+    case 1024: TakeSelection(id, &s.GlideVer); break;
+    case 1025: {
+      const int selection = Combo(1025).GetCurSel();
+      if (selection < 0 || selection > 2 || kSizes[selection][0] == s.GameWidth) break;
+      SetModified(TRUE);
+      s.GameWidth = kSizes[selection][0];
+      s.GameHeight = kSizes[selection][1];
+      s.ViewWidth = s.GameWidth - 1;
+      break;
     }
-  } else if (code == BN_CLICKED) {
-    switch (id) {
-      case 1030: tick(&s.Lensflare); break;
-      case 1034: tick(&s.Particle); break;
-      case 1021:
-        if (g_SetupDirectInput != nullptr) g_SetupDirectInput->RunControlPanel(nullptr, 0);
-        break;
-      case 1022: OnRefreshDeviceList(); break;
-      default: break;
-    }
+    default: break;
   }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/mfc/mfc.h"
+#include "setup/page_display.h"
 #include "setup/sheet.h"
 
 // Board information from the detailed probe.
@@ -12,17 +13,16 @@ extern char g_GlideHardwareName[256];
 extern char g_GlideVersionText[80];
 extern std::int32_t g_GlideMemory;
 
-class C3DfxPage : public CPropertyPage {
+class C3DfxPage : public CDisplayPage {
  public:
   C3DfxPage();
-  ~C3DfxPage() override;
 
   BOOL OnInitDialog() override;
   BOOL OnApply() override;
   BOOL OnSetActive() override { return TRUE; }
   void OnCommand(int id, WORD code) override;
 
-  void FillDeviceLists();
+  void FillDeviceLists() override;
   bool SaveSettings();
 
   static bool IsGlide3Present();
@@ -32,10 +32,5 @@ class C3DfxPage : public CPropertyPage {
   bool CheckGlide(bool addToList);
 
  private:
-  void Abort();
-  void OnSelchangeInputDevice();
-  void OnRefreshDeviceList();
-  void UpdateForceFeedback();
-
   PictureControl picture_;
 };

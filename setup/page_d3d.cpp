@@ -49,15 +49,6 @@ DialogTemplate Template138() {
   return t;
 }
 
-void CheckBindingValues(const char* const names[6], std::uint8_t* missing) {
-  for (int i = 0; i < 6; ++i) {
-    if (!RegistryValueExists(names[i])) {
-      *missing = 1;
-      return;
-    }
-  }
-}
-
 bool RendersAt(const Direct3DDeviceInfo& device, std::uint32_t bits) {
   const DWORD depths = device.desc.dwDeviceRenderBitDepth;
   switch (bits) {
@@ -70,55 +61,23 @@ bool RendersAt(const Direct3DDeviceInfo& device, std::uint32_t bits) {
 
 }  // namespace
 
-CD3DPage::CD3DPage() : CPropertyPage(Template138()) {
-}
-
-CD3DPage::~CD3DPage() { ReleaseSetupInput(); }
-
-void CD3DPage::Abort() {
-  AfxMessageBox("An error occurred while inizializing! Program aborted.");
-  PostQuitMessage();
-}
+CD3DPage::CD3DPage() : CDisplayPage(Template138()) {}
 
 BOOL CD3DPage::OnInitDialog() {
   CPropertyPage::OnInitDialog();
   picture_.Create(SETUP_BACKGROUND_BITMAP, GetClientRect(), this);
   picture_.Control()->ShowWindow(true);
-  SetupSettings& s = g_SetupSettings;
-  const std::uint32_t language = s.Language;
-  if (language == LANGUAGE_RUSSIAN && Static(1038).GetFont().lfCharSet != RUSSIAN_CHARSET) {
-    const CFont* font = RussianFontFrom(Static(1038).GetFont());
-    for (int id : kLabels) Static(id).SetFont(font);
-    Button(1021).SetFont(font);
-    Button(1022).SetFont(font);
-  }
-  for (int i = 0; i < 10; ++i) Static(kLabels[i]).SetWindowText(Caption(CAPTIONS_D3D, language, i));
-  Button(1021).SetWindowText(Caption(CAPTIONS_D3D, language, 10));
-  Button(1022).SetWindowText(Caption(CAPTIONS_D3D, language, 11));
-  for (int id : kLabels) FitLabelToCaption(&Static(id));
+  SetCaptions(CAPTIONS_D3D, kLabels, 10);
   Combo(1027).ResetContent();
   Combo(1027).AddString("Flat");
   Combo(1027).AddString("Gouraud");
-  Combo(1029).ResetContent();
-  for (int e = 12; e <= 15; ++e) Combo(1029).AddString(Caption(CAPTIONS_D3D, language, e));
-  Combo(1023).ResetContent();
-  for (int e = 16; e <= 18; ++e) Combo(1023).AddString(Caption(CAPTIONS_D3D, language, e));
   if (Combo(1000).GetCount() > 0) return TRUE;
 
   // Drivers, then each driver's modes and devices: the game's own pass.
   const DisplayEnumerationTarget target{g_DisplayDrivers, &g_DisplayDriverCount, &g_ChosenDriver, &g_ChosenDevice};
   if (!EnumerateDisplayHardware(target)) return FALSE;
   enumerated_ = true;
-  if (!EnumInputDevices()) {
-    AfxMessageBox("Directinput device enumeration error!");
-    Abort();
-    return FALSE;
-  }
-  if (!EnumSoundDevices()) {
-    AfxMessageBox("Directsound device enumeration error!");
-    Abort();
-    return FALSE;
-  }
+  if (!EnumerateInputAndSound()) return FALSE;
   DWORD value = 0;
   // A stored driver beyond those found counts as the last one from the start.
   if (ReadRegistryDword("DDDriver", &value) && value < g_DisplayDriverCount) {
@@ -137,7 +96,7 @@ BOOL CD3DPage::OnInitDialog() {
 
 void CD3DPage::FillDeviceLists() {
   SetupSettings& s = g_SetupSettings;
-  const int lists[5] = {1000, 1003, 1033, 1002, 1001};
+  const int lists[3] = {1000, 1003, 1033};
   for (int id : lists) Combo(id).ResetContent();
   if (g_DisplayDriverCount > 0) {
     if (g_ChosenDriver >= g_DisplayDriverCount) {
@@ -186,33 +145,11 @@ void CD3DPage::FillDeviceLists() {
       s.GameBPP = mode.bitsPerPixel;
     }
   }
-  for (std::uint32_t i = 0; i < g_SetupInputDeviceCount; ++i) Combo(1002).AddString(g_SetupInputDevices[i].productName);
-  if (g_SetupInputDeviceCount == 0) Combo(1002).AddString("Input device not available");
-  if (s.DIDevice >= g_SetupInputDeviceCount) s.DIDevice = 0;
-  for (std::uint32_t i = 0; i < g_SetupSoundDeviceCount; ++i) Combo(1001).AddString(g_SetupSoundDevices[i].description);
-  if (g_SetupSoundDeviceCount == 0) Combo(1001).AddString("Sound device not available");
-  if (s.SoundDevice >= g_SetupSoundDeviceCount) s.SoundDevice = 0;
-  Combo(1002).SetCurSel(static_cast<int>(s.DIDevice));
-  Combo(1001).SetCurSel(static_cast<int>(s.SoundDevice));
-  Combo(1023).SetCurSel(static_cast<int>(s.FFGainLevel));
-  Combo(1029).SetCurSel(static_cast<int>(s.Shadows));
+  FillSharedLists();
   Combo(1027).SetCurSel(static_cast<int>(s.RenderQuality));
   Button(1031).SetCheck(s.Filtering ? BST_CHECKED : BST_UNCHECKED);
   Button(1028).SetCheck(s.PerspectiveCorrection ? BST_CHECKED : BST_UNCHECKED);
-  Button(1030).SetCheck(s.Lensflare ? BST_CHECKED : BST_UNCHECKED);
-  Button(1034).SetCheck(s.Particle ? BST_CHECKED : BST_UNCHECKED);
-  if (!ChosenDeviceIsJoystick()) {
-    s.KeyboardChosen = 1;
-    Combo(1023).EnableWindow(FALSE);
-  } else {
-    s.KeyboardChosen = 0;
-    if (!CreateInputDevice()) {
-      AfxMessageBox("Directinput device creation error! Program aborted.");
-      PostQuitMessage();
-      return;
-    }
-    Combo(1023).EnableWindow(HasForceFeedback() ? TRUE : FALSE);
-  }
+  TakeInputKind();
 }
 
 bool CD3DPage::SaveSettings() {
@@ -244,101 +181,45 @@ BOOL CD3DPage::OnApply() {
   return TRUE;
 }
 
-void CD3DPage::OnSelchangeInputDevice() {
-  SetupSettings& s = g_SetupSettings;
-  const int selection = Combo(1002).GetCurSel();
-  if (selection < 0 || static_cast<std::uint32_t>(selection) == s.DIDevice) return;
-  SetModified(TRUE);
-  s.DIDevice = static_cast<std::uint32_t>(selection);
-  if (!CreateInputDevice()) {
-    AfxMessageBox("Directinput device creation error! Program aborted.");
-    PostQuitMessage();
-    return;
-  }
-  if (!ChosenDeviceIsJoystick()) {
-    s.KeyboardChosen = 1;
-    Combo(1023).EnableWindow(FALSE);
-    CheckBindingValues(g_KeyBindingValueNames, &s.KeyBindingsMissing);
-  } else {
-    s.KeyboardChosen = 0;
-    Combo(1023).EnableWindow(HasForceFeedback() ? TRUE : FALSE);
-    CheckBindingValues(g_JoyBindingValueNames, &s.JoyBindingsMissing);
-  }
-  s.InputDeviceChanged = 1;
-}
-
 void CD3DPage::OnCommand(int id, WORD code) {
+  if (OnSharedCommand(id, code) || code != CBN_SELCHANGE) return;
   SetupSettings& s = g_SetupSettings;
-  const auto take = [&](std::uint32_t* field) {
-    const int selection = Combo(id).GetCurSel();
-    if (selection < 0 || static_cast<std::uint32_t>(selection) == *field) return;
-    SetModified(TRUE);
-    *field = static_cast<std::uint32_t>(selection);
-  };
-  const auto tick = [&](std::uint8_t* field) {
-    *field = Button(id).GetCheck() == BST_CHECKED ? 1 : 0;
-    SetModified(TRUE);
-  };
   const auto data = [&]() { return static_cast<std::uint32_t>(Combo(id).GetItemData(Combo(id).GetCurSel())); };
-  if (code == CBN_SELCHANGE) {
-    switch (id) {
-      case 1000:
-        if (data() != g_ChosenDriver) {
-          g_ChosenDriver = data();
-          FillDeviceLists();
-          SetModified(TRUE);
-        }
-        break;
-      case 1003:
-        if (data() != g_ChosenDevice) {
-          g_ChosenDevice = data();
-          FillDeviceLists();
-          SetModified(TRUE);
-        }
-        break;
-      case 1033:
-        if (data() != g_ChosenMode && data() < g_DisplayDrivers[g_ChosenDriver].modeCount) {
-          g_ChosenMode = data();
-          const DisplayModeInfo& mode = g_DisplayDrivers[g_ChosenDriver].modes[g_ChosenMode];
-          s.GameWidth = mode.width;
-          s.GameHeight = mode.height;
-          s.GameBPP = mode.bitsPerPixel;
-          s.ViewWidth = s.GameWidth - 1;
-          FillDeviceLists();
-          SetModified(TRUE);
-        }
-        break;
-      case 1001: take(&s.SoundDevice); break;
-      case 1023: take(&s.FFGainLevel); break;
-      case 1029: take(&s.Shadows); break;
-      case 1027: {
-        const std::uint8_t quality = Combo(1027).GetCurSel() == 1 ? 1 : 0;
-        if (quality != s.RenderQuality) {
-          s.RenderQuality = quality;
-          SetModified(TRUE);
-        }
-        break;
-      }
-      case 1002: OnSelchangeInputDevice(); break;
-      default: break;
-    }
-  } else if (code == BN_CLICKED) {
-    switch (id) {
-      case 1031: tick(&s.Filtering); break;
-      case 1028: tick(&s.PerspectiveCorrection); break;
-      case 1030: tick(&s.Lensflare); break;
-      case 1034: tick(&s.Particle); break;
-      case 1021:
-        if (g_SetupDirectInput != nullptr) g_SetupDirectInput->RunControlPanel(nullptr, 0);
-        break;
-      case 1022:
-        if (!EnumInputDevices()) {
-          AfxMessageBox("An error occurred getting input devices!");
-          break;
-        }
+  switch (id) {
+    case 1000:
+      if (data() != g_ChosenDriver) {
+        g_ChosenDriver = data();
         FillDeviceLists();
-        break;
-      default: break;
+        SetModified(TRUE);
+      }
+      break;
+    case 1003:
+      if (data() != g_ChosenDevice) {
+        g_ChosenDevice = data();
+        FillDeviceLists();
+        SetModified(TRUE);
+      }
+      break;
+    case 1033:
+      if (data() != g_ChosenMode && data() < g_DisplayDrivers[g_ChosenDriver].modeCount) {
+        g_ChosenMode = data();
+        const DisplayModeInfo& mode = g_DisplayDrivers[g_ChosenDriver].modes[g_ChosenMode];
+        s.GameWidth = mode.width;
+        s.GameHeight = mode.height;
+        s.GameBPP = mode.bitsPerPixel;
+        s.ViewWidth = s.GameWidth - 1;
+        FillDeviceLists();
+        SetModified(TRUE);
+      }
+      break;
+    case 1027: {
+      const std::uint8_t quality = Combo(1027).GetCurSel() == 1 ? 1 : 0;
+      if (quality != s.RenderQuality) {
+        s.RenderQuality = quality;
+        SetModified(TRUE);
+      }
+      break;
     }
+    default: break;
   }
 }

@@ -8,6 +8,7 @@
 
 #include "platform/ddraw/display_enumeration.h"
 #include "platform/mfc/mfc.h"
+#include "setup/page_display.h"
 #include "setup/sheet.h"
 
 extern DisplayDriverInfo g_DisplayDrivers[MAX_DISPLAY_DRIVERS];
@@ -16,24 +17,21 @@ extern std::uint32_t g_ChosenDriver;
 extern std::uint32_t g_ChosenDevice;
 extern std::uint32_t g_ChosenMode;
 
-class CD3DPage : public CPropertyPage {
+class CD3DPage : public CDisplayPage {
  public:
   CD3DPage();
-  ~CD3DPage() override;
 
   BOOL OnInitDialog() override;
   BOOL OnApply() override;
   BOOL OnSetActive() override { return TRUE; }
   void OnCommand(int id, WORD code) override;
 
-  void FillDeviceLists();
+  void FillDeviceLists() override;
   bool SaveSettings();
   // Whether the driver, mode and device tables were filled.
   bool Enumerated() const { return enumerated_; }
 
  private:
-  void Abort();
-  void OnSelchangeInputDevice();
   bool enumerated_ = false;
   PictureControl picture_;
 };

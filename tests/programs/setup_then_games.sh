@@ -10,6 +10,7 @@
 # them without asking for a display driver.
 set -e
 setup=$1; glide=$2; dx=$3; kelvdata=$4; work=$5
+steps="$(cd "$(dirname "$0")" && pwd)/script_steps.sh"
 rm -rf "$work"
 mkdir -p "$work"
 "$kelvdata" dataset "$work"
@@ -19,6 +20,7 @@ cat > "$work/registry.txt" <<'REG'
 "Language"=dword:00000000
 REG
 cd "$work"
+. "$steps"
 export KELVARRO_CONFIG="$work/registry.txt"
 value() { sed -n "s/^\"$1\"=dword:\([0-9a-f]*\)$/\1/p" registry.txt; }
 
@@ -34,32 +36,6 @@ cat registry.txt
 [ "$(value ViewWidth)" = 0000031f ] || { echo "ViewWidth not 799"; exit 1; }
 [ "$(value GearUp)" != "$default_gear" ] || { echo "gear up not rebound"; exit 1; }
 if [ -s setup1.txt ] || [ -s setup2.txt ]; then cat setup1.txt setup2.txt; echo "kelvsetup showed a message"; exit 1; fi
-
-# reaches_menu GAME: the game reaches its main menu (a screenshot of it),
-# SIGTERM ends it through its own shutdown, and it reported no error.
-reaches_menu() {
-  rm -f menu.png
-  KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCREENSHOT="$work/menu.png" KELVARRO_SCREENSHOT_FRAME=60 \
-    "$1" > out.txt 2>&1 &
-  pid=$!
-  i=0
-  while [ ! -s menu.png ]; do
-    i=$((i + 1))
-    if [ $i -gt 1200 ] || ! kill -0 $pid 2>/dev/null; then
-      cat out.txt; echo "no main menu"; kill -KILL $pid 2>/dev/null; exit 1
-    fi
-    sleep 0.1
-  done
-  sleep 0.5
-  kill -TERM $pid
-  set +e
-  wait $pid
-  status=$?
-  set -e
-  cat out.txt
-  [ "$status" -eq 143 ] || { echo "exit status $status"; exit 1; }
-  if grep -qi "error" out.txt; then echo "an error was reported"; exit 1; fi
-}
 
 reaches_menu "$glide"
 # The game keeps what the setup program chose.

@@ -306,6 +306,9 @@ void ShowRiderChoice(std::int32_t, std::int32_t, const char*) {
 void ConfirmRider(std::int32_t, std::int32_t, const char*) {
   UiScene* scene = CurrentUiScene();
   if (!scene || scene->choosers.count == 0 || !scene->choosers[0].IsIdle()) return;
+  // The host's event, weather and confirmation go out first (nothing is sent
+  // outside a network game).
+  Nested(CMD_NET_SEND_CHOICE, 1);
   if (g_GameMode == GAME_MODE_QUICK_RACE) {
     Nested(CMD_SHUFFLE_GRID);
     const RaceEntry* e = g_SingleRace.Current();

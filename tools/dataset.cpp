@@ -58,8 +58,9 @@ std::vector<std::string> DataSetTexts(int language, std::string* error) {
   // The race's volume steps; its dialogs' captions are the game texts'.
   AddRaceTexts(&texts);
   // The menus, the screens' buttons, the save screens, the race's dialogs,
-  // the lobby and the credits.
+  // the lobby; the credits.
   AddGameTexts(language, &texts);
+  AddCreditTexts(language, &texts);
   // The race HUD's messages, key help and event names.
   AddHudTexts(language, &texts);
   // The game flows' screens.

@@ -2,6 +2,7 @@
 // small dialog the rest replaces (0 the dialog, 1 a button, 2 a chooser,
 // 3 a progress bar, 4 a slider); the other files stay as written here.
 #include "tools/object_samples.h"
+#include "tools/scene_build.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
 #include "tools/tex.h"
@@ -10,16 +11,6 @@
 namespace kelvdata {
 
 namespace {
-
-DialogEntry Entry(const char* path, float x, float y, float w = 1.0f, float h = 1.0f) {
-  DialogEntry e;
-  e.path = path;
-  e.position[0] = x;
-  e.position[1] = y;
-  e.size[0] = w;
-  e.size[1] = h;
-  return e;
-}
 
 ButtonFile FuzzButton() {
   ButtonFile b;
@@ -84,15 +75,15 @@ DialogFile FuzzDialog() {
   DialogFile d;
   d.box[0] = 50.0f;
   d.box[1] = 60.0f;
-  d.lists[DIALOG_BUTTONS] = {Entry("DATA\\UI\\B.BTN", 60.0f, 70.0f, 60.0f, 20.0f),
-                             Entry("DATA\\UI\\B.BTN", 140.0f, 70.0f, 60.0f, 20.0f)};
-  d.lists[DIALOG_EDIT_TEXTS] = {Entry("DATA\\UI\\E.EDT", 60.0f, 100.0f)};
-  d.lists[DIALOG_STATIC_TEXTS] = {Entry("DATA\\UI\\T.STX", 60.0f, 40.0f)};
-  d.lists[DIALOG_CHOOSERS] = {Entry("DATA\\UI\\C.CHO", 0.0f, 0.0f)};
-  d.lists[DIALOG_PROGRESS_BARS] = {Entry("DATA\\UI\\P.PRB", 60.0f, 130.0f, 100.0f, 8.0f)};
-  d.lists[DIALOG_SLIDERS] = {Entry("DATA\\UI\\S.SLD", 60.0f, 150.0f)};
-  d.lists[DIALOG_OBJECTS] = {Entry("DATA\\UI\\BOX.ACT", 0.0f, 0.0f)};
-  d.lists[DIALOG_PANELS] = {Entry("DATA\\UI\\BACK.OSP", 50.0f, 60.0f, 200.0f, 100.0f)};
+  d.lists[DIALOG_BUTTONS] = {DialogEntryAt("DATA\\UI\\B.BTN", 60.0f, 70.0f, 60.0f, 20.0f),
+                             DialogEntryAt("DATA\\UI\\B.BTN", 140.0f, 70.0f, 60.0f, 20.0f)};
+  d.lists[DIALOG_EDIT_TEXTS] = {DialogEntryAt("DATA\\UI\\E.EDT", 60.0f, 100.0f)};
+  d.lists[DIALOG_STATIC_TEXTS] = {DialogEntryAt("DATA\\UI\\T.STX", 60.0f, 40.0f)};
+  d.lists[DIALOG_CHOOSERS] = {DialogEntryAt("DATA\\UI\\C.CHO", 0.0f, 0.0f)};
+  d.lists[DIALOG_PROGRESS_BARS] = {DialogEntryAt("DATA\\UI\\P.PRB", 60.0f, 130.0f, 100.0f, 8.0f)};
+  d.lists[DIALOG_SLIDERS] = {DialogEntryAt("DATA\\UI\\S.SLD", 60.0f, 150.0f)};
+  d.lists[DIALOG_OBJECTS] = {DialogEntryAt("DATA\\UI\\BOX.ACT", 0.0f, 0.0f)};
+  d.lists[DIALOG_PANELS] = {DialogEntryAt("DATA\\UI\\BACK.OSP", 50.0f, 60.0f, 200.0f, 100.0f)};
   return d;
 }
 
@@ -137,7 +128,7 @@ std::vector<BbfMember> DialogFuzzMembers() {
 bool WriteDialogSeeds(const std::string& dir) {
   DialogFile crowded = FuzzDialog();
   // The largest lists the reader takes.
-  for (int i = 0; i < 256; ++i) crowded.lists[DIALOG_PANELS].push_back(Entry("DATA\\UI\\BACK.OSP", 1.0f * i, 2.0f));
+  for (int i = 0; i < 256; ++i) crowded.lists[DIALOG_PANELS].push_back(DialogEntryAt("DATA\\UI\\BACK.OSP", 1.0f * i, 2.0f));
   DialogFile empty;
   ButtonFile toggle = FuzzButton();
   toggle.toggle = 1;

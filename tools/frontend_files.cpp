@@ -111,9 +111,9 @@ RltSpec SyntheticRlt(int skill) {
     e.prizes[0] = static_cast<std::uint16_t>(1000 + 100 * skill);
     e.prizes[1] = 600;
     e.prizes[2] = 300;
-    e.trackInfo[0] = static_cast<std::uint16_t>(i % 3);
+    e.trackInfo[0] = DataSetCourseOf(course).ground;
     e.trackInfo[1] = DataSetCourseOf(course).length;
-    e.trackInfo[2] = static_cast<std::uint16_t>((i + 1) % 3);
+    e.trackInfo[2] = DataSetCourseOf(course).jumps;
     e.lapMinutes = 1;
     e.lapSeconds = static_cast<std::uint16_t>(20 + i);
     e.lapHundredths = static_cast<std::uint16_t>(10 * i);

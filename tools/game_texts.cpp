@@ -39,6 +39,7 @@ const GameText kTexts[] = {
     // The save and load screens.
     {TEXT_SAVE, {"SAVE", "SALVA", "GUARDAR", "GRAVAR", "OPSLAAN", "SAUVER", "SPEICHERN", "СОХРАНИТЬ"}},
     {TEXT_LOAD, {"Load", "Carica", "Cargar", "Carregar", "Laden", "Charger", "Laden", "Загрузить"}},
+    {TEXT_LOAD_GAME, {"LOAD", "CARICA", "CARGAR", "CARREGAR", "LADEN", "CHARGER", "LADEN", "ЗАГРУЗИТЬ"}},
     {TEXT_SLOT + 0, {"SLOT 1", "SLOT 1", "RANURA 1", "POSICAO 1", "PLAATS 1", "PARTIE 1", "PLATZ 1", "ЯЧЕЙКА 1"}},
     {TEXT_SLOT + 1, {"SLOT 2", "SLOT 2", "RANURA 2", "POSICAO 2", "PLAATS 2", "PARTIE 2", "PLATZ 2", "ЯЧЕЙКА 2"}},
     {TEXT_SLOT + 2, {"SLOT 3", "SLOT 3", "RANURA 3", "POSICAO 3", "PLAATS 3", "PARTIE 3", "PLATZ 3", "ЯЧЕЙКА 3"}},
@@ -89,13 +90,88 @@ const GameText kTexts[] = {
     {1002, {"EVEN", "PARI", "PAR", "PAR", "EVEN", "PAIRE", "GERADE", "ЧЁТ"}},
     {1003, {"MARK", "MARK", "MARCA", "MARCA", "MARK", "MARQUE", "MARKE", "МАРКЕР"}},
     {1004, {"NONE", "NESSUNA", "NINGUNA", "NENHUMA", "GEEN", "AUCUNE", "KEINE", "НЕТ"}},
-    // The credits' first lines.
-    {1048, {"KELVARRO", "KELVARRO", "KELVARRO", "KELVARRO", "KELVARRO", "KELVARRO", "KELVARRO", "KELVARRO"}},
-    {1049, {"A SYNTHETIC DATA SET", "DATI SINTETICI", "UN CONJUNTO DE DATOS SINTETICOS",
-            "UM CONJUNTO DE DADOS SINTETICOS", "EEN SYNTHETISCHE DATASET", "UN JEU DE DONNEES SYNTHETIQUES",
-            "EIN SYNTHETISCHER DATENSATZ", "СИНТЕТИЧЕСКИЙ НАБОР ДАННЫХ"}},
-    {1050, {"BUILT BY KELVDATA", "CREATI DA KELVDATA", "CREADO CON KELVDATA", "CRIADO COM KELVDATA",
-            "GEMAAKT MET KELVDATA", "CREE PAR KELVDATA", "ERSTELLT MIT KELVDATA", "СОЗДАН ПРОГРАММОЙ KELVDATA"}},
+};
+
+// The credits' 53 lines, in the order the credits screen shows them from
+// game text CREDITS_FIRST_TEXT on. Headings in the language, names as they
+// are (one text for every language); blank lines are spacing.
+struct CreditLine {
+  const char* text[8];
+};
+
+const CreditLine kCredits[CREDITS_LINES] = {
+    {{"KELVARRO"}},
+    {{"A SYNTHETIC DATA SET", "DATI SINTETICI", "DATOS SINTETICOS", "DADOS SINTETICOS", "SYNTHETISCHE DATA",
+      "DONNEES SYNTHETIQUES", "SYNTHETISCHE DATEN", "СИНТЕТИЧЕСКИЕ ДАННЫЕ"}},
+    {{"BUILT BY KELVDATA", "CREATI DA KELVDATA", "CREADO CON KELVDATA", "CRIADO COM KELVDATA", "GEMAAKT MET KELVDATA",
+      "CREE PAR KELVDATA", "ERSTELLT MIT KELVDATA", "СОЗДАН ПРОГРАММОЙ KELVDATA"}},
+    {{"GAME DESIGN", "PROGETTO DEL GIOCO", "DISENO DEL JUEGO", "DESENHO DO JOGO", "SPELONTWERP", "CONCEPTION",
+      "SPIELDESIGN", "ДИЗАЙН ИГРЫ"}},
+    {{"ORSOLYA BRENNICK"}},
+    {{"PROGRAMMING", "PROGRAMMAZIONE", "PROGRAMACION", "PROGRAMACAO", "PROGRAMMERING", "PROGRAMMATION",
+      "PROGRAMMIERUNG", "ПРОГРАММИРОВАНИЕ"}},
+    {{"TAMSIN OKAFOR"}},
+    {{"JURI VALDMANN"}},
+    {{"PIETER SLOANE"}},
+    {{"RIDER PHYSICS", "FISICA DEI PILOTI", "FISICA DE LOS PILOTOS", "FISICA DOS PILOTOS", "RIJDERFYSICA",
+      "PHYSIQUE DES PILOTES", "FAHRERPHYSIK", "ФИЗИКА ГОНЩИКОВ"}},
+    {{"AMADOU KESSLER"}},
+    {{"COURSES", "PISTE", "PISTAS", "PISTAS", "BANEN", "CIRCUITS", "STRECKEN", "ТРАССЫ"}},
+    {{"HELKA MARSDEN"}},
+    {{"RUBEN ACHTERBERG"}},
+    {{"ARTWORK", "GRAFICA", "GRAFICOS", "GRAFICOS", "VORMGEVING", "GRAPHISMES", "GRAFIK", "ГРАФИКА"}},
+    {{"SIOBHAN TREW"}},
+    {{"RIDERS AND BIKES", "PILOTI E MOTO", "PILOTOS Y MOTOS", "PILOTOS E MOTOS", "RIJDERS EN MOTOREN",
+      "PILOTES ET MOTOS", "FAHRER UND MOTORRAEDER", "ГОНЩИКИ И МОТОЦИКЛЫ"}},
+    {{"MATEO LINDQVIST"}},
+    {{"MENUS", "MENU", "MENUS", "MENUS", "MENU'S", "MENUS", "MENUES", "МЕНЮ"}},
+    {{"YARA POLLOCK"}},
+    {{"SOUND", "SONORO", "SONIDO", "SOM", "GELUID", "SON", "TON", "ЗВУК"}},
+    {{"DESMOND FAIRWEATHER"}},
+    {{"MUSIC", "MUSICA", "MUSICA", "MUSICA", "MUZIEK", "MUSIQUE", "MUSIK", "МУЗЫКА"}},
+    {{"CALLUM IRVINE"}},
+    {{"NOOR HADDAD"}},
+    {{"LIESL VANDORP"}},
+    {{""}},
+    {{"NETWORK GAME", "GIOCO IN RETE", "JUEGO EN RED", "JOGO EM REDE", "NETWERKSPEL", "JEU EN RESEAU",
+      "NETZWERKSPIEL", "СЕТЕВАЯ ИГРА"}},
+    {{"KOFI ANSAH"}},
+    {{"MAREK ZELENY"}},
+    {{"TESTING", "COLLAUDO", "PRUEBAS", "TESTES", "TESTEN", "TESTS", "TESTS", "ТЕСТИРОВАНИЕ"}},
+    {{"ISABEL FONTAINE"}},
+    {{"TRANSLATIONS", "TRADUZIONI", "TRADUCCIONES", "TRADUCOES", "VERTALINGEN", "TRADUCTIONS", "UEBERSETZUNGEN",
+      "ПЕРЕВОДЫ"}},
+    {{"ILONA VARGA"}},
+    {{"PRODUCTION", "PRODUZIONE", "PRODUCCION", "PRODUCAO", "PRODUCTIE", "PRODUCTION", "PRODUKTION", "ПРОДЮСЕРЫ"}},
+    {{"GRETA HALVORSEN"}},
+    {{"OWEN TREMAYNE"}},
+    {{"SPECIAL THANKS", "RINGRAZIAMENTI", "AGRADECIMIENTOS", "AGRADECIMENTOS", "MET DANK AAN", "REMERCIEMENTS",
+      "BESONDERER DANK", "ОСОБАЯ БЛАГОДАРНОСТЬ"}},
+    {{"TO THE RIDERS", "AI PILOTI", "A LOS PILOTOS", "AOS PILOTOS", "AAN DE RIJDERS", "AUX PILOTES", "DEN FAHRERN",
+      "ГОНЩИКАМ"}},
+    {{"OF THE PLAYERS LISTS", "DELLE LISTE", "DE LAS LISTAS", "DAS LISTAS", "VAN DE LIJSTEN", "DES LISTES",
+      "DER LISTEN", "ИЗ СПИСКОВ"}},
+    {{"TO THE COURSES", "ALLE PISTE", "A LAS PISTAS", "AS PISTAS", "AAN DE BANEN", "AUX CIRCUITS", "DEN STRECKEN",
+      "ТРАССАМ"}},
+    {{"ALDER, BRACKEN, MIRE"}},
+    {{"TO THE MARSHALS", "AI COMMISSARI", "A LOS COMISARIOS", "AOS COMISSARIOS", "AAN DE MARSHALS",
+      "AUX COMMISSAIRES", "DEN STRECKENPOSTEN", "МАРШАЛАМ"}},
+    {{"AND THEIR FLAGS", "E LE LORO BANDIERE", "Y SUS BANDERAS", "E AS SUAS BANDEIRAS", "EN HUN VLAGGEN",
+      "ET LEURS DRAPEAUX", "UND IHREN FLAGGEN", "И ИХ ФЛАГАМ"}},
+    {{"TO EVERY TEST", "A OGNI PROVA", "A CADA PRUEBA", "A CADA TESTE", "AAN ELKE TEST", "A CHAQUE TEST",
+      "JEDEM TEST", "КАЖДОМУ ТЕСТУ"}},
+    {{"THAT FAILED", "FALLITA", "FALLIDA", "FALHADO", "DIE FAALDE", "ECHOUE", "DER FEHLSCHLUG", "С ОШИБКОЙ"}},
+    {{"TO OUR FAMILIES", "ALLE NOSTRE FAMIGLIE", "A NUESTRAS FAMILIAS", "AS NOSSAS FAMILIAS", "AAN ONZE FAMILIES",
+      "A NOS FAMILLES", "UNSEREN FAMILIEN", "НАШИМ СЕМЬЯМ"}},
+    {{"FOR THEIR PATIENCE", "PER LA PAZIENZA", "POR SU PACIENCIA", "PELA PACIENCIA", "VOOR HUN GEDULD",
+      "POUR LEUR PATIENCE", "FUER IHRE GEDULD", "ЗА ТЕРПЕНИЕ"}},
+    {{"OSTRELMONT"}},
+    {{"PUBLISHED BY", "PUBBLICATO DA", "PUBLICADO POR", "PUBLICADO POR", "UITGEGEVEN DOOR", "EDITE PAR",
+      "VEROEFFENTLICHT VON", "ИЗДАТЕЛЬ"}},
+    {{"OSTRELMONT"}},
+    {{"THANK YOU FOR PLAYING", "GRAZIE PER AVER GIOCATO", "GRACIAS POR JUGAR", "OBRIGADO POR JOGAR",
+      "BEDANKT VOOR HET SPELEN", "MERCI D'AVOIR JOUE", "DANKE FUERS SPIELEN", "СПАСИБО ЗА ИГРУ"}},
+    {{""}},
 };
 
 // The lobby's texts that read the same in every language.
@@ -112,6 +188,17 @@ void AddGameTexts(int language, std::vector<std::string>* texts) {
   };
   for (const GameText& t : kTexts) put(t.id, t.text[l]);
   for (const auto& [id, text] : kNeutral) put(id, text);
+}
+
+void AddCreditTexts(int language, std::vector<std::string>* texts) {
+  const int l = language < 0 || language > 7 ? 0 : language;
+  if (texts->size() < static_cast<std::size_t>(CREDITS_FIRST_TEXT + CREDITS_LINES)) {
+    texts->resize(static_cast<std::size_t>(CREDITS_FIRST_TEXT + CREDITS_LINES));
+  }
+  for (int i = 0; i < CREDITS_LINES; ++i) {
+    const CreditLine& c = kCredits[i];
+    (*texts)[static_cast<std::size_t>(CREDITS_FIRST_TEXT + i)] = c.text[l] ? c.text[l] : c.text[0];
+  }
 }
 
 }  // namespace kelvdata

@@ -287,7 +287,9 @@ std::vector<BbfMember> HudUiMembers() {
   for (int n = 0; n < HUD_EVENTS; ++n) {
     const float u0 = static_cast<float>((n % 4) * 64) / 256.0f;
     const float v0 = static_cast<float>((n / 4) * 64) / 256.0f;
-    m.push_back({Numbered("FLAG", n), Plate("DATA\\UI\\_EVFLAGS.TEX", 0, 1, 280, 37, 80, 53, u0, v0,
+    // Anchored to the top-left corner: the standings place them by their
+    // top edge in the heading row above the riders' names.
+    m.push_back({Numbered("FLAG", n), Plate("DATA\\UI\\_EVFLAGS.TEX", 1, 1, 280, 37, 80, 53, u0, v0,
                                             u0 + 63.0f / 256.0f, v0 + 63.0f / 256.0f)});
   }
   return m;

@@ -15,8 +15,8 @@ constexpr int HUD_RIDERS = 20;
 // The events' flags and names: as many as the standings show (12 rounds).
 constexpr int HUD_EVENTS = 12;
 // The key help's lead and its nine actions (the key names are texts 10..18).
-constexpr int TEXT_HUD_PRESS = 1091;
-constexpr int TEXT_HUD_ACTIONS = 1092;  // 1092..1100
+constexpr int TEXT_HUD_PRESS = 1491;
+constexpr int TEXT_HUD_ACTIONS = 1492;  // 1492..1500
 
 // Members of DATA\TRACK.BBF: YFLAG.OSP, BFLAG.OSP, PRESS.STX, NAME.STX,
 // HELP1..9.STX, BPANEL.OSP, GRID.OSP, ARROW.OSP, HELMETnn.OSP and

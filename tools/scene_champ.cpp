@@ -9,67 +9,30 @@
 #include "tools/flow_scenes.h"
 #include "tools/scene_champ_widgets.h"
 #include "tools/tex.h"
+#include "tools/ui_samples.h"
 
 namespace kelvdata {
 
 namespace champ {
 
-StaticTextBody Text(std::uint32_t textId, float x, float y, std::uint16_t font, bool centred) {
-  StaticTextBody b;
-  b.hasText = 1;
-  b.textId = textId;
-  b.font = font;
-  b.centreHorizontally = centred ? 1 : 0;
-  b.position[0] = x;
-  b.position[1] = y;
-  return b;
-}
-
-ButtonFile PlainButton(std::uint32_t textId, float x, float y, float w, float h,
-                       std::vector<ButtonActionEntry> actions) {
-  ButtonFile b;
-  b.textures[0] = "DATA\\UI\\_BTNN.TEX";
-  b.textures[1] = "DATA\\UI\\_BTNH.TEX";
-  b.textures[2] = "DATA\\UI\\_BTNP.TEX";
-  b.position[0] = x;
-  b.position[1] = y;
-  b.size[0] = w;
-  b.size[1] = h;
-  b.hasCaption = 1;
-  b.caption = Text(textId, x + w / 2.0f, y + h / 2.0f - 8.0f, 0, true);
-  b.sounds = {{0, "SOUNDS\\CLICK.SFX"}, {1, "SOUNDS\\CLICK.SFX"}};
-  b.actions = std::move(actions);
-  return b;
-}
-
-SceneWidgetEntry At(const std::string& path, float x, float y, float w, float h) {
-  SceneWidgetEntry e;
-  e.path = path;
-  e.position[0] = x;
-  e.position[1] = y;
-  e.scale[0] = w;
-  e.scale[1] = h;
-  return e;
-}
-
 SceneFile Screen(const std::string& titlePath, const std::string& focus) {
   SceneFile s;
   s.background = "DATA\\UI\\MENU.PIC";
-  s.fonts = {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FONT2.FNT", "DATA\\UI\\FONT3.FNT"};
-  s.lists[SCENE_STATIC_TEXTS] = {At(titlePath, 320.0f, 40.0f)};
+  s.fonts = MenuFonts();
+  s.lists[SCENE_STATIC_TEXTS] = {WidgetAt(titlePath, 320.0f, 40.0f)};
   s.focusList = "DATA\\UI\\" + focus;
   return s;
 }
 
 void AddButton(std::vector<BbfMember>* ui, SceneFile* s, const std::string& name, std::uint32_t textId, float x,
                float y, float w, float h, std::vector<ButtonActionEntry> actions) {
-  ui->push_back({name, BuildButton(PlainButton(textId, x, y, w, h, std::move(actions)))});
-  s->lists[SCENE_BUTTONS].push_back(At("DATA\\UI\\" + name, x, y, w, h));
+  ui->push_back({name, BuildButton(CaptionedButton(textId, x, y, w, h, std::move(actions)))});
+  s->lists[SCENE_BUTTONS].push_back(WidgetAt("DATA\\UI\\" + name, x, y, w, h));
 }
 
 void AddLabel(std::vector<BbfMember>* ui, SceneFile* s, const std::string& name, const StaticTextBody& body) {
   ui->push_back({name, BuildStaticTextBody(body)});
-  s->lists[SCENE_STATIC_TEXTS].push_back(At("DATA\\UI\\" + name, body.position[0], body.position[1]));
+  s->lists[SCENE_STATIC_TEXTS].push_back(WidgetAt("DATA\\UI\\" + name, body.position[0], body.position[1]));
 }
 
 }  // namespace champ
@@ -78,7 +41,6 @@ namespace {
 
 using champ::AddButton;
 using champ::AddLabel;
-using champ::At;
 using champ::Screen;
 
 constexpr std::uint16_t CMD_GO_TO_SCENE = 0;
@@ -97,7 +59,7 @@ constexpr int SETUP_SCENE = 17;
 constexpr int GARAGE_SCENE = 5;
 
 void AddTitle(std::vector<BbfMember>* ui, const std::string& name, std::uint32_t textId) {
-  StaticTextBody title = champ::Text(textId, 320.0f, 40.0f, 1, true);
+  StaticTextBody title = TextAt(textId, 320.0f, 40.0f, 1, true);
   for (int c = 0; c < 3; ++c) title.colour[c] = ORANGE[c];
   ui->push_back({name, BuildStaticTextBody(title)});
 }
@@ -116,15 +78,15 @@ SceneFile RoundScreen(std::vector<BbfMember>* ui) {
                                              CHAMP_TEXT_JUMPS, CHAMP_TEXT_WEATHER};
   for (int row = 0; row < 5; ++row) {
     const float y = 100.0f + 50.0f * static_cast<float>(row);
-    StaticTextBody heading = champ::Text(kHeadings[row], 24.0f, y, 2);
+    StaticTextBody heading = TextAt(kHeadings[row], 24.0f, y, 2);
     for (int c = 0; c < 3; ++c) heading.colour[c] = ORANGE[c];
     const std::string name = "CFACT" + std::to_string(row) + ".STX";
     ui->push_back({name, BuildStaticTextBody(heading)});
-    facts.push_back(At("DATA\\UI\\" + name, 24.0f, y));
+    facts.push_back(WidgetAt("DATA\\UI\\" + name, 24.0f, y));
     // The value: an empty line until the command fills it in.
-    facts.push_back(At("DATA\\UI\\CVALUE.STX", 24.0f, y + 16.0f));
+    facts.push_back(WidgetAt("DATA\\UI\\CVALUE.STX", 24.0f, y + 16.0f));
   }
-  StaticTextBody value = champ::Text(0, 0.0f, 0.0f);
+  StaticTextBody value = TextAt(0, 0.0f, 0.0f);
   value.hasText = 0;
   ui->push_back({"CVALUE.STX", BuildStaticTextBody(value)});
   // The title last: the command's texts are the first ten.
@@ -132,8 +94,8 @@ SceneFile RoundScreen(std::vector<BbfMember>* ui) {
   s.lists[SCENE_STATIC_TEXTS] = facts;
 
   // Buttons 0 and 1 where every championship menu has had them.
-  s.lists[SCENE_BUTTONS] = {At("DATA\\UI\\TOSAVE.BTN", 220.0f, 200.0f, 200.0f, 40.0f),
-                            At("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  s.lists[SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\TOSAVE.BTN", 220.0f, 200.0f, 200.0f, 40.0f),
+                            WidgetAt("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
   const float x = 440.0f, w = 180.0f, h = 40.0f;
   AddButton(ui, &s, "CPRACT.BTN", CHAMP_TEXT_PRACTICE, x, 110.0f, w, h, {{CMD_CONTINUE_EVENT, 0, 0, "NULL"}});
   AddButton(ui, &s, "CNOPRACT.BTN", CHAMP_TEXT_SKIP_PRACTICE, x, 160.0f, w, h,
@@ -154,13 +116,13 @@ SceneFile RoundScreen(std::vector<BbfMember>* ui) {
     std::snprintf(path, sizeof path, "DATA\\UI\\FLAG%02d.OSP", n);
     item.path = path;
     item.position[0] = 270.0f;
-    item.position[1] = 100.0f;
+    item.position[1] = 314.0f;
     item.scale[0] = 100.0f;
     item.scale[1] = 66.0f;
     rounds.items.push_back(item);
   }
   ui->push_back({"CROUNDS.CHO", BuildChooser(rounds)});
-  s.lists[SCENE_CHOOSERS] = {At("DATA\\UI\\CROUNDS.CHO", 0.0f, 0.0f)};
+  s.lists[SCENE_CHOOSERS] = {WidgetAt("DATA\\UI\\CROUNDS.CHO", 0.0f, 0.0f)};
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_SHOW_TRACK_INFO, 0, 0, "NULL"}};
   return s;
 }
@@ -171,7 +133,7 @@ SceneFile RoundScreen(std::vector<BbfMember>* ui) {
 SceneFile PitLane(std::vector<BbfMember>* ui) {
   SceneFile s = Screen("DATA\\UI\\CTITLE02.STX", "CONT.FLT");
   AddTitle(ui, "CTITLE02.STX", CHAMP_TEXT_PIT_LANE);
-  AddLabel(ui, &s, "CPITNOTE.STX", champ::Text(CHAMP_TEXT_PIT_LANE_NOTE, 320.0f, 200.0f, 0, true));
+  AddLabel(ui, &s, "CPITNOTE.STX", TextAt(CHAMP_TEXT_PIT_LANE_NOTE, 320.0f, 200.0f, 0, true));
   AddButton(ui, &s, "CCONT19.BTN", CHAMP_TEXT_CONTINUE, 430.0f, 400.0f, 180.0f, 40.0f,
             {{CMD_AFTER_RACE, 0, 0, "NULL"}});
   return s;
@@ -196,6 +158,9 @@ SceneFile BetweenMotos(std::vector<BbfMember>* ui) {
 // the next round (or, after the last, back to the main menu).
 SceneFile Standings(std::vector<BbfMember>* ui) {
   SceneFile s = Screen("DATA\\UI\\CTITLE18.STX", "CONT.FLT");
+  // The table's columns stand where the standings command puts them, 15
+  // pixels a moto: its texts are in font 0, which is the narrow one here.
+  s.fonts[0] = NARROW_FONT;
   AddButton(ui, &s, "CNEXT.BTN", CHAMP_TEXT_NEXT_ROUND, 430.0f, 430.0f, 190.0f, 40.0f,
             {{CMD_END_EVENT, 0, 0, "NULL"}});
   s.actions = {{CMD_SHOW_STANDINGS, 0, 0, "NULL"}};

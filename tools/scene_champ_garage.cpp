@@ -8,6 +8,7 @@
 #include "tools/object_files.h"
 #include "tools/object_samples.h"
 #include "tools/scene_champ_widgets.h"
+#include "tools/scene_single.h"
 #include "tools/ui_samples.h"
 
 namespace kelvdata {
@@ -16,7 +17,6 @@ namespace {
 
 using champ::AddButton;
 using champ::AddLabel;
-using champ::At;
 
 constexpr std::uint16_t CMD_GO_TO_SCENE = 0;
 constexpr std::uint16_t CMD_CONTINUE_EVENT = 9;
@@ -151,8 +151,8 @@ SliderFile Slider(float x, float y, float w, std::uint32_t caption, float captio
   };
   s.track = part("DATA\\UI\\_TRACK.TEX", x, y + 6.0f, w, 8.0f);
   s.thumb = part("DATA\\UI\\_THUMB.TEX", x - 6.0f, y, 12.0f, 20.0f);
-  s.caption = champ::Text(caption, captionX, y + 2.0f);
-  s.valueLabel = champ::Text(firstItem, valueX, y + 2.0f);
+  s.caption = TextAt(caption, captionX, y + 2.0f);
+  s.valueLabel = TextAt(firstItem, valueX, y + 2.0f);
   s.settingId = setting;
   s.variant = variant;
   return s;
@@ -186,12 +186,12 @@ void AddLineFont(std::vector<BbfMember>* ui) {
 SceneFile GarageScene(std::vector<BbfMember>* ui) {
   for (BbfMember& m : WorkshopObjects()) ui->push_back(std::move(m));
   SceneFile s = champ::Screen("DATA\\UI\\CTITLE05.STX", "05.FLT");
-  StaticTextBody title = champ::Text(CHAMP_TEXT_GARAGE, 320.0f, 40.0f, 1, true);
+  StaticTextBody title = TextAt(CHAMP_TEXT_GARAGE, 320.0f, 40.0f, 1, true);
   ui->push_back({"CTITLE05.STX", BuildStaticTextBody(Coloured(title, ORANGE))});
 
   // Buttons 0 to 2: back (without the repairs), on to the next session
   // (with them), the set-up.
-  s.lists[SCENE_BUTTONS] = {At("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  s.lists[SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
   AddButton(ui, &s, "GRACE.BTN", CHAMP_TEXT_CONTINUE, 430.0f, 400.0f, 190.0f, 40.0f,
             {{CMD_CONTINUE_EVENT, 0, 0, "NULL"}});
   AddButton(ui, &s, "GSETUP.BTN", CHAMP_TEXT_SETUP, 20.0f, 400.0f, 190.0f, 40.0f,
@@ -210,15 +210,15 @@ SceneFile GarageScene(std::vector<BbfMember>* ui) {
     focus.push_back({4, static_cast<std::uint16_t>(3 + 2 * p)});
     ui->push_back({"GPART" + n + ".SLD", BuildSlider(Slider(364.0f, y, 90.0f, TEXT_PART_NAMES[p], 190.0f, 512.0f,
                                                               CHAMP_TEXT_PERCENT, 11, CMD_NONE, 0))});
-    s.lists[SCENE_SLIDERS].push_back(At("DATA\\UI\\GPART" + n + ".SLD", 364.0f, y + 6.0f));
+    s.lists[SCENE_SLIDERS].push_back(WidgetAt("DATA\\UI\\GPART" + n + ".SLD", 364.0f, y + 6.0f));
   }
   for (std::uint16_t b : {1, 2, 0}) focus.push_back({4, b});
   ui->push_back({"05.FLT", BuildFlt(focus)});
 
   // Headings of the texts the garage command fills in.
-  AddLabel(ui, &s, "GMONEY.STX", Coloured(champ::Text(CHAMP_TEXT_MONEY, 24.0f, 100.0f, 2), ORANGE));
-  AddLabel(ui, &s, "GTIME.STX", Coloured(champ::Text(CHAMP_TEXT_WORKSHOP_TIME, 24.0f, 150.0f, 2), ORANGE));
-  AddLabel(ui, &s, "GPRICE.STX", Coloured(champ::Text(CHAMP_TEXT_PRICE_OF_A_STEP, 556.0f, 80.0f, 2), ORANGE));
+  AddLabel(ui, &s, "GMONEY.STX", Coloured(TextAt(CHAMP_TEXT_MONEY, 24.0f, 100.0f, 2), ORANGE));
+  AddLabel(ui, &s, "GTIME.STX", Coloured(TextAt(CHAMP_TEXT_WORKSHOP_TIME, 24.0f, 150.0f, 2), ORANGE));
+  AddLabel(ui, &s, "GPRICE.STX", Coloured(TextAt(CHAMP_TEXT_PRICE_OF_A_STEP, 556.0f, 80.0f, 2), ORANGE));
 
   // UI texts 0 money, 1 time left, 2 to 4 and 6, 7 the prices; 5 unused.
   AddLineFont(ui);
@@ -226,7 +226,7 @@ SceneFile GarageScene(std::vector<BbfMember>* ui) {
   ui->push_back({"GLINE.UST", GarageLine()});
   const float priceY[8] = {0, 0, 0, 1, 2, 0, 3, 4};
   for (int t = 0; t < 8; ++t) {
-    SceneWidgetEntry e = At("DATA\\UI\\GLINE.UST", 0.0f, 0.0f);
+    SceneWidgetEntry e = WidgetAt("DATA\\UI\\GLINE.UST", 0.0f, 0.0f);
     if (t == 0 || t == 1) {
       e.position[0] = -16.4f;
       e.position[1] = 5.7f - 2.75f * static_cast<float>(t);
@@ -255,7 +255,7 @@ SceneFile GarageScene(std::vector<BbfMember>* ui) {
 
 SceneFile SetupScene(std::vector<BbfMember>* ui) {
   SceneFile s = champ::Screen("DATA\\UI\\CTITLE17.STX", "17.FLT");
-  StaticTextBody title = champ::Text(CHAMP_TEXT_BIKE_SETUP, 320.0f, 40.0f, 1, true);
+  StaticTextBody title = TextAt(CHAMP_TEXT_BIKE_SETUP, 320.0f, 40.0f, 1, true);
   ui->push_back({"CTITLE17.STX", BuildStaticTextBody(Coloured(title, ORANGE))});
   // Sliders 0 to 9 as the set-up command fills them: the value index each
   // stores, its caption, its first item and its number of items.
@@ -282,15 +282,18 @@ SceneFile SetupScene(std::vector<BbfMember>* ui) {
     const std::string name = "SETUP" + std::to_string(i) + ".SLD";
     ui->push_back({name, BuildSlider(Slider(x, y, 80.0f, rows[i].caption, x - 150.0f, x + 92.0f, rows[i].firstItem,
                                             rows[i].items, SETTING_SETUP_VALUE, rows[i].variant))});
-    s.lists[SCENE_SLIDERS].push_back(At("DATA\\UI\\" + name, x, y + 6.0f));
+    s.lists[SCENE_SLIDERS].push_back(WidgetAt("DATA\\UI\\" + name, x, y + 6.0f));
     focus.push_back({13, i});
   }
   // OK keeps the edited set-up, back leaves it; both go to the scene the
   // set-up command names.
   AddButton(ui, &s, "SETOK.BTN", CHAMP_TEXT_OK, 430.0f, 400.0f, 190.0f, 40.0f,
             {{CMD_SAVE_OPTIONS, 1, 0, "NULL"}, {CMD_SAVE_OPTIONS, 2, 0, "NULL"}, {CMD_LEAVE_SCENE, 0, 0, "NULL"}});
-  s.lists[SCENE_BUTTONS].push_back(At("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f));
+  s.lists[SCENE_BUTTONS].push_back(WidgetAt("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f));
+  // The second page (scene 25), the suspension and the chassis.
+  AddButton(ui, &s, "SETMORE.BTN", TEXT_SGL_CHASSIS, 20.0f, 400.0f, 190.0f, 40.0f, {{CMD_GO_TO_SCENE, 25, 0, "NULL"}});
   focus.push_back({4, 0});
+  focus.push_back({4, 2});
   focus.push_back({4, 1});
   ui->push_back({"17.FLT", BuildFlt(focus)});
   s.actions = {{CMD_SHOW_SETUP, 0, 0, "NULL"}};

@@ -32,9 +32,10 @@ const ChampTextRow kTexts[] = {
     {32, {"CLEAR", "SERENO", "DESPEJADO", "LIMPO", "HELDER", "DEGAGE", "KLAR", "ЯСНО"}},
     {33, {"RAIN", "PIOGGIA", "LLUVIA", "CHUVA", "REGEN", "PLUIE", "REGEN", "ДОЖДЬ"}},
     {34, {"FOG", "NEBBIA", "NIEBLA", "NEVOEIRO", "MIST", "BROUILLARD", "NEBEL", "ТУМАН"}},
-    // The standings' total column and the results tables' titles and
-    // headings.
-    {TEXT_STANDINGS, {"TOTAL", "TOTALE", "TOTAL", "TOTAL", "TOTAAL", "TOTAL", "GESAMT", "ИТОГО"}},
+    // The standings' total column (short: its heading stands between the
+    // last round's flag and the screen's edge) and the results tables'
+    // titles and headings.
+    {TEXT_STANDINGS, {"PTS", "PTI", "PTS", "PTS", "PNT", "PTS", "PKT", "ОЧК"}},
     {156, {"PRACTICE TIMES", "TEMPI DELLE PROVE", "TIEMPOS DE ENTRENAMIENTO", "TEMPOS DO TREINO", "TRAININGSTIJDEN",
            "TEMPS DES ESSAIS", "TRAININGSZEITEN", "ВРЕМЯ ТРЕНИРОВКИ"}},
     {157, {"QUALIFYING TIMES", "TEMPI DELLE QUALIFICHE", "TIEMPOS DE CLASIFICACION", "TEMPOS DA QUALIFICACAO",

@@ -1,6 +1,5 @@
-// The championship screens' building blocks: their texts' ids, and small
-// writers of the buttons, labels, panels and screens they are made of, all
-// in the 640 x 480 layout of the front end.
+// The championship screens' building blocks: their texts' ids, and the
+// screen, button and label writers they share.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "tools/bbf.h"
+#include "tools/scene_build.h"
 #include "tools/scene_files.h"
 #include "tools/ui_files.h"
 
@@ -60,19 +60,7 @@ constexpr std::uint32_t TEXT_STANDINGS = 35;
 constexpr std::uint32_t TEXT_ROUND_WEATHER = 1009;
 constexpr std::uint32_t TEXT_PART_NAMES[5] = {76, 75, 74, 73, 78};  // engine .. gearbox
 
-// Colours of the screens: the front end's orange headings and white text.
-constexpr float ORANGE[3] = {1.0f, 0.77647f, 0.098039f};
-
 namespace champ {
-
-StaticTextBody Text(std::uint32_t textId, float x, float y, std::uint16_t font = 0, bool centred = false);
-
-// A button of the front end's look with a caption in its middle.
-ButtonFile PlainButton(std::uint32_t textId, float x, float y, float w, float h,
-                       std::vector<ButtonActionEntry> actions);
-
-// An entry of a scene's widget list.
-SceneWidgetEntry At(const std::string& path, float x, float y, float w = 1.0f, float h = 1.0f);
 
 // A screen with the menus' background and fonts and the focus list `focus`;
 // its title (font 1, centred, orange) is its first static text.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/flow_scenes.h"
+#include "tools/scene_build.h"
 #include "tools/ui_files.h"
 
 namespace kelvdata {
@@ -75,40 +76,19 @@ const LobbyText kTexts[] = {
     {TEXT_BACK_TO_MENU, {"BACK", "INDIETRO", "VOLVER", "VOLTAR", "TERUG", "RETOUR", "ZURUECK", "НАЗАД"}},
 };
 
+// A label, or an empty line (text 0) that a command fills in.
 StaticTextBody Label(std::uint32_t textId, float x, float y, bool centred) {
-  StaticTextBody b;
+  StaticTextBody b = TextAt(textId, x, y, 0, centred);
   b.hasText = textId != 0 ? 1 : 0;
-  b.textId = textId;
-  b.centreHorizontally = centred ? 1 : 0;
-  b.position[0] = x;
-  b.position[1] = y;
   return b;
 }
 
+// A button with `textId` on it; text 0 leaves the caption empty for a
+// command to fill in.
 Bytes LobbyButton(std::uint32_t textId, float x, float y, float w, float h, std::vector<ButtonActionEntry> actions) {
-  ButtonFile b;
-  b.textures[0] = "DATA\\UI\\_BTNN.TEX";
-  b.textures[1] = "DATA\\UI\\_BTNH.TEX";
-  b.textures[2] = "DATA\\UI\\_BTNP.TEX";
-  b.position[0] = x;
-  b.position[1] = y;
-  b.size[0] = w;
-  b.size[1] = h;
-  b.hasCaption = 1;
-  b.caption = Label(textId, x + w / 2.0f, y + h / 2.0f - 8.0f, true);
-  b.sounds = {{0, "SOUNDS\\CLICK.SFX"}, {1, "SOUNDS\\CLICK.SFX"}};
-  b.actions = std::move(actions);
+  ButtonFile b = CaptionedButton(textId, x, y, w, h, std::move(actions));
+  b.caption.hasText = textId != 0 ? 1 : 0;
   return BuildButton(b);
-}
-
-SceneWidgetEntry Widget(const std::string& path, float x, float y, float w = 1.0f, float h = 1.0f) {
-  SceneWidgetEntry e;
-  e.path = path;
-  e.position[0] = x;
-  e.position[1] = y;
-  e.scale[0] = w;
-  e.scale[1] = h;
-  return e;
 }
 
 // A lobby screen: the menus' picture and fonts, the way back, and the start
@@ -116,9 +96,9 @@ SceneWidgetEntry Widget(const std::string& path, float x, float y, float w = 1.0
 SceneFile LobbyScreen(const std::string& focusList, std::vector<SceneActionEntry> start) {
   SceneFile s;
   s.background = "DATA\\UI\\MENU.PIC";
-  s.fonts = {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FONT2.FNT", "DATA\\UI\\FONT3.FNT"};
+  s.fonts = MenuFonts();
   s.focusList = "DATA\\UI\\" + focusList;
-  s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\NBACK.BTN", 20.0f, 420.0f, 140.0f, 40.0f)};
+  s.lists[SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\NBACK.BTN", 20.0f, 420.0f, 140.0f, 40.0f)};
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
   for (SceneActionEntry& a : start) s.actions.push_back(std::move(a));
   return s;
@@ -127,7 +107,7 @@ SceneFile LobbyScreen(const std::string& focusList, std::vector<SceneActionEntry
 void AddButton(std::vector<BbfMember>* ui, SceneFile* s, const std::string& name, std::uint32_t textId, float x,
                float y, float w, std::vector<ButtonActionEntry> actions) {
   ui->push_back({name, LobbyButton(textId, x, y, w, 32.0f, std::move(actions))});
-  s->lists[SCENE_BUTTONS].push_back(Widget("DATA\\UI\\" + name, x, y, w, 32.0f));
+  s->lists[SCENE_BUTTONS].push_back(WidgetAt("DATA\\UI\\" + name, x, y, w, 32.0f));
 }
 
 // Scene 14: buttons 2 to 5 choose the provider (a radio choice), 6 to 11
@@ -145,10 +125,10 @@ SceneFile ConnectionScreen(std::vector<BbfMember>* ui) {
     const float y = 140.0f + 38.0f * k;
     AddButton(ui, &s, "NSTEP" + std::to_string(k) + ".BTN", TEXT_STEP, 560.0f, y, 40.0f,
               {{CMD_NET_CYCLE_SETTING, k, 1, "NULL"}});
-    s.lists[SCENE_STATIC_TEXTS].push_back(Widget("DATA\\UI\\NLINE.STX", 330.0f, y + 8.0f));
+    s.lists[SCENE_STATIC_TEXTS].push_back(WidgetAt("DATA\\UI\\NLINE.STX", 330.0f, y + 8.0f));
   }
-  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("DATA\\UI\\NTITLE.STX", 320.0f, 30.0f));
-  s.lists[SCENE_EDIT_TEXTS] = {Widget("DATA\\UI\\NADDR.EDT", 40.0f, 150.0f), Widget("DATA\\UI\\NADDR.EDT", 40.0f, 200.0f)};
+  s.lists[SCENE_STATIC_TEXTS].push_back(WidgetAt("DATA\\UI\\NTITLE.STX", 320.0f, 30.0f));
+  s.lists[SCENE_EDIT_TEXTS] = {WidgetAt("DATA\\UI\\NADDR.EDT", 40.0f, 150.0f), WidgetAt("DATA\\UI\\NADDR.EDT", 40.0f, 200.0f)};
   ui->push_back({"N14.FLT", BuildFlt({{4, 1}, {4, 2}, {4, 3}, {4, 4}, {4, 5}, {7, 0}, {7, 1}, {4, 0}})});
   return s;
 }
@@ -169,12 +149,12 @@ SceneFile SessionScreen(std::vector<BbfMember>* ui) {
     AddButton(ui, &s, "NROW" + std::to_string(r) + ".BTN", 0, 20.0f, 130.0f + 34.0f * r, 200.0f,
               {{CMD_NET_LOBBY, static_cast<std::uint16_t>(4 + r), 0, "NULL"}});
   }
-  s.lists[SCENE_STATIC_TEXTS] = {Widget("DATA\\UI\\NTITLE.STX", 320.0f, 30.0f),
-                                 Widget("DATA\\UI\\NSESS.STX", 20.0f, 110.0f),
-                                 Widget("DATA\\UI\\NPLAY.STX", 330.0f, 110.0f)};
-  for (int r = 0; r < 7; ++r) s.lists[SCENE_STATIC_TEXTS].push_back(Widget("DATA\\UI\\NLINE.STX", 30.0f, 138.0f + 34.0f * r));
-  for (int r = 0; r < 7; ++r) s.lists[SCENE_STATIC_TEXTS].push_back(Widget("DATA\\UI\\NLINE.STX", 340.0f, 138.0f + 34.0f * r));
-  s.lists[SCENE_EDIT_TEXTS] = {Widget("DATA\\UI\\NADDR.EDT", 420.0f, 80.0f)};
+  s.lists[SCENE_STATIC_TEXTS] = {WidgetAt("DATA\\UI\\NTITLE.STX", 320.0f, 30.0f),
+                                 WidgetAt("DATA\\UI\\NSESS.STX", 20.0f, 110.0f),
+                                 WidgetAt("DATA\\UI\\NPLAY.STX", 330.0f, 110.0f)};
+  for (int r = 0; r < 7; ++r) s.lists[SCENE_STATIC_TEXTS].push_back(WidgetAt("DATA\\UI\\NLINE.STX", 30.0f, 138.0f + 34.0f * r));
+  for (int r = 0; r < 7; ++r) s.lists[SCENE_STATIC_TEXTS].push_back(WidgetAt("DATA\\UI\\NLINE.STX", 340.0f, 138.0f + 34.0f * r));
+  s.lists[SCENE_EDIT_TEXTS] = {WidgetAt("DATA\\UI\\NADDR.EDT", 420.0f, 80.0f)};
   std::vector<FocusFileEntry> focus = {{7, 0}, {4, 1}, {4, 4}, {4, 5}, {4, 2}, {4, 3}};
   for (std::uint16_t r = 0; r < 7; ++r) focus.push_back({4, static_cast<std::uint16_t>(8 + r)});
   focus.push_back({4, 0});
@@ -188,10 +168,10 @@ SceneFile PlayersScreen(std::vector<BbfMember>* ui) {
   SceneFile s = LobbyScreen("N16.FLT", {{CMD_NET_SHOW_PLAYERS, 0, 0, "NULL"}});
   AddButton(ui, &s, "NSEND.BTN", TEXT_SEND, 330.0f, 420.0f, 140.0f, {{CMD_NET_SEND_CHOICE, 0, 0, "NULL"}});
   AddButton(ui, &s, "NSTART.BTN", TEXT_START, 480.0f, 420.0f, 140.0f, {{CMD_NET_START_RACE, 0, 0, "NULL"}});
-  s.lists[SCENE_STATIC_TEXTS] = {Widget("DATA\\UI\\NTITLE.STX", 320.0f, 30.0f),
-                                 Widget("DATA\\UI\\NPLAY.STX", 40.0f, 80.0f), Widget("DATA\\UI\\NLINE.STX", 0.0f, 0.0f)};
-  for (int r = 0; r < 14; ++r) s.lists[SCENE_STATIC_TEXTS].push_back(Widget("DATA\\UI\\NLINE.STX", 0.0f, 0.0f));
-  s.lists[SCENE_EDIT_TEXTS] = {Widget("DATA\\UI\\NADDR.EDT", 40.0f, 380.0f)};
+  s.lists[SCENE_STATIC_TEXTS] = {WidgetAt("DATA\\UI\\NTITLE.STX", 320.0f, 30.0f),
+                                 WidgetAt("DATA\\UI\\NPLAY.STX", 40.0f, 80.0f), WidgetAt("DATA\\UI\\NLINE.STX", 0.0f, 0.0f)};
+  for (int r = 0; r < 14; ++r) s.lists[SCENE_STATIC_TEXTS].push_back(WidgetAt("DATA\\UI\\NLINE.STX", 0.0f, 0.0f));
+  s.lists[SCENE_EDIT_TEXTS] = {WidgetAt("DATA\\UI\\NADDR.EDT", 40.0f, 380.0f)};
   ui->push_back({"N16.FLT", BuildFlt({{7, 0}, {4, 1}, {4, 2}, {4, 0}})});
   return s;
 }

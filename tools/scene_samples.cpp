@@ -5,9 +5,11 @@
 
 #include "tools/flow_scenes.h"
 #include "tools/race_samples.h"
+#include "tools/scene_build.h"
 #include "tools/scene_files.h"
 #include "tools/tex.h"
 #include "tools/ui_files.h"
+#include "tools/ui_samples.h"
 
 namespace kelvdata {
 
@@ -32,47 +34,17 @@ constexpr std::uint16_t CMD_SET_EXIT = 54;
 constexpr std::uint16_t CMD_SET_DIALOG_MODE = 55;
 constexpr std::uint16_t CMD_SHOW_CREDITS = 92;
 
-StaticTextBody Caption(std::uint32_t textId, float x, float y) {
-  StaticTextBody b;
-  b.hasText = 1;
-  b.textId = textId;
-  b.centreHorizontally = 1;
-  b.position[0] = x;
-  b.position[1] = y;
-  return b;
-}
+StaticTextBody Caption(std::uint32_t textId, float x, float y) { return TextAt(textId, x, y, 0, true); }
 
 Bytes MenuButton(std::uint32_t textId, float x, float y, float w, float h, std::vector<ButtonActionEntry> actions) {
-  ButtonFile b;
-  b.textures[0] = "DATA\\UI\\_BTNN.TEX";
-  b.textures[1] = "DATA\\UI\\_BTNH.TEX";
-  b.textures[2] = "DATA\\UI\\_BTNP.TEX";
-  b.position[0] = x;
-  b.position[1] = y;
-  b.size[0] = w;
-  b.size[1] = h;
-  b.hasCaption = 1;
-  b.caption = Caption(textId, x + w / 2.0f, y + h / 2.0f - 8.0f);
-  b.sounds = {{0, "SOUNDS\\CLICK.SFX"}, {1, "SOUNDS\\CLICK.SFX"}};
-  b.actions = std::move(actions);
-  return BuildButton(b);
-}
-
-SceneWidgetEntry Widget(const std::string& path, float x, float y, float w = 1.0f, float h = 1.0f) {
-  SceneWidgetEntry e;
-  e.path = path;
-  e.position[0] = x;
-  e.position[1] = y;
-  e.scale[0] = w;
-  e.scale[1] = h;
-  return e;
+  return BuildButton(CaptionedButton(textId, x, y, w, h, std::move(actions)));
 }
 
 SceneFile Screen(const char* focusList) {
   SceneFile s;
   s.background = "DATA\\UI\\MENU.PIC";
-  s.fonts = {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FONT2.FNT", "DATA\\UI\\FONT3.FNT"};
-  s.lists[SCENE_STATIC_TEXTS] = {Widget("DATA\\UI\\TITLE.STX", 320.0f, 40.0f)};
+  s.fonts = MenuFonts();
+  s.lists[SCENE_STATIC_TEXTS] = {WidgetAt("DATA\\UI\\TITLE.STX", 320.0f, 40.0f)};
   s.focusList = focusList;
   return s;
 }
@@ -91,19 +63,10 @@ Bytes QuestionDialog() {
   DialogFile d;
   d.box[2] = 320.0f;
   d.box[3] = 160.0f;
-  auto entry = [](const char* path, float x, float y, float w, float h) {
-    DialogEntry e;
-    e.path = path;
-    e.position[0] = x;
-    e.position[1] = y;
-    e.size[0] = w;
-    e.size[1] = h;
-    return e;
-  };
-  d.lists[DIALOG_BUTTONS] = {entry("DATA\\UI\\YES.BTN", 30.0f, 100.0f, 120.0f, 40.0f),
-                             entry("DATA\\UI\\NO.BTN", 170.0f, 100.0f, 120.0f, 40.0f)};
-  d.lists[DIALOG_STATIC_TEXTS] = {entry("DATA\\UI\\SURE.STX", 160.0f, 30.0f, 1.0f, 1.0f)};
-  d.lists[DIALOG_PANELS] = {entry("DATA\\UI\\DLGBACK.OSP", 0.0f, 0.0f, 320.0f, 160.0f)};
+  d.lists[DIALOG_BUTTONS] = {DialogEntryAt("DATA\\UI\\YES.BTN", 30.0f, 100.0f, 120.0f, 40.0f),
+                             DialogEntryAt("DATA\\UI\\NO.BTN", 170.0f, 100.0f, 120.0f, 40.0f)};
+  d.lists[DIALOG_STATIC_TEXTS] = {DialogEntryAt("DATA\\UI\\SURE.STX", 160.0f, 30.0f, 1.0f, 1.0f)};
+  d.lists[DIALOG_PANELS] = {DialogEntryAt("DATA\\UI\\DLGBACK.OSP", 0.0f, 0.0f, 320.0f, 160.0f)};
   return BuildDialog(d);
 }
 
@@ -112,18 +75,18 @@ float SlotY(int button) { return 110.0f + 60.0f * static_cast<float>(button - 2)
 
 SceneFile PlayerScreen() {
   SceneFile s = Screen("DATA\\UI\\01.FLT");
-  s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\OK.BTN", 430.0f, 400.0f, 160.0f, 40.0f),
-                            Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
-  s.lists[SCENE_EDIT_TEXTS] = {Widget("DATA\\UI\\NAME.EDT", 200.0f, 320.0f)};
-  s.lists[SCENE_CHOOSERS] = {Widget("DATA\\UI\\DLGCHO.CHO", 0.0f, 0.0f)};
+  s.lists[SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\OK.BTN", 430.0f, 400.0f, 160.0f, 40.0f),
+                            WidgetAt("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  s.lists[SCENE_EDIT_TEXTS] = {WidgetAt("DATA\\UI\\NAME.EDT", 200.0f, 320.0f)};
+  s.lists[SCENE_CHOOSERS] = {WidgetAt("DATA\\UI\\DLGCHO.CHO", 0.0f, 0.0f)};
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_INIT_PLAYER_SCREEN, 0, 0, "NULL"}};
   return s;
 }
 
 SceneFile ChampionshipMenu() {
   SceneFile s = Screen("DATA\\UI\\CHAMP.FLT");
-  s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\TOSAVE.BTN", 220.0f, 200.0f, 200.0f, 40.0f),
-                            Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  s.lists[SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\TOSAVE.BTN", 220.0f, 200.0f, 200.0f, 40.0f),
+                            WidgetAt("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
   return s;
 }
@@ -132,13 +95,13 @@ SceneFile ChampionshipMenu() {
 // texts); the slots' labels come first in their lists, the title after them.
 SceneFile SaveScreen(bool save) {
   SceneFile s = Screen("DATA\\UI\\SLOTS.FLT");
-  s.lists[SCENE_BUTTONS] = {Widget(save ? "DATA\\UI\\SAVE.BTN" : "DATA\\UI\\LOAD.BTN", 430.0f, 400.0f, 160.0f, 40.0f),
-                            Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  s.lists[SCENE_BUTTONS] = {WidgetAt(save ? "DATA\\UI\\SAVE.BTN" : "DATA\\UI\\LOAD.BTN", 430.0f, 400.0f, 160.0f, 40.0f),
+                            WidgetAt("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
   std::vector<SceneWidgetEntry> labels;
   for (int b = 2; b <= 5; ++b) {
     s.lists[SCENE_BUTTONS].push_back(
-        Widget("DATA\\UI\\" + std::string(save ? "S" : "L") + "SLOT" + std::to_string(b) + ".BTN", 60.0f, SlotY(b), 140.0f, 36.0f));
-    labels.push_back(Widget(save ? "DATA\\UI\\SLOT.EDT" : "DATA\\UI\\SLOT.STX", 220.0f, SlotY(b) + 10.0f));
+        WidgetAt("DATA\\UI\\" + std::string(save ? "S" : "L") + "SLOT" + std::to_string(b) + ".BTN", 60.0f, SlotY(b), 140.0f, 36.0f));
+    labels.push_back(WidgetAt(save ? "DATA\\UI\\SLOT.EDT" : "DATA\\UI\\SLOT.STX", 220.0f, SlotY(b) + 10.0f));
   }
   if (save) {
     s.lists[SCENE_EDIT_TEXTS] = labels;
@@ -158,7 +121,7 @@ void ChampionshipMembers(std::vector<BbfMember>* ui) {
   ui->push_back({"OK.BTN", MenuButton(TEXT_OK, 430.0f, 400.0f, 160.0f, 40.0f, {{CMD_CONFIRM_PLAYER, 0, 0, "NULL"}})});
   ui->push_back({"TOSAVE.BTN", MenuButton(TEXT_SAVE, 220.0f, 200.0f, 200.0f, 40.0f, {{CMD_GO_TO_SCENE, 8, 0, "NULL"}})});
   ui->push_back({"SAVE.BTN", MenuButton(TEXT_SAVE, 430.0f, 400.0f, 160.0f, 40.0f, {{CMD_SAVE_GAME, 0, 0, "NULL"}})});
-  ui->push_back({"LOAD.BTN", MenuButton(TEXT_LOAD, 430.0f, 400.0f, 160.0f, 40.0f, {{CMD_LOAD_GAME, 0, 0, "NULL"}})});
+  ui->push_back({"LOAD.BTN", MenuButton(TEXT_LOAD_GAME, 430.0f, 400.0f, 160.0f, 40.0f, {{CMD_LOAD_GAME, 0, 0, "NULL"}})});
   for (int b = 2; b <= 5; ++b) {
     const float y = SlotY(b);
     const auto slot = static_cast<std::uint16_t>(b);
@@ -184,14 +147,14 @@ void ChampionshipMembers(std::vector<BbfMember>* ui) {
 SceneFile SessionScreen(std::vector<BbfMember>* ui) {
   static const std::uint32_t kTexts[3] = {TEXT_PRACTICE_SESSION, TEXT_QUALIFYING_SESSION, TEXT_FIRST_MOTO};
   SceneFile s = Screen("DATA\\UI\\03.FLT");
-  s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  s.lists[SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
   for (std::uint16_t type = 0; type < 3; ++type) {
     const float y = SessionY(type);
     const std::string name = "SESSION" + std::to_string(type) + ".BTN";
     ui->push_back({name, MenuButton(kTexts[type], 220.0f, y, 200.0f, 40.0f,
                                     {{CMD_SET_RACE_TYPE, type, 0, "NULL"},
                                      {CMD_GO_TO_SCENE, static_cast<std::uint16_t>(DATA_SET_RACE_SCENE), 0, "NULL"}})});
-    s.lists[SCENE_BUTTONS].push_back(Widget("DATA\\UI\\" + name, 220.0f, y, 200.0f, 40.0f));
+    s.lists[SCENE_BUTTONS].push_back(WidgetAt("DATA\\UI\\" + name, 220.0f, y, 200.0f, 40.0f));
   }
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
   return s;
@@ -207,9 +170,9 @@ SceneFile OptionsScreen(std::vector<BbfMember>* ui) {
   ui->push_back({"MPH.BTN", MenuButton(TEXT_MPH, 220.0f, 260.0f, 200.0f, 40.0f, {{CMD_TOGGLE_OPTION, 5, 0, "NULL"}})});
   ui->push_back({"06.FLT", BuildFlt({{4, 1}, {4, 2}, {4, 0}})});
   SceneFile s = Screen("DATA\\UI\\06.FLT");
-  s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f),
-                            Widget("DATA\\UI\\LONGER.BTN", 220.0f, 200.0f, 200.0f, 40.0f),
-                            Widget("DATA\\UI\\MPH.BTN", 220.0f, 260.0f, 200.0f, 40.0f)};
+  s.lists[SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f),
+                            WidgetAt("DATA\\UI\\LONGER.BTN", 220.0f, 200.0f, 200.0f, 40.0f),
+                            WidgetAt("DATA\\UI\\MPH.BTN", 220.0f, 260.0f, 200.0f, 40.0f)};
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_SHOW_OPTIONS, 0, 0, "NULL"}};
   return s;
 }
@@ -242,12 +205,12 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
     const float y = 110.0f + 56.0f * static_cast<float>(i);
     const std::string name = "MENU" + std::to_string(i) + ".BTN";
     ui->push_back({name, MenuButton(kMenuTexts[i], 220.0f, y, 200.0f, 40.0f, kMenuActions[i])});
-    menu.lists[SCENE_BUTTONS].push_back(Widget("DATA\\UI\\" + name, 220.0f, y, 200.0f, 40.0f));
+    menu.lists[SCENE_BUTTONS].push_back(WidgetAt("DATA\\UI\\" + name, 220.0f, y, 200.0f, 40.0f));
     menuFocus.push_back({4, static_cast<std::uint16_t>(i)});
   }
   ui->push_back({"00.FLT", BuildFlt(menuFocus)});
   ui->push_back({"NONE.FLT", BuildFlt({})});
-  for (const char* name : {"BACK.FLT", "31.FLT", "032.FLT", "15.FLT"}) ui->push_back({name, BuildFlt({{4, 0}})});
+  for (const char* name : {"BACK.FLT", "032.FLT", "15.FLT"}) ui->push_back({name, BuildFlt({{4, 0}})});
 
   ui->push_back({"BACK.BTN", MenuButton(TEXT_BACK, 220.0f, 400.0f, 200.0f, 40.0f, {{CMD_LEAVE_SCENE, 0, 0, "NULL"}})});
   ui->push_back({"YES.BTN", MenuButton(TEXT_YES, 30.0f, 100.0f, 120.0f, 40.0f, {{CMD_SET_DIALOG_MODE, 0, 2, "NULL"}})});
@@ -290,13 +253,15 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
       s = sessions;
     } else if (n == 28) {
       s = Screen("DATA\\UI\\NONE.FLT");
+      // The lines' shadows are drawn in font 1: the first font in dark.
+      s.fonts[1] = SHADOW_FONT;
       s.lists[SCENE_STATIC_TEXTS].clear();
-      for (int p = 0; p < 8; ++p) s.lists[SCENE_PANELS].push_back(Widget("DATA\\UI\\FLAGS.OSP", 192.0f, 600.0f, 128.0f, 64.0f));
+      for (int p = 0; p < 8; ++p) s.lists[SCENE_PANELS].push_back(WidgetAt("DATA\\UI\\FLAGS.OSP", 192.0f, 600.0f, 128.0f, 64.0f));
       s.actions = {{CMD_SHOW_CREDITS, 0, 0, "NULL"}};
     } else {
       // Every other screen: its title and a way back, by the scene's exit.
       s = Screen("DATA\\UI\\BACK.FLT");
-      s.lists[SCENE_BUTTONS] = {Widget("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+      s.lists[SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
       s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
     }
     sceneFiles->push_back({"SCENE" + std::to_string(n) + ".SCN", BuildScene(s)});

@@ -19,12 +19,13 @@ constexpr int TEXT_YES = 991;
 constexpr int TEXT_NO = 992;
 constexpr int TEXT_SURE = 993;
 constexpr int TEXT_OK = 994;
-// 995..1008 are the network lobby's.
-constexpr int TEXT_SAVE = 1051;
-constexpr int TEXT_LOAD = 1052;
-constexpr int TEXT_SLOT = 1053;  // 1053..1056: the four slots' names
+// 995..1008 are the network lobby's, 1048..1100 the credits' lines.
+constexpr int TEXT_SAVE = 1451;
+constexpr int TEXT_LOAD = 1452;  // the main menu's, in its case
+constexpr int TEXT_SLOT = 1453;  // 1453..1456: the four slots' names
 constexpr int TEXT_EMPTY_SLOT = 216;
-constexpr int TEXT_LONGER_RACES = 1057;
+constexpr int TEXT_LONGER_RACES = 1457;
+constexpr int TEXT_LOAD_GAME = 1458;  // the load screen's button
 constexpr int TEXT_MPH = 37;
 
 // The race HUD's session names, which the single race's event screen shows

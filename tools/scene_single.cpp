@@ -9,6 +9,7 @@
 
 #include "tools/flow_scenes.h"
 #include "tools/race_samples.h"
+#include "tools/scene_build.h"
 #include "tools/scene_samples.h"
 #include "tools/tex.h"
 #include "tools/ui_files.h"
@@ -17,7 +18,10 @@ namespace kelvdata {
 
 namespace {
 
+constexpr std::uint16_t CMD_GO_TO_SCENE = 0;
+constexpr std::uint16_t CMD_SET_GAME_MODE = 6;
 constexpr std::uint16_t CMD_CONTINUE_EVENT = 9;
+constexpr std::uint16_t CMD_LOAD_EVENT_DATA = 25;
 constexpr std::uint16_t CMD_INIT_PLAYER_SCREEN = 27;
 constexpr std::uint16_t CMD_SET_RACE_TYPE = 24;
 constexpr std::uint16_t CMD_CHOOSER_PREVIOUS = 31;
@@ -30,40 +34,21 @@ constexpr std::uint16_t CMD_TOGGLE_OPTION = 37;
 constexpr std::uint16_t CMD_SHOW_RIDER_LIST = 50;
 constexpr std::uint16_t CMD_START_EVENT = 52;
 constexpr std::uint16_t CMD_SET_EXIT = 54;
+constexpr std::uint16_t CMD_SET_DIALOG_MODE = 55;
+constexpr std::uint16_t CMD_CONFIRM_RIDER = 79;
 constexpr std::uint16_t CMD_BUILD_BIKE_OBJECTS = 83;
 constexpr std::uint16_t CMD_MOVE_PLAYER_LINE = 84;
 constexpr std::uint16_t CMD_START_RACE = 85;
 
-constexpr std::uint32_t TEXT_SECOND_MOTO = 68;
-
-constexpr float kOrange[3] = {1.0f, 0.77647f, 0.098039f};
 // The results tables' entries: one chooser page each.
 constexpr int kEventCount = 10;
 
-const char* const kFonts[3] = {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FONT2.FNT", "DATA\\UI\\FONT3.FNT"};
-
-std::string Ui(const std::string& name) { return "DATA\\UI\\" + name; }
-
 SceneWidgetEntry Widget(const std::string& name, float x, float y, float w = 1.0f, float h = 1.0f) {
-  SceneWidgetEntry e;
-  e.path = Ui(name);
-  e.position[0] = x;
-  e.position[1] = y;
-  e.scale[0] = w;
-  e.scale[1] = h;
-  return e;
+  return WidgetAt(UiPath(name), x, y, w, h);
 }
 
 StaticTextBody Text(std::uint32_t textId, std::uint16_t font, bool centred, const float* colour = nullptr) {
-  StaticTextBody b;
-  b.hasText = 1;
-  b.textId = textId;
-  b.font = font;
-  b.centreHorizontally = centred ? 1 : 0;
-  if (colour) {
-    for (int i = 0; i < 3; ++i) b.colour[i] = colour[i];
-  }
-  return b;
+  return TextAt(textId, 0.0f, 0.0f, font, centred, colour);
 }
 
 // A text that a command fills in at run time: empty until then.
@@ -73,40 +58,20 @@ StaticTextBody Blank(std::uint16_t font, bool centred = false) {
   return b;
 }
 
-ButtonFile PlainButton(float x, float y, float w, float h, std::vector<ButtonActionEntry> actions) {
-  ButtonFile b;
-  b.textures[0] = "DATA\\UI\\_BTNN.TEX";
-  b.textures[1] = "DATA\\UI\\_BTNH.TEX";
-  b.textures[2] = "DATA\\UI\\_BTNP.TEX";
-  b.position[0] = x;
-  b.position[1] = y;
-  b.size[0] = w;
-  b.size[1] = h;
-  b.sounds = {{0, "SOUNDS\\CLICK.SFX"}, {1, "SOUNDS\\CLICK.SFX"}};
-  b.actions = std::move(actions);
-  return b;
-}
-
 // The caption centred on the button, in `font` (0: 16 pixels, 2: 12).
 StaticTextBody CentredOn(std::uint32_t textId, std::uint16_t font, float x, float y, float w, float h) {
-  StaticTextBody b = Text(textId, font, true);
-  b.position[0] = x + w / 2.0f;
-  b.position[1] = y + h / 2.0f - (font == 2 ? 6.0f : 8.0f);
-  return b;
+  return CaptionedButton(textId, x, y, w, h, {}, font).caption;
 }
 
 ButtonFile CaptionButton(std::uint32_t textId, float x, float y, float w, float h,
                          std::vector<ButtonActionEntry> actions, std::uint16_t font = 0) {
-  ButtonFile b = PlainButton(x, y, w, h, std::move(actions));
-  b.hasCaption = 1;
-  b.caption = CentredOn(textId, font, x, y, w, h);
-  return b;
+  return CaptionedButton(textId, x, y, w, h, std::move(actions), font);
 }
 
 // An option's button: its label tells the option's state, which the
 // options command sets when the screen starts.
 ButtonFile ToggleButton(std::uint32_t offText, std::uint32_t onText, std::uint16_t option, float x, float y) {
-  ButtonFile b = PlainButton(x, y, 190.0f, 32.0f, {{CMD_TOGGLE_OPTION, option, 0, "NULL"}});
+  ButtonFile b = ButtonLook(x, y, 190.0f, 32.0f, {{CMD_TOGGLE_OPTION, option, 0, "NULL"}});
   b.toggle = 1;
   b.offLabel = CentredOn(offText, 2, x, y, 190.0f, 32.0f);
   b.onLabel = CentredOn(onText, 2, x, y, 190.0f, 32.0f);
@@ -121,6 +86,9 @@ ButtonFile WeatherButton(std::uint32_t textId, std::uint16_t weather, float y) {
   return b;
 }
 
+// The top of weather button w on the event screens.
+float WeatherY(int w) { return 160.0f + 44.0f * static_cast<float>(w); }
+
 SliderFile OptionSlider(std::uint32_t caption, std::uint32_t firstItem, int items, std::uint16_t setting, float y) {
   SliderFile s;
   for (int i = 0; i < items; ++i) s.items.push_back(firstItem + static_cast<std::uint32_t>(i));
@@ -129,11 +97,11 @@ SliderFile OptionSlider(std::uint32_t caption, std::uint32_t firstItem, int item
   s.box[1] = top;
   s.box[2] = 160.0f;
   s.box[3] = top + 16.0f;
-  s.track = PlainButton(20.0f, top, 140.0f, 16.0f, {});
+  s.track = ButtonLook(20.0f, top, 140.0f, 16.0f, {});
   s.track.textures[0] = s.track.textures[1] = s.track.textures[2] = "DATA\\UI\\_TRACK.TEX";
-  s.thumb = PlainButton(14.0f, top - 2.0f, 12.0f, 20.0f, {});
+  s.thumb = ButtonLook(14.0f, top - 2.0f, 12.0f, 20.0f, {});
   s.thumb.textures[0] = s.thumb.textures[1] = s.thumb.textures[2] = "DATA\\UI\\_THUMB.TEX";
-  s.caption = Text(caption, 2, false, kOrange);
+  s.caption = Text(caption, 2, false, ORANGE);
   s.caption.position[0] = 20.0f;
   s.caption.position[1] = y;
   s.valueLabel = Text(firstItem, 2, false);
@@ -201,9 +169,9 @@ Bytes CoursePreviews() {
 
 SceneFile Screen(const char* background, const char* focusList) {
   SceneFile s;
-  s.background = Ui(background);
-  s.fonts = {kFonts[0], kFonts[1], kFonts[2]};
-  s.focusList = Ui(focusList);
+  s.background = UiPath(background);
+  s.fonts = MenuFonts();
+  s.focusList = UiPath(focusList);
   return s;
 }
 
@@ -218,16 +186,23 @@ void Label(std::vector<BbfMember>* ui, SceneFile* s, const std::string& name, co
 // The main menu (scene 0) under the title, and the attract screen (32).
 void TitleScreens(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
   Put(ui, "SGLTITLE.PIC", TitlePicture());
-  Put(ui, "SGLTITLE.STX", BuildStaticTextBody(Text(0, 1, true, kOrange)));
+  Put(ui, "SGLTITLE.STX", BuildStaticTextBody(Text(0, 1, true, ORANGE)));
   Put(ui, "SGLSUB.STX", BuildStaticTextBody(Text(TEXT_SGL_SUBTITLE, 2, true)));
 
-  SceneFile menu = Screen("SGLTITLE.PIC", "00.FLT");
+  SceneFile menu = Screen("SGLTITLE.PIC", "SGLMENU.FLT");
   menu.lists[SCENE_STATIC_TEXTS] = {Widget("SGLTITLE.STX", 320.0f, 28.0f), Widget("SGLSUB.STX", 320.0f, 68.0f)};
-  // The sample menu's six buttons, where the scripts click them.
+  // The sample menu's six buttons, where the scripts click them, and the
+  // quick race (button 6) beside the single race.
   for (int i = 0; i < 6; ++i) {
     const float y = 110.0f + 56.0f * static_cast<float>(i);
     menu.lists[SCENE_BUTTONS].push_back(Widget("MENU" + std::to_string(i) + ".BTN", 220.0f, y, 200.0f, 40.0f));
   }
+  Put(ui, "SGLQUICK.BTN", BuildButton(CaptionButton(TEXT_SGL_QUICK_MENU, 430.0f, 110.0f, 190.0f, 40.0f,
+                                                    {{CMD_SET_GAME_MODE, 1, 0, "NULL"},
+                                                     {CMD_LOAD_EVENT_DATA, 0, 0, "NULL"},
+                                                     {CMD_GO_TO_SCENE, 1, 0, "NULL"}})));
+  menu.lists[SCENE_BUTTONS].push_back(Widget("SGLQUICK.BTN", 430.0f, 110.0f, 190.0f, 40.0f));
+  Put(ui, "SGLMENU.FLT", BuildFlt({{4, 0}, {4, 6}, {4, 1}, {4, 2}, {4, 3}, {4, 4}, {4, 5}}));
   (*scenes)[0] = menu;
 
   SceneFile attract = Screen("SGLTITLE.PIC", "NONE.FLT");
@@ -285,7 +260,7 @@ void PlayerScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) 
     const std::string name = "SGLRDR" + std::to_string(r) + ".OSP";
     Put(ui, name, BuildOsp(p));
     ChooserItemEntry item;
-    item.path = Ui(name);
+    item.path = UiPath(name);
     item.position[0] = 40.0f;
     item.position[1] = 66.0f;
     item.scale[0] = 200.0f;
@@ -298,7 +273,7 @@ void PlayerScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) 
     swatch.colour[2] = static_cast<float>(c.b) / 255.0f;
     const std::string swatchName = "SGLRCOL" + std::to_string(r) + ".OSP";
     Put(ui, swatchName, BuildOsp(swatch));
-    item.path = Ui(swatchName);
+    item.path = UiPath(swatchName);
     item.position[1] = 220.0f;
     item.scale[1] = 10.0f;
     colours.items.push_back(item);
@@ -320,8 +295,8 @@ void PlayerScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) 
   s.lists[SCENE_EDIT_TEXTS] = {Widget("SGLNAME.EDT", 280.0f, 168.0f)};
   Put(ui, "SGLSKILL.STX", BuildStaticTextBody(Blank(0)));
   s.lists[SCENE_STATIC_TEXTS] = {Widget("SGLSKILL.STX", 360.0f, 114.0f)};
-  Label(ui, &s, "SGLPLTTL.STX", Text(TEXT_SGL_PLAYER_TITLE, 1, true, kOrange), 320.0f, 16.0f);
-  Label(ui, &s, "SGLNAMEL.STX", Text(TEXT_SGL_NAME, 2, false, kOrange), 280.0f, 150.0f);
+  Label(ui, &s, "SGLPLTTL.STX", Text(TEXT_SGL_PLAYER_TITLE, 1, true, ORANGE), 320.0f, 16.0f);
+  Label(ui, &s, "SGLNAMEL.STX", Text(TEXT_SGL_NAME, 2, false, ORANGE), 280.0f, 150.0f);
   ProgressBarFile bar;
   bar.texture = "DATA\\UI\\_BAR.TEX";
   bar.size[0] = 180.0f;
@@ -330,7 +305,7 @@ void PlayerScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) 
   for (int i = 0; i < 6; ++i) {
     const float y = 215.0f + 26.0f * static_cast<float>(i);
     Label(ui, &s, "SGLRATE" + std::to_string(i) + ".STX",
-          Text(static_cast<std::uint32_t>(TEXT_SGL_RATINGS + i), 2, false, kOrange), 280.0f, y);
+          Text(static_cast<std::uint32_t>(TEXT_SGL_RATINGS + i), 2, false, ORANGE), 280.0f, y);
     s.lists[SCENE_PROGRESS_BARS].push_back(Widget("SGLRATE.PRB", 400.0f, y + 2.0f, 180.0f, 10.0f));
   }
   Put(ui, "SGLPLAY.FLT", BuildFlt({{4, 0}, {7, 0}, {4, 2}, {4, 3}, {4, 1}}));
@@ -338,46 +313,20 @@ void PlayerScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) 
   (*scenes)[1] = s;
 }
 
-// The event screen (scene 4): the course chooser with its previous and next
-// buttons (4, 5), the sessions (buttons 1 to 3, as on the sample screen,
-// each starting the current event's race scene), the way back (0), the
-// weather (6 to 8) and the course's facts in static texts 1, 3, 5, 7 and 9.
-void EventScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
-  SceneFile s = Screen("SGLBACK.PIC", "03.FLT");
-  s.lists[SCENE_BUTTONS] = {Widget("BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
-  // Practice and qualifying follow the session before them on the current
-  // event's own race scene; the first moto keeps the sample's way.
-  static const std::uint32_t kSessions[3] = {TEXT_PRACTICE_SESSION, TEXT_QUALIFYING_SESSION, TEXT_FIRST_MOTO};
-  for (std::uint16_t type = 0; type < 3; ++type) {
-    const float y = SessionY(type);
-    std::vector<ButtonActionEntry> actions = {{CMD_SET_RACE_TYPE, type, 0, "NULL"}};
-    if (type < 2) {
-      actions.push_back({CMD_CONTINUE_EVENT, 0, 0, "NULL"});
-    } else {
-      actions.push_back({0, static_cast<std::uint16_t>(DATA_SET_RACE_SCENE), 0, "NULL"});
-    }
-    const std::string name = "SGLSESS" + std::to_string(type) + ".BTN";
-    Put(ui, name, BuildButton(CaptionButton(kSessions[type], 220.0f, y, 200.0f, 40.0f, actions)));
-    s.lists[SCENE_BUTTONS].push_back(Widget(name, 220.0f, y, 200.0f, 40.0f));
-  }
+// What the two event screens share, into the archive once: the course
+// chooser (chooser 0, one page per entry of the results table), the
+// previous and next course buttons, the weather's radio buttons and the
+// course's facts with their labels.
+void EventMembers(std::vector<BbfMember>* ui) {
   Put(ui, "SGLPREV.BTN",
       BuildButton(CaptionButton(TEXT_SGL_PREVIOUS, 20.0f, 205.0f, 85.0f, 30.0f, {{CMD_CHOOSER_PREVIOUS, 0, 0, "NULL"}}, 2)));
   Put(ui, "SGLNEXT.BTN",
       BuildButton(CaptionButton(TEXT_SGL_NEXT, 115.0f, 205.0f, 85.0f, 30.0f, {{CMD_CHOOSER_NEXT, 0, 0, "NULL"}}, 2)));
-  s.lists[SCENE_BUTTONS].push_back(Widget("SGLPREV.BTN", 20.0f, 205.0f, 85.0f, 30.0f));
-  s.lists[SCENE_BUTTONS].push_back(Widget("SGLNEXT.BTN", 115.0f, 205.0f, 85.0f, 30.0f));
   static const std::uint32_t kWeathers[3] = {TEXT_WEATHER_CLEAR, TEXT_WEATHER_RAIN, TEXT_WEATHER_FOG};
   for (std::uint16_t w = 0; w < 3; ++w) {
-    const float y = 160.0f + 44.0f * static_cast<float>(w);
-    const std::string name = "SGLWTHR" + std::to_string(w) + ".BTN";
-    Put(ui, name, BuildButton(WeatherButton(kWeathers[w], w, y)));
-    s.lists[SCENE_BUTTONS].push_back(Widget(name, 440.0f, y, 180.0f, 34.0f));
+    Put(ui, "SGLWTHR" + std::to_string(w) + ".BTN", BuildButton(WeatherButton(kWeathers[w], w, WeatherY(w))));
   }
-  // Keyboard order: the sessions, the course, the weather, the way back.
-  Put(ui, "03.FLT", BuildFlt({{4, 1}, {4, 2}, {4, 3}, {4, 4}, {4, 5}, {4, 6}, {4, 7}, {4, 8}, {4, 0}}));
 
-  // The chooser shows the current event's course; its pages follow the
-  // results table's entries.
   Put(ui, "SGLCRS.TEX", CoursePreviews());
   ChooserFile chooser;
   chooser.panelItems = 1;
@@ -394,7 +343,7 @@ void EventScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
     const std::string name = "SGLCRS" + std::to_string(e) + ".OSP";
     Put(ui, name, BuildOsp(p));
     ChooserItemEntry item;
-    item.path = Ui(name);
+    item.path = UiPath(name);
     item.position[0] = 20.0f;
     item.position[1] = 60.0f;
     item.scale[0] = 180.0f;
@@ -402,27 +351,105 @@ void EventScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
     chooser.items.push_back(item);
   }
   Put(ui, "SGLEVENT.CHO", BuildChooser(chooser));
-  s.lists[SCENE_CHOOSERS] = {Widget("SGLEVENT.CHO", 0.0f, 0.0f)};
 
-  // Static texts by the indices the event commands fill: 1 length, 3 lap
-  // record, 5 and 7 the course's ground and jumps, 9 the weather; their
-  // labels between them.
-  Label(ui, &s, "SGLEVTTL.STX", Text(TEXT_SGL_EVENT_TITLE, 1, true, kOrange), 320.0f, 16.0f);
   Put(ui, "SGLVALUE.STX", BuildStaticTextBody(Blank(0)));
   Put(ui, "SGLDESC.STX", BuildStaticTextBody(Blank(2)));
   Put(ui, "SGLWVAL.STX", BuildStaticTextBody(Blank(0, true)));
-  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLVALUE.STX", 110.0f, 250.0f));
-  Label(ui, &s, "SGLLEN.STX", Text(TEXT_SGL_LENGTH, 2, false, kOrange), 20.0f, 253.0f);
-  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLVALUE.STX", 110.0f, 276.0f));
-  Label(ui, &s, "SGLLAP.STX", Text(TEXT_SGL_LAP_RECORD, 2, false, kOrange), 20.0f, 279.0f);
-  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLDESC.STX", 20.0f, 324.0f));
-  Label(ui, &s, "SGLTRK.STX", Text(TEXT_SGL_TRACK, 2, false, kOrange), 20.0f, 305.0f);
-  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLDESC.STX", 20.0f, 342.0f));
-  Label(ui, &s, "SGLWTHR.STX", Text(TEXT_SGL_WEATHER, 2, true, kOrange), 530.0f, 138.0f);
-  s.lists[SCENE_STATIC_TEXTS].push_back(Widget("SGLWVAL.STX", 530.0f, 300.0f));
+  Put(ui, "SGLLEN.STX", BuildStaticTextBody(Text(TEXT_SGL_LENGTH, 2, false, ORANGE)));
+  Put(ui, "SGLLAP.STX", BuildStaticTextBody(Text(TEXT_SGL_LAP_RECORD, 2, false, ORANGE)));
+  Put(ui, "SGLTRK.STX", BuildStaticTextBody(Text(TEXT_SGL_TRACK, 2, false, ORANGE)));
+  Put(ui, "SGLWTHR.STX", BuildStaticTextBody(Text(TEXT_SGL_WEATHER, 2, true, ORANGE)));
+}
 
-  s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_SHOW_TRACK_INFO, 0, 0, "NULL"}, {CMD_SHOW_EVENT, 0, 0, "NULL"}};
+// An event screen's course, weather and facts: the chooser, the three
+// weather buttons appended to the screen's buttons, and static texts 0 to 9
+// with the title (`title`, already in the archive) first and the texts the
+// event commands fill, 1 length, 3 lap record, 5 and 7 the course's ground
+// and jumps, 9 the weather, between their labels.
+void AddEventCourse(SceneFile* s, const std::string& title) {
+  for (std::uint16_t w = 0; w < 3; ++w) {
+    s->lists[SCENE_BUTTONS].push_back(Widget("SGLWTHR" + std::to_string(w) + ".BTN", 440.0f, WeatherY(w), 180.0f, 34.0f));
+  }
+  s->lists[SCENE_CHOOSERS] = {Widget("SGLEVENT.CHO", 0.0f, 0.0f)};
+  s->lists[SCENE_STATIC_TEXTS] = {Widget(title, 320.0f, 16.0f),
+                                  Widget("SGLVALUE.STX", 110.0f, 250.0f),
+                                  Widget("SGLLEN.STX", 20.0f, 253.0f),
+                                  Widget("SGLVALUE.STX", 110.0f, 276.0f),
+                                  Widget("SGLLAP.STX", 20.0f, 279.0f),
+                                  Widget("SGLDESC.STX", 20.0f, 324.0f),
+                                  Widget("SGLTRK.STX", 20.0f, 305.0f),
+                                  Widget("SGLDESC.STX", 20.0f, 342.0f),
+                                  Widget("SGLWTHR.STX", 530.0f, 138.0f),
+                                  Widget("SGLWVAL.STX", 530.0f, 300.0f)};
+  s->actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_SHOW_TRACK_INFO, 0, 0, "NULL"}, {CMD_SHOW_EVENT, 0, 0, "NULL"}};
+}
+
+// The single race's event screen (scene 4): the way back (button 0), the
+// sessions (1 to 3, as on the sample screen), the previous and next course
+// (4, 5) and the weather (6 to 8). Practice and qualifying follow the
+// session before them on the current event's own race scene; the first
+// moto goes by the starting grid, which starts the event's race.
+void EventScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
+  SceneFile s = Screen("SGLBACK.PIC", "03.FLT");
+  s.lists[SCENE_BUTTONS] = {Widget("BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
+  static const std::uint32_t kSessions[3] = {TEXT_PRACTICE_SESSION, TEXT_QUALIFYING_SESSION, TEXT_FIRST_MOTO};
+  for (std::uint16_t type = 0; type < 3; ++type) {
+    const float y = SessionY(type);
+    const std::vector<ButtonActionEntry> actions = {{CMD_SET_RACE_TYPE, type, 0, "NULL"},
+                                                    {CMD_CONTINUE_EVENT, 0, 0, "NULL"}};
+    const std::string name = "SGLSESS" + std::to_string(type) + ".BTN";
+    Put(ui, name, BuildButton(CaptionButton(kSessions[type], 220.0f, y, 200.0f, 40.0f, actions)));
+    s.lists[SCENE_BUTTONS].push_back(Widget(name, 220.0f, y, 200.0f, 40.0f));
+  }
+  s.lists[SCENE_BUTTONS].push_back(Widget("SGLPREV.BTN", 20.0f, 205.0f, 85.0f, 30.0f));
+  s.lists[SCENE_BUTTONS].push_back(Widget("SGLNEXT.BTN", 115.0f, 205.0f, 85.0f, 30.0f));
+  Put(ui, "SGLEVTTL.STX", BuildStaticTextBody(Text(TEXT_SGL_EVENT_TITLE, 1, true, ORANGE)));
+  AddEventCourse(&s, "SGLEVTTL.STX");
+  // Keyboard order: the sessions, the course, the weather, the way back.
+  Put(ui, "03.FLT", BuildFlt({{4, 1}, {4, 2}, {4, 3}, {4, 4}, {4, 5}, {4, 6}, {4, 7}, {4, 8}, {4, 0}}));
   (*scenes)[4] = s;
+}
+
+// The quick race's event screen (scene 21, after the player screen): the
+// way back (button 0), the previous and next course (1, 2), the race (3):
+// one moto on a random grid, straight from the screen; the weather (4 to
+// 6). The front end gives the screen its focus list 31.FLT by game mode.
+void QuickEventScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
+  SceneFile s = Screen("SGLBACK.PIC", "31.FLT");
+  Put(ui, "SGLQRACE.BTN", BuildButton(CaptionButton(TEXT_SGL_RACE, 220.0f, 340.0f, 200.0f, 40.0f,
+                                                    {{CMD_SET_RACE_TYPE, 2, 0, "NULL"}, {CMD_CONFIRM_RIDER, 0, 0, "NULL"}})));
+  s.lists[SCENE_BUTTONS] = {Widget("BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f),
+                            Widget("SGLPREV.BTN", 20.0f, 205.0f, 85.0f, 30.0f),
+                            Widget("SGLNEXT.BTN", 115.0f, 205.0f, 85.0f, 30.0f),
+                            Widget("SGLQRACE.BTN", 220.0f, 340.0f, 200.0f, 40.0f)};
+  Put(ui, "SGLQTTL.STX", BuildStaticTextBody(Text(TEXT_SGL_QUICK_RACE, 1, true, ORANGE)));
+  AddEventCourse(&s, "SGLQTTL.STX");
+  // Keyboard order: the race, the course, the weather, the way back.
+  Put(ui, "31.FLT", BuildFlt({{4, 3}, {4, 1}, {4, 2}, {4, 4}, {4, 5}, {4, 6}, {4, 0}}));
+  (*scenes)[QUICK_EVENT_SCENE] = s;
+}
+
+// The menu between the sessions of an event (scene 10): on to what follows
+// the last session (button 0), the garage (1), the bike's set-up (2) and
+// the question that abandons the event (3, dialog 0 of the scene).
+void SessionsScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
+  SceneFile s = Screen("SGLBACK.PIC", "SGLSESS.FLT");
+  const struct {
+    const char* name;
+    std::uint32_t text;
+    ButtonActionEntry action;
+  } kButtons[4] = {{"SGLSCONT.BTN", TEXT_SGL_CONTINUE, {CMD_START_EVENT, 1, 0, "NULL"}},
+                   {"SGLSGAR.BTN", TEXT_SGL_GARAGE, {CMD_GO_TO_SCENE, 5, 0, "NULL"}},
+                   {"SGLSSET.BTN", TEXT_SGL_SETUP, {CMD_GO_TO_SCENE, 17, 0, "NULL"}},
+                   {"SGLSQUIT.BTN", TEXT_SGL_ABANDON, {CMD_SET_DIALOG_MODE, 0, 1, "NULL"}}};
+  for (int i = 0; i < 4; ++i) {
+    const float y = 130.0f + 60.0f * static_cast<float>(i);
+    Put(ui, kButtons[i].name, BuildButton(CaptionButton(kButtons[i].text, 220.0f, y, 200.0f, 40.0f, {kButtons[i].action})));
+    s.lists[SCENE_BUTTONS].push_back(Widget(kButtons[i].name, 220.0f, y, 200.0f, 40.0f));
+  }
+  Label(ui, &s, "SGLSTTL.STX", Text(TEXT_SGL_SESSIONS_TITLE, 1, true, ORANGE), 320.0f, 16.0f);
+  Put(ui, "SGLSESS.FLT", BuildFlt({{4, 0}, {4, 1}, {4, 2}, {4, 3}}));
+  (*scenes)[SESSIONS_SCENE] = s;
 }
 
 // The options screen (scene 6): the sample's way back, longer races and
@@ -478,37 +505,36 @@ void OptionsScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes)
   for (std::uint16_t b = 1; b <= 10; ++b) focus.push_back({4, b});
   focus.push_back({4, 0});
   Put(ui, "SGLOPT.FLT", BuildFlt(focus));
-  Label(ui, &s, "SGLOPTTL.STX", Text(TEXT_SGL_OPTIONS_TITLE, 1, true, kOrange), 320.0f, 16.0f);
+  Label(ui, &s, "SGLOPTTL.STX", Text(TEXT_SGL_OPTIONS_TITLE, 1, true, ORANGE), 320.0f, 16.0f);
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_SHOW_OPTIONS, 0, 0, "NULL"}};
   (*scenes)[6] = s;
 }
 
 // The results screens after a moto (11), a practice (12) and a qualifying
 // (13): the table the results command builds, the way back to the menu
-// (button 0, where the sample's was), the next session (1) and, after a
-// moto, the event screen (2).
+// (button 0, where the sample's was) and the way on (1). The race ends
+// every moto on scene 11, so its way on must suit each moto of each mode:
+// the event's start command leads to what follows the moto in every one
+// (the garage or the points before the second moto, the event screen, the
+// standings or, after a quick race, the menu), where continuing the event
+// would send a finished event back to a starting grid.
 void ResultsScreens(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
-  Put(ui, "SGLNMOTO.BTN", BuildButton(CaptionButton(TEXT_SECOND_MOTO, 430.0f, 400.0f, 190.0f, 40.0f,
-                                                    {{CMD_CONTINUE_EVENT, 0, 0, "NULL"}}, 2)));
+  Put(ui, "SGLRCONT.BTN", BuildButton(CaptionButton(TEXT_SGL_CONTINUE, 430.0f, 400.0f, 190.0f, 40.0f,
+                                                    {{CMD_START_EVENT, 1, 0, "NULL"}}, 2)));
   Put(ui, "SGLNQUAL.BTN", BuildButton(CaptionButton(TEXT_QUALIFYING_SESSION, 430.0f, 400.0f, 190.0f, 40.0f,
                                                     {{CMD_CONTINUE_EVENT, 0, 0, "NULL"}}, 2)));
   Put(ui, "SGLNFRST.BTN", BuildButton(CaptionButton(TEXT_FIRST_MOTO, 430.0f, 400.0f, 190.0f, 40.0f,
                                                     {{CMD_CONTINUE_EVENT, 0, 0, "NULL"}}, 2)));
-  Put(ui, "SGLTOEVT.BTN", BuildButton(CaptionButton(TEXT_SGL_TO_EVENT, 20.0f, 400.0f, 190.0f, 40.0f,
-                                                    {{CMD_START_EVENT, 1, 0, "NULL"}}, 2)));
   Put(ui, "SGLRES1.FLT", BuildFlt({{4, 1}, {4, 0}}));
-  Put(ui, "SGLRES2.FLT", BuildFlt({{4, 1}, {4, 2}, {4, 0}}));
   const struct {
     int scene;
     const char* next;
     std::uint16_t times;
-  } kScreens[3] = {{11, "SGLNMOTO.BTN", 0}, {12, "SGLNQUAL.BTN", 1}, {13, "SGLNFRST.BTN", 1}};
+  } kScreens[3] = {{11, "SGLRCONT.BTN", 0}, {12, "SGLNQUAL.BTN", 1}, {13, "SGLNFRST.BTN", 1}};
   for (const auto& r : kScreens) {
-    const bool moto = r.scene == 11;
-    SceneFile s = Screen("SGLBACK.PIC", moto ? "SGLRES2.FLT" : "SGLRES1.FLT");
+    SceneFile s = Screen("SGLBACK.PIC", "SGLRES1.FLT");
     s.lists[SCENE_BUTTONS] = {Widget("BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f),
                               Widget(r.next, 430.0f, 400.0f, 190.0f, 40.0f)};
-    if (moto) s.lists[SCENE_BUTTONS].push_back(Widget("SGLTOEVT.BTN", 20.0f, 400.0f, 190.0f, 40.0f));
     s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_SHOW_RIDER_LIST, r.times, 0, "NULL"}};
     (*scenes)[r.scene] = s;
   }
@@ -541,7 +567,11 @@ void AddSingleRaceScenes(std::vector<BbfMember>* ui, std::map<int, SceneFile>* s
   Put(ui, "SGLBACK.PIC", BackgroundPicture());
   TitleScreens(ui, scenes);
   PlayerScreen(ui, scenes);
+  EventMembers(ui);
   EventScreen(ui, scenes);
+  QuickEventScreen(ui, scenes);
+  SessionsScreen(ui, scenes);
+  SetupSecondPage(ui, scenes);
   OptionsScreen(ui, scenes);
   ResultsScreens(ui, scenes);
   GridScreens(ui, scenes);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "tools/scene_build.h"
 #include "tools/tex.h"
 
 namespace kelvdata {
@@ -54,37 +55,16 @@ Bytes Solid(int w, int h, Rgb c) {
   return BuildTex(static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), [=](int, int) { return c; });
 }
 
-DialogEntry Entry(const char* path, float x, float y, float w = 1.0f, float h = 1.0f, float d = 1.0f) {
-  DialogEntry e;
-  e.path = path;
-  e.position[0] = x;
-  e.position[1] = y;
-  e.size[0] = w;
-  e.size[1] = h;
-  e.size[2] = d;
-  return e;
-}
+StaticTextBody Label(std::uint32_t textId, float x, float y) { return TextAt(textId, x, y); }
 
-StaticTextBody Label(std::uint32_t textId, float x, float y) {
-  StaticTextBody b;
-  b.hasText = 1;
-  b.textId = textId;
-  b.position[0] = x;
-  b.position[1] = y;
-  return b;
-}
-
-ButtonFile PlainButton(float x, float y, float w, float h) {
-  ButtonFile b;
-  b.textures[0] = "DATA\\UI\\_BTNN.TEX";
-  b.textures[1] = "DATA\\UI\\_BTNH.TEX";
-  b.textures[2] = "DATA\\UI\\_BTNP.TEX";
-  b.position[0] = x;
-  b.position[1] = y;
-  b.size[0] = w;
-  b.size[1] = h;
-  b.sounds = {{0, "SOUNDS\\CLICK.SFX"}, {1, "SOUNDS\\CLICK.SFX"}};
-  return b;
+// A font texture with its white glyphs turned dark grey, and the black key
+// around them kept: drawn multiplying the screen, it darkens it.
+Bytes DarkGlyphs(Bytes tex) {
+  constexpr std::size_t kHeader = 4;
+  for (std::size_t i = kHeader; i + 2 < tex.size(); i += 3) {
+    if (tex[i] == 255 && tex[i + 1] == 255 && tex[i + 2] == 255) tex[i] = tex[i + 1] = tex[i + 2] = 48;
+  }
+  return tex;
 }
 
 }  // namespace
@@ -107,14 +87,14 @@ void DataSetDialogMembers(std::vector<BbfMember>* ui) {
   ui->push_back({"TIPBACK.OSP", BuildOsp(tipBack)});
 
   // The dialog is designed at (0, 0): loading centres it on the screen.
-  ButtonFile ok = PlainButton(40.0f, 250.0f, 120.0f, 40.0f);
+  ButtonFile ok = ButtonLook(40.0f, 250.0f, 120.0f, 40.0f);
   ok.hasCaption = 1;
   ok.caption = Label(5, 52.0f, 262.0f);
   ok.hasTooltip = 1;
   ok.tooltipLines = {5, 2};
   ok.actions = {{0, 0, 0, "NULL"}};
   ui->push_back({"DLGOK.BTN", BuildButton(ok)});
-  ButtonFile toggle = PlainButton(280.0f, 250.0f, 120.0f, 40.0f);
+  ButtonFile toggle = ButtonLook(280.0f, 250.0f, 120.0f, 40.0f);
   toggle.toggle = 1;
   toggle.highlightedAtStart = 1;
   toggle.offLabel = Label(3, 290.0f, 262.0f);
@@ -156,9 +136,9 @@ void DataSetDialogMembers(std::vector<BbfMember>* ui) {
   slider.box[1] = 170.0f;
   slider.box[2] = 200.0f;
   slider.box[3] = 190.0f;
-  slider.track = PlainButton(40.0f, 170.0f, 160.0f, 20.0f);
+  slider.track = ButtonLook(40.0f, 170.0f, 160.0f, 20.0f);
   slider.track.textures[0] = slider.track.textures[1] = slider.track.textures[2] = "DATA\\UI\\_TRACK.TEX";
-  slider.thumb = PlainButton(32.0f, 168.0f, 16.0f, 24.0f);
+  slider.thumb = ButtonLook(32.0f, 168.0f, 16.0f, 24.0f);
   slider.thumb.textures[0] = slider.thumb.textures[1] = slider.thumb.textures[2] = "DATA\\UI\\_THUMB.TEX";
   slider.caption = Label(5, 40.0f, 150.0f);
   slider.valueLabel = Label(2, 210.0f, 172.0f);
@@ -176,15 +156,15 @@ void DataSetDialogMembers(std::vector<BbfMember>* ui) {
   DialogFile dialog;
   dialog.box[2] = 440.0f;
   dialog.box[3] = 320.0f;
-  dialog.lists[DIALOG_BUTTONS] = {Entry("DATA\\UI\\DLGOK.BTN", 40.0f, 250.0f, 120.0f, 40.0f),
-                                  Entry("DATA\\UI\\DLGTOGL.BTN", 280.0f, 250.0f, 120.0f, 40.0f)};
-  dialog.lists[DIALOG_EDIT_TEXTS] = {Entry("DATA\\UI\\NAME.EDT", 40.0f, 100.0f)};
-  dialog.lists[DIALOG_STATIC_TEXTS] = {Entry("DATA\\UI\\TITLE.STX", 220.0f, 20.0f)};
-  dialog.lists[DIALOG_CHOOSERS] = {Entry("DATA\\UI\\DLGCHO.CHO", 0.0f, 0.0f)};
-  dialog.lists[DIALOG_PROGRESS_BARS] = {Entry("DATA\\UI\\DLGBAR.PRB", 300.0f, 210.0f, 160.0f, 12.0f)};
-  dialog.lists[DIALOG_SLIDERS] = {Entry("DATA\\UI\\DLGSLD.SLD", 40.0f, 170.0f)};
-  dialog.lists[DIALOG_OBJECTS] = {Entry("DATA\\UI\\BOX.ACT", 0.0f, 0.0f)};
-  dialog.lists[DIALOG_PANELS] = {Entry("DATA\\UI\\DLGBACK.OSP", 0.0f, 0.0f, 440.0f, 320.0f)};
+  dialog.lists[DIALOG_BUTTONS] = {DialogEntryAt("DATA\\UI\\DLGOK.BTN", 40.0f, 250.0f, 120.0f, 40.0f),
+                                  DialogEntryAt("DATA\\UI\\DLGTOGL.BTN", 280.0f, 250.0f, 120.0f, 40.0f)};
+  dialog.lists[DIALOG_EDIT_TEXTS] = {DialogEntryAt("DATA\\UI\\NAME.EDT", 40.0f, 100.0f)};
+  dialog.lists[DIALOG_STATIC_TEXTS] = {DialogEntryAt("DATA\\UI\\TITLE.STX", 220.0f, 20.0f)};
+  dialog.lists[DIALOG_CHOOSERS] = {DialogEntryAt("DATA\\UI\\DLGCHO.CHO", 0.0f, 0.0f)};
+  dialog.lists[DIALOG_PROGRESS_BARS] = {DialogEntryAt("DATA\\UI\\DLGBAR.PRB", 300.0f, 210.0f, 160.0f, 12.0f)};
+  dialog.lists[DIALOG_SLIDERS] = {DialogEntryAt("DATA\\UI\\DLGSLD.SLD", 40.0f, 170.0f)};
+  dialog.lists[DIALOG_OBJECTS] = {DialogEntryAt("DATA\\UI\\BOX.ACT", 0.0f, 0.0f)};
+  dialog.lists[DIALOG_PANELS] = {DialogEntryAt("DATA\\UI\\DLGBACK.OSP", 0.0f, 0.0f, 440.0f, 320.0f)};
   ui->push_back({"DIALOG01.DLG", BuildDialog(dialog)});
 }
 
@@ -203,6 +183,19 @@ bool DataSetUiMembers(std::vector<BbfMember>* ui, std::vector<BbfMember>* track,
     ui->push_back({std::string(font.file) + "C.FNT", FontFileFor(cyrillic, cyrillicTexture)});
     ui->push_back({std::string(font.texture) + "C.TEX", std::move(cyrillic.tex)});
   }
+
+  // Fonts of single screens. Language 7 swaps only the font files named
+  // with the digits of the common fonts, so these hold the Cyrillic letters
+  // of Windows-1251 beside ASCII (whose cells do not depend on the code
+  // page) and serve every language.
+  RasterFont narrow;
+  if (!RasteriseFont("DejaVuSans", NARROW_FONT_PIXELS, &narrow, error, 1251)) return false;
+  ui->push_back({"NARROW.FNT", FontFileFor(narrow, "DATA\\UI\\_NARROW.TEX")});
+  ui->push_back({"_NARROW.TEX", std::move(narrow.tex)});
+  RasterFont shadow;
+  if (!RasteriseFont(SampleFonts()[0].face, SampleFonts()[0].pixels, &shadow, error, 1251)) return false;
+  ui->push_back({"SHADOW.FNT", FontFileFor(shadow, "DATA\\UI\\_SHADOW.TEX")});
+  ui->push_back({"_SHADOW.TEX", DarkGlyphs(shadow.tex)});
 
   ui->push_back({"_FLAGS.TEX", FlagsTex()});
   PanelFile background;

@@ -24,6 +24,13 @@ struct SampleFont {
 };
 const std::vector<SampleFont>& SampleFonts();
 
+// Fonts of single screens, in every language: the standings' narrow face
+// (DejaVu Sans at NARROW_FONT_PIXELS) and the credits' shadow, the first
+// font's glyphs in dark grey.
+constexpr const char* NARROW_FONT = "DATA\\UI\\NARROW.FNT";
+constexpr int NARROW_FONT_PIXELS = 10;
+constexpr const char* SHADOW_FONT = "DATA\\UI\\SHADOW.FNT";
+
 // The .FNT file of a rasterised font whose texture is `texturePath`.
 Bytes FontFileFor(const RasterFont& raster, const std::string& texturePath);
 

@@ -4,7 +4,9 @@
 // own.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
+#include <utility>
 #include <string>
 
 #include "engine/archive.h"
@@ -40,6 +42,10 @@ TEST_F(CourseTablesTest, ResultTablesSendEveryRoundToACourseAndTheSpecialRoundTo
     ASSERT_GE(g_SingleRace.entryCount, 3) << file;
     ASSERT_LE(g_SingleRace.entryCount, 12) << file;
     std::set<int> scenes;
+    // The event screen's two descriptions (ground, jumps) by race scene: a
+    // course is described the same in every round on it, and no two
+    // courses alike.
+    std::map<int, std::pair<int, int>> descriptions;
     for (int i = 0; i < g_SingleRace.entryCount; ++i) {
       const RaceEntry& e = g_SingleRace.entries[i];
       ASSERT_GE(e.sceneNumber, kelvdata::DATA_SET_RACE_SCENE) << file << " round " << i;
@@ -49,8 +55,14 @@ TEST_F(CourseTablesTest, ResultTablesSendEveryRoundToACourseAndTheSpecialRoundTo
       EXPECT_EQ(e.trackInfo[1], course.length) << file << " round " << i;
       EXPECT_LE(e.trackInfo[0], 2) << file << " round " << i;
       EXPECT_LE(e.trackInfo[2], 2) << file << " round " << i;
+      const std::pair<int, int> described{e.trackInfo[0], e.trackInfo[2]};
+      const auto [it, first] = descriptions.emplace(e.sceneNumber, described);
+      EXPECT_TRUE(first || it->second == described) << file << " round " << i << " describes its course anew";
     }
     EXPECT_EQ(scenes.size(), 3u) << file << ": every course raced";
+    std::set<std::pair<int, int>> distinct;
+    for (const auto& [scene, described] : descriptions) distinct.insert(described);
+    EXPECT_EQ(distinct.size(), descriptions.size()) << file << ": two courses described alike";
     EXPECT_STREQ(g_SingleRace.entries[9].trackName, "BRAZIL") << file;
     EXPECT_EQ(g_SingleRace.entries[9].sceneNumber, kelvdata::DataSetCourseScene(kelvdata::COURSE_MIRE)) << file;
   }

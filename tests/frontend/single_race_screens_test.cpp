@@ -1,12 +1,14 @@
 // The synthetic data set's single-race screens hold their widgets at the
 // indices the front end's commands use: the options screen's sliders and
 // option buttons show and change the options they stand for, and the event
-// screen's texts and weather buttons show the current event. A widget one
+// screen's texts and weather buttons show the current event; the sessions
+// and the quick race lead to the current event's own race. A widget one
 // place off would show or change another option, without any error.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "engine/app.h"
 #include "engine/archive.h"
 #include "engine/game_settings.h"
 #include "engine/mixer.h"
@@ -21,6 +23,7 @@
 #include "tests/frontend/front_end_fixture.h"
 #include "tests/support/fuzz_renderer.h"
 #include "tools/dataset.h"
+#include "ui/font.h"
 
 namespace {
 
@@ -113,11 +116,11 @@ TEST_F(SingleRaceScreensTest, EventScreenShowsTheCurrentEventAndItsWeather) {
   ASSERT_GE(s->staticTexts.count, 10);
   ASSERT_GE(s->buttons.count, 9);
   // The first entry of the data set's table, on its first course: 463 m,
-  // a record of 1'20"00, hard ground with some jumps; clear weather.
+  // a record of 1'20"00, sandy ground with many jumps; clear weather.
   EXPECT_STREQ(StaticText(s, 1), "463 M");
   EXPECT_STREQ(StaticText(s, 3), "01'20\"00");
-  EXPECT_STREQ(StaticText(s, 5), g_TextDatabase.Text(27));
-  EXPECT_STREQ(StaticText(s, 7), g_TextDatabase.Text(30));
+  EXPECT_STREQ(StaticText(s, 5), g_TextDatabase.Text(26));
+  EXPECT_STREQ(StaticText(s, 7), g_TextDatabase.Text(31));
   EXPECT_STREQ(StaticText(s, 9), g_TextDatabase.Text(32));
   EXPECT_EQ(s->buttons[6].state, 2);
   EXPECT_EQ(s->buttons[7].state, 0);
@@ -182,6 +185,131 @@ TEST_F(SingleRaceScreensTest, StartingGridCountsDownInItsTextAndStartsTheEventsR
     EXPECT_EQ(g_GameController.nextScene, g_SingleRace.Current()->sceneNumber) << scene;
     EXPECT_EQ(s->GetState(), UI_SCENE_CLOSING) << scene;
   }
+}
+
+// The first moto of the special-weather event on the wet course: the event
+// screen's button goes to the grid with the player at its back (he has no
+// lap time), and the grid's start to that course's race, not the first's.
+TEST_F(SingleRaceScreensTest, FirstMotoGoesByTheGridToTheEventsOwnRace) {
+  g_GameController.Command(CMD_SET_GAME_MODE, GAME_MODE_SINGLE_RACE, 0, "NULL");
+  g_GameController.Command(CMD_LOAD_EVENT_DATA, 0, 0, "NULL");
+  g_RiderCount = 8;
+  ASSERT_GE(g_SingleRace.entries.size(), 10u);
+  g_SingleRace.current = 9;
+  const std::uint16_t race = g_SingleRace.Current()->sceneNumber;
+  ASSERT_NE(race, g_SingleRace.entries[0].sceneNumber);
+  std::memset(g_SingleRace.bestLaps, 0, sizeof g_SingleRace.bestLaps);
+
+  UiScene* s = Start(4);
+  ASSERT_NE(s, nullptr);
+  g_GameController.nextScene = 0;
+  s->buttons[3].Press();
+  EXPECT_EQ(g_GameController.nextScene, 22);
+  EXPECT_EQ(g_RaceType, 2) << "the race that follows is the first moto";
+
+  s = Start(22);
+  ASSERT_NE(s, nullptr);
+  g_GameController.nextScene = 0;
+  s->buttons[2].Press();
+  EXPECT_EQ(g_GameController.nextScene, race);
+}
+
+// The quick race's event screen (scene 21): the course's facts in the same
+// texts as the single race's, the weather's radio buttons at 4 to 6, the
+// quick race's focus list, and its race button straight to the shown
+// course's race as the first moto.
+TEST_F(SingleRaceScreensTest, QuickRaceScreenRacesTheShownCourseInTheChosenWeather) {
+  g_OptionWeather = 1;
+  g_OptionMPH = 0;
+  g_GameController.Command(CMD_SET_GAME_MODE, GAME_MODE_QUICK_RACE, 0, "NULL");
+  g_GameController.Command(CMD_LOAD_EVENT_DATA, 0, 0, "NULL");
+  g_RiderCount = 8;
+  ASSERT_GE(g_SingleRace.entries.size(), 2u);
+  g_SingleRace.current = 1;
+
+  UiScene* s = Start(21);
+  ASSERT_NE(s, nullptr);
+  ASSERT_EQ(s->buttons.count, 7);
+  ASSERT_GE(s->staticTexts.count, 10);
+  EXPECT_EQ(s->focusCount, 7) << "the quick race's own focus list";
+  const std::string length = std::to_string(g_SingleRace.Current()->trackInfo[1]) + " M";
+  EXPECT_STREQ(StaticText(s, 1), length.c_str());
+  EXPECT_STREQ(StaticText(s, 9), g_TextDatabase.Text(32));
+  EXPECT_EQ(s->buttons[4].state, 2);
+
+  s->buttons[5].Press();
+  EXPECT_EQ(g_SingleRace.Current()->weather, 1);
+  EXPECT_STREQ(StaticText(s, 9), g_TextDatabase.Text(33));
+  EXPECT_EQ(s->buttons[5].state, 2);
+  EXPECT_EQ(s->buttons[4].state, 0);
+
+  g_GameController.nextScene = 0;
+  s->buttons[3].Press();
+  EXPECT_EQ(g_GameController.nextScene, g_SingleRace.entries[1].sceneNumber);
+  EXPECT_EQ(g_RaceType, 2);
+}
+
+// The race ends every moto of every mode on the results screen (scene 11),
+// so its buttons must lead to what follows each moto: continuing the event
+// after the second moto would send a finished event back to a starting
+// grid. The way on is button 1.
+TEST_F(SingleRaceScreensTest, MotoResultsLeadToWhatFollowsEachMoto) {
+  struct Row {
+    GameMode mode;
+    std::uint8_t raceType;
+    std::int32_t next;
+    const char* what;
+  };
+  const Row rows[] = {
+      {GAME_MODE_SINGLE_RACE, 3, 5, "single race, first moto: the garage, whose way on is the second moto"},
+      {GAME_MODE_SINGLE_RACE, 4, 4, "single race, second moto: the event screen"},
+      {GAME_MODE_QUICK_RACE, 3, 0, "quick race: the main menu"},
+      {GAME_MODE_CHAMPIONSHIP, 3, 26, "championship, first moto: the points before the second"},
+      {GAME_MODE_CHAMPIONSHIP, 4, 9, "championship, second moto: the standings"},
+  };
+  g_RiderCount = 8;
+  for (const Row& row : rows) {
+    g_GameController.Command(CMD_SET_GAME_MODE, row.mode, 0, "NULL");
+    g_GameController.Command(CMD_LOAD_EVENT_DATA, 0, 0, "NULL");
+    UiScene* s = Start(11);
+    ASSERT_NE(s, nullptr) << row.what;
+    const std::uint16_t buttons = s->buttons.count;
+    ASSERT_GE(buttons, 2) << row.what;
+    for (std::uint16_t b = 0; b < buttons; ++b) {
+      g_RaceType = row.raceType;
+      s = Start(11);
+      ASSERT_NE(s, nullptr) << row.what;
+      g_GameController.nextScene = -1;
+      s->buttons[b].Press();
+      const std::int32_t next = g_GameController.nextScene;
+      EXPECT_NE(next, 19) << row.what << ", button " << b;
+      EXPECT_NE(next, 22) << row.what << ", button " << b;
+      if (b == 1) EXPECT_EQ(next, row.next) << row.what;
+    }
+  }
+}
+
+// The credits (scene 28) draw each line's shadow in the scene's font 1
+// behind the line in its font 0: glyph for glyph the same size in every
+// language, or the shadow sticks out around its line.
+TEST_F(SingleRaceScreensTest, CreditsShadowsAreTheSizeOfTheirLines) {
+  const std::uint32_t language = g_Language;
+  for (std::uint32_t l : {0u, 7u}) {
+    g_Language = l;
+    UiScene* s = Start(28);
+    ASSERT_NE(s, nullptr) << "language " << l;
+    ASSERT_GE(g_FontCount, 2) << "language " << l;
+    const std::uint8_t characters[] = {'A', 'W', 'i', ' ', 0xC8};
+    for (const std::uint8_t c : characters) {
+      if (!g_Fonts[0].HasGlyph(c)) continue;
+      EXPECT_TRUE(g_Fonts[1].HasGlyph(c)) << "character " << int{c} << " language " << l;
+      EXPECT_EQ(g_Fonts[0].GlyphWidth(c), g_Fonts[1].GlyphWidth(c)) << "character " << int{c} << " language " << l;
+      EXPECT_EQ(g_Fonts[0].GlyphHeight(c), g_Fonts[1].GlyphHeight(c)) << "character " << int{c} << " language " << l;
+    }
+    g_GameController.ClearUiScene();
+    scene_.reset();
+  }
+  g_Language = language;
 }
 
 }  // namespace

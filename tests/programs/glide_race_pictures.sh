@@ -46,7 +46,8 @@ key() {
   say key-up "$1"; pause "$2"
 }
 # The main menu's single race, the player screen's OK, the event screen's
-# first moto: the race's loading screen follows the click within 30 frames.
+# first moto and its grid's start: the race's loading screen follows the
+# click within 30 frames.
 # The camera icon of a new mode is fully shown from half a second after the
 # key to 1.5 seconds (60 frames after it).
 ICON=60
@@ -54,7 +55,8 @@ to_the_race() {
   frame=80
   click 320 130 50
   click 510 420 50
-  click 320 300 0
+  click 320 300 50
+  click 320 40 0
 }
 
 # The moto in clear weather: its intro in full (the grid shows from 5 to
@@ -138,6 +140,7 @@ picture tv 6,29=F7F7F7~8
 picture paused 340,330=EBEBEB~1
 # In rain the fog ends at 150: the course at the horizon, farther than that,
 # shows the rain scenery's fog colour (0.45, 0.5, 0.55), on the board
-# (114, 127, 140), on the screen 130, 143, 155.
-picture rain 100,244=828F9B~1
+# (114, 127, 140), on the screen 130, 143, 155: right of the rider, where
+# nothing nearer stands on the horizon.
+picture rain 480,244=828F9B~1
 exit $status

@@ -2,7 +2,8 @@
 # glide_race_sessions.sh KELVARRO_GLIDE KELVDATA WORKDIR
 # A practice, a qualifying and a first moto on the synthetic course, each
 # played from the main menu with scripted clicks and keys: the single race's
-# player screen, the session's button, the race (its intro skipped, some
+# player screen, the session's button (the moto's by its starting grid),
+# the race (its intro skipped, some
 # seconds of racing), the pause dialog's first button (end the session or
 # retire: the moto then ends when the others have finished), which ends the
 # race into the results screen; its way back leads
@@ -42,7 +43,7 @@ RACE_LOAD=120; RACING=900
 # question, the way back of a plain screen; the pause dialog's first button
 # (the dialog is centred on the screen).
 SINGLE_RACE="320 130"; QUIT="320 410"; OK="510 420"; YES="250 280"; BACK="320 420"
-END_RACE="320 135"
+END_RACE="320 135"; GRID_START="320 40"
 
 # session NAME Y END: the script of one session whose button's centre is at
 # (320, Y) on the event screen, the race's end awaited for END frames.
@@ -50,7 +51,13 @@ session() {
   script=$1.txt; rm -f "$script"; frame=80
   click $SINGLE_RACE $NEW_SCENE
   click $OK $NEW_SCENE
-  click 320 "$2" $RACE_LOAD
+  if [ "$1" = moto ]; then
+    # The first moto starts from its grid.
+    click 320 "$2" $NEW_SCENE
+    click $GRID_START $RACE_LOAD
+  else
+    click 320 "$2" $RACE_LOAD
+  fi
   key ESCAPE $RACING
   key ESCAPE $QUESTION
   say shot "$1_paused.png"

@@ -5,8 +5,9 @@
 # start-up movie, the main menu under the title, then for each course the
 # data set offers a single race (the player screen, the event screen turned
 # to the course, a practice ended from the pause dialog, its results) and
-# back to the main menu through the event's abandon question; then the
-# options, and the game left through the quit question and the credits.
+# back to the main menu through the event's abandon question; the first
+# moto's starting grid on the last course, left by the same question; then
+# the options, and the game left through the quit question and the credits.
 # The scene sequence is read from the debugger output (KELVARRO_DEBUG_OUTPUT),
 # every screen passed is left as a picture in WORKDIR, and the title, the
 # event screen, the results and the options are compared with the
@@ -51,6 +52,8 @@ RACE_LOAD=120; RACING=900; TURN=40
 # pause dialog's first button (end the session); the options' way back.
 SINGLE_RACE="320 130"; OPTIONS="320 298"; QUIT="320 410"; OK="510 420"
 PRACTICE="320 180"; NEXT_COURSE="157 220"; PREVIOUS_COURSE="62 220"; YES="250 280"; END_SESSION="320 135"; BACK="320 420"
+# The first moto on the event screen.
+FIRST_MOTO="320 300"
 
 begin "$work/flow.txt"
 say shot title.png
@@ -74,6 +77,13 @@ for event in $COURSES; do
   click $YES $NEW_SCENE
   course=$((course + 1))
 done
+click $SINGLE_RACE $NEW_SCENE
+click $OK $NEW_SCENE
+click $PREVIOUS_COURSE $TURN
+click $FIRST_MOTO $NEW_SCENE
+say shot grid.png
+key ESCAPE $QUESTION
+click $YES $NEW_SCENE
 say shot menu.png
 click $OPTIONS $NEW_SCENE
 say shot options.png
@@ -100,12 +110,13 @@ if [ "$code" -ne 0 ]; then
 fi
 
 # The scenes entered, in order: the movie (27), the menu (0), and per course
-# the player screen (1), the event screen (4), the race, the practice's
-# results (12) and the menu; then the options (6), the menu and the credits
-# (28).
+# the player screen (1), the event screen (4), the course's race, the
+# practice's results (12) and the menu; the player screen, the event screen
+# and the first moto's grid with the player at its back (22: he has no lap
+# time yet), the menu; then the options (6), the menu and the credits (28).
 expected="27 0"
 for event in $COURSES; do expected="$expected 1 4 ${event#*:} 12 0"; done
-expected="$expected 6 0 28"
+expected="$expected 1 4 22 0 6 0 28"
 seen=$(sed -n 's/^scene \([0-9]*\)$/\1/p' "$work/debug.txt" | tr '\n' ' ' | sed 's/ $//')
 if [ "$seen" != "$expected" ]; then
   echo "scenes entered: $seen"
@@ -113,7 +124,7 @@ if [ "$seen" != "$expected" ]; then
   status=1
 fi
 
-for shot in title menu options quit credits; do
+for shot in title grid menu options quit credits; do
   [ -s "$work/$shot.png" ] || { echo "no picture of the $shot"; status=1; }
 done
 

@@ -37,3 +37,31 @@ begin() { script=$1; rm -f "$script"; frame=80; }
 expect() {
   grep -qx "\"$2\"=dword:$3" registry.txt || { echo "$1: no $2=$3"; grep "\"$2\"" registry.txt; status=1; }
 }
+
+# reaches_menu GAME: GAME (with KELVARRO_CONFIG as exported) reaches its
+# main menu, whose frame well after its fade-in is written to menu.png;
+# SIGTERM then ends it through its own shutdown (status 143), having
+# reported no error. Its output is in out.txt.
+reaches_menu() {
+  rm -f menu.png
+  KELVARRO_CD="$PWD/CD/KELVARRO.CUE" KELVARRO_SCREENSHOT="$PWD/menu.png" KELVARRO_SCREENSHOT_FRAME=60 \
+    "$1" > out.txt 2>&1 &
+  pid=$!
+  i=0
+  while [ ! -s menu.png ]; do
+    i=$((i + 1))
+    if [ $i -gt 1200 ] || ! kill -0 $pid 2>/dev/null; then
+      cat out.txt; echo "no main menu"; kill -KILL $pid 2>/dev/null; exit 1
+    fi
+    sleep 0.1
+  done
+  sleep 0.5
+  kill -TERM $pid
+  set +e
+  wait $pid
+  status=$?
+  set -e
+  cat out.txt
+  [ "$status" -eq 143 ] || { echo "exit status $status"; exit 1; }
+  if grep -qi "error" out.txt; then echo "an error was reported"; exit 1; fi
+}

@@ -8,6 +8,7 @@
 #include "engine/text_database.h"
 #include "tests/ui/ui_fixture.h"
 #include "tools/dataset.h"
+#include "tools/ui_samples.h"
 #include "ui/backdrop.h"
 #include "ui/edit_text.h"
 #include "ui/panel.h"
@@ -34,6 +35,18 @@ TEST_F(DataSetWidgetsTest, FontsPanelsAndLabelsLoad) {
       // Windows-1251's capital I (0xC8) and small yo (0xB8): Russian only.
       EXPECT_EQ(language == 7, fonts[i].HasGlyph(0xC8)) << paths[i] << " language " << language;
       EXPECT_EQ(language == 7, fonts[i].HasGlyph(0xB8)) << paths[i] << " language " << language;
+    }
+  }
+  // The fonts of single screens are not swapped for language 7: each holds
+  // the Cyrillic letters beside ASCII, for every language.
+  for (const char* path : {kelvdata::NARROW_FONT, kelvdata::SHADOW_FONT}) {
+    for (int language : {0, 7}) {
+      g_Language = static_cast<std::uint32_t>(language);
+      Font f;
+      ASSERT_TRUE(f.Load(path)) << path << " language " << language;
+      EXPECT_TRUE(f.HasGlyph('A')) << path;
+      EXPECT_TRUE(f.HasGlyph(0xC8)) << path << " language " << language;
+      f.FreeTexture();
     }
   }
   g_Fonts = fonts;

@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/app.h"
@@ -25,8 +26,12 @@
 #include "tests/support/game_root.h"
 #include "tools/bbf.h"
 #include "tools/dataset.h"
+#include "tools/flow_scenes.h"
+#include "tools/game_texts.h"
 #include "tools/hud_files.h"
+#include "tools/race_samples.h"
 #include "tools/tdb.h"
+#include "tools/ui_samples.h"
 #include "ui/button.h"
 #include "ui/dialog.h"
 #include "ui/edit_text.h"
@@ -39,10 +44,13 @@ namespace {
 constexpr int kLanguages = 8;
 // The fonts every scene of the data set lists, in order (a widget's font
 // index picks one): the front end's scenes use the first three, the race
-// all four.
+// all four. After them the fonts that single screens put in place of one
+// of these: the standings' narrow font 0 and the credits' shadow font 1.
 const char* const kFontPaths[] = {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FONT2.FNT", "DATA\\UI\\FONT3.FNT",
-                                  "DATA\\UI\\FONT4.FNT"};
-constexpr int kFontCount = 4;
+                                  "DATA\\UI\\FONT4.FNT", kelvdata::NARROW_FONT,    kelvdata::SHADOW_FONT};
+constexpr int kFontCount = 6;
+constexpr int kNarrowFont = 4;
+constexpr int kShadowFont = 5;
 constexpr int kAnyFont = -1;
 constexpr std::uint32_t kProbeCount = 65536;
 
@@ -204,8 +212,8 @@ TEST_F(DataSetTextsTest, EveryShownTextIsInEveryLanguageAndItsFontDrawsIt) {
 
   // The texts that code names: the main menu's version line; the race HUD's
   // units, labels and messages and the event names (the race draws in fonts
-  // 0 and 3 of its four); the credits' 53 lines in fonts 0 and 1, some of
-  // them blank on purpose.
+  // 0 and 3 of its four); the standings' heading of the totals; the
+  // credits' 53 lines and their shadows, some of them blank on purpose.
   auto named = [this](long id, const std::string& where, int font, bool mayBeEmpty) {
     Shown s;
     s.id = id;
@@ -224,9 +232,10 @@ TEST_F(DataSetTextsTest, EveryShownTextIsInEveryLanguageAndItsFontDrawsIt) {
     named(id, "the race HUD", 0, false);
     named(id, "the race HUD", 3, false);
   }
-  for (long id = 1048; id <= 1100; ++id) {
+  named(35, "the standings", kNarrowFont, false);
+  for (long id = kelvdata::CREDITS_FIRST_TEXT; id < kelvdata::CREDITS_FIRST_TEXT + kelvdata::CREDITS_LINES; ++id) {
     named(id, "the credits", 0, true);
-    named(id, "the credits", 1, true);
+    named(id, "the credits' shadows", kShadowFont, true);
   }
 
   std::map<std::string, std::set<std::string>> problems;  // "GAMETXTn.TDB text id ..." -> where
@@ -249,6 +258,47 @@ TEST_F(DataSetTextsTest, EveryShownTextIsInEveryLanguageAndItsFontDrawsIt) {
     for (const std::string& where : places) report += " " + where;
   }
   EXPECT_TRUE(problems.empty()) << problems.size() << " texts cannot be read:" << report;
+}
+
+// Each table of the data set's texts writes ids of its own: a text that two
+// tables write shows one table's words on the other's screen (the credits'
+// lines once showed the save screen's and the race's words). The race's
+// table alone gives English defaults that the game's table translates.
+TEST(DataSetTextTables, NoTwoTablesWriteTheSameText) {
+  using Table = void (*)(int, std::vector<std::string>*);
+  struct Named {
+    const char* name;
+    Table add;
+    bool defaults;
+  };
+  const Named tables[] = {
+      {"race", [](int, std::vector<std::string>* t) { kelvdata::AddRaceTexts(t); }, true},
+      {"game", kelvdata::AddGameTexts, false},
+      {"credits", kelvdata::AddCreditTexts, false},
+      {"HUD", kelvdata::AddHudTexts, false},
+      {"single race", kelvdata::AddSingleRaceTexts, false},
+      {"championship", kelvdata::AddChampionshipTexts, false},
+      {"lobby", kelvdata::AddLobbyTexts, false},
+  };
+  for (int language = 0; language < kLanguages; ++language) {
+    std::map<std::size_t, const Named*> writer;  // id -> the table that wrote it
+    for (const Named& table : tables) {
+      std::vector<std::string> texts;
+      table.add(language, &texts);
+      const bool credits = table.add == kelvdata::AddCreditTexts;
+      for (std::size_t id = 0; id < texts.size(); ++id) {
+        // The credits' blank lines are theirs too.
+        if (texts[id].empty() && !(credits && id >= kelvdata::CREDITS_FIRST_TEXT)) continue;
+        const auto [it, first] = writer.emplace(id, &table);
+        if (first || it->second->defaults) {
+          it->second = &table;
+          continue;
+        }
+        ADD_FAILURE() << "language " << language << ": text " << id << " is written by the " << it->second->name
+                      << " table and the " << table.name << " table";
+      }
+    }
+  }
 }
 
 }  // namespace

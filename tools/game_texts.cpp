@@ -1,5 +1,6 @@
 #include "tools/game_texts.h"
 
+#include "tools/language_texts.h"
 #include "tools/race_samples.h"
 #include "tools/scene_samples.h"
 
@@ -7,13 +8,7 @@ namespace kelvdata {
 
 namespace {
 
-// One text in the engine's order of languages; Russian in Cyrillic.
-struct GameText {
-  int id;
-  const char* text[8];
-};
-
-const GameText kTexts[] = {
+const LanguageText kTexts[] = {
     {0, {"Kelvarro", "Kelvarro", "Kelvarro", "Kelvarro", "Kelvarro", "Kelvarro", "Kelvarro", "Kelvarro"}},
     {1, {"English", "Italiano", "Espanol", "Portugues", "Nederlands", "Francais", "Deutsch", "Русский"}},
     // The main menu.
@@ -181,13 +176,8 @@ const std::pair<int, const char*> kNeutral[] = {{996, "COM1"}, {997, "COM2"}, {9
 }  // namespace
 
 void AddGameTexts(int language, std::vector<std::string>* texts) {
-  const int l = language < 0 || language > 7 ? 0 : language;
-  auto put = [texts](int id, const char* text) {
-    if (texts->size() <= static_cast<std::size_t>(id)) texts->resize(static_cast<std::size_t>(id) + 1);
-    (*texts)[static_cast<std::size_t>(id)] = text;
-  };
-  for (const GameText& t : kTexts) put(t.id, t.text[l]);
-  for (const auto& [id, text] : kNeutral) put(id, text);
+  PutTexts(kTexts, language, texts);
+  for (const auto& [id, text] : kNeutral) PutText(id, text, texts);
 }
 
 void AddCreditTexts(int language, std::vector<std::string>* texts) {

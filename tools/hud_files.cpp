@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "tools/language_texts.h"
 #include "tools/tex.h"
 #include "tools/ui_files.h"
 
@@ -120,16 +121,8 @@ std::string Numbered(const char* stem, int n) {
   return name;
 }
 
-// The languages in the engine's order: English, Italian, Spanish,
-// Portuguese, Dutch, French, German, Russian (in Cyrillic; key names keep
-// the letters on the keys). UTF-8: the data set converts each language to
-// its code page.
-struct HudText {
-  int id;
-  const char* text[8];
-};
-
-const HudText kTexts[] = {
+// Russian key names keep the letters on the keys.
+const LanguageText kTexts[] = {
     {10, {"ESC", "ESC", "ESC", "ESC", "ESC", "ECHAP", "ESC", "ESC"}},
     {11, {"F1", "F1", "F1", "F1", "F1", "F1", "F1", "F1"}},
     {12, {"F2", "F2", "F2", "F2", "F2", "F2", "F2", "F2"}},
@@ -296,12 +289,8 @@ std::vector<BbfMember> HudUiMembers() {
 }
 
 void AddHudTexts(int language, std::vector<std::string>* texts) {
-  const int l = language < 0 || language > 7 ? 0 : language;
-  for (const HudText& t : kTexts) {
-    if (texts->size() <= static_cast<std::size_t>(t.id)) texts->resize(static_cast<std::size_t>(t.id) + 1);
-    (*texts)[static_cast<std::size_t>(t.id)] = t.text[l];
-  }
-  for (int e = 0; e < HUD_EVENTS; ++e) (*texts)[static_cast<std::size_t>(119 + e)] = kEvents[e];
+  PutTexts(kTexts, language, texts);
+  for (int e = 0; e < HUD_EVENTS; ++e) PutText(119 + e, kEvents[e], texts);
 }
 
 }  // namespace kelvdata

@@ -3,18 +3,14 @@
 #include <string>
 
 #include "tools/flow_scenes.h"
+#include "tools/language_texts.h"
 #include "tools/scene_champ_widgets.h"
 
 namespace kelvdata {
 
 namespace {
 
-struct ChampTextRow {
-  std::uint32_t id;
-  const char* text[8];
-};
-
-const ChampTextRow kTexts[] = {
+const LanguageText kTexts[] = {
     // The course's facts that the round screen shows: the ground, the
     // jumps and the weather.
     {26, {"SANDY GROUND", "FONDO SABBIOSO", "SUELO ARENOSO", "PISO ARENOSO", "ZANDGROND", "SOL SABLONNEUX",
@@ -108,14 +104,10 @@ const char* const kGear[8] = {"GEAR", "MARCIA", "MARCHA", "MUDANCA", "VERSNELLIN
 
 void AddChampionshipTexts(int language, std::vector<std::string>* texts) {
   const int l = language < 0 || language > 7 ? 0 : language;
-  auto put = [texts](std::uint32_t id, const std::string& text) {
-    if (texts->size() <= id) texts->resize(static_cast<std::size_t>(id) + 1);
-    (*texts)[id] = text;
-  };
-  for (const ChampTextRow& t : kTexts) put(t.id, t.text[l]);
-  for (int g = 0; g < 6; ++g) put(CHAMP_TEXT_GEAR + static_cast<std::uint32_t>(g), std::string(kGear[l]) + " " + std::to_string(g + 1));
-  for (int n = 0; n <= 20; ++n) put(CHAMP_TEXT_NUMBER + static_cast<std::uint32_t>(n), std::to_string(n));
-  for (int n = 0; n <= 10; ++n) put(CHAMP_TEXT_PERCENT + static_cast<std::uint32_t>(n), std::to_string(10 * n) + "%");
+  PutTexts(kTexts, l, texts);
+  for (int g = 0; g < 6; ++g) PutText(CHAMP_TEXT_GEAR + g, std::string(kGear[l]) + " " + std::to_string(g + 1), texts);
+  for (int n = 0; n <= 20; ++n) PutText(CHAMP_TEXT_NUMBER + n, std::to_string(n), texts);
+  for (int n = 0; n <= 10; ++n) PutText(CHAMP_TEXT_PERCENT + n, std::to_string(10 * n) + "%", texts);
 }
 
 }  // namespace kelvdata

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/flow_scenes.h"
+#include "tools/language_texts.h"
 #include "tools/scene_build.h"
 #include "tools/ui_files.h"
 
@@ -47,12 +48,7 @@ enum : std::uint32_t {
   TEXT_BACK_TO_MENU,
 };
 
-struct LobbyText {
-  std::uint32_t id;
-  const char* text[8];
-};
-
-const LobbyText kTexts[] = {
+const LanguageText kTexts[] = {
     {TEXT_NETWORK_GAME, {"NETWORK GAME", "GIOCO IN RETE", "JUEGO EN RED", "JOGO EM REDE", "NETWERKSPEL", "JEU EN RESEAU",
                          "NETZWERKSPIEL", "СЕТЕВАЯ ИГРА"}},
     {TEXT_CONNECT, {"CONNECT", "CONNETTI", "CONECTAR", "CONECTAR", "VERBINDEN", "CONNECTER", "VERBINDEN", "ПОДКЛЮЧИТЬ"}},
@@ -193,9 +189,7 @@ void AddLobbyScenes(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes
 
 void AddLobbyTexts(int language, std::vector<std::string>* texts) {
   if (language < 0 || language > 7) return;
-  for (const LobbyText& t : kTexts) {
-    if (t.id < texts->size()) (*texts)[t.id] = t.text[language];
-  }
+  PutTexts(kTexts, language, texts);
 }
 
 }  // namespace kelvdata

@@ -6,18 +6,14 @@
 #include <string>
 
 #include "tools/flow_scenes.h"
+#include "tools/language_texts.h"
 #include "tools/scene_single.h"
 
 namespace kelvdata {
 
 namespace {
 
-struct SingleText {
-  int id;
-  const char* text[8];
-};
-
-const SingleText kTexts[] = {
+const LanguageText kTexts[] = {
     // The single race's own.
     {TEXT_SGL_EVENT_TITLE, {"SINGLE RACE", "GARA SINGOLA", "CARRERA INDIVIDUAL", "CORRIDA INDIVIDUAL", "LOSSE RACE",
                             "COURSE SIMPLE", "EINZELRENNEN", "ОДИНОЧНАЯ ГОНКА"}},
@@ -156,13 +152,9 @@ const char* const kMinutes[8] = {"MIN", "MIN", "MIN", "MIN", "MIN", "MIN", "MIN"
 
 void AddSingleRaceTexts(int language, std::vector<std::string>* texts) {
   const int l = language < 0 || language > 7 ? 0 : language;
-  auto put = [texts](int id, const std::string& text) {
-    if (texts->size() <= static_cast<std::size_t>(id)) texts->resize(static_cast<std::size_t>(id) + 1);
-    (*texts)[static_cast<std::size_t>(id)] = text;
-  };
-  for (const SingleText& t : kTexts) put(t.id, t.text[l]);
-  for (int i = 0; i < 20; ++i) put(TEXT_SGL_MINUTES + i, std::to_string(2 + 2 * i) + " " + kMinutes[l]);
-  for (int i = 0; i < 13; ++i) put(TEXT_SGL_RIDER_COUNTS + i, std::to_string(8 + i));
+  PutTexts(kTexts, l, texts);
+  for (int i = 0; i < 20; ++i) PutText(TEXT_SGL_MINUTES + i, std::to_string(2 + 2 * i) + " " + kMinutes[l], texts);
+  for (int i = 0; i < 13; ++i) PutText(TEXT_SGL_RIDER_COUNTS + i, std::to_string(8 + i), texts);
 }
 
 }  // namespace kelvdata

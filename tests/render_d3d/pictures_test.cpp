@@ -72,6 +72,23 @@ class PicturesTest : public kelvtest::Direct3DTest {
     s.t = v;
     return s;
   }
+
+  // Two triangles over x0..x1 x y0..y1 at depth 0, the texture's corners on
+  // the quad's.
+  static bool DrawQuad(float x0, float y0, float x1, float y1, std::uint32_t colour, std::uint32_t fogAmount = 0) {
+    const ScreenVertex q[6] = {V(x0, y0, 0, colour, 0, 0, fogAmount), V(x1, y0, 0, colour, 1, 0, fogAmount),
+                               V(x1, y1, 0, colour, 1, 1, fogAmount), V(x0, y0, 0, colour, 0, 0, fogAmount),
+                               V(x1, y1, 0, colour, 1, 1, fogAmount), V(x0, y1, 0, colour, 0, 1, fogAmount)};
+    return g_Renderer.DrawTriangles(6, q);
+  }
+
+  // A finished fade-in drawn over the frame, which is then shown and read.
+  static platform::Picture ShownAfterFadeIn() {
+    g_Renderer.StartFade(1.0f, FADE_IN, nullptr);
+    g_FrameTime = 2.0f;
+    EXPECT_TRUE(g_Renderer.DrawFade());
+    return Shown();
+  }
 };
 
 TEST_F(PicturesTest, ClearLeavesTheRightAndBottomEdgesAndTheFadeDarkensByItsAlpha) {
@@ -114,14 +131,8 @@ TEST_F(PicturesTest, NearerTrianglesHideFartherOnesAndKeyedTexelsAreNotDrawn) {
   g_TextureManager.Select(slot);
   g_Renderer.SetZEnable(false);
   // Half-white vertex colour over the quad 450..514 x 300..364.
-  const std::uint32_t grey = 0xFF808080u;
-  const ScreenVertex quad[6] = {V(450, 300, 0, grey, 0, 0), V(514, 300, 0, grey, 1, 0), V(514, 364, 0, grey, 1, 1),
-                                V(450, 300, 0, grey, 0, 0), V(514, 364, 0, grey, 1, 1), V(450, 364, 0, grey, 0, 1)};
-  ASSERT_TRUE(g_Renderer.DrawTriangles(6, quad));
-  g_Renderer.StartFade(1.0f, FADE_IN, nullptr);
-  g_FrameTime = 2.0f;
-  ASSERT_TRUE(g_Renderer.DrawFade());
-  const platform::Picture p = Shown();
+  ASSERT_TRUE(DrawQuad(450, 300, 514, 364, 0xFF808080u));
+  const platform::Picture p = ShownAfterFadeIn();
   ExpectPixel(p, 50, 50, 255, 0, 0);
   ExpectPixel(p, 450, 20, 0, 255, 0);
   ExpectPixel(p, 630, 470, 0, 0, 0);
@@ -136,21 +147,12 @@ TEST_F(PicturesTest, FogMixesTheFogColourInByTheVertexFogFactor) {
   g_Renderer.SetFogColour(0.0f, 0.0f, 1.0f);
   const std::uint32_t red = 0xFFFF0000u;
   // Quads of red: fog amount 191 (fog factor 64), none, and 191 with fog off.
-  auto quad = [&](float x, std::uint32_t amount) {
-    const ScreenVertex q[6] = {V(x, 100, 0, red, 0, 0, amount),      V(x + 100, 100, 0, red, 0, 0, amount),
-                               V(x + 100, 200, 0, red, 0, 0, amount), V(x, 100, 0, red, 0, 0, amount),
-                               V(x + 100, 200, 0, red, 0, 0, amount), V(x, 200, 0, red, 0, 0, amount)};
-    return g_Renderer.DrawTriangles(6, q);
-  };
   g_Renderer.SetFogEnable(true);
-  ASSERT_TRUE(quad(0, 191));
-  ASSERT_TRUE(quad(200, 0));
+  ASSERT_TRUE(DrawQuad(0, 100, 100, 200, red, 191));
+  ASSERT_TRUE(DrawQuad(200, 100, 300, 200, red, 0));
   g_Renderer.SetFogEnable(false);
-  ASSERT_TRUE(quad(400, 191));
-  g_Renderer.StartFade(1.0f, FADE_IN, nullptr);
-  g_FrameTime = 2.0f;
-  ASSERT_TRUE(g_Renderer.DrawFade());
-  const platform::Picture p = Shown();
+  ASSERT_TRUE(DrawQuad(400, 100, 500, 200, red, 191));
+  const platform::Picture p = ShownAfterFadeIn();
   // 255 x 64/255 of the red, 255 x 191/255 of the fog's blue.
   ExpectPixel(p, 50, 150, 64, 0, 191);
   ExpectPixel(p, 250, 150, 255, 0, 0);
@@ -163,19 +165,11 @@ TEST_F(PicturesTest, AlphaTestKeepsOnlyAlphasAboveItsReference) {
   g_Renderer.SetAlphaBlendEnable(false);
   // Keyed drawing compares GREATER against 192: alpha 193 is drawn, 192 is not.
   ASSERT_TRUE(g_Renderer.SetAlphaTest(true));
-  auto quad = [&](float x, std::uint32_t colour) {
-    const ScreenVertex q[6] = {V(x, 100, 0, colour), V(x + 100, 100, 0, colour), V(x + 100, 200, 0, colour),
-                               V(x, 100, 0, colour), V(x + 100, 200, 0, colour), V(x, 200, 0, colour)};
-    return g_Renderer.DrawTriangles(6, q);
-  };
-  ASSERT_TRUE(quad(0, 0xC1FF0000u));
-  ASSERT_TRUE(quad(200, 0xC0FF0000u));
+  ASSERT_TRUE(DrawQuad(0, 100, 100, 200, 0xC1FF0000u));
+  ASSERT_TRUE(DrawQuad(200, 100, 300, 200, 0xC0FF0000u));
   ASSERT_TRUE(g_Renderer.SetAlphaTest(false));
-  ASSERT_TRUE(quad(400, 0xC0FF0000u));
-  g_Renderer.StartFade(1.0f, FADE_IN, nullptr);
-  g_FrameTime = 2.0f;
-  ASSERT_TRUE(g_Renderer.DrawFade());
-  const platform::Picture p = Shown();
+  ASSERT_TRUE(DrawQuad(400, 100, 500, 200, 0xC0FF0000u));
+  const platform::Picture p = ShownAfterFadeIn();
   ExpectPixel(p, 50, 150, 255, 0, 0);
   ExpectPixel(p, 250, 150, 0, 0, 0);
   ExpectPixel(p, 450, 150, 255, 0, 0);

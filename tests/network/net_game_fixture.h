@@ -25,6 +25,7 @@
 #include "platform/dplay/dplay_test.h"
 #include "riders/rider_physics.h"
 #include "tests/support/game_root.h"
+#include "tests/support/null_front_end.h"
 
 namespace kelvtest {
 
@@ -35,20 +36,11 @@ struct Recorded {
   bool operator==(const Recorded&) const = default;
 };
 
-class RecordingController : public FrontEndServices {
+class RecordingController : public NullFrontEnd {
  public:
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
   void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char*) override {
     commands.push_back({id, a1, a2});
   }
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
 
   bool Saw(std::uint32_t id) const {
     for (const Recorded& c : commands) {

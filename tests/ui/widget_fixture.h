@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/services/front_end.h"
+#include "tests/support/null_front_end.h"
 #include "tests/ui/ui_fixture.h"
 #include "tools/ui_files.h"
 
@@ -24,20 +25,11 @@ struct RecordedCommand {
   bool operator==(const RecordedCommand&) const = default;
 };
 
-class RecordingController : public FrontEndServices {
+class RecordingController : public NullFrontEnd {
  public:
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
   void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char* text) override {
     commands.push_back({id, a1, a2, text ? text : "(null)"});
   }
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
 
   std::vector<RecordedCommand> commands;
 };

@@ -27,24 +27,11 @@
 #include "platform/dplay/dplay_test.h"
 #include "platform/win32/crt.h"
 #include "platform/win32/timer.h"
+#include "tests/support/null_front_end.h"
 
 namespace {
 
-class QuietFrontEnd : public FrontEndServices {
- public:
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
-  void Command(std::uint32_t, std::uint32_t, std::uint32_t, const char*) override {}
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
-};
-
-QuietFrontEnd frontEnd;
+kelvtest::NullFrontEnd frontEnd;
 DirectPlayNetGame* game = nullptr;
 
 bool Until(const std::function<bool()>& done, std::uint32_t ms) {

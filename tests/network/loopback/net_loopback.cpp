@@ -27,25 +27,17 @@
 #include "network/net_game.h"
 #include "platform/dplay/dplay_test.h"
 #include "platform/win32/timer.h"
+#include "tests/support/null_front_end.h"
 
 namespace {
 
-class PrintingFrontEnd : public FrontEndServices {
+class PrintingFrontEnd : public kelvtest::NullFrontEnd {
  public:
-  bool IsSceneChangePending() override { return false; }
-  std::uint32_t NextSceneNumber() override { return 0; }
-  void ClearSceneChange() override {}
-  void SetUiScene(Scene*) override {}
-  void ClearUiScene() override {}
-  void SetRaceScene(Scene*) override {}
-  void ClearRaceScene() override {}
   void Command(std::uint32_t id, std::uint32_t a1, std::uint32_t a2, const char*) override {
     std::printf("COMMAND %u %u %u\n", id, a1, a2);
     std::fflush(stdout);
     if (id == CMD_SET_SKILL) skill = static_cast<int>(a1);
   }
-  Scene* NewUiScene() override { return nullptr; }
-  bool IsMovieScene(const Scene*) override { return false; }
   int skill = -1;
 };
 

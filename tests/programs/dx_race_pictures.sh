@@ -18,91 +18,33 @@
 # board's table in Glide.
 set -e
 dx=$1; glide=$2; kelvdata=$3; twin=$4; work=$5
-rm -rf "$work"
-mkdir -p "$work/data" "$work/rain"
-"$kelvdata" dataset "$work/data"
-"$kelvdata" dataset "$work/rain"
-# The rain: the event screen chooses it as it opens (command 34, weather 1).
-"$kelvdata" scene-action "$work/rain/DATA/UI/SCENE4.SCN" 34 1 0 NULL
-
-frame=0
-say() { echo "$frame $*" >> "$script"; }
-pause() { frame=$((frame + $1)); }
-click() {
-  say mouse-move -4000 -4000; pause 2
-  say mouse-move "$1" "$2"; pause 4
-  say mouse-down LEFT; pause 2
-  say mouse-up LEFT; pause "$3"
-}
-key() {
-  say key-down "$1"; pause 1
-  say key-up "$1"; pause "$2"
-}
-ICON=60
-to_the_race() {
-  frame=80
-  click 320 130 50
-  click 510 420 50
-  click 320 300 50
-  click 320 40 0
-}
-# The same frames as the Glide race pictures: the clear moto, the player on
-# the throttle from the start, and the rain moto looking into its fog.
+. "$(dirname "$0")/script_steps.sh"
+. "$(dirname "$0")/race_pictures.sh"
+race_data
+cd "$work"
+# The same frames as the Glide race pictures, and the main menu before them.
 script=$work/clear.txt
 frame=70
 say shot menu.png
-to_the_race
-pause 24; say shot loading.png
-pause 426; say shot grid.png
-pause 512; say key-down A
-pause 1200
-key F8 $ICON; say shot far.png
-key F7 1
-key F7 $ICON; say shot chase.png
-key F7 $ICON; say shot tv.png
-key ESCAPE 30; say shot paused.png
-say close
+clear_race
 script=$work/rain.txt
-to_the_race
-pause 200; key ESCAPE 1300; say shot rain.png
-say close
+rain_race
 
-# play BUILD GAME VERSION RACE DATA: RACE's script in a copy of the data set DATA.
+# Each build on its own installation (Version 1 Glide, 0 Direct3D) with the
+# display choice of a Direct3D one.
 status=0
-play() {
-  build=$1; game=$2; version=$3; race=$4; data=$5
-  dir=$work/$build/$race
-  mkdir -p "$dir"
-  cp -r "$data/." "$dir"
-  printf '%s\n' '[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]' "\"Version\"=dword:0000000$version" \
-    '"Language"=dword:00000000' '"MancheTime"=dword:00000002' '"NumPlayers"=dword:00000008' \
-    '"GameSkill"=dword:00000002' '"MPH"=dword:00000000' '"ManualShift"=dword:00000000' \
-    '"CameraType"=dword:00000001' '"GameWidth"=dword:00000280' '"GameHeight"=dword:000001e0' \
-    '"DDDriver"=dword:00000000' '"3DDevice"=dword:00000001' '"GameBPP"=dword:00000010' > "$dir/registry.txt"
-  set +e
-  (cd "$dir" &&
-    KELVARRO_CONFIG="$dir/registry.txt" KELVARRO_CD="$dir/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$work/$race.txt" \
-      KELVARRO_FRAME_CLOCK=1 timeout 600 "$game" > out.txt 2>&1)
-  code=$?
-  set -e
-  if [ "$code" -ne 0 ]; then
-    cat "$dir/out.txt"; echo "$build $race: exit status $code"; status=1
-  fi
-}
-play glide "$glide" 1 clear "$work/data"
-play dx "$dx" 0 clear "$work/data"
-play glide "$glide" 1 rain "$work/rain"
-play dx "$dx" 0 rain "$work/rain"
+for race in clear rain; do
+  ride glide "$glide" $race 1 DDDriver=00000000 3DDevice=00000001 GameBPP=00000010
+  ride dx "$dx" $race 0 DDDriver=00000000 3DDevice=00000001 GameBPP=00000010
+done
 
 # picture NAME PERMILLE PIXEL...
 picture() {
   name=$1; permille=$2; shift 2
-  race=clear
-  [ "$name" = rain ] && race=rain
   for build in dx glide; do
-    if [ ! -s "$work/$build/$race/$name.png" ]; then echo "$build $name: no picture"; status=1; return; fi
+    if [ ! -s "$(shot $build "$name")" ]; then echo "$build $name: no picture"; status=1; return; fi
   done
-  "$twin" "$work/dx/$race/$name.png" "$work/glide/$race/$name.png" 12 "$permille" "$@" || status=1
+  "$twin" "$(shot dx "$name")" "$(shot glide "$name")" 12 "$permille" "$@" || status=1
 }
 
 # Pixels of the Direct3D pictures, which have no gamma: the loading

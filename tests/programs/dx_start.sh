@@ -9,40 +9,10 @@
 # error.
 set -e
 game=$1; kelvdata=$2; work=$3
-rm -rf "$work"
-mkdir -p "$work"
-"$kelvdata" dataset "$work"
+. "$(dirname "$0")/script_steps.sh"
+data_set "$work"
 cd "$work"
-
-# start NAME DIALOG REGISTRY-LINES...
-start() {
-  name=$1; dialog=$2; shift 2
-  {
-    printf '%s\n' '[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]' '"Version"=dword:00000000' \
-      '"Language"=dword:00000000' "$@"
-  } > "$work/$name.txt"
-  rm -f "$name.png"
-  KELVARRO_CONFIG="$work/$name.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCREENSHOT="$work/$name.png" \
-    KELVARRO_SCREENSHOT_FRAME=60 KELVARRO_DIALOG="$dialog" "$game" > "$name.out" 2>&1 &
-  pid=$!
-  i=0
-  while [ ! -s "$name.png" ]; do
-    i=$((i + 1))
-    if [ $i -gt 1200 ] || ! kill -0 $pid 2>/dev/null; then
-      cat "$name.out"; echo "$name: no main menu"; kill -KILL $pid 2>/dev/null; exit 1
-    fi
-    sleep 0.1
-  done
-  sleep 0.5
-  kill -TERM $pid
-  set +e
-  wait $pid
-  status=$?
-  set -e
-  cat "$name.out"
-  [ "$status" -eq 143 ] || { echo "$name: exit status $status"; exit 1; }
-  if grep -qi "error" "$name.out"; then echo "$name: an error was reported"; exit 1; fi
-}
-
-start chosen "" '"DDDriver"=dword:00000000' '"3DDevice"=dword:00000001' '"GameBPP"=dword:00000010'
-start dialog "ok"
+registry chosen.txt 0 DDDriver=00000000 3DDevice=00000001 GameBPP=00000010
+reaches_menu chosen "$game" KELVARRO_CONFIG="$work/chosen.txt" KELVARRO_DIALOG=
+registry dialog.txt 0
+reaches_menu dialog "$game" KELVARRO_CONFIG="$work/dialog.txt" KELVARRO_DIALOG=ok

@@ -11,29 +11,17 @@
 # has pixels worked out by hand.
 set -e
 game=$1; kelvdata=$2; check=$3; references=$4; work=$5
-steps="$(cd "$(dirname "$0")" && pwd)/script_steps.sh"
-rm -rf "$work"
-mkdir -p "$work"
-"$kelvdata" dataset "$work"
-cat > "$work/registry.txt" <<'REG'
-[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
-"Version"=dword:00000001
-"Language"=dword:00000000
-"MancheTime"=dword:00000002
-"NumPlayers"=dword:00000008
-"GameSkill"=dword:00000000
-"Weather"=dword:00000000
-"MPH"=dword:00000000
-"GameWidth"=dword:00000280
-"GameHeight"=dword:000001e0
-REG
-. "$steps"
+. "$(dirname "$0")/script_steps.sh"
+data_set "$work"
+registry "$work/registry.txt" 1 MancheTime=00000002 NumPlayers=00000008 GameSkill=00000000 Weather=00000000 \
+  MPH=00000000 GameWidth=00000280 GameHeight=000001e0
+cd "$work"
 
 # The main menu's championship, the player screen's OK, the round screen's
 # garage; the cursor then rests in the garage's empty middle. Back to the
 # round screen, straight to the motos, through the garage's way on to the
 # grid; the cursor rests below its title.
-begin "$work/pictures.txt"
+begin pictures.txt
 click 320 186 $NEW_SCENE
 click 510 420 $NEW_SCENE
 click 530 280 $NEW_SCENE
@@ -48,27 +36,8 @@ say mouse-move 600 300; pause 30
 say shot grid.png
 say close
 
-set +e
-(cd "$work" &&
-  KELVARRO_CONFIG="$work/registry.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$work/pictures.txt" \
-    KELVARRO_FRAME_CLOCK=1 timeout 300 "$game" > out.txt 2>&1)
-code=$?
-set -e
 status=0
-if [ "$code" -ne 0 ]; then
-  cat "$work/out.txt"
-  echo "exit status $code"
-  status=1
-fi
-
-# picture NAME PIXEL...: the shot against REFERENCES/champ_NAME.png.
-picture() {
-  name=$1; shift
-  if [ ! -s "$work/$name.png" ]; then
-    echo "$name: no picture"; status=1; return
-  fi
-  (cd "$work" && "$check" "$work/$name.png" "$references/champ_$name.png" "$@") || status=1
-}
+play pictures 300 KELVARRO_FRAME_CLOCK=1
 
 # Where the board shows a colour c, the screen has the board's gamma of 1.2
 # applied: 255 (c / 255)^(1 / 1.2).
@@ -83,7 +52,7 @@ picture() {
 # The buttons' texture (60, 90, 160) holds 5 bits a channel (c >> 3,
 # widened again as (c5 << 3) | (c5 >> 2)): 57, 90, 165; on the screen 73,
 # 107, 177, as the way back shows it left of its caption.
-picture garage 5,470=1989EB~1 97,291=CC7220~2 240,405=496BB1~1
+compare garage.png champ_garage.png 5,470=1989EB~1 97,291=CC7220~2 240,405=496BB1~1
 # The grid's start button has the same texture: left of its caption.
-picture grid 235,40=496BB1~1
+compare grid.png champ_grid.png 235,40=496BB1~1
 exit $status

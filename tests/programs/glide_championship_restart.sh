@@ -11,39 +11,19 @@
 # not miles per hour; the game is left the same way.
 set -e
 game=$1; kelvdata=$2; work=$3
-steps="$(cd "$(dirname "$0")" && pwd)/script_steps.sh"
-rm -rf "$work"
-mkdir -p "$work"
-"$kelvdata" dataset "$work"
-cat > "$work/registry.txt" <<'REG'
-[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
-"Version"=dword:00000001
-"Language"=dword:00000000
-"MancheTime"=dword:00000006
-"NumPlayers"=dword:0000000c
-"GameSkill"=dword:00000002
-"MPH"=dword:00000000
-"ManualShift"=dword:00000001
-REG
+. "$(dirname "$0")/script_steps.sh"
+data_set "$work"
+registry "$work/registry.txt" 1 MancheTime=00000006 NumPlayers=0000000c GameSkill=00000002 MPH=00000000 \
+  ManualShift=00000001
 cd "$work"
 status=0
 
-. "$steps"
-# The main menu's buttons, the options screen's, the yes of a question, the
-# way back.
-CHAMPIONSHIP="320 186"; OPTIONS="320 298"; LOAD="320 354"; QUIT="320 410"
-LONGER="320 220"; MPH="320 280"; YES="250 280"; BACK="320 420"
+# The main menu's buttons, the options screen's, the way back.
+CHAMPIONSHIP="320 186"; OPTIONS="320 298"; LOAD="320 354"
+LONGER="320 220"; MPH="320 280"; BACK="320 420"
 # The player screen's OK, the championship menu's way to the save screen,
 # the slot screens' first slot and their save or load button.
 OK="510 420"; TO_SAVE="320 220"; SLOT1="130 128"; SAVE_OR_LOAD="510 420"
-# Quit, yes, and a key to end the credits (a second one in case the first
-# came early).
-leave() {
-  click $QUIT $QUESTION
-  click $YES $NEW_SCENE
-  key RETURN $NEW_SCENE
-  key RETURN 1
-}
 
 begin first.txt
 click $OPTIONS $NEW_SCENE
@@ -78,21 +58,12 @@ click $BACK $QUESTION
 click $YES $NEW_SCENE
 leave
 
-run() {
-  set +e
-  KELVARRO_CONFIG="$work/registry.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$work/$1.txt" \
-    timeout 120 "$game" > "$1.out" 2>&1
-  code=$?
-  set -e
-  [ "$code" -eq 0 ] || { cat "$1.out"; echo "$1: exit status $code"; status=1; }
-}
-
 # The save's first bytes: the label (length with its NUL, text), skill,
 # rider count, race length, damages and weather.
 saved_head() { od -An -tx1 -N18 DATA/SAVE/01.SVD | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
 head_expected="05 00 00 00 52 55 4e 31 00 02 0c 00 00 00 0a 00 01 01"
 
-run first
+play first 120
 expect first MancheTime 0000000a
 expect first MPH 00000001
 expect first GameSkill 00000002
@@ -104,7 +75,7 @@ fi
 [ "$(saved_head)" = "$head_expected" ] || { echo "first: the save begins $(saved_head)"; status=1; }
 cp DATA/SAVE/01.SVD saved.svd
 
-run second
+play second 120
 expect second MancheTime 0000000a
 expect second MPH 00000000
 expect second GameSkill 00000002

@@ -28,28 +28,14 @@
 # every screen passed, left in WORKDIR.
 set -e
 game=$1; kelvdata=$2; work=$3
-steps="$(cd "$(dirname "$0")" && pwd)/script_steps.sh"
-rm -rf "$work"
-mkdir -p "$work"
-"$kelvdata" dataset "$work"
+. "$(dirname "$0")/script_steps.sh"
+data_set "$work"
 # The race's resolution (640 x 480), the fewest riders, the shortest races
 # and the first skill class, without weather changes.
-cat > "$work/registry.txt" <<'REG'
-[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
-"Version"=dword:00000001
-"Language"=dword:00000000
-"MancheTime"=dword:00000002
-"NumPlayers"=dword:00000008
-"GameSkill"=dword:00000000
-"Weather"=dword:00000000
-"MPH"=dword:00000000
-"ManualShift"=dword:00000000
-"GameWidth"=dword:00000280
-"GameHeight"=dword:000001e0
-REG
+registry "$work/registry.txt" 1 MancheTime=00000002 NumPlayers=00000008 GameSkill=00000000 Weather=00000000 \
+  MPH=00000000 ManualShift=00000000 GameWidth=00000280 GameHeight=000001e0
 cd "$work"
 status=0
-. "$steps"
 
 # Frames of the frame clock (16 or 17 ms each). The race loads behind its
 # loading screen within RACE_LOAD frames of the click and starts its intro,
@@ -64,9 +50,8 @@ status=0
 # run, REPLAY + MOTO_END with some to spare.
 RACE_LOAD=150; RACING=600; SESSION_END=200; REPLAY=300; MOTO_END=500
 
-# The main menu's championship, load and quit; the yes of a question; the
-# player screen's OK.
-CHAMPIONSHIP="320 186"; LOAD="320 354"; QUIT="320 410"; YES="250 280"; OK="510 420"
+# The main menu's championship and load; the player screen's OK.
+CHAMPIONSHIP="320 186"; LOAD="320 354"; OK="510 420"
 # The round screen's practice, garage, save and way back (the garage's and
 # the results screens' way back are there as well).
 PRACTICE="530 130"; GARAGE="530 280"; TO_SAVE="320 220"; BACK="320 420"
@@ -85,18 +70,6 @@ NEXT_SESSION="525 420"; ROUND_ON="525 420"
 SECOND_MOTO="525 450"; NEXT_ROUND="525 450"
 # The save and load screens' first slot and their save or load button.
 SLOT1="130 128"; SLOT2="130 188"; SAVE_OR_LOAD="510 420"
-
-# leave PREFIX: from the main menu through the quit question and the
-# credits.
-leave() {
-  click $QUIT $QUESTION
-  say shot "$1quit.png"
-  click $YES $NEW_SCENE
-  say shot "$1credits.png"
-  # A key to end the credits, and a second one in case the first came early.
-  key RETURN $NEW_SCENE
-  key RETURN 1
-}
 
 # race NAME: the intro cut short where it can be, some racing, the pause
 # dialog.
@@ -165,7 +138,7 @@ save ROUND $SLOT1
 click $BACK $QUESTION
 say shot abandon.png
 click $YES $NEW_SCENE
-leave ""
+leave quit credits
 first_shots="menu player round practice_paused practice_garage practice_resumed practice_results
   qualifying_paused qualifying_results grid moto1_paused moto1_replay moto1_results between_motos
   moto2_paused moto2_replay moto2_results standings next_round save_ROUND saved_ROUND abandon quit credits"
@@ -187,44 +160,21 @@ race second_practice
 click $END_RACE $SESSION_END
 say shot second_practice_results.png
 click $BACK $NEW_SCENE
-leave second_
+leave second_quit second_credits
 second_shots="second_menu load loaded_round garage_repaired save_AGAIN saved_AGAIN second_practice_paused
   second_practice_results second_quit second_credits"
-
-run() {
-  set +e
-  KELVARRO_FRAME_CLOCK=1 KELVARRO_DEBUG_OUTPUT=1 KELVARRO_CONFIG="$work/registry.txt" \
-    KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$work/$1.txt" timeout 540 "$game" > "$1.out" 2>&1
-  code=$?
-  set -e
-  [ "$code" -eq 0 ] || { grep -v '^Fallita getheight' "$1.out" | tail -20; echo "$1: exit status $code"; status=1; }
-}
-
-# scenes RUN EXPECTED: the run's scenes in order, without the start-up
-# movies before the main menu. The data set's first round races on the
-# course of scene 33, the second on that of scene 34.
-scenes() {
-  seen=$(sed -n 's/^scene \([0-9]*\)$/\1/p' "$1.out" | sed '1,/^0$/d' | tr '\n' ' ' | sed 's/ $//')
-  [ "$seen" = "$2" ] || { echo "$1: the scenes were: $seen"; echo "$1: expected:       $2"; status=1; }
-}
-
-# shots RUN NAME...: a picture of each screen.
-shots() {
-  run=$1; shift
-  for shot in "$@"; do
-    [ -s "$shot.png" ] || { echo "$run: no picture $shot.png"; status=1; }
-  done
-}
 
 # bytes FILE OFFSET COUNT: the bytes in hexadecimal, one blank apart.
 bytes() { od -An -tx1 -v -j"$2" -N"$3" "$1" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
 
-run first
-# Main menu, player, round, practice, garage, the practice again, its
-# results, qualifying, its results, the grid, moto 1, its results, the
-# points, moto 2, its results, the standings, the next round, the save
-# screen and back, the main menu, the credits.
-scenes first "1 18 33 5 33 12 33 13 22 33 11 26 33 11 9 18 8 18 0 28"
+play first 540 KELVARRO_FRAME_CLOCK=1 KELVARRO_DEBUG_OUTPUT=1
+# The scenes after the start-up movies and the main menu: the player, round,
+# practice, garage, the practice again, its results, qualifying, its
+# results, the grid, moto 1, its results, the points, moto 2, its results,
+# the standings, the next round, the save screen and back, the main menu,
+# the credits. The data set's first round races on the course of scene 33,
+# the second on that of scene 34.
+scenes first "1 18 33 5 33 12 33 13 22 33 11 26 33 11 9 18 8 18 0 28" after-menu
 shots first $first_shots
 if [ ! -f DATA/SAVE/01.SVD ]; then
   echo "first: no save game in slot 1"; ls DATA/SAVE; exit 1
@@ -284,11 +234,11 @@ fi
 # The engine at a half: 0.5 as a little-endian f32.
 printf '\000\000\000\077' | dd of=DATA/SAVE/01.SVD bs=1 seek=$((money_at + 2)) conv=notrunc 2>/dev/null
 
-run second
+play second 540 KELVARRO_FRAME_CLOCK=1 KELVARRO_DEBUG_OUTPUT=1
 # The load screen, the second round's screen, the garage and back, the save
 # screen and back, the second round's practice on its own course, its
 # results, the main menu, the credits.
-scenes second "7 18 5 18 8 18 34 12 0 28"
+scenes second "7 18 5 18 8 18 34 12 0 28" after-menu
 shots second $second_shots
 if [ ! -f DATA/SAVE/02.SVD ]; then
   echo "second: no save game in slot 2"; ls DATA/SAVE; exit 1

@@ -14,24 +14,11 @@
 # worked out by hand.
 set -e
 game=$1; kelvdata=$2; check=$3; references=$4; work=$5
-steps="$(cd "$(dirname "$0")" && pwd)/script_steps.sh"
-rm -rf "$work"
-mkdir -p "$work"
-"$kelvdata" dataset "$work"
+. "$(dirname "$0")/script_steps.sh"
+data_set "$work"
 # The fewest riders, the shortest race and the race at 640 x 480.
-cat > "$work/registry.txt" <<'REG'
-[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
-"Version"=dword:00000001
-"Language"=dword:00000000
-"MancheTime"=dword:00000002
-"NumPlayers"=dword:00000008
-"GameSkill"=dword:00000002
-"MPH"=dword:00000000
-"ManualShift"=dword:00000000
-"CameraType"=dword:00000001
-"GameWidth"=dword:00000280
-"GameHeight"=dword:000001e0
-REG
+registry "$work/registry.txt" 1 $RACE_SETTINGS
+cd "$work"
 
 # The race loads behind its loading screen and plays its intro, which
 # Escape skips; the pause waits for the start's countdown. After the player
@@ -39,15 +26,14 @@ REG
 # MOTO_END frames outlast it. A chooser turns its page in under half a
 # second.
 RACE_LOAD=120; RACING=900; MOTO_END=14000; TURN=40
-. "$steps"
-# The main menu's quick race and quit; the player screen's OK; the quick
-# race's next course, weather buttons and race; the pause dialog's first
-# button (retire); the moto results' way out; the yes of a question.
-QUICK_RACE="525 130"; QUIT="320 410"; OK="510 420"
+# The main menu's quick race; the player screen's OK; the quick race's next
+# course, weather buttons and race; the pause dialog's first button
+# (retire); the moto results' way out.
+QUICK_RACE="525 130"; OK="510 420"
 NEXT_COURSE="157 220"; CLEAR="530 177"; RAIN="530 221"; RACE="320 360"
-RETIRE="320 135"; TO_EVENT="525 420"; YES="250 280"
+RETIRE="320 135"; TO_EVENT="525 420"
 
-begin "$work/quick.txt"
+begin quick.txt
 click $QUICK_RACE $NEW_SCENE
 say shot player.png
 click $OK $NEW_SCENE
@@ -64,39 +50,16 @@ click $RETIRE $MOTO_END
 say shot results.png
 click $TO_EVENT $NEW_SCENE
 say shot menu.png
-click $QUIT $QUESTION
-click $YES $NEW_SCENE
-# A key to end the credits, and a second one in case the first came early.
-key RETURN $NEW_SCENE
-key RETURN 1
+leave
 
 status=0
-set +e
-(cd "$work" &&
-  KELVARRO_CONFIG="$work/registry.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$script" \
-    KELVARRO_FRAME_CLOCK=1 KELVARRO_DEBUG_OUTPUT=1 timeout 900 "$game" > out.txt 2> debug.txt)
-code=$?
-set -e
-if [ "$code" -ne 0 ]; then
-  cat "$work/out.txt" "$work/debug.txt"
-  echo "exit status $code"
-  status=1
-fi
+play quick 900 KELVARRO_FRAME_CLOCK=1 KELVARRO_DEBUG_OUTPUT=1
 
 # The scenes entered, in order: the movie (27), the menu (0), the player
 # screen (1), the quick race's event screen (21), the race on the second
 # course (34), the moto's results (11), the menu and the credits (28).
-expected="27 0 1 21 34 11 0 28"
-seen=$(sed -n 's/^scene \([0-9]*\)$/\1/p' "$work/debug.txt" | tr '\n' ' ' | sed 's/ $//')
-if [ "$seen" != "$expected" ]; then
-  echo "scenes entered: $seen"
-  echo "expected:       $expected"
-  status=1
-fi
-
-for shot in player event race paused results menu; do
-  [ -s "$work/$shot.png" ] || { echo "no picture of the $shot"; status=1; }
-done
+scenes quick "27 0 1 21 34 11 0 28"
+shots quick player event race paused results menu
 
 # The event screen in the rain. Where the board shows a colour c, the
 # screen has the board's gamma of 1.2 applied: 255 (c / 255)^(1 / 1.2);
@@ -105,10 +68,5 @@ done
 # 73) on the screen; the clear weather's button and the race's are in the
 # normal texture (60, 90, 160): (57, 90, 165) in texels, (73, 107, 177) on
 # the screen.
-if [ -s "$work/event.png" ]; then
-  (cd "$work" && "$check" "$work/event.png" "$references/quick_event.png" 445,209=F8D549~2 445,165=496BB1~2 \
-    226,346=496BB1~2) || status=1
-else
-  status=1
-fi
+compare event.png quick_event.png 445,209=F8D549~2 445,165=496BB1~2 226,346=496BB1~2
 exit $status

@@ -12,23 +12,11 @@
 # ends by the timeout.
 set -e
 game=$1; kelvdata=$2; work=$3
-steps="$(cd "$(dirname "$0")" && pwd)/script_steps.sh"
-rm -rf "$work"
-mkdir -p "$work"
-"$kelvdata" dataset "$work"
+. "$(dirname "$0")/script_steps.sh"
+data_set "$work"
 # The race's resolution (640 x 480), the fewest riders and the shortest races the options allow.
-cat > "$work/registry.txt" <<'REG'
-[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
-"Version"=dword:00000001
-"Language"=dword:00000000
-"MancheTime"=dword:00000002
-"NumPlayers"=dword:00000008
-"GameSkill"=dword:00000002
-"MPH"=dword:00000000
-"ManualShift"=dword:00000000
-"GameWidth"=dword:00000280
-"GameHeight"=dword:000001e0
-REG
+registry "$work/registry.txt" 1 MancheTime=00000002 NumPlayers=00000008 GameSkill=00000002 MPH=00000000 \
+  ManualShift=00000000 GameWidth=00000280 GameHeight=000001e0
 cd "$work"
 status=0
 
@@ -38,17 +26,16 @@ status=0
 # RACING frames give at least that many sixtieths of a second of race time,
 # past the start's countdown.
 RACE_LOAD=120; RACING=900
-. "$steps"
-# The main menu's single race and quit, the player screen's OK, the yes of a
-# question, the way back of a plain screen; the pause dialog's first button
-# (the dialog is centred on the screen).
-SINGLE_RACE="320 130"; QUIT="320 410"; OK="510 420"; YES="250 280"; BACK="320 420"
+# The main menu's single race, the player screen's OK, the way back of a
+# plain screen; the pause dialog's first button (the dialog is centred on
+# the screen).
+SINGLE_RACE="320 130"; OK="510 420"; BACK="320 420"
 END_RACE="320 135"; GRID_START="320 40"
 
 # session NAME Y END: the script of one session whose button's centre is at
 # (320, Y) on the event screen, the race's end awaited for END frames.
 session() {
-  script=$1.txt; rm -f "$script"; frame=80
+  begin "$1.txt"
   click $SINGLE_RACE $NEW_SCENE
   click $OK $NEW_SCENE
   if [ "$1" = moto ]; then
@@ -64,11 +51,7 @@ session() {
   click $END_RACE "$3"
   say shot "$1_results.png"
   click $BACK $NEW_SCENE
-  click $QUIT $QUESTION
-  click $YES $NEW_SCENE
-  # A key to end the credits, and a second one in case the first came early.
-  key RETURN $NEW_SCENE
-  key RETURN 1
+  leave
 }
 
 # The sessions: name, the race type's button centre, the frames from the
@@ -77,20 +60,9 @@ session() {
 for line in "practice 180 150" "qualifying 240 150" "moto 300 14000"; do
   set -- $line
   session "$1" "$2" "$3"
-  set +e
-  KELVARRO_CONFIG="$work/registry.txt" KELVARRO_CD="$work/CD/KELVARRO.CUE" KELVARRO_SCRIPT="$work/$1.txt" \
-    timeout 600 "$game" > "$1.out" 2>&1
-  code=$?
-  set -e
-  if [ "$code" -ne 0 ]; then
-    cat "$1.out"
-    echo "$1: exit status $code"
-    status=1
-  fi
+  play "$1" 600
   # The game exits with 0 after a race that could not start as well: the
   # pictures of the pause and of the results show that it ran.
-  for shot in paused results; do
-    [ -s "$1_$shot.png" ] || { echo "$1: no picture of the $shot"; status=1; }
-  done
+  shots "$1" "$1_paused" "$1_results"
 done
 exit $status

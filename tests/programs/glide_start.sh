@@ -7,16 +7,8 @@
 # error. The data set's disc image is the CD, as with the run command.
 set -e
 game=$1; kelvdata=$2; work=$3
-steps="$(cd "$(dirname "$0")" && pwd)/script_steps.sh"
-rm -rf "$work"
-mkdir -p "$work"
-"$kelvdata" dataset "$work"
-cat > "$work/registry.txt" <<'REG'
-[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
-"Version"=dword:00000001
-"Language"=dword:00000000
-REG
+. "$(dirname "$0")/script_steps.sh"
+data_set "$work"
+registry "$work/registry.txt" 1
 cd "$work"
-. "$steps"
-export KELVARRO_CONFIG="$work/registry.txt"
-reaches_menu "$game"
+reaches_menu menu "$game"

@@ -26,12 +26,12 @@
 # capture files of the machines are compared on it, and a frame clock of
 # each process's own would run at each one's frame rate.
 game=$1; kelvdata=$2; check=$3; work=$4
+. "$(dirname "$0")/script_steps.sh"
 RIDE=1500
 port=$((21000 + $$ % 20000))
 pids=""
 rm -rf "$work"
-mkdir -p "$work/data"
-"$kelvdata" dataset "$work/data" > /dev/null
+data_set "$work/data" > /dev/null
 
 fail() {
   echo "$1"
@@ -54,15 +54,7 @@ machine() {
   m="$work/$1"
   mkdir -p "$m"
   cp -r "$work/data/." "$m/"
-  cat > "$m/registry.txt" <<'REG'
-[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
-"Version"=dword:00000001
-"Language"=dword:00000000
-"MancheTime"=dword:00000002
-"GameSkill"=dword:00000002
-"GameWidth"=dword:00000280
-"GameHeight"=dword:000001e0
-REG
+  registry "$m/registry.txt" 1 MancheTime=00000002 GameSkill=00000002 GameWidth=00000280 GameHeight=000001e0
   {
     echo "await scene 0"
     echo "wait 20"

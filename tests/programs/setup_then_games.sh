@@ -10,17 +10,10 @@
 # them without asking for a display driver.
 set -e
 setup=$1; glide=$2; dx=$3; kelvdata=$4; work=$5
-steps="$(cd "$(dirname "$0")" && pwd)/script_steps.sh"
-rm -rf "$work"
-mkdir -p "$work"
-"$kelvdata" dataset "$work"
-cat > "$work/registry.txt" <<'REG'
-[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
-"Version"=dword:00000001
-"Language"=dword:00000000
-REG
+. "$(dirname "$0")/script_steps.sh"
+data_set "$work"
+registry "$work/registry.txt" 1
 cd "$work"
-. "$steps"
 export KELVARRO_CONFIG="$work/registry.txt"
 value() { sed -n "s/^\"$1\"=dword:\([0-9a-f]*\)$/\1/p" registry.txt; }
 
@@ -37,15 +30,11 @@ cat registry.txt
 [ "$(value GearUp)" != "$default_gear" ] || { echo "gear up not rebound"; exit 1; }
 if [ -s setup1.txt ] || [ -s setup2.txt ]; then cat setup1.txt setup2.txt; echo "kelvsetup showed a message"; exit 1; fi
 
-reaches_menu "$glide"
+reaches_menu glide "$glide"
 # The game keeps what the setup program chose.
 [ "$(value GameWidth)" = 00000320 ] || { echo "the game lost GameWidth"; exit 1; }
 
-cat > "$work/registry.txt" <<'REG'
-[HKEY_LOCAL_MACHINE\SOFTWARE\Ostrelmont\Kelvarro\1.00]
-"Version"=dword:00000000
-"Language"=dword:00000000
-REG
+registry "$work/registry.txt" 0
 KELVSETUP_SCRIPT="select 1033 1; ok" "$setup" > setup3.txt 2>&1 || { cat setup3.txt; exit 1; }
 cat registry.txt
 [ -s setup3.txt ] && { cat setup3.txt; echo "kelvsetup showed a message"; exit 1; }
@@ -54,6 +43,6 @@ for name in DDDriver 3DDevice GameBPP; do
 done
 [ "$(value GameWidth)" = 00000320 ] || { echo "GameWidth not 800"; exit 1; }
 # Without a display the driver dialog would end the start: none may appear.
-reaches_menu "$dx"
+reaches_menu dx "$dx"
 [ "$(value GameWidth)" = 00000320 ] || { echo "kelvarro_dx lost GameWidth"; exit 1; }
 exit 0

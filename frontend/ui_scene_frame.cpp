@@ -362,8 +362,11 @@ bool UiScene::RenderScene() {
 void UiScene::UpdateNetwork(unsigned elapsed) {
   g_NetGame->Receive();
   const bool running = state_ == UI_SCENE_RUNNING;
-  if ((sceneNumber == 4 || sceneNumber == 21) && !g_NetGame->isHost && g_NetConfirmed && running &&
-      g_UiSceneTimer > 2000) {
+  // The host confirms its event only while it is in the lobby; the race
+  // start settles the event as well, and is all that a client gets that
+  // comes to this screen after the host went racing.
+  const bool settled = g_NetConfirmed || g_NetRaceStartReceived;
+  if ((sceneNumber == 4 || sceneNumber == 21) && !g_NetGame->isHost && settled && running && g_UiSceneTimer > 2000) {
     g_GameController.Command(CMD_GO_TO_SCENE, 5, 0, "NULL");
   }
   if (sceneNumber == 15) {

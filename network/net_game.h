@@ -155,6 +155,8 @@ class DirectPlayNetGame final : public NetGame {
   std::uint8_t resultsDone = 0;
   std::uint8_t outCount = 0;
   float endWait = 5.0f;
+  // Seconds of frame time the host's end has waited for its own record.
+  float ownReportWait = 0.0f;
   float snapshotClock = 0.0f;
   // timeGetTime of the previous frame, 0 while the clock is not started;
   // differences are taken modulo 2^32 so the wrap after 49.7 days costs
@@ -203,6 +205,8 @@ class DirectPlayNetGame final : public NetGame {
   void OnRaceStart(const NetRaceStart& m);
   void OnResult(const NetResultMessage& m);
   void MarkOut(int slot);
+  // The own record as the race would have written it: out.
+  void MarkOwnRecordOut();
 
   // The capture's view of the machine (network/net_capture.h): a message
   // handled with what it changed, the riders at a state tick, the results

@@ -80,6 +80,7 @@ bool DirectPlayNetGame::UpdateStartSync() {
   resultsDone = 0;
   outCount = 0;
   endWait = 5.0f;
+  ownReportWait = 0.0f;
   Receive();
   if (lastTimeMs == 0) lastTimeMs = timeGetTime();
   if (isHost && !allReady && readyCount + 1 >= g_NetPlayerCount) {
@@ -151,11 +152,19 @@ bool DirectPlayNetGame::UpdateRaceEnd(unsigned) {
   if (isHost && !resultsDone) {
     if (outCount + 1 < g_NetPlayerCount) {
       endWait = 0.0f;
-    } else if (!OwnReportPending()) {
-      endWait += g_FrameTime;
-      if (endWait >= 5.0f) {
-        ComputeFinalOrder();
-        resultsDone = 1;
+    } else {
+      // The race writes the own record in the next frame; should it never
+      // do so, every machine would wait for the results for ever.
+      const bool pending = OwnReportPending();
+      if (pending) ownReportWait += g_FrameTime;
+      const bool givenUp = pending && ownReportWait >= 5.0f;
+      if (givenUp) MarkOwnRecordOut();
+      if (!pending || givenUp) {
+        endWait += g_FrameTime;
+        if (endWait >= 5.0f) {
+          ComputeFinalOrder();
+          resultsDone = 1;
+        }
       }
     }
   }
@@ -171,6 +180,13 @@ bool DirectPlayNetGame::OwnReportPending() const {
   // the rider would find no record of its own to be placed by.
   const Rider* own = riders[0];
   return own && own->out && !ReadNetEventRecord(0, isChampionship != 0).out;
+}
+
+void DirectPlayNetGame::MarkOwnRecordOut() {
+  const bool championship = isChampionship != 0;
+  NetEventRecord r = ReadNetEventRecord(0, championship);
+  r.out = 1;
+  WriteNetEventRecord(0, championship, r);
 }
 
 void DirectPlayNetGame::ComputeFinalOrder() {

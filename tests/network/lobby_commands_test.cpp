@@ -1,14 +1,17 @@
 // The lobby's commands on a UI scene built in place, with the network game
 // installed but no session: the settings' steps, the session list and its
-// choice, the moving list of lines, and the start with one player.
+// choice, the moving list of lines, the start with one player, and a
+// client's wait on the event screen for the host.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "engine/game_settings.h"
 #include "engine/program_objects.h"
+#include "engine/renderer.h"
 #include "engine/scene/scene.h"
 #include "frontend/championship.h"
 #include "frontend/front_end_install.h"
@@ -17,6 +20,10 @@
 #include "frontend/race_series.h"
 #include "frontend/ui_scene.h"
 #include "network/net_game.h"
+#include "platform/glide/glide.h"
+#include "platform/win32/timer.h"
+#include "tests/network/net_game_fixture.h"
+#include "tests/support/fuzz_renderer.h"
 #include "tests/support/game_root.h"
 
 namespace {
@@ -162,6 +169,69 @@ TEST_F(LobbyCommandsTest, StartingAloneDoesNotStartButMarksTheChampionshipRound)
   g_Championship.entryCount = 0;
   g_Championship.roundPlayed.clear();
   Command(CMD_NET_LOBBY, 0);
+}
+
+// The client's event screen (scene 21) run frame by frame, drawn on the
+// recording board.
+class EventScreenTest : public LobbyCommandsTest {
+ protected:
+  void SetUp() override {
+    LobbyCommandsTest::SetUp();
+    kelvtest::OpenFuzzRenderer();
+    platform::UseTestTime(1000);
+    g_NetConfirmed = g_NetRaceStartReceived = 0;
+  }
+  void TearDown() override {
+    g_NetConfirmed = g_NetRaceStartReceived = 0;
+    g_GameController.ClearUiScene();
+    scene_.reset();
+    g_Renderer.Close();
+    platform::ClearGlideRecords();
+    platform::UseRealTime();
+    LobbyCommandsTest::TearDown();
+  }
+
+  // The scene the screen asks for within `ms` of running (0 for none).
+  std::int32_t NextSceneWithin(unsigned ms) {
+    g_SceneNumber = 21;
+    scene_ = std::make_unique<UiScene>();
+    scene_->sceneNumber = 21;
+    scene_->SetState(UI_SCENE_RUNNING);
+    scene_->previousTime = timeGetTime();
+    g_UiSceneTimer = 0;
+    g_GameController.SetUiScene(scene_.get());
+    g_GameController.nextScene = 0;
+    for (unsigned t = 0; t < ms; t += 100) {
+      platform::AdvanceTime(100);
+      scene_->RenderScene();
+    }
+    return g_GameController.nextScene;
+  }
+};
+
+// A client waits on the event screen until the host has settled the event,
+// then goes on to the garage and, from the players screen, to the race. The
+// host confirms its choice only from the lobby: a client that confirms its
+// rider after the host started the race has the start alone, and without it
+// would stay while every other machine waits for it at the start.
+TEST_F(EventScreenTest, AClientGoesOnOnceTheHostConfirmedOrStartedTheRace) {
+  NetRaceStart start;
+  start.playerIds = {100, 200, 0, 0, 0, 0, 0};
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> fromHost;
+    std::int32_t next;
+  };
+  const Case cases[] = {
+      {"nothing from the host yet", {}, 0},
+      {"the host's confirmation", kelvtest::Bytes(EncodeNetSignal(NET_MSG_CONFIRM)), 5},
+      {"the race start", kelvtest::Bytes(EncodeNetRaceStart(start)), 5},
+  };
+  for (const Case& c : cases) {
+    g_NetConfirmed = g_NetRaceStartReceived = 0;
+    if (!c.fromHost.empty()) game_->HandleGameMessage(c.fromHost, 200, 100);
+    EXPECT_EQ(NextSceneWithin(3000), c.next) << c.what;
+  }
 }
 
 TEST_F(LobbyCommandsTest, HostingWithoutASessionNameStaysOnTheScreen) {

@@ -373,26 +373,54 @@ TEST_F(RaceSyncTest, HostEndsFiveSecondsAfterTheLastReportAndAtOnceWhenAllAreOut
 // end check and writes its record in the next frame's race step. The order
 // waits for that record; made before it, the host's rider had no place and
 // its late record took the place of another.
-TEST_F(RaceSyncTest, HostOutLastIsPlacedOnceItsOwnRecordIsWritten) {
-  ThreePlayers();
-  game_->isHost = 1;
-  RiderIn(0, 1, true);
-  RiderIn(1, 2, true);
-  RiderIn(2, 3, true);
-  Record(0, 0, 0.0f);
-  g_FrameTime = 0.02f;
-  game_->UpdateStartSync();
-  Handle(200, Bytes(EncodeNetValue(NET_MSG_RIDER_FINISHED, 1)));
-  Handle(300, Bytes(EncodeNetValue(NET_MSG_RIDER_FINISHED, 1)));
+class HostOutLastTest : public RaceSyncTest {
+ protected:
+  void SetUp() override {
+    RaceSyncTest::SetUp();
+    ThreePlayers();
+    game_->isHost = 1;
+    RiderIn(0, 1, true);
+    RiderIn(1, 2, true);
+    RiderIn(2, 3, true);
+    Record(0, 0, 0.0f);
+    game_->UpdateStartSync();
+    Handle(200, Bytes(EncodeNetValue(NET_MSG_RIDER_FINISHED, 1)));
+    Handle(300, Bytes(EncodeNetValue(NET_MSG_RIDER_FINISHED, 1)));
+  }
+  void ExpectEveryoneOutInSlotOrder() {
+    for (int slot = 0; slot < 3; ++slot) {
+      EXPECT_EQ(Position(slot), slot + 1) << "slot " << slot;
+      EXPECT_EQ(g_SingleRace.outOfRace[slot], 1) << "slot " << slot;
+    }
+  }
+};
 
+TEST_F(HostOutLastTest, IsPlacedOnceItsOwnRecordIsWritten) {
+  g_FrameTime = 0.02f;
   EXPECT_FALSE(game_->UpdateRaceEnd(20)) << "the host's own record is not written yet";
   Record(0, 0, 0.0f, true);
   Position(0) = 1;
   EXPECT_TRUE(game_->UpdateRaceEnd(20));
-  for (int slot = 0; slot < 3; ++slot) {
-    EXPECT_EQ(Position(slot), slot + 1) << "slot " << slot;
-    EXPECT_EQ(g_SingleRace.outOfRace[slot], 1) << "slot " << slot;
+  ExpectEveryoneOutInSlotOrder();
+}
+
+// Should the race never write the host's own record, the end would wait for
+// it forever and no machine would see the results.
+TEST_F(HostOutLastTest, GoesOnAsIfItsOwnRecordWereWrittenAfterFiveSeconds) {
+  g_FrameTime = 0.5f;
+  for (int frame = 1; frame < 10; ++frame) {
+    EXPECT_FALSE(game_->UpdateRaceEnd(500)) << frame * 0.5f << " s without the host's own record";
   }
+  EXPECT_TRUE(game_->UpdateRaceEnd(500)) << "5 s";
+  ExpectEveryoneOutInSlotOrder();
+
+  // The next race waits its own five seconds.
+  for (int slot = 0; slot < 3; ++slot) game_->riders[slot] = riders_[slot];
+  Record(0, 0, 0.0f);
+  game_->UpdateStartSync();
+  Handle(200, Bytes(EncodeNetValue(NET_MSG_RIDER_FINISHED, 1)));
+  Handle(300, Bytes(EncodeNetValue(NET_MSG_RIDER_FINISHED, 1)));
+  EXPECT_FALSE(game_->UpdateRaceEnd(500));
 }
 
 TEST_F(RaceSyncTest, ClientEndsWhenTheResultsAreDone) {

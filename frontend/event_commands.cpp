@@ -6,6 +6,7 @@
 
 #include "engine/app.h"
 #include "engine/game_settings.h"
+#include "engine/services/net_game.h"
 #include "engine/system.h"
 #include "engine/text_database.h"
 #include "frontend/championship.h"
@@ -311,7 +312,17 @@ void StartEvent(std::int32_t a1, std::int32_t, const char*) {
       g_SingleRace.Reset();
       GoToScene(0);
       break;
-    default: GoToScene(type == RACE_TYPE_MOTO_2 ? 21 : 5); break;
+    default:
+      if (type != RACE_TYPE_MOTO_2) {
+        GoToScene(5);
+        break;
+      }
+      // A new event: its choice has to be confirmed again, and players may
+      // join between events.
+      g_NetConfirmed = 0;
+      if (g_NetGame->isHost) g_NetGame->EnableJoining();
+      GoToScene(21);
+      break;
   }
 }
 
@@ -320,6 +331,7 @@ void EndEvent(std::int32_t, std::int32_t, const char*) {
   if (!scene || scene->IsClosing()) return;
   if (g_Championship.AllRoundsDone()) {
     g_Championship.Reset();
+    if (g_GameMode == GAME_MODE_MULTIPLAYER) g_NetGame->LeaveSession();
     GoToScene(0);
     return;
   }

@@ -8,6 +8,7 @@
 
 #include "engine/game_settings.h"
 #include "engine/renderer.h"
+#include "engine/services/net_game.h"
 #include "frontend/championship.h"
 #include "frontend/game_controller.h"
 #include "frontend/players_list.h"
@@ -133,6 +134,68 @@ TEST_F(ScreenCommandsTest, ContinueEventGoesOnByModeSessionAndRank) {
     Run(CMD_CONTINUE_EVENT);
     const std::int32_t expected = c.scene >= 0 ? c.scene : series.Current()->sceneNumber;
     EXPECT_EQ(g_GameController.nextScene, expected) << int{c.mode} << " " << int{c.type} << " " << c.playerLap;
+  }
+}
+
+// Records what the event commands ask of the network session.
+class EventNetGame : public NetGame {
+ public:
+  void EnableJoining() override { ++joining; }
+  void LeaveSession() override { ++left; }
+  int joining = 0;
+  int left = 0;
+};
+
+TEST_F(ScreenCommandsTest, StartEventGoesOnByModeAndSession) {
+  ASSERT_NE(Widgets(12, 1), nullptr);
+  const struct {
+    std::uint8_t mode;
+    std::uint8_t type;
+    bool host;
+    std::int32_t scene;
+    std::uint8_t confirmed;  // g_NetConfirmed after, from 1
+    int joining;
+  } cases[] = {
+      {GAME_MODE_SINGLE_RACE, RACE_TYPE_PRACTICE, false, 5, 1, 0},
+      {GAME_MODE_SINGLE_RACE, RACE_TYPE_MOTO_2, false, 4, 1, 0},
+      {GAME_MODE_QUICK_RACE, RACE_TYPE_MOTO_2, false, 0, 1, 0},
+      {GAME_MODE_MULTIPLAYER, RACE_TYPE_QUALIFYING, true, 5, 1, 0},
+      // After the second moto a new network event begins: confirmed anew,
+      // and the host's session takes players again.
+      {GAME_MODE_MULTIPLAYER, RACE_TYPE_MOTO_2, true, 21, 0, 1},
+      {GAME_MODE_MULTIPLAYER, RACE_TYPE_MOTO_2, false, 21, 0, 0},
+  };
+  for (const auto& c : cases) {
+    EventNetGame net;
+    net.isHost = c.host ? 1 : 0;
+    InstallNetGame(&net);
+    g_GameMode = c.mode;
+    g_NetChampionship = 0;
+    g_RaceType = c.type;
+    g_NetConfirmed = 1;
+    g_GameController.nextScene = -5;
+    Run(CMD_START_EVENT, 1);
+    InstallNetGame(nullptr);
+    const std::string at = std::to_string(c.mode) + " " + std::to_string(c.type) + (c.host ? " host" : "");
+    EXPECT_EQ(g_GameController.nextScene, c.scene) << at;
+    EXPECT_EQ(g_NetConfirmed, c.confirmed) << at;
+    EXPECT_EQ(net.joining, c.joining) << at;
+  }
+  g_NetConfirmed = 0;
+}
+
+TEST_F(ScreenCommandsTest, EndingTheLastRoundOfANetworkChampionshipLeavesTheSession) {
+  for (std::uint8_t mode : {GAME_MODE_CHAMPIONSHIP, GAME_MODE_MULTIPLAYER}) {
+    ASSERT_NE(Widgets(9, 1), nullptr);  // a scene that is not yet closing
+    EventNetGame net;
+    InstallNetGame(&net);
+    g_GameMode = mode;
+    g_Championship.roundPlayed.assign(10, 1);
+    g_GameController.nextScene = -5;
+    Run(CMD_END_EVENT);
+    InstallNetGame(nullptr);
+    EXPECT_EQ(g_GameController.nextScene, 0) << int{mode};
+    EXPECT_EQ(net.left, mode == GAME_MODE_MULTIPLAYER ? 1 : 0) << int{mode};
   }
 }
 

@@ -17,9 +17,13 @@
 # from frame RETIRE (when set; past a minute of racing at the game's full
 # frame rate, later in race time on a slower machine) the rider brakes to a
 # stop and waits, then circles for a moment and stops again, and so on.
-# Circling turns the bike some 65 to 115 degrees between two stops, less
-# than the third of a turn in which it faces backwards, so within five
-# stops one of them faces backwards for the 10 s that put the rider out.
+# Circling turns the bike by some 40 to 160 degrees between two stops, the
+# spells differing so that the stops do not fall into a cycle of headings
+# that misses the third of a turn in which the bike faces backwards; one of
+# the stops faces backwards for the 10 s that put the rider out. The riders
+# circle close together and knock each other about (a crash restarts the
+# rider's wrong-way time), so the stops go on for the whole of the race's
+# span rather than the few that usually do it.
 # Other races are watched for a fixed span of their clock and stopped.
 #
 # The games keep the machine's real clock (no KELVARRO_FRAME_CLOCK): the
@@ -38,7 +42,12 @@ fail() {
   stop_all
   for m in "$work"/m*; do
     [ -f "$m/out.txt" ] && { echo "--- $m/out.txt"; grep -v "getheight" "$m/out.txt" | tail -n 20; }
-    [ -f "$m/net.log" ] && { echo "--- $m/net.log"; grep -v "POS\|SNAPSHOT\|RIDER_STATE" "$m/net.log" | tail -n 30; }
+    # The messages, then where the machine's own rider was at its last ticks.
+    [ -f "$m/net.log" ] && {
+      echo "--- $m/net.log"
+      grep -v "POS\|SNAPSHOT\|RIDER_STATE\|TICK\|RACE_CLOCK\|FACTORS\|COND" "$m/net.log" | tail -n 30
+      grep "POS slot=0" "$m/net.log" | tail -n 5
+    }
   done
   exit 1
 }
@@ -92,15 +101,17 @@ machine() {
     echo "$RIDE key-down A"
     echo "$RIDE key-down LEFT"
     if [ -n "$RETIRE" ]; then
-      # Stops of 700 frames (11 s at the full frame rate), 120 frames of
-      # circling between them.
+      # Stops of 700 frames (11 s at the full frame rate), then 75 to 165
+      # frames of circling.
       f=$RETIRE
-      for attempt in 1 2 3 4 5 6 7 8 9 10; do
-        echo "$f key-up A"
-        echo "$f key-down Z"
-        echo "$((f + 700)) key-up Z"
-        echo "$((f + 700)) key-down A"
-        f=$((f + 820))
+      for round in 1 2 3 4 5 6 7 8; do
+        for spell in 120 75 165 100 140; do
+          echo "$f key-up A"
+          echo "$f key-down Z"
+          echo "$((f + 700)) key-up Z"
+          echo "$((f + 700)) key-down A"
+          f=$((f + 700 + spell))
+        done
       done
     fi
   } > "$m/input.txt"

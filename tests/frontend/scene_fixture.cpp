@@ -109,14 +109,9 @@ void SceneTest::PutPicture(std::uint16_t w, std::uint16_t h, const kelvdata::Byt
 }
 
 UiScene* SceneTest::Load(int number, const kelvdata::SceneFile& file) {
-  g_GameController.ClearUiScene();
-  scene_.reset();
   Put("DATA/UI/S.SCN", kelvdata::BuildScene(file));
-  g_SceneNumber = static_cast<std::uint32_t>(number);
-  scene_ = std::make_unique<UiScene>();
-  g_GameController.SetUiScene(scene_.get());
-  if (!scene_->Load("DATA\\UI\\S.SCN")) return nullptr;
-  return scene_.get();
+  UiScene* s = NewScene(number);
+  return s->Load("DATA\\UI\\S.SCN") ? s : nullptr;
 }
 
 UiScene* SceneTest::Running(int number, const kelvdata::SceneFile& file) {

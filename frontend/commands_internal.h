@@ -23,6 +23,9 @@ void RegisterPlayerCommands(CommandTable* table);
 void RegisterSessionCommands(CommandTable* table);
 void RegisterLobbyCommands(CommandTable* table);
 
+// True in championship mode and in a network championship, which play the
+// championship's series.
+bool IsChampionshipSeries();
 // The current UI scene, or null.
 UiScene* CurrentUiScene();
 // A nested command: text "NULL".

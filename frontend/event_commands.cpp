@@ -23,10 +23,6 @@ constexpr float kOrange[3] = {1.0f, 0.77647f, 0.098039f};
 // Round index 9 of the single races is always clear.
 constexpr std::int16_t kClearEntry = 9;
 
-bool IsChampionshipSeries() {
-  return g_GameMode == GAME_MODE_CHAMPIONSHIP || (g_GameMode == GAME_MODE_MULTIPLAYER && g_NetChampionship);
-}
-
 void SetStaticText(UiScene* scene, std::uint16_t i, const char* text) {
   if (i < scene->staticTexts.count) scene->staticTexts[i].SetText(text);
 }

@@ -59,9 +59,12 @@ void GoToScene(std::int32_t n) {
   if (UiScene* scene = CurrentUiScene()) scene->SetClosing();
 }
 
+bool IsChampionshipSeries() {
+  return g_GameMode == GAME_MODE_CHAMPIONSHIP || (g_GameMode == GAME_MODE_MULTIPLAYER && g_NetChampionship);
+}
+
 RaceSeries& CurrentSeries() {
-  if (g_GameMode == GAME_MODE_CHAMPIONSHIP || (g_GameMode == GAME_MODE_MULTIPLAYER && g_NetChampionship))
-    return g_Championship;
+  if (IsChampionshipSeries()) return g_Championship;
   return g_SingleRace;
 }
 

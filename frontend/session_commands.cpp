@@ -34,10 +34,6 @@ constexpr std::int32_t kResultsTexts = 64;
 constexpr std::int32_t kStandingsTexts = 521;
 constexpr std::uint8_t kRowPoints[15] = {20, 17, 15, 13, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
 
-bool IsChampionshipSeries() {
-  return g_GameMode == GAME_MODE_CHAMPIONSHIP || (g_GameMode == GAME_MODE_MULTIPLAYER && g_NetChampionship);
-}
-
 std::uint32_t RiderCount() { return g_RiderCount < PLAYER_SLOTS ? g_RiderCount : PLAYER_SLOTS; }
 
 bool NewTexts(WidgetList<StaticText>* list, std::int32_t count) {

@@ -6,6 +6,14 @@ std::vector<UiString> MenuFonts() { return {"DATA\\UI\\FONT1.FNT", "DATA\\UI\\FO
 
 std::string UiPath(const std::string& name) { return "DATA\\UI\\" + name; }
 
+SceneFile MenuScene(const std::string& background, const std::string& focusList) {
+  SceneFile s;
+  s.background = UiPath(background);
+  s.fonts = MenuFonts();
+  s.focusList = UiPath(focusList);
+  return s;
+}
+
 SceneWidgetEntry WidgetAt(const std::string& path, float x, float y, float w, float h) {
   SceneWidgetEntry e;
   e.path = path;

@@ -21,6 +21,10 @@ std::vector<UiString> MenuFonts();
 // "DATA\UI\" + name.
 std::string UiPath(const std::string& name);
 
+// A screen of the menus' fonts over picture `background` with focus list
+// `focusList`, both members of DATA\UI\.
+SceneFile MenuScene(const std::string& background, const std::string& focusList);
+
 // An entry of a scene's widget list, or of a dialog's.
 SceneWidgetEntry WidgetAt(const std::string& path, float x, float y, float w = 1.0f, float h = 1.0f);
 DialogEntry DialogEntryAt(const std::string& path, float x, float y, float w = 1.0f, float h = 1.0f);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/dataset.h"
+#include "tools/scene_build.h"
 #include "tools/scene_files.h"
 #include "tools/seeds.h"
 #include "tools/tex.h"
@@ -13,28 +14,19 @@ namespace kelvdata {
 
 namespace {
 
-SceneWidgetEntry At(const char* path, float x, float y, float w = 1.0f, float h = 1.0f) {
-  SceneWidgetEntry e;
-  e.path = path;
-  e.position[0] = x;
-  e.position[1] = y;
-  e.scale[0] = w;
-  e.scale[1] = h;
-  return e;
-}
-
 // A scene of every widget kind and every typed object kind.
 SceneFile FullScene() {
   SceneFile s;
   s.background = "DATA\\UI\\B.PIC";
   s.fonts = {"DATA\\UI\\F.FNT", "DATA\\UI\\F.FNT", "DATA\\UI\\F.FNT"};
-  s.lists[SCENE_BUTTONS] = {At("DATA\\UI\\B.BTN", 40.0f, 40.0f, 100.0f, 30.0f), At("DATA\\UI\\B.BTN", 40.0f, 90.0f, 100.0f, 30.0f)};
-  s.lists[SCENE_EDIT_TEXTS] = {At("DATA\\UI\\E.EDT", 200.0f, 40.0f)};
-  s.lists[SCENE_STATIC_TEXTS] = {At("DATA\\UI\\T.STX", 320.0f, 20.0f)};
-  s.lists[SCENE_CHOOSERS] = {At("DATA\\UI\\C.CHO", 0.0f, 0.0f)};
-  s.lists[SCENE_PROGRESS_BARS] = {At("DATA\\UI\\P.PRB", 300.0f, 200.0f, 100.0f, 10.0f)};
-  s.lists[SCENE_SLIDERS] = {At("DATA\\UI\\S.SLD", 40.0f, 300.0f)};
-  s.lists[SCENE_PANELS] = {At("DATA\\UI\\BACK.OSP", 0.0f, 0.0f, 64.0f, 64.0f)};
+  s.lists[SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\B.BTN", 40.0f, 40.0f, 100.0f, 30.0f),
+                            WidgetAt("DATA\\UI\\B.BTN", 40.0f, 90.0f, 100.0f, 30.0f)};
+  s.lists[SCENE_EDIT_TEXTS] = {WidgetAt("DATA\\UI\\E.EDT", 200.0f, 40.0f)};
+  s.lists[SCENE_STATIC_TEXTS] = {WidgetAt("DATA\\UI\\T.STX", 320.0f, 20.0f)};
+  s.lists[SCENE_CHOOSERS] = {WidgetAt("DATA\\UI\\C.CHO", 0.0f, 0.0f)};
+  s.lists[SCENE_PROGRESS_BARS] = {WidgetAt("DATA\\UI\\P.PRB", 300.0f, 200.0f, 100.0f, 10.0f)};
+  s.lists[SCENE_SLIDERS] = {WidgetAt("DATA\\UI\\S.SLD", 40.0f, 300.0f)};
+  s.lists[SCENE_PANELS] = {WidgetAt("DATA\\UI\\BACK.OSP", 0.0f, 0.0f, 64.0f, 64.0f)};
   SceneObjectEntry box;
   box.kind = 3;
   box.path = "DATA\\UI\\BOX.ACT";

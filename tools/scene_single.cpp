@@ -167,14 +167,6 @@ Bytes CoursePreviews() {
   });
 }
 
-SceneFile Screen(const char* background, const char* focusList) {
-  SceneFile s;
-  s.background = UiPath(background);
-  s.fonts = MenuFonts();
-  s.focusList = UiPath(focusList);
-  return s;
-}
-
 void Put(std::vector<BbfMember>* ui, const std::string& name, Bytes bytes) { ui->push_back({name, std::move(bytes)}); }
 
 void Label(std::vector<BbfMember>* ui, SceneFile* s, const std::string& name, const StaticTextBody& body, float x,
@@ -189,7 +181,7 @@ void TitleScreens(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) 
   Put(ui, "SGLTITLE.STX", BuildStaticTextBody(Text(0, 1, true, ORANGE)));
   Put(ui, "SGLSUB.STX", BuildStaticTextBody(Text(TEXT_SGL_SUBTITLE, 2, true)));
 
-  SceneFile menu = Screen("SGLTITLE.PIC", "SGLMENU.FLT");
+  SceneFile menu = MenuScene("SGLTITLE.PIC", "SGLMENU.FLT");
   menu.lists[SCENE_STATIC_TEXTS] = {Widget("SGLTITLE.STX", 320.0f, 28.0f), Widget("SGLSUB.STX", 320.0f, 68.0f)};
   // The sample menu's six buttons, where the scripts click them, and the
   // quick race (button 6) beside the single race.
@@ -205,7 +197,7 @@ void TitleScreens(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) 
   Put(ui, "SGLMENU.FLT", BuildFlt({{4, 0}, {4, 6}, {4, 1}, {4, 2}, {4, 3}, {4, 4}, {4, 5}}));
   (*scenes)[0] = menu;
 
-  SceneFile attract = Screen("SGLTITLE.PIC", "NONE.FLT");
+  SceneFile attract = MenuScene("SGLTITLE.PIC", "NONE.FLT");
   attract.lists[SCENE_STATIC_TEXTS] = {Widget("SGLTITLE.STX", 320.0f, 28.0f), Widget("SGLSUB.STX", 320.0f, 68.0f)};
   (*scenes)[32] = attract;
 }
@@ -243,7 +235,7 @@ Bytes RiderPictures() {
 // command moves into static text 0, the six ratings (progress bars 0 to 5);
 // OK (button 0) and the way back (1) where the sample's were.
 void PlayerScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
-  SceneFile s = Screen("SGLBACK.PIC", "SGLPLAY.FLT");
+  SceneFile s = MenuScene("SGLBACK.PIC", "SGLPLAY.FLT");
   Put(ui, "SGLRIDER.TEX", RiderPictures());
   ChooserFile riders;
   riders.panelItems = 1;
@@ -390,7 +382,7 @@ void AddEventCourse(SceneFile* s, const std::string& title) {
 // session before them on the current event's own race scene; the first
 // moto goes by the starting grid, which starts the event's race.
 void EventScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
-  SceneFile s = Screen("SGLBACK.PIC", "03.FLT");
+  SceneFile s = MenuScene("SGLBACK.PIC", "03.FLT");
   s.lists[SCENE_BUTTONS] = {Widget("BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f)};
   static const std::uint32_t kSessions[3] = {TEXT_PRACTICE_SESSION, TEXT_QUALIFYING_SESSION, TEXT_FIRST_MOTO};
   for (std::uint16_t type = 0; type < 3; ++type) {
@@ -415,7 +407,7 @@ void EventScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
 // one moto on a random grid, straight from the screen; the weather (4 to
 // 6). The front end gives the screen its focus list 31.FLT by game mode.
 void QuickEventScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
-  SceneFile s = Screen("SGLBACK.PIC", "31.FLT");
+  SceneFile s = MenuScene("SGLBACK.PIC", "31.FLT");
   Put(ui, "SGLQRACE.BTN", BuildButton(CaptionButton(TEXT_SGL_RACE, 220.0f, 340.0f, 200.0f, 40.0f,
                                                     {{CMD_SET_RACE_TYPE, 2, 0, "NULL"}, {CMD_CONFIRM_RIDER, 0, 0, "NULL"}})));
   s.lists[SCENE_BUTTONS] = {Widget("BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f),
@@ -433,7 +425,7 @@ void QuickEventScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scen
 // the last session (button 0), the garage (1), the bike's set-up (2) and
 // the question that abandons the event (3, dialog 0 of the scene).
 void SessionsScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
-  SceneFile s = Screen("SGLBACK.PIC", "SGLSESS.FLT");
+  SceneFile s = MenuScene("SGLBACK.PIC", "SGLSESS.FLT");
   const struct {
     const char* name;
     std::uint32_t text;
@@ -456,7 +448,7 @@ void SessionsScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes
 // miles per hour (buttons 0 to 2) in the middle, the eight options' toggle
 // buttons 3 to 10 on the right and the five sliders on the left.
 void OptionsScreen(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
-  SceneFile s = Screen("SGLBACK.PIC", "SGLOPT.FLT");
+  SceneFile s = MenuScene("SGLBACK.PIC", "SGLOPT.FLT");
   s.lists[SCENE_BUTTONS] = {Widget("BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f),
                             Widget("LONGER.BTN", 220.0f, 200.0f, 200.0f, 40.0f),
                             Widget("MPH.BTN", 220.0f, 260.0f, 200.0f, 40.0f)};
@@ -532,7 +524,7 @@ void ResultsScreens(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes
     std::uint16_t times;
   } kScreens[3] = {{11, "SGLRCONT.BTN", 0}, {12, "SGLNQUAL.BTN", 1}, {13, "SGLNFRST.BTN", 1}};
   for (const auto& r : kScreens) {
-    SceneFile s = Screen("SGLBACK.PIC", "SGLRES1.FLT");
+    SceneFile s = MenuScene("SGLBACK.PIC", "SGLRES1.FLT");
     s.lists[SCENE_BUTTONS] = {Widget("BACK.BTN", 220.0f, 400.0f, 200.0f, 40.0f),
                               Widget(r.next, 430.0f, 400.0f, 190.0f, 40.0f)};
     s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}, {CMD_SHOW_RIDER_LIST, r.times, 0, "NULL"}};
@@ -552,7 +544,7 @@ void GridScreens(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
   Put(ui, "SGLGRIDS.BTN", BuildButton(CaptionButton(TEXT_SGL_START, 220.0f, 20.0f, 200.0f, 40.0f,
                                                     {{CMD_START_RACE, 0, 0, "NULL"}})));
   Put(ui, "SGLGRID.FLT", BuildFlt({{4, 2}, {4, 0}, {4, 1}}));
-  SceneFile s = Screen("SGLBACK.PIC", "SGLGRID.FLT");
+  SceneFile s = MenuScene("SGLBACK.PIC", "SGLGRID.FLT");
   s.lists[SCENE_BUTTONS] = {Widget("SGLGRIDL.BTN", 20.0f, 420.0f, 130.0f, 34.0f),
                             Widget("SGLGRIDR.BTN", 490.0f, 420.0f, 130.0f, 34.0f),
                             Widget("SGLGRIDS.BTN", 220.0f, 20.0f, 200.0f, 40.0f)};

@@ -54,10 +54,7 @@ constexpr Row kRows[SETUP2_SLIDERS] = {{10, 4},  {11, 4},  {14, 20}, {15, 20}, {
 }  // namespace
 
 void SetupSecondPage(std::vector<BbfMember>* ui, std::map<int, SceneFile>* scenes) {
-  SceneFile s;
-  s.background = UiPath("SGLBACK.PIC");
-  s.fonts = MenuFonts();
-  s.focusList = UiPath("25.FLT");
+  SceneFile s = MenuScene("SGLBACK.PIC", "25.FLT");
   StaticTextBody title = Text(TEXT_SETUP2_TITLE, 320.0f, 16.0f, 1, ORANGE);
   title.centreHorizontally = 1;
   ui->push_back({"SETUP2T.STX", BuildStaticTextBody(title)});

@@ -41,13 +41,9 @@ void DataSetScreensTest::TearDown() {
 }
 
 UiScene* DataSetScreensTest::Show(int n) {
-  g_GameController.ClearUiScene();
-  scene_.reset();
+  NewScene(n);
   // The recording board keeps every call until asked to forget them.
   platform::ClearGlideRecords();
-  g_SceneNumber = static_cast<std::uint32_t>(n);
-  scene_ = std::make_unique<UiScene>();
-  g_GameController.SetUiScene(scene_.get());
   g_GameController.pendingSceneChange = 0;
   const std::string file = "DATA\\UI\\SCENE" + std::to_string(n) + ".SCN";
   if (!scene_->Load(file.c_str())) return nullptr;

@@ -1,11 +1,14 @@
 #include "tests/frontend/front_end_fixture.h"
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/archive.h"
 #include "engine/cd_audio.h"
 #include "engine/mixer.h"
 #include "engine/program_objects.h"
+#include "engine/scene/scene.h"
 #include "frontend/front_end_install.h"
 #include "frontend/game_controller.h"
 #include "platform/mci/mci.h"
@@ -65,6 +68,15 @@ UiScene* FrontEndTest::MakeScene(int sliders, int items, int buttons, int texts)
   scene_->buttons.count = static_cast<std::uint16_t>(buttons);
   scene_->uiTexts.items = std::make_unique<UiStaticText[]>(static_cast<std::size_t>(texts));
   scene_->uiTexts.count = static_cast<std::uint16_t>(texts);
+  g_GameController.SetUiScene(scene_.get());
+  return scene_.get();
+}
+
+UiScene* FrontEndTest::NewScene(int number) {
+  g_GameController.ClearUiScene();
+  scene_.reset();
+  g_SceneNumber = static_cast<std::uint32_t>(number);
+  scene_ = std::make_unique<UiScene>();
   g_GameController.SetUiScene(scene_.get());
   return scene_.get();
 }

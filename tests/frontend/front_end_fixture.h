@@ -18,6 +18,9 @@ class FrontEndTest : public GameRootTest {
   // A current UI scene with `sliders` sliders of `items` items each and
   // `buttons` buttons and `texts` UI texts.
   UiScene* MakeScene(int sliders = 20, int items = 21, int buttons = 12, int texts = 8);
+  // The current UI scene dropped and a new, empty one current as scene
+  // `number`, ready for its Load.
+  UiScene* NewScene(int number);
   static int Slider(int i);
   static const char* Text(int i);
 

@@ -14,6 +14,7 @@
 #include "tests/support/fuzz_renderer.h"
 #include "tools/bbf.h"
 #include "tools/frontend_files.h"
+#include "tools/scene_build.h"
 #include "tools/seeds.h"
 #include "tools/tdb.h"
 #include "tools/tex.h"
@@ -23,15 +24,7 @@ namespace kelvtest {
 
 namespace {
 
-kelvdata::SceneWidgetEntry At(const char* path, float x, float y, float w = 1.0f, float h = 1.0f) {
-  kelvdata::SceneWidgetEntry e;
-  e.path = path;
-  e.position[0] = x;
-  e.position[1] = y;
-  e.scale[0] = w;
-  e.scale[1] = h;
-  return e;
-}
+using kelvdata::WidgetAt;
 
 kelvdata::Bytes Solid() {
   return kelvdata::BuildTex(16, 16, [](int, int) { return kelvdata::Rgb{90, 90, 90}; });
@@ -116,14 +109,9 @@ void SceneTest::PutPicture(std::uint16_t w, std::uint16_t h, const kelvdata::Byt
 }
 
 UiScene* SceneTest::Load(int number, const kelvdata::SceneFile& file) {
-  g_GameController.ClearUiScene();
-  scene_.reset();
   Put("DATA/UI/S.SCN", kelvdata::BuildScene(file));
-  g_SceneNumber = static_cast<std::uint32_t>(number);
-  scene_ = std::make_unique<UiScene>();
-  g_GameController.SetUiScene(scene_.get());
-  if (!scene_->Load("DATA\\UI\\S.SCN")) return nullptr;
-  return scene_.get();
+  UiScene* s = NewScene(number);
+  return s->Load("DATA\\UI\\S.SCN") ? s : nullptr;
 }
 
 UiScene* SceneTest::Running(int number, const kelvdata::SceneFile& file) {
@@ -144,7 +132,7 @@ kelvdata::SceneFile SceneTest::Plain() {
   kelvdata::SceneFile f;
   f.background = "DATA\\UI\\B.PIC";
   f.fonts = {"DATA\\UI\\KF.FNT", "DATA\\UI\\KF.FNT", "DATA\\UI\\KF.FNT"};
-  f.lists[kelvdata::SCENE_STATIC_TEXTS] = {At("DATA\\UI\\T.STX", 320.0f, 20.0f)};
+  f.lists[kelvdata::SCENE_STATIC_TEXTS] = {WidgetAt("DATA\\UI\\T.STX", 320.0f, 20.0f)};
   f.focusList = "DATA\\UI\\NONE.FLT";
   return f;
 }
@@ -153,14 +141,14 @@ kelvdata::SceneFile SceneTest::KeyedScene() {
   kelvdata::SceneFile f;
   f.background = "DATA\\UI\\B.PIC";
   f.fonts = {"DATA\\UI\\KF.FNT", "DATA\\UI\\KF.FNT", "DATA\\UI\\KF.FNT"};
-  f.lists[kelvdata::SCENE_BUTTONS] = {At("DATA\\UI\\KB.BTN", 40.0f, 40.0f, 100.0f, 30.0f),
-                                      At("DATA\\UI\\KB.BTN", 40.0f, 90.0f, 100.0f, 30.0f)};
-  f.lists[kelvdata::SCENE_EDIT_TEXTS] = {At("DATA\\UI\\E.EDT", 200.0f, 40.0f)};
-  f.lists[kelvdata::SCENE_STATIC_TEXTS] = {At("DATA\\UI\\T.STX", 320.0f, 20.0f)};
-  f.lists[kelvdata::SCENE_CHOOSERS] = {At("DATA\\UI\\KC.CHO", 0.0f, 0.0f)};
-  f.lists[kelvdata::SCENE_PROGRESS_BARS] = {At("DATA\\UI\\KP.PRB", 300.0f, 200.0f, 100.0f, 10.0f)};
-  f.lists[kelvdata::SCENE_SLIDERS] = {At("DATA\\UI\\S.SLD", 40.0f, 300.0f)};
-  f.lists[kelvdata::SCENE_PANELS] = {At("DATA\\UI\\KN.OSP", 12.0f, 20.0f, 64.0f, 64.0f)};
+  f.lists[kelvdata::SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\KB.BTN", 40.0f, 40.0f, 100.0f, 30.0f),
+                                      WidgetAt("DATA\\UI\\KB.BTN", 40.0f, 90.0f, 100.0f, 30.0f)};
+  f.lists[kelvdata::SCENE_EDIT_TEXTS] = {WidgetAt("DATA\\UI\\E.EDT", 200.0f, 40.0f)};
+  f.lists[kelvdata::SCENE_STATIC_TEXTS] = {WidgetAt("DATA\\UI\\T.STX", 320.0f, 20.0f)};
+  f.lists[kelvdata::SCENE_CHOOSERS] = {WidgetAt("DATA\\UI\\KC.CHO", 0.0f, 0.0f)};
+  f.lists[kelvdata::SCENE_PROGRESS_BARS] = {WidgetAt("DATA\\UI\\KP.PRB", 300.0f, 200.0f, 100.0f, 10.0f)};
+  f.lists[kelvdata::SCENE_SLIDERS] = {WidgetAt("DATA\\UI\\S.SLD", 40.0f, 300.0f)};
+  f.lists[kelvdata::SCENE_PANELS] = {WidgetAt("DATA\\UI\\KN.OSP", 12.0f, 20.0f, 64.0f, 64.0f)};
   kelvdata::SceneObjectEntry box;
   box.kind = 3;
   box.path = "DATA\\UI\\BOX.ACT";

@@ -8,6 +8,7 @@
 #include "engine/scene/scene.h"
 #include "engine/texture_manager.h"
 #include "tests/ui/widget_fixture.h"
+#include "tools/scene_build.h"
 #include "tools/tex.h"
 #include "platform/glide/glide.h"
 #include "platform/win32/msgbox.h"
@@ -70,8 +71,8 @@ TEST_F(ButtonTest, ARadioButtonStaysPressedWhenThePointerLeaves) {
 TEST_F(ButtonTest, AToggleAlternatesItsLabelsAndRunsItsActionsOnEveryPress) {
   kelvdata::ButtonFile f = kelvtest::SampleButton(0.0f, 0.0f, 50.0f, 50.0f);
   f.toggle = 1;
-  f.offLabel = kelvtest::SampleLabel(1, 5.0f, 5.0f);
-  f.onLabel = kelvtest::SampleLabel(2, 5.0f, 5.0f);
+  f.offLabel = kelvdata::TextAt(1, 5.0f, 5.0f);
+  f.onLabel = kelvdata::TextAt(2, 5.0f, 5.0f);
   f.actions = {{7, 0, 0, "NULL"}};
   Button b;
   ASSERT_TRUE(LoadButton(f, &b));

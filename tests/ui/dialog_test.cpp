@@ -12,22 +12,15 @@
 #include "tests/ui/widget_fixture.h"
 #include "tools/dataset.h"
 #include "tools/object_samples.h"
+#include "tools/scene_build.h"
 
 namespace {
 
+using kelvdata::DialogEntryAt;
+using kelvdata::TextAt;
 using kelvtest::RecordedCommand;
 
 const char kDialogError[] = "File error opening dialog data.\nPlease reinstall Kelvarro.";
-
-kelvdata::DialogEntry Entry(const char* path, float x, float y, float w = 1.0f, float h = 1.0f) {
-  kelvdata::DialogEntry e;
-  e.path = path;
-  e.position[0] = x;
-  e.position[1] = y;
-  e.size[0] = w;
-  e.size[1] = h;
-  return e;
-}
 
 class DialogTest : public kelvtest::WidgetTest {
  protected:
@@ -58,8 +51,8 @@ class DialogTest : public kelvtest::WidgetTest {
     slider.box[3] = 20.0f;
     slider.track = kelvtest::SampleButton(0.0f, 0.0f, 100.0f, 20.0f);
     slider.thumb = kelvtest::SampleButton(0.0f, 0.0f, 20.0f, 30.0f);
-    slider.caption = kelvtest::SampleLabel(1, 0.0f, -20.0f);
-    slider.valueLabel = kelvtest::SampleLabel(1, 110.0f, 0.0f);
+    slider.caption = TextAt(1, 0.0f, -20.0f);
+    slider.valueLabel = TextAt(1, 110.0f, 0.0f);
     members.push_back({"S.SLD", kelvdata::BuildSlider(slider)});
     kelvdata::ProgressBarFile bar;
     bar.texture = "DATA\\UI\\N.TEX";
@@ -68,8 +61,8 @@ class DialogTest : public kelvtest::WidgetTest {
     kelvdata::PanelFile panel;
     panel.texture = "DATA\\UI\\N.TEX";
     members.push_back({"BACK.OSP", kelvdata::BuildOsp(panel)});
-    members.push_back({"T.STX", kelvdata::BuildStaticTextBody(kelvtest::SampleLabel(1, 0.0f, 0.0f))});
-    members.push_back({"E.EDT", kelvdata::BuildEditText(8, kelvtest::SampleLabel(2, 0.0f, 0.0f))});
+    members.push_back({"T.STX", kelvdata::BuildStaticTextBody(TextAt(1, 0.0f, 0.0f))});
+    members.push_back({"E.EDT", kelvdata::BuildEditText(8, TextAt(2, 0.0f, 0.0f))});
     kelvdata::ChooserFile chooser;
     chooser.pageSize = 1;
     kelvdata::ChooserItemEntry item;
@@ -95,12 +88,12 @@ class DialogTest : public kelvtest::WidgetTest {
     kelvdata::DialogFile f = Box();
     for (int i = 0; i < buttons; ++i) {
       const std::string path = "DATA\\UI\\B" + std::to_string(i + 1) + ".BTN";
-      f.lists[kelvdata::DIALOG_BUTTONS].push_back(Entry(path.c_str(), 110.0f + 60.0f * i, 110.0f, 50.0f, 20.0f));
+      f.lists[kelvdata::DIALOG_BUTTONS].push_back(DialogEntryAt(path, 110.0f + 60.0f * i, 110.0f, 50.0f, 20.0f));
     }
     for (int i = 0; i < edits; ++i)
-      f.lists[kelvdata::DIALOG_EDIT_TEXTS].push_back(Entry("DATA\\UI\\E.EDT", 110.0f + 60.0f * i, 140.0f));
+      f.lists[kelvdata::DIALOG_EDIT_TEXTS].push_back(DialogEntryAt("DATA\\UI\\E.EDT", 110.0f + 60.0f * i, 140.0f));
     for (int i = 0; i < sliders; ++i)
-      f.lists[kelvdata::DIALOG_SLIDERS].push_back(Entry("DATA\\UI\\S.SLD", 110.0f + 120.0f * i, 170.0f));
+      f.lists[kelvdata::DIALOG_SLIDERS].push_back(DialogEntryAt("DATA\\UI\\S.SLD", 110.0f + 120.0f * i, 170.0f));
     return f;
   }
   // Loaded, shown, taking input and past its first update.
@@ -120,14 +113,14 @@ class DialogTest : public kelvtest::WidgetTest {
 
 TEST_F(DialogTest, LoadingCentresTheBoxAndMovesAllButChoosersBarsAndObjects) {
   kelvdata::DialogFile f = Box();
-  f.lists[kelvdata::DIALOG_BUTTONS] = {Entry("DATA\\UI\\B1.BTN", 110.0f, 110.0f, 50.0f, 20.0f)};
-  f.lists[kelvdata::DIALOG_EDIT_TEXTS] = {Entry("DATA\\UI\\E.EDT", 110.0f, 140.0f)};
-  f.lists[kelvdata::DIALOG_STATIC_TEXTS] = {Entry("DATA\\UI\\T.STX", 120.0f, 105.0f)};
-  f.lists[kelvdata::DIALOG_CHOOSERS] = {Entry("DATA\\UI\\C.CHO", 0.0f, 0.0f)};
-  f.lists[kelvdata::DIALOG_PROGRESS_BARS] = {Entry("DATA\\UI\\P.PRB", 300.0f, 50.0f, 100.0f, 10.0f)};
-  f.lists[kelvdata::DIALOG_SLIDERS] = {Entry("DATA\\UI\\S.SLD", 110.0f, 170.0f)};
-  f.lists[kelvdata::DIALOG_OBJECTS] = {Entry("DATA\\UI\\BOX.ACT", 5.0f, 6.0f)};
-  f.lists[kelvdata::DIALOG_PANELS] = {Entry("DATA\\UI\\BACK.OSP", 100.0f, 100.0f, 200.0f, 100.0f)};
+  f.lists[kelvdata::DIALOG_BUTTONS] = {DialogEntryAt("DATA\\UI\\B1.BTN", 110.0f, 110.0f, 50.0f, 20.0f)};
+  f.lists[kelvdata::DIALOG_EDIT_TEXTS] = {DialogEntryAt("DATA\\UI\\E.EDT", 110.0f, 140.0f)};
+  f.lists[kelvdata::DIALOG_STATIC_TEXTS] = {DialogEntryAt("DATA\\UI\\T.STX", 120.0f, 105.0f)};
+  f.lists[kelvdata::DIALOG_CHOOSERS] = {DialogEntryAt("DATA\\UI\\C.CHO", 0.0f, 0.0f)};
+  f.lists[kelvdata::DIALOG_PROGRESS_BARS] = {DialogEntryAt("DATA\\UI\\P.PRB", 300.0f, 50.0f, 100.0f, 10.0f)};
+  f.lists[kelvdata::DIALOG_SLIDERS] = {DialogEntryAt("DATA\\UI\\S.SLD", 110.0f, 170.0f)};
+  f.lists[kelvdata::DIALOG_OBJECTS] = {DialogEntryAt("DATA\\UI\\BOX.ACT", 5.0f, 6.0f)};
+  f.lists[kelvdata::DIALOG_PANELS] = {DialogEntryAt("DATA\\UI\\BACK.OSP", 100.0f, 100.0f, 200.0f, 100.0f)};
   OpenDialog(f);
   Dialog d;
   ASSERT_TRUE(d.Load("DATA\\UI\\D.DLG"));
@@ -271,7 +264,7 @@ TEST_F(DialogTest, AClickUpToFivePixelsBesideTheThumbStartsADrag) {
 
 TEST_F(DialogTest, SettersIgnoreIndicesOutOfRange) {
   kelvdata::DialogFile f = Focusable(1, 0, 1);
-  f.lists[kelvdata::DIALOG_PROGRESS_BARS] = {Entry("DATA\\UI\\P.PRB", 300.0f, 50.0f, 100.0f, 10.0f)};
+  f.lists[kelvdata::DIALOG_PROGRESS_BARS] = {DialogEntryAt("DATA\\UI\\P.PRB", 300.0f, 50.0f, 100.0f, 10.0f)};
   OpenDialog(f);
   Dialog d;
   ASSERT_TRUE(d.Load("DATA\\UI\\D.DLG"));
@@ -297,7 +290,7 @@ TEST_F(DialogTest, DamagedFilesAreRefusedWithTheDialogMessage) {
   kelvdata::DialogFile many = Focusable(1, 0, 0);
   many.counts[kelvdata::DIALOG_PANELS] = 40000;
   kelvdata::DialogFile longPath = Focusable(0, 0, 0);
-  longPath.lists[kelvdata::DIALOG_PANELS] = {Entry(std::string(300, 'p').c_str(), 0.0f, 0.0f)};
+  longPath.lists[kelvdata::DIALOG_PANELS] = {DialogEntryAt(std::string(300, 'p'), 0.0f, 0.0f)};
   const struct {
     const char* what;
     kelvdata::Bytes bytes;

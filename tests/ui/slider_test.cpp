@@ -14,6 +14,7 @@
 #include "platform/win32/msgbox.h"
 #include "platform/win32/window.h"
 #include "tests/ui/widget_fixture.h"
+#include "tools/scene_build.h"
 
 namespace {
 
@@ -56,8 +57,8 @@ class SliderTest : public kelvtest::WidgetTest {
     f.box[3] = 220.0f;
     f.track = kelvtest::SampleButton(100.0f, 200.0f, 200.0f, 20.0f);
     f.thumb = kelvtest::SampleButton(90.0f, 195.0f, 20.0f, 30.0f);
-    f.caption = kelvtest::SampleLabel(1, 100.0f, 180.0f);
-    f.valueLabel = kelvtest::SampleLabel(1, 310.0f, 200.0f);
+    f.caption = kelvdata::TextAt(1, 100.0f, 180.0f);
+    f.valueLabel = kelvdata::TextAt(1, 310.0f, 200.0f);
     f.settingId = setting;
     f.variant = 17;
     return f;

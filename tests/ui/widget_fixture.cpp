@@ -70,13 +70,4 @@ kelvdata::ButtonFile SampleButton(float x, float y, float w, float h) {
   return b;
 }
 
-kelvdata::StaticTextBody SampleLabel(std::uint32_t id, float x, float y) {
-  kelvdata::StaticTextBody b;
-  b.hasText = 1;
-  b.textId = id;
-  b.position[0] = x;
-  b.position[1] = y;
-  return b;
-}
-
 }  // namespace kelvtest

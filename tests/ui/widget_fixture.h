@@ -51,9 +51,8 @@ class WidgetTest : public UiTest {
   FrontEndServices* savedFrontEnd_ = nullptr;
 };
 
-// A button at (x, y) of w x h with the three fixture textures and both sounds.
+// A button at (x, y) of w x h with the three fixture textures and no sounds
+// (the front end's ButtonLook has other textures and click sounds).
 kelvdata::ButtonFile SampleButton(float x, float y, float w, float h);
-// A label of text `id` at (x, y).
-kelvdata::StaticTextBody SampleLabel(std::uint32_t id, float x, float y);
 
 }  // namespace kelvtest

@@ -141,6 +141,14 @@ std::vector<DialogPlan> DialogsOfScene(std::int32_t scene) {
 
 Dialog* SceneDialog(std::uint16_t i) { return g_Dialogs && i < g_DialogCount ? &g_Dialogs[i] : nullptr; }
 
+int SceneDialogOf(std::int32_t scene, std::uint8_t file) {
+  const std::vector<DialogPlan> plan = DialogsOfScene(scene);
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    if (plan[i].file == file) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 void OpenDialog(std::uint16_t i) {
   if (Dialog* d = SceneDialog(i)) {
     d->ResetFocus(1);

@@ -149,6 +149,7 @@ class UiScene : public Scene {
   // Frame steps.
   void StartScene();
   void UpdateWidgets(unsigned elapsed);
+  void ShowNetworkNotices();
   void ReactToDialogs();
   // A network game's pump and the lobby's timed steps.
   void UpdateNetwork(unsigned elapsed);
@@ -169,3 +170,5 @@ class UiScene : public Scene {
 Dialog* SceneDialog(std::uint16_t i);
 // Shows dialog i: mode 1, its focus highlighted, taking input.
 void OpenDialog(std::uint16_t i);
+// The index of file DIALOGnn.DLG among the dialogs of scene `scene`, or -1.
+int SceneDialogOf(std::int32_t scene, std::uint8_t file);

@@ -200,6 +200,22 @@ void UiScene::UpdateWidgets(unsigned elapsed) {
     if (o) o->Update(elapsed, 2);
   }
   if (sceneNumber == 0) infoText.Update(elapsed, 2);
+  ShowNetworkNotices();
+}
+
+void UiScene::ShowNetworkNotices() {
+  // This machine became the host (DIALOG06), the session was lost
+  // (DIALOG04). A scene without the notice's dialog lets the notice go.
+  const struct {
+    std::uint8_t* flag;
+    std::uint8_t file;
+  } notices[] = {{&g_NetBecameHost, 6}, {&g_NetSessionLost, 4}};
+  for (const auto& n : notices) {
+    if (!*n.flag) continue;
+    const int i = SceneDialogOf(sceneNumber, n.file);
+    if (i >= 0) OpenDialog(static_cast<std::uint16_t>(i));
+    *n.flag = 0;
+  }
 }
 
 void UiScene::ReactToDialogs() {

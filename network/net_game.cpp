@@ -441,6 +441,9 @@ bool DirectPlayNetGame::Leave() {
   lastTimeMs = 0;
   hostPlayerId = 0;
   g_NetChampionship = 0;
+  // The host's confirmation and race start were that session's: a session
+  // joined later must not go on with them.
+  g_NetConfirmed = g_NetRaceStartReceived = 0;
   return true;
 }
 

@@ -13,6 +13,7 @@
 #include "engine/game_settings.h"
 #include "engine/program_objects.h"
 #include "engine/renderer.h"
+#include "engine/services/net_game.h"
 #include "engine/system.h"
 #include "engine/text_database.h"
 #include "engine/texture_manager.h"
@@ -389,6 +390,36 @@ TEST_F(UiSceneTest, AClosingSceneFadesOutBeforeRaisingTheChange) {
   for (int i = 0; i < 8; ++i) Frame(s, 50);
   EXPECT_EQ(g_GameController.pendingSceneChange, 1);
   EXPECT_EQ(g_GameController.nextScene, 4);
+}
+
+TEST_F(UiSceneTest, TheNetworkNoticesOpenTheScenesDialogForThemAndAreClearedEverywhere) {
+  const struct {
+    int scene;
+    int hostDialog;  // -1: the scene has none
+    int lostDialog;
+  } cases[] = {
+      {1, 1, 2}, {2, 1, 2}, {3, 1, 2}, {4, 0, 1}, {5, 0, 1}, {9, 2, 3}, {10, 3, 4}, {13, 2, 3}, {16, 1, 2},
+      {21, 0, 1}, {24, 1, 2}, {15, -1, -1}, {17, -1, -1},
+  };
+  const struct {
+    std::uint8_t* flag;
+    bool host;
+  } notices[] = {{&g_NetBecameHost, true}, {&g_NetSessionLost, false}};
+  for (const auto& c : cases) {
+    for (const auto& n : notices) {
+      const std::string at = "scene " + std::to_string(c.scene) + (n.host ? " host" : " lost");
+      UiScene* s = Running(c.scene, Plain());
+      ASSERT_NE(s, nullptr) << at;
+      *n.flag = 1;
+      Frame(s, 50);
+      EXPECT_EQ(*n.flag, 0) << at;
+      const int shown = n.host ? c.hostDialog : c.lostDialog;
+      for (std::uint16_t i = 0; i < g_DialogCount; ++i) {
+        EXPECT_EQ(g_Dialogs[i].mode, i == shown ? 1 : 0) << at << " dialog " << i;
+        if (i == shown) EXPECT_EQ(g_Dialogs[i].active, 1) << at;
+      }
+    }
+  }
 }
 
 TEST_F(UiSceneTest, EscapeOpensTheScenesExitDialog) {

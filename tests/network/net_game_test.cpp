@@ -144,11 +144,14 @@ TEST_F(NetGameTest, APumpHandlesAtMost255MessagesAFrame) {
   EXPECT_EQ(queued, 0u);
 }
 
-TEST_F(NetGameTest, LeavingTwiceIsHarmless) {
+TEST_F(NetGameTest, LeavingForgetsTheSessionAndLeavingTwiceIsHarmless) {
   Host();
   g_PlayersList.entries[0].chosenRider = 4;
   std::strcpy(game_->slotTexts[0], "bye");
+  g_NetConfirmed = g_NetRaceStartReceived = 1;
   EXPECT_TRUE(game_->Leave());
+  EXPECT_EQ(g_NetConfirmed, 0);
+  EXPECT_EQ(g_NetRaceStartReceived, 0);
   EXPECT_FALSE(game_->inSession);
   EXPECT_FALSE(game_->isHost);
   EXPECT_EQ(g_NetServerPlayerId, 0u);

@@ -23,6 +23,9 @@ void RegisterPlayerCommands(CommandTable* table);
 void RegisterSessionCommands(CommandTable* table);
 void RegisterLobbyCommands(CommandTable* table);
 
+// The front end's orange for headings and highlighted text.
+inline constexpr float kOrange[3] = {1.0f, 0.77647f, 0.098039f};
+
 // True in championship mode and in a network championship, which play the
 // championship's series.
 bool IsChampionshipSeries();

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr float kOrange[3] = {1.0f, 0.77647f, 0.098039f};
-
 int Volume(MixerLineKind kind) {
   MixerLine* line = g_Mixer.Line(kind);
   return line ? line->GetVolume() : 0;

@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr float kOrange[3] = {1.0f, 0.77647f, 0.098039f};
 // Round index 9 of the single races is always clear.
 constexpr std::int16_t kClearEntry = 9;
 

@@ -267,8 +267,7 @@ void SaveOptionsCommand(std::int32_t a1, std::int32_t, const char*) {
 std::int32_t FirstPageExit(std::int32_t unchanged) {
   const bool nb = g_NoBudget != 0;
   const bool w = g_WeatherChanged != 0;
-  const bool championship =
-      g_GameMode == GAME_MODE_CHAMPIONSHIP || (g_GameMode == GAME_MODE_MULTIPLAYER && g_NetChampionship);
+  const bool championship = IsChampionshipSeries();
   const bool quick = !championship && (g_GameMode == GAME_MODE_QUICK_RACE || g_GameMode == GAME_MODE_MULTIPLAYER);
   // The championship's menu, by mode and budget.
   const std::int32_t menu = g_GameMode == GAME_MODE_CHAMPIONSHIP ? (nb ? 18 : 3) : (nb ? 24 : 23);

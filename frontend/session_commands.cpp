@@ -28,7 +28,6 @@ std::uint8_t g_GatePickOrder[20] = {};
 
 namespace {
 
-constexpr float kOrange[3] = {1.0f, 0.77647f, 0.098039f};
 constexpr float kRandScale = 3.0518509e-05f;
 constexpr std::int32_t kResultsTexts = 64;
 constexpr std::int32_t kStandingsTexts = 521;

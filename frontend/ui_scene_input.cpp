@@ -17,10 +17,6 @@ Dialog* InputDialog() {
   return nullptr;
 }
 
-bool SeriesIsChampionship() {
-  return g_GameMode == GAME_MODE_CHAMPIONSHIP || (g_GameMode == GAME_MODE_MULTIPLAYER && g_NetChampionship);
-}
-
 // The exit dialog of a scene for Escape, or -1.
 int ExitDialog(std::int32_t scene) {
   switch (scene) {
@@ -29,8 +25,8 @@ int ExitDialog(std::int32_t scene) {
     case 18:
     case 23:
     case 24: return 0;
-    case 2: return SeriesIsChampionship() ? 4 : 3;
-    case 5: return SeriesIsChampionship() ? 7 : 6;
+    case 2: return IsChampionshipSeries() ? 4 : 3;
+    case 5: return IsChampionshipSeries() ? 7 : 6;
     case 9:
     case 10:
     case 11:
@@ -38,7 +34,7 @@ int ExitDialog(std::int32_t scene) {
     case 13:
     case 19:
     case 22:
-    case 26: return SeriesIsChampionship() ? 1 : 0;
+    case 26: return IsChampionshipSeries() ? 1 : 0;
     default: return -1;
   }
 }

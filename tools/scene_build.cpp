@@ -24,6 +24,10 @@ SceneWidgetEntry WidgetAt(const std::string& path, float x, float y, float w, fl
   return e;
 }
 
+SceneWidgetEntry Widget(const std::string& name, float x, float y, float w, float h) {
+  return WidgetAt(UiPath(name), x, y, w, h);
+}
+
 DialogEntry DialogEntryAt(const std::string& path, float x, float y, float w, float h) {
   DialogEntry e;
   e.path = path;

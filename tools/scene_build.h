@@ -28,6 +28,8 @@ SceneFile MenuScene(const std::string& background, const std::string& focusList)
 // An entry of a scene's widget list, or of a dialog's.
 SceneWidgetEntry WidgetAt(const std::string& path, float x, float y, float w = 1.0f, float h = 1.0f);
 DialogEntry DialogEntryAt(const std::string& path, float x, float y, float w = 1.0f, float h = 1.0f);
+// A scene's widget list entry for member `name` of DATA\UI\.
+SceneWidgetEntry Widget(const std::string& name, float x, float y, float w = 1.0f, float h = 1.0f);
 
 // A label showing game text `textId`; `colour` null keeps white.
 StaticTextBody TextAt(std::uint32_t textId, float x, float y, std::uint16_t font = 0, bool centred = false,

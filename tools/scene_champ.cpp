@@ -20,19 +20,19 @@ SceneFile Screen(const std::string& titlePath, const std::string& focus) {
   s.background = "DATA\\UI\\MENU.PIC";
   s.fonts = MenuFonts();
   s.lists[SCENE_STATIC_TEXTS] = {WidgetAt(titlePath, 320.0f, 40.0f)};
-  s.focusList = "DATA\\UI\\" + focus;
+  s.focusList = UiPath(focus);
   return s;
 }
 
 void AddButton(std::vector<BbfMember>* ui, SceneFile* s, const std::string& name, std::uint32_t textId, float x,
                float y, float w, float h, std::vector<ButtonActionEntry> actions) {
   ui->push_back({name, BuildButton(CaptionedButton(textId, x, y, w, h, std::move(actions)))});
-  s->lists[SCENE_BUTTONS].push_back(WidgetAt("DATA\\UI\\" + name, x, y, w, h));
+  s->lists[SCENE_BUTTONS].push_back(Widget(name, x, y, w, h));
 }
 
 void AddLabel(std::vector<BbfMember>* ui, SceneFile* s, const std::string& name, const StaticTextBody& body) {
   ui->push_back({name, BuildStaticTextBody(body)});
-  s->lists[SCENE_STATIC_TEXTS].push_back(WidgetAt("DATA\\UI\\" + name, body.position[0], body.position[1]));
+  s->lists[SCENE_STATIC_TEXTS].push_back(Widget(name, body.position[0], body.position[1]));
 }
 
 }  // namespace champ
@@ -82,7 +82,7 @@ SceneFile RoundScreen(std::vector<BbfMember>* ui) {
     for (int c = 0; c < 3; ++c) heading.colour[c] = ORANGE[c];
     const std::string name = "CFACT" + std::to_string(row) + ".STX";
     ui->push_back({name, BuildStaticTextBody(heading)});
-    facts.push_back(WidgetAt("DATA\\UI\\" + name, 24.0f, y));
+    facts.push_back(Widget(name, 24.0f, y));
     // The value: an empty line until the command fills it in.
     facts.push_back(WidgetAt("DATA\\UI\\CVALUE.STX", 24.0f, y + 16.0f));
   }

@@ -242,7 +242,7 @@ SceneFile GarageScene(std::vector<BbfMember>* ui) {
   auto object = [](const std::string& file) {
     SceneObjectEntry o;
     o.kind = 3;
-    o.path = "DATA\\UI\\" + file;
+    o.path = UiPath(file);
     return o;
   };
   for (const char* piece : {"05OBJ001.ACT", "05OBJ002.ACT", "05OBJ003.ACT", "05OBJ004.ACT", "05OBJ005.ACT",
@@ -282,7 +282,7 @@ SceneFile SetupScene(std::vector<BbfMember>* ui) {
     const std::string name = "SETUP" + std::to_string(i) + ".SLD";
     ui->push_back({name, BuildSlider(Slider(x, y, 80.0f, rows[i].caption, x - 150.0f, x + 92.0f, rows[i].firstItem,
                                             rows[i].items, SETTING_SETUP_VALUE, rows[i].variant))});
-    s.lists[SCENE_SLIDERS].push_back(WidgetAt("DATA\\UI\\" + name, x, y + 6.0f));
+    s.lists[SCENE_SLIDERS].push_back(Widget(name, x, y + 6.0f));
     focus.push_back({13, i});
   }
   // OK keeps the edited set-up, back leaves it; both go to the scene the

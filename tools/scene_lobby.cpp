@@ -93,7 +93,7 @@ SceneFile LobbyScreen(const std::string& focusList, std::vector<SceneActionEntry
   SceneFile s;
   s.background = "DATA\\UI\\MENU.PIC";
   s.fonts = MenuFonts();
-  s.focusList = "DATA\\UI\\" + focusList;
+  s.focusList = UiPath(focusList);
   s.lists[SCENE_BUTTONS] = {WidgetAt("DATA\\UI\\NBACK.BTN", 20.0f, 420.0f, 140.0f, 40.0f)};
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
   for (SceneActionEntry& a : start) s.actions.push_back(std::move(a));
@@ -103,7 +103,7 @@ SceneFile LobbyScreen(const std::string& focusList, std::vector<SceneActionEntry
 void AddButton(std::vector<BbfMember>* ui, SceneFile* s, const std::string& name, std::uint32_t textId, float x,
                float y, float w, std::vector<ButtonActionEntry> actions) {
   ui->push_back({name, LobbyButton(textId, x, y, w, 32.0f, std::move(actions))});
-  s->lists[SCENE_BUTTONS].push_back(WidgetAt("DATA\\UI\\" + name, x, y, w, 32.0f));
+  s->lists[SCENE_BUTTONS].push_back(Widget(name, x, y, w, 32.0f));
 }
 
 // Scene 14: buttons 2 to 5 choose the provider (a radio choice), 6 to 11

@@ -100,7 +100,7 @@ SceneFile SaveScreen(bool save) {
   std::vector<SceneWidgetEntry> labels;
   for (int b = 2; b <= 5; ++b) {
     s.lists[SCENE_BUTTONS].push_back(
-        WidgetAt("DATA\\UI\\" + std::string(save ? "S" : "L") + "SLOT" + std::to_string(b) + ".BTN", 60.0f, SlotY(b), 140.0f, 36.0f));
+        Widget(std::string(save ? "S" : "L") + "SLOT" + std::to_string(b) + ".BTN", 60.0f, SlotY(b), 140.0f, 36.0f));
     labels.push_back(WidgetAt(save ? "DATA\\UI\\SLOT.EDT" : "DATA\\UI\\SLOT.STX", 220.0f, SlotY(b) + 10.0f));
   }
   if (save) {
@@ -154,7 +154,7 @@ SceneFile SessionScreen(std::vector<BbfMember>* ui) {
     ui->push_back({name, MenuButton(kTexts[type], 220.0f, y, 200.0f, 40.0f,
                                     {{CMD_SET_RACE_TYPE, type, 0, "NULL"},
                                      {CMD_GO_TO_SCENE, static_cast<std::uint16_t>(DATA_SET_RACE_SCENE), 0, "NULL"}})});
-    s.lists[SCENE_BUTTONS].push_back(WidgetAt("DATA\\UI\\" + name, 220.0f, y, 200.0f, 40.0f));
+    s.lists[SCENE_BUTTONS].push_back(Widget(name, 220.0f, y, 200.0f, 40.0f));
   }
   s.actions = {{CMD_SET_EXIT, 1, 0, "NULL"}};
   return s;
@@ -205,7 +205,7 @@ void DataSetSceneMembers(std::vector<BbfMember>* ui, int sceneCount,
     const float y = 110.0f + 56.0f * static_cast<float>(i);
     const std::string name = "MENU" + std::to_string(i) + ".BTN";
     ui->push_back({name, MenuButton(kMenuTexts[i], 220.0f, y, 200.0f, 40.0f, kMenuActions[i])});
-    menu.lists[SCENE_BUTTONS].push_back(WidgetAt("DATA\\UI\\" + name, 220.0f, y, 200.0f, 40.0f));
+    menu.lists[SCENE_BUTTONS].push_back(Widget(name, 220.0f, y, 200.0f, 40.0f));
     menuFocus.push_back({4, static_cast<std::uint16_t>(i)});
   }
   ui->push_back({"00.FLT", BuildFlt(menuFocus)});

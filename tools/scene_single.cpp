@@ -43,10 +43,6 @@ constexpr std::uint16_t CMD_START_RACE = 85;
 // The results tables' entries: one chooser page each.
 constexpr int kEventCount = 10;
 
-SceneWidgetEntry Widget(const std::string& name, float x, float y, float w = 1.0f, float h = 1.0f) {
-  return WidgetAt(UiPath(name), x, y, w, h);
-}
-
 StaticTextBody Text(std::uint32_t textId, std::uint16_t font, bool centred, const float* colour = nullptr) {
   return TextAt(textId, 0.0f, 0.0f, font, centred, colour);
 }

@@ -22,10 +22,6 @@ constexpr std::uint16_t CMD_SHOW_SETUP = 47;
 constexpr std::uint16_t SETTING_SETUP_VALUE = 48;
 constexpr int SETUP_FIRST_PAGE = 17;
 
-SceneWidgetEntry Widget(const std::string& name, float x, float y, float w = 1.0f, float h = 1.0f) {
-  return WidgetAt(UiPath(name), x, y, w, h);
-}
-
 StaticTextBody Text(std::uint32_t textId, float x, float y, std::uint16_t font, const float* colour = nullptr) {
   return TextAt(textId, x, y, font, false, colour);
 }

@@ -360,23 +360,17 @@ void SetSetupValue(std::int32_t a1, std::int32_t, const char*) {
   }
 }
 
-void OpenDialogHighlighted(std::uint16_t i) {
-  if (!g_Dialogs || i >= g_DialogCount) return;
-  g_Dialogs[i].ResetFocus(1);
-  g_Dialogs[i].active = 1;
-}
-
 void ApplyEventSetup(std::int32_t a1, std::int32_t, const char*) {
   if (!CurrentUiScene()) return;
   if (a1 == 0) {
     CurrentSeries().ApplySetup();
-    OpenDialogHighlighted(4);
+    OpenDialog(4);
     return;
   }
   Nested(CMD_SAVE_OPTIONS, 1);
   Nested(CMD_SAVE_OPTIONS, 2);
-  if (!CurrentSeries().StoreSetup()) OpenDialogHighlighted(3);
-  if (!(g_Dialogs && g_DialogCount > 3 && g_Dialogs[3].mode == 1)) OpenDialogHighlighted(5);
+  if (!CurrentSeries().StoreSetup()) OpenDialog(3);
+  if (!(g_Dialogs && g_DialogCount > 3 && g_Dialogs[3].mode == 1)) OpenDialog(5);
 }
 
 }  // namespace
